@@ -1,0 +1,43 @@
+# Warning and sanitizer settings, applied to the project's own targets only.
+function(zeb_enable_warnings target)
+  target_compile_options(${target} PRIVATE
+    -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align
+    -Wno-unused-parameter)
+  if(ZEB_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+endfunction()
+
+function(zeb_enable_sanitizers target)
+  if(ZEB_SANITIZE)
+    target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    target_link_options(${target} PRIVATE -fsanitize=address,undefined -fno-sanitize-recover=all)
+  endif()
+  if(ZEB_TSAN)
+    target_compile_options(${target} PRIVATE -fsanitize=thread -fno-omit-frame-pointer)
+    target_link_options(${target} PRIVATE -fsanitize=thread)
+  endif()
+endfunction()
+
+# A static library of one subsystem: warnings, sanitizers, hidden symbols.
+function(zeb_library target)
+  add_library(${target} STATIC ${ARGN})
+  set_target_properties(${target} PROPERTIES
+    CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  zeb_enable_warnings(${target})
+  zeb_enable_sanitizers(${target})
+endfunction()
+
+# One GoogleTest executable registered with CTest: zeb_test(name sources... LIBS libs...)
+function(zeb_test name)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  zeb_enable_warnings(${name})
+  zeb_enable_sanitizers(${name})
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "ZEB_BUILD_DIR=${CMAKE_BINARY_DIR};ZEB_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+endfunction()

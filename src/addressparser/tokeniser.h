@@ -1,0 +1,28 @@
+// Normalisation of address lines and their cutting into tokens.
+// Tested by tests/addressparser/tokeniser_test.cc.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "addressparser/token.h"
+
+namespace addr {
+
+// Normalises `line` for `code` and appends it to `addressText`, unless it is a
+// care-of line. Returns false when the line was set aside as care-of.
+bool normaliseAddressLine(const std::string& line, const std::string& code,
+                          std::string& addressText);
+bool isCareOfLine(const std::string& normalisedLine, const std::string& code);
+bool rewriteNumberPair(std::string& text, const char* outerPattern,
+                       const char* separatorPattern, const char* replacement);
+
+TokenList tokeniseAddress(const std::string& addressText, const std::string& code);
+void joinPhrases(std::vector<std::string>& words, const std::string& code);
+// Returns whether a sticky suffix was found; parts are the word without it and it.
+bool splitStickySuffix(const std::string& word, const std::string& code,
+                       std::pair<std::string, std::string>& parts);
+std::pair<std::string, std::string> splitAlphaNumeric(const std::string& word);
+
+}  // namespace addr

@@ -1,0 +1,80 @@
+// The per-country word lists of the address parser: eleven lists of words with
+// standard forms and two plain word sequences, all process-wide, filled while the
+// configuration loads and read without locks afterwards.
+// Tested by tests/addressparser/word_lists_test.cc.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include <libxml/tree.h>
+
+namespace addr {
+
+// The eleven standard-form lists. STICKY_SUFFIX words also enter the SUFFIX list.
+enum class ListKind {
+  kPrefix,
+  kSuffix,
+  kBuildingSide,
+  kUnitSide,
+  kBuildingType,
+  kCounty,
+  kDiscard,
+  kPoBox,
+  kUnitLabel,
+  kDirectional,
+  kRural,
+};
+inline constexpr size_t kListKindCount = 11;
+
+// Words matched ignoring case (full Unicode case folding): each entry is keyed by
+// the folding of its word, so a look-up folds the query once (or not at all when
+// the caller already holds the folding) and compares bytes.
+class WordList {
+ public:
+  struct Entry {
+    std::string word;          // text of the first PART that introduced the key
+    std::string standardForm;  // from the latest PART with an equal word
+  };
+  // Inserts `word`, or replaces the standard form of an equal word already present.
+  void set(std::string_view word, std::string_view standardForm);
+  const Entry* findFolded(std::string_view folded) const;
+  const Entry* find(std::string_view word) const;
+  size_t size() const { return entries_.size(); }
+  bool empty() const { return entries_.empty(); }
+  // Entries in case-insensitive order, for display.
+  std::vector<const Entry*> ordered() const;
+
+ private:
+  std::unordered_map<std::string, Entry> entries_;
+};
+
+using WordListTable = std::map<std::string, WordList>;                   // by country code
+using WordSequenceTable = std::map<std::string, std::vector<std::string>>;  // by country code
+
+WordListTable& wordListTable(ListKind kind);
+WordSequenceTable& stickySuffixTable();
+WordSequenceTable& careOfTable();
+
+// The list under `code`, else (when code is not "US") the "US" list, else null.
+const WordList* wordListFor(const WordListTable& table, const std::string& code);
+bool isInWordList(const WordListTable& table, std::string_view word, const std::string& code);
+bool isInWordListFolded(const WordListTable& table, std::string_view folded,
+                        const std::string& code);
+// Empty text when the list or the word is missing.
+std::string standardFormOf(const WordListTable& table, std::string_view word,
+                           const std::string& code);
+const std::string* standardFormOfFolded(const WordListTable& table, std::string_view folded,
+                                        const std::string& code);
+// The sequence stored under exactly `code` (no "US" fallback); empty when missing.
+const std::vector<std::string>& stickySuffixesOf(const std::string& code);
+const std::vector<std::string>& careOfWordsOf(const std::string& code);
+
+// Loads one ADDRESSPARTS element into the tables.
+void loadAddressParts(xmlNodePtr addressParts);
+
+}  // namespace addr

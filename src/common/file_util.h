@@ -1,0 +1,22 @@
+// Path splitting and the four file-system operations the log writer needs.
+// They never throw; failures show in the result. Tested by tests/common/file_util_test.cc.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "common/path.h"
+
+namespace cmn {
+
+std::string directoryOf(std::string_view path);  // text before the last backslash
+std::string fileNameOf(std::string_view path);   // text after the last backslash
+bool fileExists(const PathValue& path);
+int64_t fileSize(const PathValue& path);  // -1 when missing, 0 for a directory
+bool moveFile(const PathValue& from, const PathValue& to);  // fails when `to` exists
+bool deleteFile(const PathValue& path);
+// Modification time in seconds since the epoch; false when the file cannot be queried.
+bool fileModifiedTime(const std::string& path, int64_t& seconds);
+
+}  // namespace cmn

@@ -1,0 +1,37 @@
+// UTF-8 text and its conversions through ICU's UnicodeString.
+// Tested by tests/common/ustring_test.cc.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include <unicode/unistr.h>
+
+namespace cmn {
+
+// All text in the system is UTF-8 held in a plain byte string.
+using ustring = std::string;
+
+icu::UnicodeString ToUnicode(std::string_view utf8);
+ustring FromUnicode(const icu::UnicodeString& text);
+
+// Full Unicode upper-casing in the default locale; ill-formed UTF-8 becomes U+FFFD.
+ustring UpperCase(std::string_view utf8);
+
+// Case-folded comparison (default folding): negative, 0 or positive.
+int CaseCompare(std::string_view a, std::string_view b);
+
+// The default full case folding of a text, as UTF-8. Two texts compare equal under
+// CaseCompare exactly when their foldings are byte-equal.
+ustring FoldCase(std::string_view utf8);
+
+// Deletes every UTF-16 unit that is neither alphanumeric nor in `kept`; returns the count.
+size_t RemoveNonAlnum(ustring& text, std::u16string_view kept);
+
+int UnicodeToInt(const icu::UnicodeString& text);
+
+// Converts to the platform's default code page (UTF-8 on Linux).
+std::string ToCodePage(std::string_view utf8);
+std::string ToCodePage(const icu::UnicodeString& text);
+
+}  // namespace cmn

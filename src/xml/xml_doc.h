@@ -1,0 +1,51 @@
+// XMLDoc: one parsed libxml2 document, with element search, XPath, node editing and
+// single-line serialisation. Node handles are libxml2's own and live as long as the
+// document. Tested by tests/xml/xml_doc_test.cc.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <libxml/tree.h>
+#include <libxml/xpath.h>
+
+class XMLDoc {
+ public:
+  XMLDoc() = default;
+  ~XMLDoc();
+  XMLDoc(const XMLDoc&) = delete;
+  XMLDoc& operator=(const XMLDoc&) = delete;
+
+  // Frees any document held, then parses `text`. Empty (or null) text leaves no
+  // document; text that is not well-formed throws Tarn_Exception
+  // ("XMLDoc::ParseXML()", "libxml2 error:...", MAJOR ERROR).
+  void ParseXML(const char* text);
+  void ParseXML(const char* text, size_t length);
+
+  xmlNodePtr Root() const;
+  // The caller frees the result with FreeXPathResult.
+  xmlXPathObjectPtr EvaluateXPath(const std::string& expression) const;
+  xmlNodePtr FindElement(xmlNodePtr start, const std::string& name) const;
+  xmlNodePtr NextSiblingByName(xmlNodePtr node) const;
+  // Serialises on one line without the XML declaration; returns the length.
+  size_t Dump(std::string& output) const;
+
+  xmlDocPtr document() const { return doc_; }
+
+ private:
+  xmlDocPtr doc_ = nullptr;  // owned
+};
+
+xmlNodePtr FindChildElement(xmlNodePtr node, const std::string& name);
+std::string NodeName(xmlNodePtr node);
+std::string NodeContent(xmlNodePtr node, const std::string& defaultText);
+std::string NodeAttribute(xmlNodePtr node, const std::string& name, const std::string& defaultText);
+void SetNodeContent(xmlNodePtr node, const std::string& text);
+void SetNodeName(xmlNodePtr node, const std::string& name);
+xmlNodePtr NewChild(xmlNodePtr parent, const std::string& name);
+xmlNodePtr NewTextChild(xmlNodePtr parent, const std::string& name, const std::string& text);
+xmlNodePtr NextSibling(xmlNodePtr node);
+void NodesOf(xmlXPathObjectPtr result, std::vector<xmlNodePtr>& nodes, bool clear);
+void FreeXPathResult(xmlXPathObjectPtr result);
+void InitializeXmlLibrary();
+void CleanupXmlLibrary();
