@@ -1,0 +1,297 @@
+// Byte-string helpers on UTF-8 text. They work byte by byte and never look at
+// the Unicode meaning of a byte.
+#include "common/string_util.h"
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+
+namespace cmn {
+namespace {
+
+// Membership table for a set of separator or trim bytes.
+class ByteSet {
+ public:
+  explicit ByteSet(std::string_view set) {
+    for (char c : set) member_[static_cast<unsigned char>(c)] = true;
+  }
+  bool contains(char c) const { return member_[static_cast<unsigned char>(c)]; }
+
+ private:
+  std::array<bool, 256> member_{};
+};
+
+inline bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+
+inline int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+size_t SkipDefaultTrim(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size() && std::strchr(kDefaultTrimSet, text[i]) != nullptr && text[i] != '\0') {
+    ++i;
+  }
+  return i;
+}
+
+// Stores `item` as element `index` of `out`, reusing the element's buffer when
+// the list already has one there.
+inline void StoreItem(std::vector<std::string>& out, size_t index, std::string_view item) {
+  if (index < out.size()) {
+    out[index].assign(item.data(), item.size());
+  } else {
+    out.emplace_back(item);
+  }
+}
+
+}  // namespace
+
+std::string& TrimLeft(std::string& text, std::string_view set) {
+  const size_t first = text.find_first_not_of(set.data(), 0, set.size());
+  if (first == std::string::npos) {
+    text.clear();
+  } else if (first > 0) {
+    text.erase(0, first);
+  }
+  return text;
+}
+
+std::string& TrimRight(std::string& text, std::string_view set) {
+  const size_t last = text.find_last_not_of(set.data(), std::string::npos, set.size());
+  text.resize(last == std::string::npos ? 0 : last + 1);
+  return text;
+}
+
+size_t TrimLeftChar(std::string& text, char c) {
+  size_t count = 0;
+  while (count < text.size() && text[count] == c) ++count;
+  text.erase(0, count);
+  return count;
+}
+
+std::string& AsciiUpper(std::string& text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  }
+  return text;
+}
+
+int CompareText(std::string_view text, const char* other) {
+  if (other == nullptr) return 1;
+  const int result = text.compare(other);
+  return result < 0 ? -1 : (result > 0 ? 1 : 0);
+}
+
+int CompareTextNoCase(std::string_view text, const char* other) {
+  if (other == nullptr) return 1;
+  size_t i = 0;
+  for (;; ++i) {
+    const int a = i < text.size() ? static_cast<unsigned char>(text[i]) : 0;
+    const int b = static_cast<unsigned char>(other[i]);
+    const int la = (a >= 'A' && a <= 'Z') ? a + 32 : a;
+    const int lb = (b >= 'A' && b <= 'Z') ? b + 32 : b;
+    if (la != lb) return la - lb;
+    if (b == 0) return i < text.size() ? 1 : 0;
+  }
+}
+
+bool StartsWith(std::string_view text, const char* prefix) {
+  return prefix != nullptr && text.starts_with(prefix);
+}
+
+bool EndsWith(std::string_view text, const char* suffix) {
+  return suffix != nullptr && text.ends_with(suffix);
+}
+
+size_t FindChar(std::string_view text, char c, size_t start) {
+  if (c == '\0' || start >= text.size()) return npos;
+  return text.find(c, start);
+}
+
+size_t FindText(std::string_view text, const char* needle, size_t start, size_t needleLength) {
+  if (needle == nullptr) return npos;
+  if (needleLength == npos) needleLength = std::strlen(needle);
+  return text.find(needle, start, needleLength);
+}
+
+size_t FindLastChar(std::string_view text, char c) { return text.rfind(c); }
+
+size_t FindFirstOf(std::string_view text, std::string_view set, size_t start) {
+  return text.find_first_of(set, start);
+}
+
+size_t FindFirstNotOf(std::string_view text, std::string_view set, size_t start) {
+  return text.find_first_not_of(set, start);
+}
+
+size_t Split(std::string_view text, std::vector<std::string>& out, std::string_view separators,
+             bool keep) {
+  const ByteSet isSeparator(separators);
+  size_t count = keep ? out.size() : 0;
+  size_t i = 0;
+  while (i < text.size()) {
+    while (i < text.size() && isSeparator.contains(text[i])) ++i;
+    const size_t start = i;
+    while (i < text.size() && !isSeparator.contains(text[i])) ++i;
+    if (i > start) StoreItem(out, count++, text.substr(start, i - start));
+  }
+  out.resize(count);
+  return count;
+}
+
+size_t SplitFields(std::string_view text, std::vector<std::string>& out, const char* separators,
+                   bool collapse, bool skipLeading) {
+  const ByteSet isSeparator(separators == nullptr || *separators == '\0' ? kDefaultTrimSet
+                                                                          : separators);
+  size_t count = 0;
+  size_t i = 0;
+  if (skipLeading) {
+    while (i < text.size() && isSeparator.contains(text[i])) ++i;
+  }
+  size_t start = i;
+  while (i < text.size()) {
+    if (!isSeparator.contains(text[i])) {
+      ++i;
+      continue;
+    }
+    StoreItem(out, count++, text.substr(start, i - start));
+    ++i;
+    if (collapse) {
+      while (i < text.size() && isSeparator.contains(text[i])) ++i;
+    }
+    start = i;
+  }
+  StoreItem(out, count++, text.substr(start));
+  out.resize(count);
+  return count;
+}
+
+size_t RemoveChar(std::string& text, char c) {
+  const size_t before = text.size();
+  std::erase(text, c);
+  return before - text.size();
+}
+
+size_t ReplaceAll(std::string& text, std::string_view search, const char* replacement) {
+  // An empty search text would match everywhere without moving on.
+  if (search.empty()) return 0;
+  size_t position = text.find(search);
+  if (position == std::string::npos) return 0;
+  const std::string_view with = replacement == nullptr ? std::string_view() : replacement;
+  std::string result;
+  result.reserve(text.size());
+  size_t count = 0;
+  size_t copied = 0;
+  while (position != std::string::npos) {
+    result.append(text, copied, position - copied);
+    result.append(with);
+    copied = position + search.size();
+    ++count;
+    position = text.find(search, copied);
+  }
+  result.append(text, copied, std::string::npos);
+  text.swap(result);
+  return count;
+}
+
+bool IsAllDigits(std::string_view text) {
+  for (char c : text) {
+    if (!IsAsciiDigit(c)) return false;
+  }
+  return true;
+}
+
+bool IsInteger(std::string_view text) {
+  const std::string_view set(kDefaultTrimSet);
+  const size_t first = text.find_first_not_of(set);
+  if (first == std::string_view::npos) return true;
+  const size_t last = text.find_last_not_of(set);
+  std::string_view core = text.substr(first, last - first + 1);
+  if (core.front() == '+' || core.front() == '-') core.remove_prefix(1);
+  return IsAllDigits(core);
+}
+
+size_t KeepDigits(std::string& text) {
+  const size_t before = text.size();
+  std::erase_if(text, [](char c) { return !IsAsciiDigit(c); });
+  return before - text.size();
+}
+
+int32_t TextToInt(std::string_view text) {
+  size_t i = SkipDefaultTrim(text);
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    negative = text[i] == '-';
+    ++i;
+  }
+  // Unsigned arithmetic: an over-long number wraps instead of overflowing.
+  uint32_t value = 0;
+  for (; i < text.size() && IsAsciiDigit(text[i]); ++i) {
+    value = value * 10u + static_cast<uint32_t>(text[i] - '0');
+  }
+  return static_cast<int32_t>(negative ? 0u - value : value);
+}
+
+uint32_t HexToInt(std::string_view text) {
+  uint32_t value = 0;
+  for (size_t i = SkipDefaultTrim(text); i < text.size(); ++i) {
+    const int digit = HexValue(text[i]);
+    if (digit < 0) break;
+    value = value * 16u + static_cast<uint32_t>(digit);
+  }
+  return value;
+}
+
+size_t Utf8Length(std::string_view text) {
+  size_t count = 0;
+  size_t i = 0;
+  while (i < text.size()) {
+    const unsigned char lead = static_cast<unsigned char>(text[i]);
+    size_t span = 1;
+    if ((lead & 0xE0) == 0xC0) {
+      span = 2;
+    } else if ((lead & 0xF0) == 0xE0) {
+      span = 3;
+    } else if ((lead & 0xF8) == 0xF0) {
+      span = 4;
+    } else if ((lead & 0xFC) == 0xF8) {
+      span = 5;
+    } else if ((lead & 0xFE) == 0xFC) {
+      span = 6;
+    }
+    ++count;
+    i += span < text.size() - i ? span : text.size() - i;
+  }
+  return count;
+}
+
+std::string PadLeft(std::string_view text, char pad, size_t width) {
+  std::string out;
+  if (text.size() < width) out.assign(width - text.size(), pad);
+  out.append(text);
+  return out;
+}
+
+std::string PadRight(std::string_view text, char pad, size_t width) {
+  std::string out(text);
+  if (out.size() < width) out.append(width - out.size(), pad);
+  return out;
+}
+
+std::string FormatInt(long long value, size_t width) {
+  // The zero padding goes after the sign, so -5 at width 3 reads "-05".
+  char buffer[32];
+  const int length = std::snprintf(buffer, sizeof buffer, "%lld", value);
+  std::string_view digits(buffer, static_cast<size_t>(length));
+  if (value < 0) {
+    digits.remove_prefix(1);
+    return "-" + PadLeft(digits, '0', width > 0 ? width - 1 : 0);
+  }
+  return PadLeft(digits, '0', width);
+}
+
+}  // namespace cmn
