@@ -24,6 +24,10 @@ inline constexpr int kConfigCannotOpen = 3;
 int loadParserConfiguration(const std::string& path);
 // Releases every rule (the rule-set entries stay) and empties the default country.
 void freeParserConfiguration();
+// Empties every table, word lists included, as if the library had just been loaded.
+// For tests and tools that load several configurations in one process; never called
+// while records are parsed.
+void clearParserConfiguration();
 
 std::string resolveCountryCode(const std::string& country);
 // Never inserts: null when there is no rule set for the code.

@@ -40,7 +40,10 @@ TokenMeaning meaningFromName(std::string_view name);
 const char* meaningName(TokenMeaning meaning);
 
 struct AddressToken {
+  // All 17 candidates set, meaning UNKNOWN. The first form folds the text itself; the
+  // second takes a folding the caller already holds (it must be foldWord(tokenText)).
   AddressToken(std::string tokenText, std::string countryCode);
+  AddressToken(std::string tokenText, std::string countryCode, std::string foldedText);
 
   std::string text;
   std::string country;

@@ -4,6 +4,7 @@
 // Tested by tests/addressparser/word_lists_test.cc.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -14,6 +15,13 @@
 #include <libxml/tree.h>
 
 namespace addr {
+
+// The default full Unicode case folding of a word, as UTF-8: the key under which
+// word lists store and find words. Text made only of ASCII is folded without ICU
+// (A-Z become a-z, nothing else changes), which is what ICU gives for it. Folding
+// maps code point by code point, so the folding of a phrase is the foldings of its
+// words joined by the same separators.
+std::string foldWord(std::string_view word);
 
 // The eleven standard-form lists. STICKY_SUFFIX words also enter the SUFFIX list.
 enum class ListKind {
@@ -50,7 +58,12 @@ class WordList {
   std::vector<const Entry*> ordered() const;
 
  private:
-  std::unordered_map<std::string, Entry> entries_;
+  // Lets find() take a string_view without building a std::string per query.
+  struct FoldedHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view key) const { return std::hash<std::string_view>{}(key); }
+  };
+  std::unordered_map<std::string, Entry, FoldedHash, std::equal_to<>> entries_;
 };
 
 using WordListTable = std::map<std::string, WordList>;                   // by country code
@@ -74,7 +87,11 @@ const std::string* standardFormOfFolded(const WordListTable& table, std::string_
 const std::vector<std::string>& stickySuffixesOf(const std::string& code);
 const std::vector<std::string>& careOfWordsOf(const std::string& code);
 
-// Loads one ADDRESSPARTS element into the tables.
+// Loads one ADDRESSPARTS element into the tables. Each list element replaces the
+// country's list of that kind; the STICKY_SUFFIX words are added to the country's
+// SUFFIX list (after this element's own SUFFIX list, if any, has replaced it).
 void loadAddressParts(xmlNodePtr addressParts);
+// Empties all thirteen tables (tests and tools that load several configurations).
+void clearWordLists();
 
 }  // namespace addr

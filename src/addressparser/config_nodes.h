@@ -1,0 +1,34 @@
+// Walking the elements of the parser configuration file: the loaders visit the first
+// child of a name and then each following sibling element of the same name, skipping
+// text, comments and differently named elements in between.
+#pragma once
+
+#include <cstring>
+#include <string>
+
+#include <libxml/tree.h>
+
+#include "xml/xml_doc.h"
+
+namespace addr {
+
+// The first child element of `node` named `name`; null when `node` is null (an
+// absent section), so that a chain of look-ups needs no check at every step.
+inline xmlNodePtr firstChildNamed(xmlNodePtr node, const std::string& name) {
+  return node == nullptr ? nullptr : FindChildElement(node, name);
+}
+
+// The next sibling element after `node` whose name equals the name of `node`.
+inline xmlNodePtr nextElementOfSameName(xmlNodePtr node) {
+  if (node == nullptr) return nullptr;
+  for (xmlNodePtr sibling = node->next; sibling != nullptr; sibling = sibling->next) {
+    if (sibling->type == XML_ELEMENT_NODE && sibling->name != nullptr && node->name != nullptr &&
+        std::strcmp(reinterpret_cast<const char*>(sibling->name),
+                    reinterpret_cast<const char*>(node->name)) == 0) {
+      return sibling;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace addr

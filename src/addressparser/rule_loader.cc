@@ -1,0 +1,69 @@
+// Loading of RULE elements into Rule records. Tested by rule_loader_test.cc.
+//
+// Nothing is checked at load time: unknown meaning names become UNKNOWN and the
+// condition text is compiled only when a record first reaches the rule.
+#include <cstring>
+#include <utility>
+
+#include "addressparser/config_nodes.h"
+#include "addressparser/rule.h"
+#include "common/string_util.h"
+#include "xml/xml_doc.h"
+
+namespace addr {
+namespace {
+
+// "YES" in any ASCII letter case; nothing else (no trimming, no "Y" or "TRUE").
+bool isYes(std::string_view text) {
+  static constexpr char kYes[] = "YES";
+  if (text.size() != 3) return false;
+  for (size_t i = 0; i < 3; ++i) {
+    char c = text[i];
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (c != kYes[i]) return false;
+  }
+  return true;
+}
+
+TokenMeaning meaningAttribute(xmlNodePtr element, const char* attribute) {
+  const std::string text = NodeAttribute(element, attribute, "");
+  return text.empty() ? UNKNOWN : meaningFromName(text);
+}
+
+}  // namespace
+
+Rule::~Rule() { delete compiledCondition.load(std::memory_order_acquire); }
+
+void loadRuleGroup(xmlNodePtr ruleSetElement, bool withContext, RuleList& rules) {
+  xmlNodePtr group = firstChildNamed(ruleSetElement, withContext ? "WITHCONTEXT" : "NOCONTEXT");
+  if (group == nullptr) return;
+  // Only direct RULE children count: a RULE nested inside another is not a rule.
+  for (xmlNodePtr element = firstChildNamed(group, "RULE"); element != nullptr;
+       element = nextElementOfSameName(element)) {
+    auto rule = std::make_unique<Rule>();
+    rule->withContext = withContext;
+    loadRule(*rule, element);
+    rules.push_back(std::move(rule));
+  }
+}
+
+void loadRule(Rule& rule, xmlNodePtr ruleElement) {
+  rule.name = NodeAttribute(ruleElement, "name", "");
+  rule.description = NodeAttribute(ruleElement, "description", "");
+  rule.condition = NodeAttribute(ruleElement, "condition", "");
+
+  // Empty pieces (doubled, leading or trailing commas) are skipped; pieces are not
+  // trimmed, so "PREDIR, POSTDIR" yields PREDIR and UNKNOWN, which eliminates nothing.
+  const std::string eliminate = NodeAttribute(ruleElement, "eliminate", "");
+  if (!eliminate.empty()) {
+    std::vector<std::string> pieces;
+    cmn::Split(eliminate, pieces, ",");
+    for (const std::string& piece : pieces) rule.eliminate.push_back(meaningFromName(piece));
+  }
+
+  rule.terminal = isYes(NodeAttribute(ruleElement, "terminal", ""));
+  rule.set = meaningAttribute(ruleElement, "set");
+  rule.setNext = meaningAttribute(ruleElement, "setNext");
+}
+
+}  // namespace addr

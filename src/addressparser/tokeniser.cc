@@ -1,0 +1,335 @@
+// Normalisation of address lines and their cutting into tokens.
+// Tested by tokeniser_test.cc.
+//
+// Number-pair rewrites run ICU regular expressions over a byte view of the UTF-8
+// line: every byte becomes one UTF-16 unit of the same value (a Latin-1 reading), and
+// the patterns are read the same way, so "à" in a pattern is its two UTF-8 bytes in a
+// row. Match positions are then byte positions in the line, the rewrite edits the
+// line's bytes directly, and the matching is exactly byte-wise. The patterns are
+// fixed and compiled once per process; RegexPattern is safe to share between
+// threads, and each call makes its own matchers.
+#include "addressparser/tokeniser.h"
+
+#include <cstring>
+#include <memory>
+
+#include <unicode/locid.h>
+#include <unicode/regex.h>
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
+
+#include "addressparser/word_lists.h"
+#include "common/string_util.h"
+#include "common/ustring.h"
+
+namespace addr {
+namespace {
+
+constexpr std::string_view kDigits = "0123456789";
+constexpr size_t kMaxPhraseExtraWords = 5;  // phrases of 2 to 6 words
+
+icu::UnicodeString byteView(std::string_view bytes) {
+  icu::UnicodeString view;
+  const auto length = static_cast<int32_t>(bytes.size());
+  char16_t* units = view.getBuffer(length);
+  for (int32_t i = 0; i < length; ++i) units[i] = static_cast<unsigned char>(bytes[i]);
+  view.releaseBuffer(length);
+  return view;
+}
+
+// Null when the pattern does not compile.
+std::unique_ptr<icu::RegexPattern> compileBytePattern(const char* pattern) {
+  UErrorCode status = U_ZERO_ERROR;
+  std::unique_ptr<icu::RegexPattern> compiled(
+      icu::RegexPattern::compile(byteView(pattern), 0, status));
+  if (U_FAILURE(status)) return nullptr;
+  return compiled;
+}
+
+struct NumberPairRewrite {
+  std::unique_ptr<icu::RegexPattern> outer;
+  std::unique_ptr<icu::RegexPattern> separator;
+  const char* replacement;
+};
+
+struct NumberPairRewrites {
+  // Tried in order for "FR"; the first that rewrites ends the step.
+  NumberPairRewrite french[3];
+  NumberPairRewrite spanish;
+};
+
+NumberPairRewrite makeRewrite(const char* outer, const char* separator, const char* replacement) {
+  return {compileBytePattern(outer), compileBytePattern(separator), replacement};
+}
+
+const NumberPairRewrites& numberPairRewrites() {
+  static const NumberPairRewrites rewrites{
+      {makeRewrite("([0-9]+) *- *([0-9]+)", "-", "/"),
+       makeRewrite("([0-9]+) *\xC3\xA0 *([0-9]+)", " \xC3\xA0 ", "/"),
+       makeRewrite("([0-9]+) *et *([0-9]+)", " et ", "/")},
+      makeRewrite("([0-9]+) *[-,/] *([0-9].*)", "[-,/]", " "),
+  };
+  return rewrites;
+}
+
+// Finds the outer pattern (leftmost match), then the separator inside the text of
+// that match, and replaces that separator occurrence once.
+bool rewriteWith(std::string& text, const icu::RegexPattern* outer,
+                 const icu::RegexPattern* separator, const char* replacement) {
+  if (outer == nullptr || separator == nullptr) return false;
+  UErrorCode status = U_ZERO_ERROR;
+  const icu::UnicodeString view = byteView(text);
+  std::unique_ptr<icu::RegexMatcher> outerMatcher(outer->matcher(view, status));
+  if (U_FAILURE(status) || !outerMatcher->find(status)) return false;
+  const int32_t matchStart = outerMatcher->start(status);
+  const int32_t matchEnd = outerMatcher->end(status);
+
+  // A region with opaque bounds searches the match text as if it stood alone.
+  std::unique_ptr<icu::RegexMatcher> separatorMatcher(separator->matcher(view, status));
+  if (U_FAILURE(status)) return false;
+  separatorMatcher->region(matchStart, matchEnd, status);
+  if (U_FAILURE(status) || !separatorMatcher->find(status)) return false;
+  const int32_t separatorStart = separatorMatcher->start(status);
+  const int32_t separatorEnd = separatorMatcher->end(status);
+  if (U_FAILURE(status)) return false;
+  text.replace(static_cast<size_t>(separatorStart),
+               static_cast<size_t>(separatorEnd - separatorStart), replacement);
+  return true;
+}
+
+bool hasDigit(std::string_view text) { return text.find_first_of(kDigits) != std::string_view::npos; }
+
+bool isAscii(std::string_view text) {
+  for (char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+// Turkish and Azeri upper-case the ASCII letter i as a dotted capital I.
+bool defaultLocaleUpperCasesAsciiSpecially() {
+  const char* language = icu::Locale::getDefault().getLanguage();
+  return std::strcmp(language, "tr") == 0 || std::strcmp(language, "az") == 0;
+}
+
+// Full Unicode upper-casing in the default locale. Plain ASCII text skips the round
+// trip through UTF-16, with the same result.
+std::string upperCaseLine(std::string_view line) {
+  if (!isAscii(line) || defaultLocaleUpperCasesAsciiSpecially()) return cmn::UpperCase(line);
+  std::string upper(line);
+  for (char& c : upper) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return upper;
+}
+
+// True when the code point just before `position` is a letter or digit.
+bool alnumBefore(std::string_view text, size_t position) {
+  if (position == 0) return false;
+  auto index = static_cast<int32_t>(position);
+  UChar32 c;
+  U8_PREV(text.data(), 0, index, c);
+  return c >= 0 && u_isalnum(c);
+}
+
+// True when the code point starting at `position` is a letter or digit.
+bool alnumAt(std::string_view text, size_t position) {
+  if (position >= text.size()) return false;
+  auto index = static_cast<int32_t>(position);
+  UChar32 c;
+  U8_NEXT(text.data(), index, static_cast<int32_t>(text.size()), c);
+  return c >= 0 && u_isalnum(c);
+}
+
+// Whether `word` occurs in `line` as a whole word: not preceded and not followed by a
+// letter or digit. The word is taken literally: characters that regular expressions
+// treat as syntax carry no special meaning here.
+bool containsWholeWord(std::string_view line, std::string_view word) {
+  for (size_t found = line.find(word); found != std::string_view::npos;
+       found = line.find(word, found + 1)) {
+    if (!alnumBefore(line, found) && !alnumAt(line, found + word.size())) return true;
+  }
+  return false;
+}
+
+void joinPhrasesFolded(std::vector<std::string>& words, std::vector<std::string>& folds,
+                       const std::string& code) {
+  const WordList* lists[] = {
+      wordListFor(wordListTable(ListKind::kSuffix), code),
+      wordListFor(wordListTable(ListKind::kPoBox), code),
+      wordListFor(wordListTable(ListKind::kRural), code),
+  };
+  auto inAnyList = [&lists](std::string_view foldedPhrase) {
+    for (const WordList* list : lists) {
+      if (list != nullptr && list->findFolded(foldedPhrase) != nullptr) return true;
+    }
+    return false;
+  };
+  if (lists[0] == nullptr && lists[1] == nullptr && lists[2] == nullptr) return;
+
+  // Shorter phrases first at each position, positions from the left; after every
+  // join the search starts again from the first word, since the joined word can now
+  // complete a phrase that begins before it.
+  size_t position = 0;
+  std::string foldedPhrase;
+  while (position + 1 < words.size()) {
+    bool joined = false;
+    foldedPhrase = folds[position];
+    for (size_t extra = 1; extra <= kMaxPhraseExtraWords && position + extra < words.size();
+         ++extra) {
+      foldedPhrase += ' ';
+      foldedPhrase += folds[position + extra];
+      if (!inAnyList(foldedPhrase)) continue;
+      for (size_t k = 1; k <= extra; ++k) {
+        words[position] += ' ';
+        words[position] += words[position + k];
+      }
+      folds[position] = foldedPhrase;
+      const auto first = static_cast<std::ptrdiff_t>(position + 1);
+      const auto last = static_cast<std::ptrdiff_t>(position + extra + 1);
+      words.erase(words.begin() + first, words.begin() + last);
+      folds.erase(folds.begin() + first, folds.begin() + last);
+      joined = true;
+      break;
+    }
+    position = joined ? 0 : position + 1;
+  }
+}
+
+}  // namespace
+
+bool rewriteNumberPair(std::string& text, const char* outerPattern, const char* separatorPattern,
+                       const char* replacement) {
+  // Compiled per call: the parse itself uses the patterns compiled once per process.
+  auto outer = compileBytePattern(outerPattern);
+  auto separator = compileBytePattern(separatorPattern);
+  return rewriteWith(text, outer.get(), separator.get(), replacement);
+}
+
+bool normaliseAddressLine(const std::string& line, const std::string& code,
+                          std::string& addressText) {
+  std::string normalised = line;
+
+  // Every number-pair pattern begins with a digit, so a line without one is left
+  // alone without running them.
+  if ((code == "FR" || code == "ES") && hasDigit(normalised)) {
+    const NumberPairRewrites& rewrites = numberPairRewrites();
+    if (code == "FR") {
+      for (const NumberPairRewrite& rewrite : rewrites.french) {
+        if (rewriteWith(normalised, rewrite.outer.get(), rewrite.separator.get(),
+                        rewrite.replacement)) {
+          break;
+        }
+      }
+    } else {
+      rewriteWith(normalised, rewrites.spanish.outer.get(), rewrites.spanish.separator.get(),
+                  rewrites.spanish.replacement);
+    }
+  }
+
+  size_t kept = 0;
+  for (char c : normalised) {
+    if (c == '%' || c == '.' || c == ',' || c == '-') continue;
+    normalised[kept++] = (c == '(' || c == ')') ? ' ' : c;
+  }
+  normalised.resize(kept);
+  normalised = upperCaseLine(normalised);
+
+  if (isCareOfLine(normalised, code)) return false;
+  addressText += ' ';
+  addressText += normalised;
+  cmn::TrimLeft(addressText);
+  cmn::TrimRight(addressText);
+  return true;
+}
+
+bool isCareOfLine(const std::string& normalisedLine, const std::string& code) {
+  for (const std::string& word : careOfWordsOf(code)) {
+    // An empty care-of word would frame nothing but a gap between two separators;
+    // it marks no line as care-of.
+    if (!word.empty() && containsWholeWord(normalisedLine, word)) return true;
+  }
+  return false;
+}
+
+void joinPhrases(std::vector<std::string>& words, const std::string& code) {
+  std::vector<std::string> folds;
+  folds.reserve(words.size());
+  for (const std::string& word : words) folds.push_back(foldWord(word));
+  joinPhrasesFolded(words, folds, code);
+}
+
+bool splitStickySuffix(const std::string& word, const std::string& code,
+                       std::pair<std::string, std::string>& parts) {
+  for (const std::string& suffix : stickySuffixesOf(code)) {
+    // An empty suffix would "split" every word and so block the alphanumeric split.
+    if (suffix.empty() || !cmn::EndsWith(word, suffix.c_str())) continue;
+    parts.first = word.substr(0, word.size() - suffix.size());
+    parts.second = suffix;
+    return true;
+  }
+  return false;
+}
+
+std::pair<std::string, std::string> splitAlphaNumeric(const std::string& word) {
+  std::pair<std::string, std::string> parts{word, std::string()};
+  auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+  const size_t firstDigit = word.find_first_of(kDigits);
+  if (firstDigit == std::string::npos || word.find_first_not_of(kDigits) == std::string::npos) {
+    return parts;
+  }
+  if (isDigit(word.front()) && isDigit(word.back())) return parts;
+  if (word.front() == '#') {
+    parts.first = "#";
+    parts.second = word.substr(1);
+    return parts;
+  }
+  if (!isDigit(word.back()) || word.find('-') != std::string::npos) return parts;
+  // Only the trailing run of digits is split off: A1B2 gives A1B and 2, so no
+  // character appears in both parts.
+  const size_t lastNonDigit = word.find_last_not_of(kDigits);
+  parts.first = word.substr(0, lastNonDigit + 1);
+  parts.second = word.substr(lastNonDigit + 1);
+  return parts;
+}
+
+TokenList tokeniseAddress(const std::string& addressText, const std::string& code) {
+  std::vector<std::string> words;
+  cmn::Split(addressText, words, " ");
+  // Each word is folded once here; phrases and unsplit words reuse the folding.
+  std::vector<std::string> folds;
+  folds.reserve(words.size());
+  for (const std::string& word : words) folds.push_back(foldWord(word));
+  joinPhrasesFolded(words, folds, code);
+
+  TokenList tokens;
+  tokens.reserve(words.size() + 2);
+  bool keepNextWhole = false;  // set after a "#" token: "#12 B7" keeps B7 whole
+  std::pair<std::string, std::string> parts;
+  for (size_t i = 0; i < words.size(); ++i) {
+    bool split = false;
+    if (!keepNextWhole) {
+      if (!splitStickySuffix(words[i], code, parts)) parts = splitAlphaNumeric(words[i]);
+      split = !parts.second.empty();
+    }
+    if (!split) {
+      keepNextWhole = words[i] == "#";
+      tokens.push_back(std::make_unique<AddressToken>(std::move(words[i]), code, std::move(folds[i])));
+      continue;
+    }
+    keepNextWhole = parts.first == "#";
+    // A word that is exactly a sticky suffix has an empty first part: it becomes the
+    // suffix token alone, with no empty token before it.
+    if (!parts.first.empty()) {
+      std::string folded = foldWord(parts.first);
+      tokens.push_back(
+          std::make_unique<AddressToken>(std::move(parts.first), code, std::move(folded)));
+    }
+    std::string folded = foldWord(parts.second);
+    tokens.push_back(
+        std::make_unique<AddressToken>(std::move(parts.second), code, std::move(folded)));
+  }
+  return tokens;
+}
+
+}  // namespace addr

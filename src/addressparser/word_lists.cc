@@ -1,0 +1,208 @@
+// The per-country word lists and their look-ups. Tested by word_lists_test.cc.
+//
+// Every look-up runs for each token and each candidate phrase of every record, so
+// a WordList is a hash map keyed by the case folding of its words: a query costs one
+// folding (none when the caller holds it) and a byte hash. The case-insensitive
+// order that display needs is produced on demand by ordered().
+#include "addressparser/word_lists.h"
+
+#include <algorithm>
+#include <array>
+
+#include "addressparser/config_nodes.h"
+#include "common/ustring.h"
+#include "xml/xml_doc.h"
+
+namespace addr {
+namespace {
+
+const std::string kFallbackCountry = "US";
+
+// Process-wide tables: created empty when the library is loaded, filled only while
+// the configuration loads, read without locks afterwards.
+std::array<WordListTable, kListKindCount>& allWordListTables() {
+  static std::array<WordListTable, kListKindCount> tables;
+  return tables;
+}
+
+// What one list element of ADDRESSPARTS is read into. The order is the order of
+// reading; STICKY_SUFFIX is read twice.
+enum class Target { kWordList, kStickySuffixIntoSuffix, kStickySuffixes, kCareOf };
+struct ListSpec {
+  const char* element;
+  Target target;
+  ListKind kind;  // for kWordList
+};
+constexpr ListSpec kListSpecs[] = {
+    {"PREFIX", Target::kWordList, ListKind::kPrefix},
+    {"SUFFIX", Target::kWordList, ListKind::kSuffix},
+    {"STICKY_SUFFIX", Target::kStickySuffixIntoSuffix, ListKind::kSuffix},
+    {"STICKY_SUFFIX", Target::kStickySuffixes, ListKind::kSuffix},
+    {"BUILDINGSIDE", Target::kWordList, ListKind::kBuildingSide},
+    {"UNITSIDE", Target::kWordList, ListKind::kUnitSide},
+    {"BUILDINGTYPE", Target::kWordList, ListKind::kBuildingType},
+    {"COUNTY", Target::kWordList, ListKind::kCounty},
+    {"DISCARD", Target::kWordList, ListKind::kDiscard},
+    {"POBOX", Target::kWordList, ListKind::kPoBox},
+    {"UNITLABEL", Target::kWordList, ListKind::kUnitLabel},
+    {"DIRECTIONAL", Target::kWordList, ListKind::kDirectional},
+    {"RURAL", Target::kWordList, ListKind::kRural},
+    {"CAREOF", Target::kCareOf, ListKind::kSuffix},
+};
+
+// Fills `list` from the PART children of `listElement`; equal words (ignoring case)
+// keep the first text and take the latest standard form.
+void readParts(xmlNodePtr listElement, WordList& list) {
+  for (xmlNodePtr part = firstChildNamed(listElement, "PART"); part != nullptr;
+       part = nextElementOfSameName(part)) {
+    list.set(NodeAttribute(part, "data", ""), NodeAttribute(part, "std", ""));
+  }
+}
+
+std::vector<std::string> readSequence(xmlNodePtr listElement) {
+  std::vector<std::string> words;
+  for (xmlNodePtr part = firstChildNamed(listElement, "PART"); part != nullptr;
+       part = nextElementOfSameName(part)) {
+    words.push_back(NodeAttribute(part, "data", ""));
+  }
+  return words;
+}
+
+const std::vector<std::string>& sequenceOf(const WordSequenceTable& table,
+                                           const std::string& code) {
+  static const std::vector<std::string> kNone;
+  auto found = table.find(code);
+  return found == table.end() ? kNone : found->second;
+}
+
+}  // namespace
+
+std::string foldWord(std::string_view word) {
+  std::string folded(word);
+  for (char& c : folded) {
+    if (static_cast<unsigned char>(c) >= 0x80) return cmn::FoldCase(word);
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return folded;
+}
+
+void WordList::set(std::string_view word, std::string_view standardForm) {
+  auto [entry, inserted] = entries_.try_emplace(foldWord(word));
+  if (inserted) entry->second.word = std::string(word);
+  entry->second.standardForm = std::string(standardForm);
+}
+
+const WordList::Entry* WordList::findFolded(std::string_view folded) const {
+  auto found = entries_.find(folded);
+  return found == entries_.end() ? nullptr : &found->second;
+}
+
+const WordList::Entry* WordList::find(std::string_view word) const {
+  if (entries_.empty()) return nullptr;
+  return findFolded(foldWord(word));
+}
+
+std::vector<const WordList::Entry*> WordList::ordered() const {
+  std::vector<const Entry*> result;
+  result.reserve(entries_.size());
+  for (const auto& [key, entry] : entries_) result.push_back(&entry);
+  std::sort(result.begin(), result.end(), [](const Entry* a, const Entry* b) {
+    return cmn::CaseCompare(a->word, b->word) < 0;
+  });
+  return result;
+}
+
+WordListTable& wordListTable(ListKind kind) {
+  return allWordListTables()[static_cast<size_t>(kind)];
+}
+
+WordSequenceTable& stickySuffixTable() {
+  static WordSequenceTable table;
+  return table;
+}
+
+WordSequenceTable& careOfTable() {
+  static WordSequenceTable table;
+  return table;
+}
+
+const WordList* wordListFor(const WordListTable& table, const std::string& code) {
+  auto found = table.find(code);
+  if (found != table.end()) return &found->second;
+  if (code == kFallbackCountry) return nullptr;
+  found = table.find(kFallbackCountry);
+  return found == table.end() ? nullptr : &found->second;
+}
+
+bool isInWordList(const WordListTable& table, std::string_view word, const std::string& code) {
+  const WordList* list = wordListFor(table, code);
+  return list != nullptr && list->find(word) != nullptr;
+}
+
+bool isInWordListFolded(const WordListTable& table, std::string_view folded,
+                        const std::string& code) {
+  const WordList* list = wordListFor(table, code);
+  return list != nullptr && list->findFolded(folded) != nullptr;
+}
+
+std::string standardFormOf(const WordListTable& table, std::string_view word,
+                           const std::string& code) {
+  const WordList* list = wordListFor(table, code);
+  if (list == nullptr) return std::string();
+  const WordList::Entry* entry = list->find(word);
+  return entry == nullptr ? std::string() : entry->standardForm;
+}
+
+const std::string* standardFormOfFolded(const WordListTable& table, std::string_view folded,
+                                        const std::string& code) {
+  const WordList* list = wordListFor(table, code);
+  if (list == nullptr) return nullptr;
+  const WordList::Entry* entry = list->findFolded(folded);
+  return entry == nullptr ? nullptr : &entry->standardForm;
+}
+
+const std::vector<std::string>& stickySuffixesOf(const std::string& code) {
+  return sequenceOf(stickySuffixTable(), code);
+}
+
+const std::vector<std::string>& careOfWordsOf(const std::string& code) {
+  return sequenceOf(careOfTable(), code);
+}
+
+void loadAddressParts(xmlNodePtr addressParts) {
+  const std::string code = NodeAttribute(addressParts, "c2", "");
+  for (const ListSpec& spec : kListSpecs) {
+    xmlNodePtr listElement = firstChildNamed(addressParts, spec.element);
+    // A missing list element leaves whatever an earlier ADDRESSPARTS stored.
+    if (listElement == nullptr) continue;
+    switch (spec.target) {
+      case Target::kWordList: {
+        // A list element without PART stores an empty list, which hides the "US"
+        // fallback for this country.
+        WordList list;
+        readParts(listElement, list);
+        wordListTable(spec.kind)[code] = std::move(list);
+        break;
+      }
+      case Target::kStickySuffixIntoSuffix:
+        // Added to the country's suffixes rather than replacing them, so that a
+        // country keeps its ordinary street types next to the split-off ones.
+        readParts(listElement, wordListTable(ListKind::kSuffix)[code]);
+        break;
+      case Target::kStickySuffixes:
+        stickySuffixTable()[code] = readSequence(listElement);
+        break;
+      case Target::kCareOf:
+        careOfTable()[code] = readSequence(listElement);
+        break;
+    }
+  }
+}
+
+void clearWordLists() {
+  for (WordListTable& table : allWordListTables()) table.clear();
+  stickySuffixTable().clear();
+  careOfTable().clear();
+}
+
+}  // namespace addr
