@@ -1,0 +1,125 @@
+// The event-log writer over the system log. Tested by tests/logging/event_writer_test.cc.
+#include "logging/event_writer.h"
+
+#include <syslog.h>
+
+#include <atomic>
+#include <set>
+
+#include "common/string_util.h"
+#include "logging/log_message.h"
+#include "logging/process_logger.h"
+#include "logging/process_settings.h"
+
+namespace {
+
+// The event-log type of a level name. Names compare exactly.
+uint16_t eventTypeOf(const std::string& levelName) {
+  if (levelName == "ERR" || levelName == "CRIT") return kEventTypeError;
+  if (levelName == "WARN") return kEventTypeWarning;
+  return kEventTypeInformation;
+}
+
+class SysLog : public SystemEventLog {
+ public:
+  void* registerSource(const std::string& name, uint32_t& errorCode) override {
+    // openlog keeps the identity pointer until closelog, so the text must stay
+    // put: one node per distinct name, never released.
+    static std::mutex identitiesLock;
+    static std::set<std::string> identities;
+    std::lock_guard<std::mutex> guard(identitiesLock);
+    const std::string& identity = *identities.insert(name).first;
+    ::openlog(identity.c_str(), LOG_PID, LOG_USER);
+    errorCode = 0;
+    return this;
+  }
+  bool reportEvent(void*, uint16_t eventType, const std::string& text,
+                   uint32_t& errorCode) override {
+    const int priority = eventType == kEventTypeError     ? LOG_ERR
+                         : eventType == kEventTypeWarning ? LOG_WARNING
+                                                          : LOG_INFO;
+    ::syslog(priority, "%s", text.c_str());  // the text is never a format
+    errorCode = 0;
+    return true;
+  }
+  void deregisterSource(void*) override { ::closelog(); }
+};
+
+SysLog gSysLog;
+std::atomic<SystemEventLog*> gEventLog{nullptr};
+
+SystemEventLog& activeEventLog() {
+  SystemEventLog* replacement = gEventLog.load(std::memory_order_acquire);
+  return replacement != nullptr ? *replacement : gSysLog;
+}
+
+void reportFailure(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void reportFailure(const char* format, ...) {
+  LogMessage report;
+  report.reset("eventwriter", kLevelError);
+  va_list args;
+  va_start(args, format);
+  report.appendFormattedV(format, args);
+  va_end(args);
+  logMessage(report);
+}
+
+}  // namespace
+
+void setSystemEventLogForTesting(SystemEventLog* eventLog) {
+  gEventLog.store(eventLog, std::memory_order_release);
+}
+
+void CEventWriter::write(const std::string&, const std::string& sourceLabel,
+                         const std::string& levelName, const LogMessage& message) {
+  if (cmn::StartsWith(sourceLabel, "eventwriter:")) return;  // our own failure reports
+
+  void* handle = nullptr;
+  SystemEventLog* target = nullptr;
+  {
+    std::unique_lock<std::mutex> guard(mutex);
+    if (eventSource == nullptr) {
+      std::string sourceName;
+      moduleName(sourceName);
+      uint32_t errorCode = 0;
+      SystemEventLog& candidate = activeEventLog();
+      eventSource = candidate.registerSource(sourceName, errorCode);
+      if (eventSource == nullptr) {
+        guard.unlock();
+        reportFailure("Failed RegisterEventSource [%s]: 0x%04x", sourceName.c_str(), errorCode);
+        return;
+      }
+      eventLog = &candidate;
+    }
+    handle = eventSource;
+    target = eventLog;
+  }
+
+  std::string text = "[";
+  text += levelName;
+  text += "] ";
+  for (const std::string& line : message.lines) {
+    text += line;
+    text += '\n';
+  }
+  uint32_t errorCode = 0;
+  if (!target->reportEvent(handle, eventTypeOf(levelName), text, errorCode)) {
+    reportFailure("Failed ReportEvent: 0x%04x", errorCode);
+  }
+}
+
+void CEventWriter::close() {
+  std::lock_guard<std::mutex> guard(mutex);
+  if (eventSource != nullptr) eventLog->deregisterSource(eventSource);
+  eventSource = nullptr;
+  eventLog = nullptr;
+}
+
+std::unique_ptr<CLogWriter> CEventWriterFactory::create() {
+  return std::make_unique<CEventWriter>();
+}
+
+CEventWriterFactory& eventWriterFactory() {
+  static CEventWriterFactory factory;
+  return factory;
+}

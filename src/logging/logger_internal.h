@@ -1,0 +1,19 @@
+// Helpers shared by the logger's dispatch and configuration code; not part of
+// the logging API.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace zlog {
+
+// Modification time of a configuration file in seconds; false when it cannot
+// be queried.
+bool configFileModifiedTime(const std::string& path, int64_t& seconds);
+
+// Logs one line with source "logger" through the process logger. Best effort:
+// a writer failure while reporting is dropped.
+void reportFromLogger(uint32_t level, const char* format, ...)
+    __attribute__((format(printf, 2, 3)));
+
+}  // namespace zlog

@@ -1,0 +1,89 @@
+// Readers-writer lock with per-thread read re-entry; see rw_lock.h.
+// Tested by tests/logging/rw_lock_test.cc.
+#include "logging/rw_lock.h"
+
+#include <algorithm>
+#include <system_error>
+#include <vector>
+
+namespace {
+
+// One row per lock the current thread holds for reading. A thread rarely holds
+// more than one or two locks, so a small vector beats a map.
+struct ReadHold {
+  const ReadersWriterLock* lock;
+  uint32_t depth;
+  bool counted;  // false for a read taken while this thread holds the write lock
+};
+
+thread_local std::vector<ReadHold> tReadHolds;
+
+ReadHold* findHold(const ReadersWriterLock* lock) {
+  for (ReadHold& hold : tReadHolds) {
+    if (hold.lock == lock) return &hold;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void ReadersWriterLock::acquireRead() {
+  if (ReadHold* hold = findHold(this)) {
+    ++hold->depth;  // re-entry never waits, whatever writers are queued
+    return;
+  }
+  std::unique_lock<std::mutex> guard(mutex_);
+  if (writerActive_ && writerOwner_ == std::this_thread::get_id()) {
+    tReadHolds.push_back({this, 1, false});
+    return;
+  }
+  readersMayEnter_.wait(guard, [this] { return !writerActive_ && waitingWriters_ == 0; });
+  ++activeReaders_;
+  tReadHolds.push_back({this, 1, true});
+}
+
+void ReadersWriterLock::releaseRead() {
+  ReadHold* hold = findHold(this);
+  if (hold == nullptr) return;  // not held: nothing to release
+  if (--hold->depth > 0) return;
+  const bool counted = hold->counted;
+  tReadHolds.erase(tReadHolds.begin() + (hold - tReadHolds.data()));
+  if (!counted) return;
+  std::lock_guard<std::mutex> guard(mutex_);
+  if (--activeReaders_ == 0 && waitingWriters_ > 0) writerMayEnter_.notify_one();
+}
+
+void ReadersWriterLock::acquireWrite() {
+  if (heldByThisThread()) {
+    throw std::system_error(std::make_error_code(std::errc::resource_deadlock_would_occur),
+                            "ReadersWriterLock::acquireWrite()");
+  }
+  std::unique_lock<std::mutex> guard(mutex_);
+  ++waitingWriters_;
+  writerMayEnter_.wait(guard, [this] { return !writerActive_ && activeReaders_ == 0; });
+  --waitingWriters_;
+  writerActive_ = true;
+  writerOwner_ = std::this_thread::get_id();
+}
+
+void ReadersWriterLock::releaseWrite() {
+  std::lock_guard<std::mutex> guard(mutex_);
+  writerActive_ = false;
+  writerOwner_ = std::thread::id();
+  if (waitingWriters_ > 0) {
+    writerMayEnter_.notify_one();
+  } else {
+    readersMayEnter_.notify_all();
+  }
+}
+
+bool ReadersWriterLock::heldByThisThread() const {
+  if (findHold(this) != nullptr) return true;
+  std::lock_guard<std::mutex> guard(mutex_);
+  return writerActive_ && writerOwner_ == std::this_thread::get_id();
+}
+
+bool ReadersWriterLock::writerWaiting() const {
+  std::lock_guard<std::mutex> guard(mutex_);
+  return waitingWriters_ > 0;
+}
