@@ -1,0 +1,383 @@
+// Evaluation of compiled rule conditions: one switch on the keyword code, one
+// function per keyword. Tested by condition_evaluator_test.cc.
+#include "addressparser/condition_evaluator.h"
+
+#include <array>
+#include <mutex>
+#include <string_view>
+#include <vector>
+
+#include "addressparser/condition_compiler.h"
+#include "addressparser/condition_keywords.h"
+#include "addressparser/word_lists.h"
+
+namespace addr {
+namespace {
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+bool hasDigit(std::string_view text) {
+  for (char c : text) {
+    if (isDigit(c)) return true;
+  }
+  return false;
+}
+
+bool hasOnlyDigits(std::string_view text) {
+  for (char c : text) {
+    if (!isDigit(c)) return false;
+  }
+  return true;
+}
+
+size_t codePointCount(std::string_view utf8) {
+  size_t count = 0;
+  for (char c : utf8) {
+    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
+  }
+  return count;
+}
+
+// Everything a keyword test needs: the tokens, the unmoved current position, the
+// moved one, and the leaf's first parameter.
+struct LeafContext {
+  TokenList& tokens;
+  size_t current;
+  size_t position;
+  const ConditionNode& leaf;
+  TokenMeaning meaning;  // first parameter, UNKNOWN when there is none
+
+  AddressToken& token() const { return *tokens[position]; }
+  // Tokens strictly before the current one (clamped to the list).
+  size_t beforeEnd() const { return current < tokens.size() ? current : tokens.size(); }
+};
+
+bool inWordList(ListKind kind, const AddressToken& token) {
+  return isInWordListFolded(wordListTable(kind), token.folded, token.country);
+}
+
+bool standardFormIsOneOf(ListKind kind, const AddressToken& token, std::string_view first,
+                         std::string_view second, std::string_view third = {}) {
+  const std::string* form = standardFormOfFolded(wordListTable(kind), token.folded, token.country);
+  if (form == nullptr) return false;
+  return *form == first || *form == second || (!third.empty() && *form == third);
+}
+
+// WEHAVE: offset 0 scans the whole list, the current token included; a positive
+// offset the tokens after the current one; a negative one the tokens before it.
+bool weHave(const LeafContext& c) {
+  size_t begin = 0;
+  size_t end = c.tokens.size();
+  if (c.leaf.offset > 0) {
+    begin = c.current + 1;
+  } else if (c.leaf.offset < 0) {
+    end = c.beforeEnd();
+  }
+  for (size_t i = begin; i < end; ++i) {
+    if (settledMeaning(*c.tokens[i]) == c.meaning) return true;
+  }
+  return false;
+}
+
+// WEHAVEPOSSIBLETOKENMEANING: a positive offset scans after the current token; zero
+// and negative offsets scan before it (never the current token itself).
+bool weHavePossibleTokenMeaning(const LeafContext& c) {
+  size_t begin = 0;
+  size_t end = c.beforeEnd();
+  if (c.leaf.offset > 0) {
+    begin = c.current + 1;
+    end = c.tokens.size();
+  }
+  for (size_t i = begin; i < end; ++i) {
+    if (c.tokens[i]->isCandidate(c.meaning)) return true;
+  }
+  return false;
+}
+
+bool meaningsCompete(const LeafContext& c) {
+  const AddressToken& token = c.token();
+  if (token.candidateCount() != c.leaf.parameters.size()) return false;
+  for (TokenMeaning m : c.leaf.parameters) {
+    if (!token.isCandidate(m)) return false;
+  }
+  return true;
+}
+
+// ONLYONCE: a meaning some token already has is no longer a candidate of the tested
+// token; a directional removes both directionals. Always holds.
+bool onlyOnce(const LeafContext& c) {
+  AddressToken& token = c.token();
+  for (TokenMeaning m : c.leaf.parameters) {
+    if (m >= kCandidateCount) continue;  // a digit or comparison item: nothing to remove
+    bool settledSomewhere = false;
+    for (auto& other : c.tokens) {
+      if (settledMeaning(*other) == m) {
+        settledSomewhere = true;
+        break;
+      }
+    }
+    if (!settledSomewhere) continue;
+    token.clearCandidate(m);
+    if (m == PREDIR) token.clearCandidate(POSTDIR);
+    if (m == POSTDIR) token.clearCandidate(PREDIR);
+  }
+  return true;
+}
+
+// ISFIRSTSETTOKENA: is the first settled token in the scope (chosen by the offset's
+// sign) of meaning m, with every unsettled token on the way able to be m?
+bool isFirstSetTokenA(const LeafContext& c) {
+  const TokenMeaning m = c.meaning;
+  if (c.leaf.offset > 0) {
+    for (size_t i = c.current + 1; i < c.tokens.size(); ++i) {
+      AddressToken& scanned = *c.tokens[i];
+      TokenMeaning settled = settledMeaning(scanned);
+      if (settled != UNKNOWN) return settled == m;
+      if (!scanned.isCandidate(m)) return false;
+    }
+    return false;
+  }
+  const size_t end = c.beforeEnd();
+  if (c.leaf.offset == 0) {
+    for (size_t i = 0; i < end; ++i) {
+      AddressToken& scanned = *c.tokens[i];
+      TokenMeaning settled = settledMeaning(scanned);
+      if (settled != UNKNOWN) return settled == m;
+      if (!scanned.isCandidate(m)) return false;
+    }
+    return m == UNKNOWN;
+  }
+  TokenMeaning lastSettled = UNKNOWN;
+  bool previousCanBeM = false;
+  for (size_t i = 0; i < end; ++i) {
+    AddressToken& scanned = *c.tokens[i];
+    TokenMeaning settled = settledMeaning(scanned);
+    if (settled != UNKNOWN) lastSettled = settled;
+    previousCanBeM = scanned.isCandidate(m);
+  }
+  return lastSettled == m && previousCanBeM;
+}
+
+bool isNumber(std::string_view text) {
+  constexpr std::string_view kBlanks = " \t\r\n";
+  size_t first = text.find_first_not_of(kBlanks);
+  if (first == std::string_view::npos) return true;
+  size_t last = text.find_last_not_of(kBlanks);
+  std::string_view rest = text.substr(first, last - first + 1);
+  if (rest.front() == '+' || rest.front() == '-') rest.remove_prefix(1);
+  return hasOnlyDigits(rest);
+}
+
+bool isPossibleUnitNumber(const LeafContext& c) {
+  const AddressToken& token = c.token();
+  if (!token.isCandidate(UNITNUM)) return false;
+  return isNumber(token.text) || hasDigit(token.text) || codePointCount(token.text) < 4;
+}
+
+bool isLetter(std::string_view text) {
+  if (text.size() != 1) return false;
+  const char c = text[0];
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// LENGTHIS reads its number and comparison back from the parameter text: the first
+// all-digit item is the number, the item before it the comparison (equality when
+// there is none or it is no comparison word).
+bool lengthIs(const LeafContext& c) {
+  std::string_view text = c.leaf.parameterText;
+  std::string_view previous;
+  std::string_view number;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find(',', start);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view item = text.substr(start, end - start);
+    start = end + 1;
+    if (item.empty()) continue;
+    if (hasOnlyDigits(item)) {
+      number = item;
+      break;
+    }
+    previous = item;
+  }
+  if (number.empty()) return false;
+  // Lengths beyond this saturate; no token is that long.
+  constexpr uint64_t kSaturated = uint64_t{1} << 62;
+  uint64_t n = 0;
+  for (char digit : number) {
+    n = n * 10 + static_cast<uint64_t>(digit - '0');
+    if (n > kSaturated) n = kSaturated;
+  }
+  const uint64_t length = c.token().text.size();
+  if (previous == "!=") return length != n;
+  if (previous == ">") return length > n;
+  if (previous == ">=") return length >= n;
+  if (previous == "<") return length < n;
+  if (previous == "<=") return length <= n;
+  return length == n;
+}
+
+// NUMBERFOLLOWSPREFIX: after the tested token, does the first token with a digit
+// come after a PREFIX token?
+bool numberFollowsPrefix(const LeafContext& c) {
+  bool sawPrefix = false;
+  for (size_t i = c.position + 1; i < c.tokens.size(); ++i) {
+    AddressToken& scanned = *c.tokens[i];
+    if (settledMeaning(scanned) == PREFIX) {
+      sawPrefix = true;
+    } else if (hasDigit(scanned.text)) {
+      return sawPrefix;
+    }
+  }
+  return false;
+}
+
+// NUMBERPRECEDESSUFFIX: after the tested token, does a token with a digit come
+// before the first SUFFIX token?
+bool numberPrecedesSuffix(const LeafContext& c) {
+  bool sawNumber = false;
+  for (size_t i = c.position + 1; i < c.tokens.size(); ++i) {
+    AddressToken& scanned = *c.tokens[i];
+    if (hasDigit(scanned.text)) {
+      sawNumber = true;
+    } else if (settledMeaning(scanned) == SUFFIX) {
+      return sawNumber;
+    }
+  }
+  return false;
+}
+
+bool evaluateLeaf(const ConditionNode& leaf, TokenList& tokens, size_t current) {
+  // Moving one token at a time off either end of the list makes the leaf false.
+  const int64_t moved = static_cast<int64_t>(current) + leaf.offset;
+  if (moved < 0 || moved >= static_cast<int64_t>(tokens.size())) return false;
+  if (leaf.keyword < 1 || leaf.keyword > kKeywordCount) return false;
+
+  const LeafContext c{tokens, current, static_cast<size_t>(moved), leaf,
+                      leaf.parameters.empty() ? UNKNOWN : leaf.parameters.front()};
+  AddressToken& token = c.token();
+  switch (leaf.keyword) {
+    case kWeHave: return weHave(c);
+    case kWeHavePossibleTokenMeaning: return weHavePossibleTokenMeaning(c);
+    case kMeaningsCompete: return meaningsCompete(c);
+    case kOnlyOnce: return onlyOnce(c);
+    case kIsFirstToken: return c.position == 0;
+    case kIsLastToken: return c.position + 1 == tokens.size();
+    case kIsTokenMeaningSet: return settledMeaning(token) != UNKNOWN;
+    case kIsTokenA: return settledMeaning(token) == c.meaning;
+    case kIsFirstSetTokenA: return isFirstSetTokenA(c);
+    case kIsPossibleUnitNumber: return isPossibleUnitNumber(c);
+    case kIsNumber: return isNumber(token.text);
+    case kIsLetter: return isLetter(token.text);
+    case kLengthIs: return lengthIs(c);
+    case kIsNumberSign: return token.text == "#";
+    case kIsPrefixWord: return inWordList(ListKind::kPrefix, token);
+    case kIsSuffixWord: return inWordList(ListKind::kSuffix, token);
+    case kIsPrefixActingSuffixWord:
+      return standardFormIsOneOf(ListKind::kSuffix, token, "SR", "CR", "RD");
+    case kIsBuildingSideWord: return inWordList(ListKind::kBuildingSide, token);
+    case kIsUnitSideWord: return inWordList(ListKind::kUnitSide, token);
+    case kIsBuildingTypeWord: return inWordList(ListKind::kBuildingType, token);
+    case kIsCountyWord: return inWordList(ListKind::kCounty, token);
+    case kIsPoBoxWord: return inWordList(ListKind::kPoBox, token);
+    case kIsRuralRouteWord: return inWordList(ListKind::kRural, token);
+    case kIsUnitWord: return inWordList(ListKind::kUnitLabel, token);
+    case kIsDirectionalWord: return inWordList(ListKind::kDirectional, token);
+    case kCanTokenBeA: return token.isCandidate(c.meaning);
+    case kCanBeSecondWordInDirectional:
+      return standardFormIsOneOf(ListKind::kDirectional, token, "E", "W");
+    case kCanBeFirstWordInDirectional:
+      return standardFormIsOneOf(ListKind::kDirectional, token, "N", "S");
+    case kHasNumbers: return hasDigit(token.text);
+    case kHasNumberSign: return token.text.find('#') != std::string::npos;
+    case kNumberFollowsPrefix: return numberFollowsPrefix(c);
+    case kNumberPrecedesSuffix: return numberPrecedesSuffix(c);
+    default: return false;
+  }
+}
+
+// The inner nodes waiting for an operand's value: a NOT negates it, an AND or OR
+// that is waiting for its left operand decides or moves on to its right operand.
+// Holds kInlineEvaluationDepth nodes in place before it allocates.
+class PendingNodes {
+ public:
+  bool empty() const { return size_ == 0; }
+  void push(const ConditionNode* node) {
+    if (size_ < inline_.size()) {
+      inline_[size_] = node;
+    } else {
+      overflow_.push_back(node);
+    }
+    ++size_;
+  }
+  const ConditionNode* pop() {
+    --size_;
+    if (size_ < inline_.size()) return inline_[size_];
+    const ConditionNode* node = overflow_.back();
+    overflow_.pop_back();
+    return node;
+  }
+
+ private:
+  std::array<const ConditionNode*, kInlineEvaluationDepth> inline_{};
+  std::vector<const ConditionNode*> overflow_;
+  size_t size_ = 0;
+};
+
+}  // namespace
+
+bool evaluateConditionNode(const ConditionNode& root, TokenList& tokens, size_t position) {
+  PendingNodes pending;
+  const ConditionNode* node = &root;
+  for (;;) {
+    // Descend to the leftmost operand still to be evaluated.
+    bool value = false;
+    for (;;) {
+      if (node->nodeKind == NOT && node->right) {
+        pending.push(node);
+        node = node->right.get();
+      } else if ((node->nodeKind == AND || node->nodeKind == OR) && node->left && node->right) {
+        pending.push(node);
+        node = node->left.get();
+      } else {
+        // A leaf, or an inner node missing an operand (never compiled so): false.
+        value = node->nodeKind == LEAF && evaluateLeaf(*node, tokens, position);
+        break;
+      }
+    }
+    // Hand the value up until an AND or OR needs its right operand.
+    const ConditionNode* next = nullptr;
+    while (!pending.empty()) {
+      const ConditionNode* parent = pending.pop();
+      if (parent->nodeKind == NOT) {
+        value = !value;
+        continue;
+      }
+      const bool decided = parent->nodeKind == AND ? !value : value;
+      if (decided) continue;
+      next = parent->right.get();  // the right operand's value is the parent's
+      break;
+    }
+    if (next == nullptr) return value;
+    node = next;
+  }
+}
+
+const ConditionNode& compiledConditionOf(Rule& rule) {
+  ConditionNode* root = rule.compiledCondition.load(std::memory_order_acquire);
+  if (root != nullptr) return *root;
+  std::lock_guard<std::mutex> lock(rule.compileMutex);
+  root = rule.compiledCondition.load(std::memory_order_relaxed);
+  if (root == nullptr) {
+    root = compileCondition(rule.condition).release();
+    rule.compiledCondition.store(root, std::memory_order_release);
+  }
+  return *root;
+}
+
+bool evaluateCondition(Rule& rule, TokenList& tokens, size_t position) {
+  if (rule.condition.empty()) return true;
+  return evaluateConditionNode(compiledConditionOf(rule), tokens, position);
+}
+
+}  // namespace addr

@@ -1,0 +1,110 @@
+// The parse driver: country, normalisation, tokens, discard words, rules, fields.
+// Tested by parse_driver_test.cc.
+#include "addressparser/parse_driver.h"
+
+#include <utility>
+
+#include "addressparser/parser_config.h"
+#include "addressparser/tokeniser.h"
+#include "addressparser/word_lists.h"
+
+namespace addr {
+namespace {
+
+void addToken(AddressToken& token, AddressRecord& record) {
+  const std::string& text = token.text;
+  switch (settledMeaning(token)) {
+    case STREETNUM: record.streetNumber = text; break;
+    case PREDIR: record.preDirectional += text; break;
+    case POSTDIR: record.postDirectional += text; break;
+    case STREETNAME:
+      if (!record.streetName.empty()) record.streetName += ' ';
+      record.streetName += text;
+      break;
+    case PREFIX: record.prefix = text; break;
+    case SUFFIX: record.suffix = text; break;
+    case UNITNUM: record.unitNumber += text; break;
+    case UNITLABEL: record.unitLabel = text; break;
+    case BUILDINGSIDE: record.buildingSide = text; break;
+    case UNITSIDE: record.unitSide = text; break;
+    // A box number after a rural-route label belongs to the route.
+    case POBOXNUM:
+      if (record.rrhcLabel.empty()) {
+        record.poBoxNumber = text;
+      } else {
+        record.rrhcBoxNumber = text;
+      }
+      break;
+    case POBOXTYPE:
+      if (record.rrhcLabel.empty()) record.poBoxType = text;
+      break;
+    // A rural-route label turns a box read so far into the route's box.
+    case RRHCLABEL:
+      record.rrhcLabel = text;
+      record.poBoxType.clear();
+      if (!record.poBoxNumber.empty()) {
+        record.rrhcBoxNumber = std::move(record.poBoxNumber);
+        record.poBoxNumber.clear();
+      }
+      break;
+    case RRHCNUM: record.rrhcNumber = text; break;
+    case RRHCBOXNUM: record.rrhcBoxNumber = text; break;
+    case BUILDINGTYPE:
+    case COUNTY:
+    case UNKNOWN:
+      break;
+  }
+}
+
+}  // namespace
+
+void discardWords(TokenList& tokens, ParseTrace* trace) {
+  const WordListTable& discard = wordListTable(ListKind::kDiscard);
+  size_t position = 0;
+  while (position < tokens.size()) {
+    const AddressToken& token = *tokens[position];
+    if (!isInWordListFolded(discard, token.folded, token.country)) {
+      ++position;
+      continue;
+    }
+    if (trace != nullptr) trace->discarded(token);
+    // The next token moves into this place and is tested in its turn.
+    tokens.erase(tokens.begin() + static_cast<std::ptrdiff_t>(position));
+  }
+}
+
+void assembleParsedAddress(TokenList& tokens, AddressRecord& record) {
+  for (auto& token : tokens) addToken(*token, record);
+  if (!record.unitNumber.empty() && record.unitLabel.empty()) record.unitLabel = kDefaultUnitLabel;
+}
+
+int parseAddress(AddressRecord& record) { return parseAddress(record, nullptr); }
+
+int parseAddress(AddressRecord& record, ParseTrace* trace) {
+  const std::string code = resolveCountryCode(record.country);
+  if (trace != nullptr) trace->countryResolved(record.country, code);
+
+  std::string addressText;
+  for (const std::string* line : {&record.addressLine1, &record.addressLine2, &record.addressLine3}) {
+    if (line->empty()) continue;
+    const bool kept = normaliseAddressLine(*line, code, addressText);
+    if (!kept && trace != nullptr) trace->careOfLineSetAside(*line);
+  }
+  if (addressText.empty()) return 0;
+  if (trace != nullptr) trace->addressText(addressText);
+
+  TokenList tokens = tokeniseAddress(addressText, code);
+  if (trace != nullptr) trace->tokenised(tokens);
+  discardWords(tokens, trace);
+
+  const RuleSet* ruleSet = findRuleSet(code);
+  if (trace != nullptr) trace->ruleSetFound(code, ruleSet == nullptr ? 0 : ruleSet->rules.size());
+  if (ruleSet != nullptr && !ruleSet->rules.empty()) runRules(*ruleSet, tokens, trace);
+
+  // Exceptions from the rules leave before this point: no field is half written.
+  assembleParsedAddress(tokens, record);
+  if (trace != nullptr) trace->assembled(tokens, record);
+  return 0;
+}
+
+}  // namespace addr

@@ -1,0 +1,154 @@
+// The rule engine: narrowing, the context-free pass, the context passes and the
+// joining of neighbours. Tested by rule_engine_test.cc.
+#include "addressparser/rule_engine.h"
+
+#include <array>
+#include <string>
+#include <utility>
+
+#include "addressparser/condition_evaluator.h"
+#include "addressparser/word_lists.h"
+
+namespace addr {
+namespace {
+
+struct Narrowing {
+  ListKind list;
+  TokenMeaning meaning;
+  TokenMeaning alsoMeaning;  // UNKNOWN when the list removes one meaning only
+};
+
+// The order in which the lists are consulted; meanings without a list (numbers,
+// street names) are never removed here.
+constexpr std::array<Narrowing, 10> kNarrowings = {{
+    {ListKind::kDirectional, PREDIR, POSTDIR},
+    {ListKind::kSuffix, SUFFIX, UNKNOWN},
+    {ListKind::kPrefix, PREFIX, UNKNOWN},
+    {ListKind::kBuildingSide, BUILDINGSIDE, UNKNOWN},
+    {ListKind::kUnitSide, UNITSIDE, UNKNOWN},
+    {ListKind::kBuildingType, BUILDINGTYPE, UNKNOWN},
+    {ListKind::kCounty, COUNTY, UNKNOWN},
+    {ListKind::kPoBox, POBOXTYPE, UNKNOWN},
+    {ListKind::kRural, RRHCLABEL, UNKNOWN},
+    {ListKind::kUnitLabel, UNITLABEL, UNKNOWN},
+}};
+
+bool isSettled(AddressToken& token) { return settledMeaning(token) != UNKNOWN; }
+
+// applyRule with the trace: `pass` only labels what is reported.
+bool applyRuleTraced(Rule& rule, TokenList& tokens, size_t position, EngineTrace* trace,
+                     int pass) {
+  AddressToken& token = *tokens[position];
+  if (isSettled(token)) return true;
+  if (!evaluateCondition(rule, tokens, position)) return false;
+
+  for (TokenMeaning m : rule.eliminate) token.clearCandidate(m);
+  if (rule.setNext != UNKNOWN && position + 1 < tokens.size()) {
+    AddressToken& following = *tokens[position + 1];
+    if (!isSettled(following)) following.setOnlyCandidate(rule.setNext);
+  }
+  bool endsGroup;
+  if (isSettled(token)) {
+    endsGroup = true;
+  } else if (rule.set == UNKNOWN) {
+    endsGroup = rule.terminal;
+  } else {
+    // The meaning is stored by the next settledMeaning of this token.
+    token.setOnlyCandidate(rule.set);
+    endsGroup = true;
+  }
+  if (trace != nullptr) trace->ruleFired(pass, position, rule, endsGroup, tokens);
+  return endsGroup;
+}
+
+void applyGroup(const RuleList& rules, size_t begin, size_t end, TokenList& tokens,
+                size_t position, EngineTrace* trace, int pass) {
+  for (size_t r = begin; r < end; ++r) {
+    if (applyRuleTraced(*rules[r], tokens, position, trace, pass)) return;
+  }
+}
+
+// For the trace only: settledness read without recording a meaning, so that tracing
+// never changes a parse.
+bool allSettledUnrecorded(const TokenList& tokens) {
+  for (const auto& token : tokens) {
+    if (token->meaning == UNKNOWN && token->candidateCount() != 1) return false;
+  }
+  return true;
+}
+
+// The separator a join of two neighbours settled as `meaning` puts between their
+// texts; null when such neighbours are not joined.
+const char* joinSeparator(TokenMeaning meaning) {
+  switch (meaning) {
+    case STREETNAME:
+    case STREETNUM: return " ";
+    case UNITNUM: return "";
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
+void narrowCandidates(AddressToken& token) {
+  for (const Narrowing& narrowing : kNarrowings) {
+    if (isInWordListFolded(wordListTable(narrowing.list), token.folded, token.country)) continue;
+    token.clearCandidate(narrowing.meaning);
+    token.clearCandidate(narrowing.alsoMeaning);
+  }
+}
+
+bool applyRule(Rule& rule, TokenList& tokens, size_t position) {
+  return applyRuleTraced(rule, tokens, position, nullptr, kContextFreePass);
+}
+
+void mergeAdjacentTokens(TokenList& tokens, EngineTrace* trace, int pass) {
+  bool joined = true;
+  while (joined) {
+    joined = false;
+    for (size_t i = 0; i + 1 < tokens.size(); ++i) {
+      TokenMeaning first = settledMeaning(*tokens[i]);
+      TokenMeaning second = settledMeaning(*tokens[i + 1]);
+      const char* separator = first == second ? joinSeparator(first) : nullptr;
+      if (separator == nullptr) continue;
+      AddressToken& kept = *tokens[i];
+      kept.text += separator;
+      kept.text += tokens[i + 1]->text;
+      kept.refold();
+      if (trace != nullptr) trace->merged(pass, i, kept, tokens[i + 1]->text);
+      tokens.erase(tokens.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+      joined = true;
+      break;
+    }
+  }
+}
+
+void runRules(const RuleSet& ruleSet, TokenList& tokens, EngineTrace* trace) {
+  const RuleList& rules = ruleSet.rules;
+  const size_t contextBegin = ruleSet.firstContextRule < rules.size() ? ruleSet.firstContextRule
+                                                                      : rules.size();
+
+  // Narrowing and rules alternate token by token: while a token's rules run, the
+  // tokens after it still hold all their candidates (bar a setNext from before).
+  for (size_t position = 0; position < tokens.size(); ++position) {
+    narrowCandidates(*tokens[position]);
+    if (trace != nullptr) trace->narrowed(position, *tokens[position]);
+    applyGroup(rules, 0, contextBegin, tokens, position, trace, kContextFreePass);
+  }
+  if (trace != nullptr) trace->passEnd(kContextFreePass, tokens, allSettledUnrecorded(tokens));
+
+  // The passes run even without context rules: each still joins neighbours.
+  for (int pass = 1; pass <= kMaxContextPasses; ++pass) {
+    bool everyTokenSettled = true;
+    for (size_t position = 0; position < tokens.size(); ++position) {
+      if (isSettled(*tokens[position])) continue;
+      applyGroup(rules, contextBegin, rules.size(), tokens, position, trace, pass);
+      if (!isSettled(*tokens[position])) everyTokenSettled = false;
+    }
+    mergeAdjacentTokens(tokens, trace, pass);
+    if (trace != nullptr) trace->passEnd(pass, tokens, everyTokenSettled);
+    if (everyTokenSettled) break;
+  }
+}
+
+}  // namespace addr
