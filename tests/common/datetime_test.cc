@@ -1,0 +1,75 @@
+#include "common/datetime.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+
+namespace cmn {
+namespace {
+
+// Runs the tests in UTC so that the broken-down times are known.
+class DateTimeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* zone = std::getenv("TZ");
+    hadZone_ = zone != nullptr;
+    if (hadZone_) savedZone_ = zone;
+    setenv("TZ", "UTC", 1);
+    tzset();
+  }
+  void TearDown() override {
+    if (hadZone_) {
+      setenv("TZ", savedZone_.c_str(), 1);
+    } else {
+      unsetenv("TZ");
+    }
+    tzset();
+  }
+  static std::string Text(const DateTime& value, bool emptyIfInvalid = false) {
+    std::string out = "stale";
+    return formatDateTime(value, out, emptyIfInvalid);
+  }
+
+ private:
+  bool hadZone_ = false;
+  std::string savedZone_;
+};
+
+TEST_F(DateTimeTest, SpecialValues) {
+  EXPECT_EQ(Text(DateTime::null()), "NULL");
+  EXPECT_EQ(Text(DateTime::null(), true), "NULL");
+  EXPECT_EQ(Text(DateTime()), "#INVALID#");
+  EXPECT_EQ(Text(DateTime(), true), "");
+  EXPECT_EQ(Text(DateTime::past()), "#INVALID#");
+  EXPECT_EQ(Text(DateTime::future(), true), "#INVALID#");
+  // The last real times before the special values still break down.
+  EXPECT_EQ(Text(DateTime(DateTime::kFuture - 1)), "292278994-08-17 07:12:55.806");
+  EXPECT_EQ(Text(DateTime(DateTime::kPast + 1)), "-292275055-05-16 16:47:04.195");
+}
+
+TEST_F(DateTimeTest, PadsEveryFieldAndTheMilliseconds) {
+  struct Row {
+    int64_t millis;
+    const char* expected;
+  } rows[] = {
+      {0, "1970-01-01 00:00:00.000"},
+      {5, "1970-01-01 00:00:00.005"},
+      {1234567890123, "2009-02-13 23:31:30.123"},
+      {-1, "1969-12-31 23:59:59.999"},
+      {951782400050, "2000-02-29 00:00:00.050"},
+  };
+  for (const Row& row : rows) EXPECT_EQ(Text(DateTime(row.millis)), row.expected) << row.millis;
+}
+
+TEST(DateTime, NowIsARealTime) {
+  const DateTime now = DateTime::now();
+  EXPECT_TRUE(now.isValid());
+  EXPECT_FALSE(now.isNull());
+  EXPECT_GT(now.milliseconds(), 1600000000000);  // after September 2020
+  EXPECT_GT(now.milliseconds(), DateTime::past().milliseconds());
+  EXPECT_LT(now.milliseconds(), DateTime::future().milliseconds());
+}
+
+}  // namespace
+}  // namespace cmn

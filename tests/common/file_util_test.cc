@@ -1,0 +1,107 @@
+// File operations on real files in a scratch directory, through composed paths.
+#include "common/file_util.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace cmn {
+namespace {
+
+class FileUtilTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/zeb_file_util_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    directory_ = pattern;
+  }
+  void TearDown() override {
+    std::string command = "rm -rf '" + directory_ + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+  }
+  // The composed form of a file in the scratch directory: backslash separators.
+  PathValue Composed(const char* name) const {
+    PathValue path;
+    JoinPath(path, directory_.c_str(), name);
+    return path;
+  }
+  void Write(const char* name, const std::string& content) const {
+    std::ofstream(directory_ + "/" + name, std::ios::binary) << content;
+  }
+
+  std::string directory_;
+};
+
+TEST_F(FileUtilTest, ComposedPathReachesTheRealFile) {
+  const PathValue path = Composed("a.log");
+  ASSERT_NE(path.utf8.find('\\'), std::string::npos);
+  EXPECT_FALSE(fileExists(path));
+  EXPECT_EQ(fileSize(path), -1);
+  Write("a.log", "12345");
+  EXPECT_TRUE(fileExists(path));
+  EXPECT_EQ(fileSize(path), 5);
+  int64_t seconds = 0;
+  EXPECT_TRUE(fileModifiedTime(path.utf8, seconds));
+  EXPECT_GT(seconds, 1600000000);
+  EXPECT_TRUE(fileModifiedTime(NativePath(path), seconds));
+  EXPECT_FALSE(fileModifiedTime(Composed("missing").utf8, seconds));
+}
+
+TEST_F(FileUtilTest, SizesOfEmptyFileAndDirectory) {
+  Write("empty", "");
+  EXPECT_EQ(fileSize(Composed("empty")), 0);
+  ASSERT_EQ(mkdir((directory_ + "/sub").c_str(), 0700), 0);
+  EXPECT_TRUE(fileExists(Composed("sub")));
+  EXPECT_EQ(fileSize(Composed("sub")), 0);
+  PathValue directory;
+  SetPath(directory, directory_.c_str());
+  EXPECT_EQ(fileSize(directory), 0);
+}
+
+TEST_F(FileUtilTest, MoveRefusesToReplaceAnExistingTarget) {
+  Write("a", "first");
+  Write("b", "second!");
+  EXPECT_FALSE(moveFile(Composed("a"), Composed("b")));
+  EXPECT_EQ(fileSize(Composed("b")), 7);
+  EXPECT_TRUE(fileExists(Composed("a")));
+  EXPECT_TRUE(moveFile(Composed("a"), Composed("c")));
+  EXPECT_FALSE(fileExists(Composed("a")));
+  EXPECT_EQ(fileSize(Composed("c")), 5);
+  EXPECT_FALSE(moveFile(Composed("missing"), Composed("d")));
+}
+
+TEST_F(FileUtilTest, DeleteRemovesFilesOnly) {
+  Write("a", "x");
+  EXPECT_TRUE(deleteFile(Composed("a")));
+  EXPECT_FALSE(fileExists(Composed("a")));
+  EXPECT_FALSE(deleteFile(Composed("a")));
+  ASSERT_EQ(mkdir((directory_ + "/sub").c_str(), 0700), 0);
+  EXPECT_FALSE(deleteFile(Composed("sub")));
+  EXPECT_TRUE(fileExists(Composed("sub")));
+}
+
+TEST(PathSplitting, AtTheLastBackslash) {
+  struct Row {
+    const char* path;
+    const char* directory;
+    const char* file;
+  } rows[] = {
+      {"name.log", "", "name.log"},
+      {"C:\\logs\\name.log", "C:\\logs", "name.log"},
+      {"\\name", "", "name"},
+      {"dir\\", "dir", ""},
+      {"", "", ""},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(directoryOf(row.path), row.directory) << row.path;
+    EXPECT_EQ(fileNameOf(row.path), row.file) << row.path;
+  }
+}
+
+}  // namespace
+}  // namespace cmn

@@ -1,0 +1,228 @@
+// Boundaries of the byte-string helpers.
+#include "common/string_util.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace cmn {
+namespace {
+
+std::string Joined(const std::vector<std::string>& items) {
+  std::string out;
+  for (const auto& item : items) out += "[" + item + "]";
+  return out;
+}
+
+TEST(Split, YieldsMaximalRunsAndNeverEmptyItems) {
+  struct Row {
+    const char* text;
+    const char* separators;
+    const char* expected;
+  } rows[] = {
+      {"  a \t b  ", " \t", "[a][b]"},
+      {"", " ", ""},
+      {"   ", " ", ""},
+      {"abc", " ", "[abc]"},
+      {"a,,b;c", ",;", "[a][b][c]"},
+      {"abc", "", "[abc]"},
+  };
+  for (const Row& row : rows) {
+    std::vector<std::string> out = {"stale"};
+    const size_t count = Split(row.text, out, row.separators);
+    EXPECT_EQ(Joined(out), row.expected) << "text '" << row.text << "'";
+    EXPECT_EQ(count, out.size()) << "text '" << row.text << "'";
+  }
+}
+
+TEST(Split, KeepAppendsToTheList) {
+  std::vector<std::string> out = {"x"};
+  EXPECT_EQ(Split("a b", out, " ", true), 3u);
+  EXPECT_EQ(Joined(out), "[x][a][b]");
+}
+
+TEST(Split, ReusedListDropsLongerLeftovers) {
+  std::vector<std::string> out;
+  Split("one two three four", out, " ");
+  EXPECT_EQ(Split("five", out, " "), 1u);
+  EXPECT_EQ(Joined(out), "[five]");
+}
+
+TEST(SplitFields, KeepsEmptyFieldsAndAlwaysTheLastOne) {
+  struct Row {
+    const char* text;
+    const char* separators;
+    bool collapse;
+    bool skipLeading;
+    const char* expected;
+  } rows[] = {
+      {"a;;b", ";", false, false, "[a][][b]"},
+      {"a;", ";", false, false, "[a][]"},
+      {"", ";", false, false, "[]"},
+      {";a", ";", false, false, "[][a]"},
+      {";;a", ";", false, true, "[a]"},
+      {"a;;b", ";", true, false, "[a][b]"},
+      {"a;;", ";", true, false, "[a][]"},
+      {";;", ";", false, true, "[]"},
+      {"a b\tc", nullptr, false, false, "[a][b][c]"},
+      {"a b", "", false, false, "[a][b]"},
+  };
+  for (const Row& row : rows) {
+    std::vector<std::string> out = {"stale", "stale", "stale", "stale"};
+    const size_t count =
+        SplitFields(row.text, out, row.separators, row.collapse, row.skipLeading);
+    EXPECT_EQ(Joined(out), row.expected) << "text '" << row.text << "'";
+    EXPECT_EQ(count, out.size()) << "text '" << row.text << "'";
+  }
+}
+
+TEST(Trim, RemovesOnlyTheSetAtEachEnd) {
+  std::string text = " \t\r\n ";
+  EXPECT_EQ(TrimLeft(text), "");
+  text = " \t\r\n ";
+  EXPECT_EQ(TrimRight(text), "");
+  text = "\t a b \n";
+  EXPECT_EQ(TrimLeft(text), "a b \n");
+  EXPECT_EQ(TrimRight(text), "a b");
+  text = "xxaxx";
+  EXPECT_EQ(TrimLeft(text, "x"), "axx");
+  text = "";
+  EXPECT_EQ(TrimLeft(text), "");
+  text = "000";
+  EXPECT_EQ(TrimLeftChar(text, '0'), 3u);
+  EXPECT_EQ(text, "");
+  text = "0012";
+  EXPECT_EQ(TrimLeftChar(text, '0'), 2u);
+  EXPECT_EQ(text, "12");
+}
+
+TEST(ReplaceAll, DoesNotRescanInsertedText) {
+  struct Row {
+    const char* text;
+    const char* search;
+    const char* replacement;
+    const char* expected;
+    size_t count;
+  } rows[] = {
+      {"a.b.c", ".", "..", "a..b..c", 2},
+      {"aaa", "a", "aa", "aaaaaa", 3},
+      {"aaaa", "aa", "a", "aa", 2},
+      {"abc", "b", nullptr, "ac", 1},
+      {"abc", "x", "y", "abc", 0},
+      {"abc", "", "y", "abc", 0},
+      {"", "a", "b", "", 0},
+  };
+  for (const Row& row : rows) {
+    std::string text = row.text;
+    EXPECT_EQ(ReplaceAll(text, row.search, row.replacement), row.count) << row.text;
+    EXPECT_EQ(text, row.expected) << row.text;
+  }
+}
+
+TEST(NumberReading, StopsAtTheFirstOtherByte) {
+  struct Row {
+    const char* text;
+    int32_t value;
+  } rows[] = {
+      {"42", 42},   {" \t\r\n-17x", -17}, {"+8", 8},     {"", 0},
+      {"-", 0},     {"--3", 0},           {"1 2", 1},    {"x12", 0},
+      {"2147483647", 2147483647},         {"-2147483648", INT32_MIN},
+      {"4294967297", 1},  // no overflow check: the value wraps
+  };
+  for (const Row& row : rows) EXPECT_EQ(TextToInt(row.text), row.value) << row.text;
+
+  struct HexRow {
+    const char* text;
+    uint32_t value;
+  } hexRows[] = {
+      {"ff", 0xFF}, {" 1aG", 0x1A}, {"DEADbeef", 0xDEADBEEF}, {"", 0}, {"0x10", 0},
+      {"g", 0},     {"123456789", 0x23456789},
+  };
+  for (const HexRow& row : hexRows) EXPECT_EQ(HexToInt(row.text), row.value) << row.text;
+}
+
+TEST(NumberTests, SignsBlanksAndEmptyText) {
+  EXPECT_TRUE(IsAllDigits(""));
+  EXPECT_TRUE(IsAllDigits("0123"));
+  EXPECT_FALSE(IsAllDigits("12a"));
+  EXPECT_FALSE(IsAllDigits("-1"));
+  EXPECT_TRUE(IsInteger("-"));
+  EXPECT_TRUE(IsInteger(" +12 \n"));
+  EXPECT_TRUE(IsInteger("   "));
+  EXPECT_FALSE(IsInteger("1 2"));
+  EXPECT_FALSE(IsInteger("--1"));
+  std::string text = "a1-b2 3";
+  EXPECT_EQ(KeepDigits(text), 4u);
+  EXPECT_EQ(text, "123");
+}
+
+TEST(Utf8Length, CountsByLeadBytes) {
+  struct Row {
+    std::string text;
+    size_t length;
+  } rows[] = {
+      {"", 0},
+      {"abc", 3},
+      {"\xC3\xA9\xE2\x82\xAC", 2},            // two-byte and three-byte characters
+      {"\xF0\x9F\x98\x80x", 2},               // four-byte character
+      {"\x80\x80", 2},                        // stray continuation bytes count one each
+      {"\xE2\x82", 1},                        // a cut sequence at the end
+      {"\xFF" "a", 2},
+      {"\xF8\x80\x80\x80\x80", 1},
+  };
+  for (const Row& row : rows) EXPECT_EQ(Utf8Length(row.text), row.length) << row.text;
+}
+
+TEST(Compare, NullTextsAndCase) {
+  EXPECT_EQ(CompareText("a", nullptr), 1);
+  EXPECT_EQ(CompareText("", nullptr), 1);
+  EXPECT_EQ(CompareText("abc", "abd"), -1);
+  EXPECT_EQ(CompareText("abd", "abc"), 1);
+  EXPECT_EQ(CompareText("abc", "abc"), 0);
+  EXPECT_EQ(CompareTextNoCase("MainSt", "mainst"), 0);
+  EXPECT_LT(CompareTextNoCase("ab", "ABC"), 0);
+  EXPECT_GT(CompareTextNoCase("abc", "AB"), 0);
+  EXPECT_GT(CompareTextNoCase("x", nullptr), 0);
+  EXPECT_FALSE(StartsWith("abc", nullptr));
+  EXPECT_FALSE(StartsWith("ab", "abc"));
+  EXPECT_TRUE(StartsWith("abc", ""));
+  EXPECT_FALSE(EndsWith("abc", nullptr));
+  EXPECT_FALSE(EndsWith("bc", "abc"));
+  EXPECT_TRUE(EndsWith("abc", "bc"));
+}
+
+TEST(Find, BoundsAndNulls) {
+  EXPECT_EQ(FindChar("abc", 'c', 3), npos);
+  EXPECT_EQ(FindChar("abc", 'c', 99), npos);
+  EXPECT_EQ(FindChar(std::string_view("a\0b", 3), '\0'), npos);
+  EXPECT_EQ(FindChar("abcabc", 'a', 1), 3u);
+  EXPECT_EQ(FindText("abcabc", nullptr), npos);
+  EXPECT_EQ(FindText("abcabc", "ca", 0), 2u);
+  EXPECT_EQ(FindText("abcabc", "bcx", 2, 2), 4u);
+  EXPECT_EQ(FindText("abc", "abc", 1), npos);
+  EXPECT_EQ(FindLastChar("a\\b\\c", '\\'), 3u);
+  EXPECT_EQ(FindLastChar("abc", 'x'), npos);
+  EXPECT_EQ(FindFirstOf("abc;d", ";,", 0), 3u);
+  EXPECT_EQ(FindFirstNotOf("  x", " ", 0), 2u);
+  EXPECT_EQ(FindFirstNotOf("   ", " ", 0), npos);
+}
+
+TEST(Padding, NeverCutsAndPadsAfterTheSign) {
+  EXPECT_EQ(PadLeft("12345", '0', 3), "12345");
+  EXPECT_EQ(PadLeft("7", '0', 3), "007");
+  EXPECT_EQ(PadRight("ab", '.', 4), "ab..");
+  EXPECT_EQ(PadRight("abcde", '.', 4), "abcde");
+  EXPECT_EQ(FormatInt(42, 5), "00042");
+  EXPECT_EQ(FormatInt(123456, 3), "123456");
+  EXPECT_EQ(FormatInt(-5, 3), "-05");
+  EXPECT_EQ(FormatInt(0, 0), "0");
+  std::string text = "abC1-z";
+  EXPECT_EQ(AsciiUpper(text), "ABC1-Z");
+  text = "a-b-c";
+  EXPECT_EQ(RemoveChar(text, '-'), 2u);
+  EXPECT_EQ(text, "abc");
+}
+
+}  // namespace
+}  // namespace cmn

@@ -1,0 +1,114 @@
+// Unicode helpers: the ASCII shortcuts must agree with ICU, and bad input must survive.
+#include "common/ustring.h"
+
+#include <gtest/gtest.h>
+
+#include <unicode/locid.h>
+#include <unicode/uchar.h>
+
+namespace cmn {
+namespace {
+
+int Sign(int value) { return (value > 0) - (value < 0); }
+
+TEST(UnicodeConversion, RoundTripsAndReplacesBadBytes) {
+  const std::string text = "Z\xC3\xBCrich \xE2\x82\xAC \xF0\x9F\x98\x80";
+  EXPECT_EQ(FromUnicode(ToUnicode(text)), text);
+  EXPECT_EQ(ToUnicode(text).length(), 11);  // the emoji takes two units
+  EXPECT_EQ(FromUnicode(ToUnicode("a\xFF" "b")), "a\xEF\xBF\xBD" "b");
+  EXPECT_EQ(FromUnicode(ToUnicode("")), "");
+}
+
+TEST(UpperCase, FullUpperCasing) {
+  struct Row {
+    const char* text;
+    const char* expected;
+  } rows[] = {
+      {"main st 12b", "MAIN ST 12B"},
+      {"stra\xC3\x9F" "e", "STRASSE"},              // sharp s grows to two letters
+      {"\xC3\xA9" "cole", "\xC3\x89" "COLE"},
+      {"x\xFFy", "X\xEF\xBF\xBDY"},                  // ill-formed byte becomes U+FFFD
+      {"", ""},
+  };
+  for (const Row& row : rows) EXPECT_EQ(UpperCase(row.text), row.expected) << row.text;
+}
+
+TEST(UpperCase, TurkishDefaultLocaleIsNotShortcut) {
+  const icu::Locale saved = icu::Locale::getDefault();
+  UErrorCode status = U_ZERO_ERROR;
+  icu::Locale::setDefault(icu::Locale("tr"), status);
+  const ustring upper = UpperCase("istanbul");
+  icu::Locale::setDefault(saved, status);
+  ASSERT_TRUE(U_SUCCESS(status));
+  EXPECT_EQ(upper, "\xC4\xB0STANBUL");
+  EXPECT_EQ(UpperCase("istanbul"), "ISTANBUL");
+}
+
+TEST(FoldCase, AsciiShortcutAndIcuAgree) {
+  struct Row {
+    const char* text;
+    const char* expected;
+  } rows[] = {
+      {"Main STREET", "main street"},
+      {"ABC Stra\xC3\x9F" "E", "abc strasse"},       // ASCII prefix, then ICU
+      {"\xE2\x84\xAA" "ELVIN", "kelvin"},            // KELVIN SIGN folds to k
+      {"\xC3\x89" "COLE", "\xC3\xA9" "cole"},
+      {"AB\xFF", "ab\xEF\xBF\xBD"},
+      {"", ""},
+  };
+  for (const Row& row : rows) EXPECT_EQ(FoldCase(row.text), row.expected) << row.text;
+}
+
+TEST(CaseCompare, OrdersLikeIcuAndMatchesFoldCase) {
+  struct Row {
+    const char* a;
+    const char* b;
+  } rows[] = {
+      {"street", "STREET"}, {"_", "A"},       {"[", "a"},        {"ab", "ABC"},
+      {"abc", "AB"},        {"Z", "a"},       {"", ""},          {"", "a"},
+      {"STRASSE", "stra\xC3\x9F" "e"},        {"\xC3\x89" "cole", "\xC3\xA9" "COLE"},
+      {"kelvin", "\xE2\x84\xAA" "elvin"},     {"abc", "\xC3\xA9"},
+  };
+  for (const Row& row : rows) {
+    const int icu = ToUnicode(row.a).caseCompare(ToUnicode(row.b), U_FOLD_CASE_DEFAULT);
+    const int ours = CaseCompare(row.a, row.b);
+    EXPECT_EQ(Sign(ours), Sign(icu)) << row.a << " vs " << row.b;
+    EXPECT_EQ(ours == 0, FoldCase(row.a) == FoldCase(row.b)) << row.a << " vs " << row.b;
+    EXPECT_EQ(Sign(CaseCompare(row.b, row.a)), -Sign(ours)) << row.a << " vs " << row.b;
+  }
+}
+
+TEST(RemoveNonAlnum, DeletesEveryUnitNeitherAlphanumericNorKept) {
+  ustring text = "12-B Main St.";
+  EXPECT_EQ(RemoveNonAlnum(text, u"-"), 3u);
+  EXPECT_EQ(text, "12-BMainSt");
+  text = "\xC3\x9C" "ber & co";
+  EXPECT_EQ(RemoveNonAlnum(text, u""), 3u);
+  EXPECT_EQ(text, "\xC3\x9C" "berco");
+  text = "---";
+  EXPECT_EQ(RemoveNonAlnum(text, u""), 3u);
+  EXPECT_EQ(text, "");
+}
+
+TEST(UnicodeToInt, SkipsBlanksAndSignsOnlyBeforeTheFirstDigit) {
+  struct Row {
+    const char* text;
+    int value;
+  } rows[] = {
+      {" -12", -12}, {"12-3", 12},     {"", 0},          {"x5", 0},
+      {"  7 8", 7},  {"\xD9\xA4\xD9\xA2", 42},  // Arabic-Indic digits
+      {"99999999999", static_cast<int>(99999999999LL & 0xFFFFFFFF)},
+  };
+  for (const Row& row : rows) EXPECT_EQ(UnicodeToInt(ToUnicode(row.text)), row.value) << row.text;
+}
+
+TEST(ToCodePage, DefaultCodePageKeepsUtf8) {
+  EXPECT_EQ(ToCodePage(std::string_view("Z\xC3\xBCrich")), "Z\xC3\xBCrich");
+  EXPECT_EQ(ToCodePage(std::string_view("")), "");
+  EXPECT_EQ(ToCodePage(ToUnicode("\xE2\x82\xAC")), "\xE2\x82\xAC");
+  const std::string longText(20000, 'a');
+  EXPECT_EQ(ToCodePage(std::string_view(longText)), longText);
+}
+
+}  // namespace
+}  // namespace cmn
