@@ -1,0 +1,226 @@
+// Tests of address-line normalisation and tokenisation.
+#include "addressparser/tokeniser.h"
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "addressparser/parser_fixture.h"
+#include "addressparser/word_lists.h"
+
+namespace addr {
+namespace {
+
+std::string normalise(const std::string& line, const std::string& code) {
+  std::string addressText;
+  normaliseAddressLine(line, code, addressText);
+  return addressText;
+}
+
+// The tokens' texts separated by "|".
+std::string tokenTexts(const TokenList& tokens) {
+  std::string texts;
+  for (const auto& token : tokens) {
+    if (!texts.empty()) texts += "|";
+    texts += token->text;
+  }
+  return texts;
+}
+
+struct NormaliseRow {
+  const char* code;
+  const char* line;
+  const char* normalised;
+};
+
+TEST(NormaliseAddressLine, RewritesNumberPairsOfFranceAndSpain) {
+  const NormaliseRow rows[] = {
+      {"FR", "12-14 rue X", "12/14 RUE X"},
+      {"FR", "10 - 12 av X", "10 / 12 AV X"},  // spaces around the dash stay
+      {"FR", "12 à 14 rue X", "12/14 RUE X"},
+      {"FR", "12  à  14", "12 / 14"},          // only the " à " itself is replaced
+      {"FR", "12à14", "12À14"},                // the separator needs its spaces
+      {"FR", "3 et 5 rue X", "3/5 RUE X"},
+      {"FR", "12 ET 14", "12 ET 14"},          // rewrites run before upper-casing
+      {"FR", "2-4 ET 6-8 RUE X", "2/4 ET 68 RUE X"},  // only the first pair
+      {"FR", "rue de la paix", "RUE DE LA PAIX"},
+      {"fr", "12-14", "1214"},                 // codes compare case-sensitively
+      {"ES", "calle 12-14", "CALLE 12 14"},
+      {"ES", "7/2B", "7 2B"},
+      {"ES", "5, 3", "5  3"},
+      {"ES", "Calle Mayor 5/B", "CALLE MAYOR 5/B"},  // no digit after the "/"
+      {"US", "12-14 MAIN", "1214 MAIN"},
+      {"US", "7/2B", "7/2B"},
+  };
+  for (const NormaliseRow& row : rows) {
+    EXPECT_EQ(row.normalised, normalise(row.line, row.code)) << row.code << " [" << row.line << "]";
+  }
+}
+
+TEST(NormaliseAddressLine, RemovesAndReplacesPunctuationAndUpperCases) {
+  const NormaliseRow rows[] = {
+      {"US", "N.W.", "NW"},
+      {"US", "apt. 4-b", "APT 4B"},
+      {"US", "12 Main St (rear)", "12 MAIN ST  REAR"},  // inner spaces stay, ends trimmed
+      {"US", "(REAR)", "REAR"},
+      {"US", "100% Main, St.", "100 MAIN ST"},
+      {"US", "straße 5", "STRASSE 5"},
+      {"US", "rue de l'église", "RUE DE L'ÉGLISE"},
+      {"US", "a\tb", "A\tB"},
+      {"US", "  \t12 MAIN\r\n", "12 MAIN"},
+      {"US", "\xff", "\xEF\xBF\xBD"},  // ill-formed UTF-8 becomes U+FFFD
+  };
+  for (const NormaliseRow& row : rows) {
+    EXPECT_EQ(row.normalised, normalise(row.line, row.code)) << "[" << row.line << "]";
+  }
+}
+
+TEST(NormaliseAddressLine, AppendsLinesAfterOneSpace) {
+  std::string addressText;
+  EXPECT_TRUE(normaliseAddressLine("12 Main St", "US", addressText));
+  EXPECT_TRUE(normaliseAddressLine("  apt 4", "US", addressText));
+  EXPECT_EQ("12 MAIN ST   APT 4", addressText);
+  EXPECT_TRUE(normaliseAddressLine("", "US", addressText));
+  EXPECT_EQ("12 MAIN ST   APT 4", addressText);
+}
+
+TEST(RewriteNumberPair, ReportsWhetherItReplaced) {
+  std::string text = "12 a 14";
+  EXPECT_FALSE(rewriteNumberPair(text, "([0-9]+) *- *([0-9]+)", "-", "/"));
+  EXPECT_EQ("12 a 14", text);
+  text = "no 3-4 and 5-6";
+  EXPECT_TRUE(rewriteNumberPair(text, "([0-9]+) *- *([0-9]+)", "-", "/"));
+  EXPECT_EQ("no 3/4 and 5-6", text);
+  EXPECT_FALSE(rewriteNumberPair(text, "(", "-", "/"));  // a bad pattern rewrites nothing
+}
+
+TEST(SplitAlphaNumeric, SplitsALabelFromItsTrailingNumber) {
+  struct Row {
+    const char* word;
+    const char* first;
+    const char* second;
+  };
+  const Row rows[] = {
+      {"APT12", "APT", "12"}, {"B7", "B", "7"},      {"#12", "#", "12"},
+      {"#1A", "#", "1A"},     {"12B", "12B", ""},    {"12", "12", ""},
+      {"UNIT", "UNIT", ""},   {"A-12", "A-12", ""},  {"1A2", "1A2", ""},
+      {"A1B2", "A1B", "2"},   {"#", "#", ""},        {"", "", ""},
+      {"É12", "É", "12"},
+  };
+  for (const Row& row : rows) {
+    auto parts = splitAlphaNumeric(row.word);
+    EXPECT_EQ(row.first, parts.first) << row.word;
+    EXPECT_EQ(row.second, parts.second) << row.word;
+  }
+}
+
+class TokeniserTest : public addr_test::ParserFixture {
+ protected:
+  void SetUp() override {
+    ParserFixture::SetUp();
+    load(R"(<CONFIG>
+      <ADDRESSPARTS c2="US">
+        <SUFFIX><PART data="ST"/><PART data="Rue De La"/><PART data="B C"/>
+          <PART data="A B C D E F G"/></SUFFIX>
+        <POBOX><PART data="PO BOX"/></POBOX>
+        <RURAL><PART data="RURAL ROUTE"/><PART data="RR"/></RURAL>
+        <CAREOF><PART data="C/O"/><PART data="ATTN"/><PART data="care"/><PART data="A.B"/>
+          <PART data=""/></CAREOF>
+      </ADDRESSPARTS>
+      <ADDRESSPARTS c2="DE">
+        <STICKY_SUFFIX><PART data="STRASSE"/><PART data="weg"/><PART data=""/></STICKY_SUFFIX>
+        <SUFFIX><PART data="ALLEE"/></SUFFIX>
+      </ADDRESSPARTS>
+      </CONFIG>)");
+  }
+
+  std::string tokenise(const std::string& text, const std::string& code) {
+    return tokenTexts(tokeniseAddress(text, code));
+  }
+};
+
+TEST_F(TokeniserTest, SplitsAtSpacesJoinsPhrasesAndSplitsWords) {
+  struct Row {
+    const char* code;
+    const char* text;
+    const char* tokens;
+  };
+  const Row rows[] = {
+      {"US", "12 MAIN ST APT12", "12|MAIN|ST|APT|12"},
+      {"US", "12   MAIN", "12|MAIN"},
+      {"US", "PO BOX 12", "PO BOX|12"},
+      {"US", "po box 12", "po box|12"},                 // phrases match ignoring case
+      {"US", "RUE DE LA PAIX", "RUE DE LA|PAIX"},       // three words; "RUE DE" is no phrase
+      {"US", "1 RURAL ROUTE 2 PO BOX 3", "1|RURAL ROUTE|2|PO BOX|3"},
+      {"US", "#12 B7", "#|12|B7"},                      // the word after "#" stays whole
+      {"US", "# B7", "#|B7"},
+      {"US", "#A B7", "#A|B|7"},
+      {"US", "A\tB7", "A\tB|7"},                        // a tab is not a separator
+      {"DE", "HAUPTSTRASSE 5", "HAUPT|STRASSE|5"},
+      {"DE", "HAUPTSTRASSE12", "HAUPTSTRASSE|12"},
+      {"DE", "STRASSE 5", "STRASSE|5"},                 // no empty token before the suffix
+      {"DE", "FELDWEG", "FELDWEG"},                     // suffixes compare case-sensitively
+      {"DE", "ST", "ST"},                               // no fallback to US phrases needed
+      {"GB", "HAUPTSTRASSE", "HAUPTSTRASSE"},           // sticky suffixes have no fallback
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(row.tokens, tokenise(row.text, row.code)) << row.code << " [" << row.text << "]";
+  }
+}
+
+TEST_F(TokeniserTest, NewTokensCarryCountryFoldingAndEveryCandidate) {
+  TokenList tokens = tokeniseAddress("PO BOX 12 HAUPTSTRASSE", "DE");
+  ASSERT_EQ(4u, tokens.size()) << tokenTexts(tokens);
+  for (const auto& token : tokens) {
+    EXPECT_EQ("DE", token->country);
+    EXPECT_EQ(foldWord(token->text), token->folded) << token->text;
+    EXPECT_EQ(kCandidateCount, token->candidateCount());
+    EXPECT_EQ(UNKNOWN, token->meaning);
+  }
+}
+
+TEST_F(TokeniserTest, JoinPhrasesRestartsFromTheFirstWordAfterEveryJoin) {
+  // Seven words are one word too many for a phrase until B and C have been joined.
+  std::vector<std::string> words = {"A", "B", "C", "D", "E", "F", "G", "PO", "BOX"};
+  joinPhrases(words, "US");
+  EXPECT_EQ((std::vector<std::string>{"A B C D E F G", "PO BOX"}), words);
+}
+
+TEST_F(TokeniserTest, CareOfLinesAreSetAsideOnWholeWords) {
+  struct Row {
+    const char* line;
+    bool careOf;
+  };
+  const Row rows[] = {
+      {"c/o John Smith", true},
+      {"ATTN: Sales", true},
+      {"(attn) Sales", true},
+      {"Attns Sales", false},       // ATTN is not a word of ATTNS
+      {"ATTNX", false},
+      {"XC/O", false},
+      {"care of Smith", false},     // configured in lower case, the line is upper case
+      {"AXB", false},               // regular-expression syntax is taken literally
+      {"12 Main St", false},
+      {"12  Main St", false},       // an empty care-of word marks nothing
+  };
+  for (const Row& row : rows) {
+    std::string addressText = "12 MAIN ST";
+    EXPECT_EQ(!row.careOf, normaliseAddressLine(row.line, "US", addressText)) << row.line;
+    EXPECT_EQ(row.careOf, addressText == "12 MAIN ST") << row.line;
+  }
+  EXPECT_FALSE(isCareOfLine("C/O SMITH", "GB"));  // no fallback to the US words
+  EXPECT_TRUE(isCareOfLine("SMITH, C/O", "US"));
+  EXPECT_FALSE(isCareOfLine("ÉC/O", "US"));  // a letter outside ASCII is a letter too
+}
+
+TEST_F(TokeniserTest, SplitStickySuffixReportsTheFirstMatchingSuffix) {
+  std::pair<std::string, std::string> parts;
+  EXPECT_TRUE(splitStickySuffix("HAUPTSTRASSE", "DE", parts));
+  EXPECT_EQ("HAUPT", parts.first);
+  EXPECT_EQ("STRASSE", parts.second);
+  EXPECT_FALSE(splitStickySuffix("WALDWEG", "DE", parts));
+  EXPECT_FALSE(splitStickySuffix("HAUPTSTRASSE", "US", parts));
+}
+
+}  // namespace
+}  // namespace addr
