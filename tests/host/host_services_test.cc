@@ -1,0 +1,224 @@
+// The host's services as a plug-in sees them: through the lookup callback, with
+// C buffers; and the tables behind them.
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "host/host_context.h"
+#include "host/parameter_table.h"
+#include "host/token_info_table.h"
+#include "host/transliteration.h"
+#include "logging/logger.h"
+
+namespace {
+
+std::string transliterated(const char* text, int32_t script, int32_t size = 2048) {
+  std::vector<char> out(static_cast<size_t>(size) + 1, '#');
+  auto service = reinterpret_cast<TransliterateTextFunction>(zebHostLookup("TransliterateText"));
+  service(text, out.data(), size, 0, script);
+  EXPECT_EQ(out[static_cast<size_t>(size)], '#') << "wrote past the size for " << text;
+  return out.data();
+}
+
+TEST(TransliterateTextService, TurnsScriptsIntoAscii) {
+  const struct {
+    const char* text;
+    int32_t script;
+    const char* expected;
+  } kRows[] = {
+      {"12 Main St", 0, "12 Main St"},
+      {"", 0, ""},
+      {"Müllerstraße", 0, "Mullerstrasse"},
+      {"Ленина", 0, "Lenina"},
+      {"北京", 1, "bei jing"},
+      {"とうきょう", 2, "toukyou"},
+      {"カタカナ", 2, "katakana"},
+  };
+  for (const auto& row : kRows) {
+    EXPECT_EQ(transliterated(row.text, row.script), row.expected) << row.text;
+  }
+}
+
+TEST(TransliterateTextService, CutsOnlyBetweenWholeCharacters) {
+  // "é" survives Any-Latin only until Latin-ASCII; use text ICU leaves alone to
+  // see the cut: a character with no Latin form stays as it is.
+  std::string cut = transliterated("ab\xF0\x9F\x98\x80" "cd", 0, 5);  // emoji, 4 bytes
+  EXPECT_EQ(cut, "ab") << "the emoji does not fit in 2 bytes and is left out whole";
+  EXPECT_EQ(transliterated("abcdef", 0, 4), "abc");
+  EXPECT_EQ(transliterated("abc", 0, 1), "");
+}
+
+TEST(TransliterateTextService, LeavesOutputAloneForNonPositiveSize) {
+  char out[4] = {'x', 'x', 'x', 'x'};
+  zebHostTransliterateText("abc", out, 0, 0, 0);
+  EXPECT_EQ(out[0], 'x');
+  zebHostTransliterateText(nullptr, out, 4, 0, 0);
+  EXPECT_STREQ(out, "");
+}
+
+TEST(ConcurrentTransliteration, EachThreadGetsTheSameAnswers) {
+  std::vector<std::thread> threads;
+  std::vector<int> failures(4, 0);
+  for (size_t t = 0; t < failures.size(); ++t) {
+    threads.emplace_back([t, &failures] {
+      for (int i = 0; i < 50; ++i) {
+        if (zeb::transliterate("Ленина", 0) != "Lenina") ++failures[t];
+        if (zeb::transliterate("北京", 1) != "bei jing") ++failures[t];
+      }
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  for (size_t t = 0; t < failures.size(); ++t) EXPECT_EQ(failures[t], 0) << "thread " << t;
+}
+
+class TempDir : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("zeb_host_test_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+  std::string write(const std::string& name, const std::string& text) {
+    std::string path = (dir_ / name).string();
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+  }
+  std::filesystem::path dir_;
+};
+
+using TokenInfoTableTest = TempDir;
+
+TEST_F(TokenInfoTableTest, AnswersByCategoryIgnoringAsciiCase) {
+  std::vector<std::string> problems;
+  zeb::TokenInfoTable table;
+  ASSERT_TRUE(table.load(write("tokenInfo.tsv",
+                               "# category word standard score\n"
+                               "STR_NAME\tSaint\tST\t80\n"
+                               "*\tNorth\tN\t60\n"
+                               "CITY\tNorth\tNORTH\t90\n"
+                               "CITY\tOld\t\t10\n"
+                               "CITY\tNew\n"
+                               "\n"
+                               "STATE\tX\tY\t1\n"
+                               "STR_NAME\tBad\tB\tlots\n"),
+                         problems));
+  ASSERT_EQ(problems.size(), 2u);
+  EXPECT_NE(problems[0].find(":7: unknown category [STATE]"), std::string::npos) << problems[0];
+  EXPECT_NE(problems[1].find(":8: score is not an integer [lots]"), std::string::npos)
+      << problems[1];
+
+  const struct {
+    const char* category;
+    const char* word;
+    bool known;
+    const char* standardForm;
+    int32_t score;
+  } kRows[] = {
+      {"STR_NAME", "SAINT", true, "ST", 80},   {"CITY", "SAINT", false, nullptr, 0},
+      {"STR_NAME", "NORTH", true, "N", 60},    {"CITY", "NORTH", true, "NORTH", 90},
+      {"CITY", "OLD", true, nullptr, 10},      {"CITY", "new", true, nullptr, 100},
+      {"STR_NAME", "BAD", false, nullptr, 0},  {"STR_NAME", "ELM", false, nullptr, 0},
+  };
+  for (const auto& row : kRows) {
+    TokenInfo info{nullptr, nullptr, nullptr, -1};
+    bool known = table.lookup(row.category, row.word, &info);
+    EXPECT_EQ(known, row.known) << row.category << " " << row.word;
+    if (!known || !row.known) continue;
+    if (row.standardForm == nullptr) {
+      EXPECT_EQ(info.standardForm, nullptr) << row.word;
+    } else {
+      ASSERT_NE(info.standardForm, nullptr) << row.word;
+      EXPECT_STREQ(info.standardForm, row.standardForm) << row.word;
+    }
+    EXPECT_EQ(info.score, row.score) << row.word;
+  }
+}
+
+TEST_F(TokenInfoTableTest, MissingFileGivesNoInformation) {
+  std::vector<std::string> problems;
+  zeb::TokenInfoTable table;
+  EXPECT_TRUE(table.load((dir_ / "none.tsv").string(), problems));
+  EXPECT_TRUE(problems.empty());
+  TokenInfo info{};
+  EXPECT_FALSE(table.lookup("CITY", "ANY", &info));
+}
+
+using ParameterTableTest = TempDir;
+
+TEST_F(ParameterTableTest, ReadsSectionsAndKeysIgnoringCase) {
+  zeb::ParameterTable table;
+  std::string error;
+  ASSERT_TRUE(table.loadIni(write("p.ini",
+                                  "; comment\n[Pipeline]\n  SupportPath = /srv/zeb support \n"
+                                  "[OTHER]\nKEY=a=b\nEMPTY=\n"),
+                            error))
+      << error;
+  ASSERT_NE(table.query("PIPELINE", "SUPPORTPATH"), nullptr);
+  EXPECT_STREQ(table.query("PIPELINE", "SUPPORTPATH"), "/srv/zeb support");
+  EXPECT_STREQ(table.query("other", "key"), "a=b");
+  EXPECT_STREQ(table.query("OTHER", "EMPTY"), "");
+  EXPECT_EQ(table.query("OTHER", "MISSING"), nullptr);
+  EXPECT_EQ(table.query(nullptr, "KEY"), nullptr);
+}
+
+TEST_F(ParameterTableTest, MalformedLineNamesFileAndLine) {
+  const struct {
+    const char* text;
+    const char* expected;
+  } kRows[] = {
+      {"[PIPELINE]\nSUPPORTPATH\n", "p.ini:2: expected KEY=VALUE, got [SUPPORTPATH]"},
+      {"[PIPELINE\n", "p.ini:1: unclosed section [[PIPELINE]"},
+      {"=value\n", "p.ini:1: expected KEY=VALUE"},
+  };
+  for (const auto& row : kRows) {
+    zeb::ParameterTable table;
+    std::string error;
+    EXPECT_FALSE(table.loadIniText(row.text, "p.ini", error)) << row.text;
+    EXPECT_NE(error.find(row.expected), std::string::npos) << row.text << " -> " << error;
+  }
+  zeb::ParameterTable table;
+  std::string error;
+  EXPECT_FALSE(table.loadIni((dir_ / "missing.ini").string(), error));
+  EXPECT_NE(error.find("missing.ini]"), std::string::npos) << error;
+}
+
+TEST(HostLookup, KnowsExactlyTheFiveServices) {
+  for (const char* name :
+       {"GetLogger", "QueryParameter", "GetTokenInfo", "TransliterateText", "MetaphoneEncode"}) {
+    EXPECT_NE(zebHostLookup(name), nullptr) << name;
+  }
+  for (const char* name : {"getlogger", "GetLogger ", "", "Other"}) {
+    EXPECT_EQ(zebHostLookup(name), nullptr) << "[" << name << "]";
+  }
+  EXPECT_EQ(zebHostLookup(nullptr), nullptr);
+}
+
+TEST(HostLogger, HasTheLevelNamesAndFactoriesConfigurationsExpect) {
+  Logger logger;
+  zeb::prepareLogger(logger, "zebtest");
+  const struct {
+    uint32_t value;
+    const char* name;
+  } kLevels[] = {{1, "CRIT"}, {2, "ERR"}, {4, "WARN"}, {16, "INFO"}, {64, "DBUG"}, {1u << 31, "BIT31"}};
+  for (const auto& level : kLevels) {
+    EXPECT_EQ(logger.levelNames[level.value], level.name);
+    EXPECT_EQ(logger.levelValues[level.name], level.value);
+  }
+  EXPECT_EQ(logger.levelNames.size(), 32u);
+  for (const char* scheme : {"console", "file", "eventlog"}) {
+    EXPECT_NE(logger.factories[scheme], nullptr) << scheme;
+  }
+  EXPECT_EQ(logger.name, "zebtest");
+  EXPECT_TRUE(logger.loadConfig(kDefaultLoggerConfig));
+  EXPECT_TRUE(logger.loadConfig(zeb::kHostLoggerConfig));
+}
+
+}  // namespace
