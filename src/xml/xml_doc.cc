@@ -1,0 +1,285 @@
+// XMLDoc and the node functions over libxml2. Tested by tests/xml/xml_doc_test.cc.
+#include "xml/xml_doc.h"
+
+#include <climits>
+#include <cstring>
+
+#include <libxml/parser.h>
+#include <libxml/xpathInternals.h>
+
+#include "common/format.h"
+#include "errors/tarn_exception.h"
+#include "xml/single_line_writer.h"
+#include "xml/xml_library.h"
+
+namespace {
+
+const xmlChar* AsXmlChars(const std::string& text) {
+  return reinterpret_cast<const xmlChar*>(text.c_str());
+}
+
+std::string FromXmlChars(const xmlChar* text) {
+  return text != nullptr ? std::string(reinterpret_cast<const char*>(text)) : std::string();
+}
+
+bool HasName(xmlNodePtr node, const std::string& name) {
+  return node->name != nullptr && xmlStrEqual(node->name, AsXmlChars(name));
+}
+
+// Errors go into the exception, not to the host's standard error.
+void IgnoreXmlError(void*, xmlErrorPtr) {}
+
+[[noreturn]] void ThrowParseError(const char* libxmlMessage) {
+  std::string text;
+  cmn::FormatBounded(text, "libxml2 error:%s", libxmlMessage != nullptr ? libxmlMessage : "");
+  throw Tarn_Exception("XMLDoc::ParseXML()", text, MAJOR_ERROR);
+}
+
+// Owns one parser context for the length of a parse.
+struct ParserContext {
+  ParserContext() : context(xmlNewParserCtxt()) {}
+  ~ParserContext() { xmlFreeParserCtxt(context); }
+  ParserContext(const ParserContext&) = delete;
+  ParserContext& operator=(const ParserContext&) = delete;
+  xmlParserCtxtPtr context;
+};
+
+}  // namespace
+
+XMLDoc::~XMLDoc() { xmlFreeDoc(doc_); }
+
+void XMLDoc::ParseXML(const char* text) {
+  ParseXML(text, text != nullptr ? std::strlen(text) : 0);
+}
+
+void XMLDoc::ParseXML(const char* text, size_t length) {
+  xmlFreeDoc(doc_);
+  doc_ = nullptr;
+  if (text == nullptr || length == 0) {
+    return;
+  }
+  if (length > static_cast<size_t>(INT_MAX)) {
+    ThrowParseError("document too large");
+  }
+  ParserContext parser;
+  if (parser.context == nullptr) {
+    ThrowParseError("out of memory");
+  }
+  // External resources are never fetched; problems are reported through the
+  // exception only.
+  int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+  if (xml::BlankTextDropped()) {
+    options |= XML_PARSE_NOBLANKS;
+  }
+  doc_ = xmlCtxtReadMemory(parser.context, text, static_cast<int>(length), nullptr, nullptr,
+                           options);
+  if (doc_ == nullptr) {
+    ThrowParseError(parser.context->lastError.message);
+  }
+}
+
+xmlNodePtr XMLDoc::Root() const { return doc_ != nullptr ? xmlDocGetRootElement(doc_) : nullptr; }
+
+xmlXPathObjectPtr XMLDoc::EvaluateXPath(const std::string& expression) const {
+  if (doc_ == nullptr) {
+    return nullptr;
+  }
+  xmlXPathContextPtr context = xmlXPathNewContext(doc_);
+  if (context == nullptr) {
+    return nullptr;
+  }
+  context->node = Root();
+  context->error = IgnoreXmlError;
+  xmlXPathObjectPtr result = xmlXPathEvalExpression(AsXmlChars(expression), context);
+  xmlXPathFreeContext(context);
+  return result;
+}
+
+xmlNodePtr XMLDoc::FindElement(xmlNodePtr start, const std::string& name) const {
+  if (start == nullptr) {
+    xmlNodePtr root = Root();
+    return root != nullptr && HasName(root, name) ? root : nullptr;
+  }
+  for (xmlNodePtr child = start->children; child != nullptr; child = child->next) {
+    if (child->type == XML_ELEMENT_NODE && HasName(child, name)) {
+      return child;
+    }
+  }
+  return nullptr;
+}
+
+xmlNodePtr XMLDoc::NextSiblingByName(xmlNodePtr node) const {
+  if (node == nullptr || node->name == nullptr) {
+    return nullptr;
+  }
+  for (xmlNodePtr sibling = node->next; sibling != nullptr; sibling = sibling->next) {
+    if (sibling->name != nullptr && xmlStrEqual(sibling->name, node->name)) {
+      return sibling;
+    }
+  }
+  return nullptr;
+}
+
+size_t XMLDoc::Dump(std::string& output) const {
+  output.clear();
+  if (doc_ != nullptr && doc_->children == nullptr) {
+    return 0;
+  }
+  xml::DropBlankTextFromNowOn();
+  if (doc_ == nullptr) {
+    return 0;
+  }
+  // Our own writer gives the same text several times faster; for trees it does not
+  // reproduce, or whose first top-level node is not markup (only possible for trees
+  // built by hand), libxml2's output is cut down instead.
+  if (!xml::WriteSingleLine(doc_, output) || output.empty() || output.front() != '<') {
+    xml::DumpThroughLibxml(doc_, output);
+  }
+  return output.size();
+}
+
+xmlNodePtr FindChildElement(xmlNodePtr node, const std::string& name) {
+  if (node == nullptr) {
+    return nullptr;
+  }
+  switch (node->type) {
+    case XML_ELEMENT_NODE:
+    case XML_ENTITY_NODE:
+    case XML_ENTITY_DECL:
+    case XML_DOCUMENT_NODE:
+    case XML_HTML_DOCUMENT_NODE:
+      break;
+    default:
+      return nullptr;
+  }
+  for (xmlNodePtr child = node->children; child != nullptr; child = child->next) {
+    if (child->type == XML_ELEMENT_NODE && HasName(child, name)) {
+      return child;
+    }
+  }
+  return nullptr;
+}
+
+std::string NodeName(xmlNodePtr node) {
+  return node != nullptr ? FromXmlChars(node->name) : std::string();
+}
+
+std::string NodeContent(xmlNodePtr node, const std::string& defaultText) {
+  if (node == nullptr) {
+    return defaultText;
+  }
+  // An element holding only text and CDATA (the usual record element) is read
+  // directly; anything else goes through libxml2, which also follows entity
+  // references.
+  std::string content;
+  bool direct = node->type == XML_ELEMENT_NODE;
+  for (xmlNodePtr child = node->children; direct && child != nullptr; child = child->next) {
+    if (child->type == XML_TEXT_NODE || child->type == XML_CDATA_SECTION_NODE) {
+      if (child->content != nullptr) {
+        content.append(reinterpret_cast<const char*>(child->content));
+      }
+    } else {
+      direct = false;
+    }
+  }
+  if (!direct) {
+    xmlChar* text = xmlNodeGetContent(node);
+    content = FromXmlChars(text);
+    xmlFree(text);
+  }
+  return content.empty() ? defaultText : content;
+}
+
+std::string NodeAttribute(xmlNodePtr node, const std::string& name,
+                          const std::string& defaultText) {
+  if (node == nullptr || node->type != XML_ELEMENT_NODE) {
+    return defaultText;
+  }
+  xmlChar* value = xmlGetProp(node, AsXmlChars(name));
+  if (value == nullptr) {
+    return defaultText;
+  }
+  std::string text = FromXmlChars(value);
+  xmlFree(value);
+  return text;
+}
+
+void SetNodeContent(xmlNodePtr node, const std::string& text) {
+  if (node == nullptr) {
+    return;
+  }
+  if (node->type != XML_ELEMENT_NODE) {
+    // Text-like nodes store their content as it is: it is literal already.
+    xmlNodeSetContent(node, AsXmlChars(text));
+    return;
+  }
+  // The children go and one text node holds the literal text, so "&" and "<" stay
+  // characters and are escaped only when the document is written.
+  xmlNodeSetContent(node, nullptr);
+  if (!text.empty()) {
+    xmlNodePtr textNode = xmlNewDocTextLen(node->doc, AsXmlChars(text),
+                                           static_cast<int>(std::strlen(text.c_str())));
+    if (textNode != nullptr && xmlAddChild(node, textNode) == nullptr) {
+      xmlFreeNode(textNode);
+    }
+  }
+}
+
+void SetNodeName(xmlNodePtr node, const std::string& name) {
+  if (node != nullptr) {
+    xmlNodeSetName(node, AsXmlChars(name));
+  }
+}
+
+namespace {
+
+// libxml2's xmlNewChild would let the new element inherit the parent's namespace;
+// ours are created in no namespace.
+xmlNodePtr AppendElement(xmlNodePtr parent, xmlNodePtr element) {
+  if (element != nullptr && xmlAddChild(parent, element) == nullptr) {
+    xmlFreeNode(element);
+    return nullptr;
+  }
+  return element;
+}
+
+}  // namespace
+
+xmlNodePtr NewChild(xmlNodePtr parent, const std::string& name) {
+  if (parent == nullptr) {
+    return nullptr;
+  }
+  return AppendElement(parent, xmlNewDocNode(parent->doc, nullptr, AsXmlChars(name), nullptr));
+}
+
+xmlNodePtr NewTextChild(xmlNodePtr parent, const std::string& name, const std::string& text) {
+  if (parent == nullptr) {
+    return nullptr;
+  }
+  // The raw variant takes the text literally; escaping happens when it is written.
+  return AppendElement(parent, xmlNewDocRawNode(parent->doc, nullptr, AsXmlChars(name),
+                                                AsXmlChars(text)));
+}
+
+xmlNodePtr NextSibling(xmlNodePtr node) { return node != nullptr ? node->next : nullptr; }
+
+void NodesOf(xmlXPathObjectPtr result, std::vector<xmlNodePtr>& nodes, bool clear) {
+  if (result == nullptr || clear) {
+    nodes.clear();
+  }
+  if (result == nullptr || result->nodesetval == nullptr) {
+    return;
+  }
+  xmlNodeSetPtr set = result->nodesetval;
+  for (int i = 0; i < set->nodeNr; ++i) {
+    if (set->nodeTab[i] != nullptr && set->nodeTab[i]->type != XML_NAMESPACE_DECL) {
+      nodes.push_back(set->nodeTab[i]);
+    }
+  }
+}
+
+void FreeXPathResult(xmlXPathObjectPtr result) {
+  if (result != nullptr) {
+    xmlXPathFreeObject(result);
+  }
+}
