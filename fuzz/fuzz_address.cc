@@ -1,0 +1,33 @@
+// Fuzzes one address line through the parser on a fixed configuration. The first
+// byte picks the record's country so the FR, ES and DE paths are reached too.
+#include <cstdint>
+#include <string>
+
+#include "addressparser/parse_driver.h"
+#include "addressparser/parser_config.h"
+#include "errors/tarn_exception.h"
+#include "fuzz_config.h"
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  addr::loadParserConfiguration(fuzz::writeConfiguration());
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0 || size > 4096) return 0;  // address lines are short
+  static const char* const kCountries[] = {"US", "FR", "ES", "DE", "", "XX"};
+  addr::AddressRecord record;
+  record.country = kCountries[data[0] % 6];
+  std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
+  // Up to three lines, split at the first two line feeds.
+  size_t first = text.find('\n');
+  size_t second = first == std::string::npos ? first : text.find('\n', first + 1);
+  record.addressLine1 = text.substr(0, first);
+  if (first != std::string::npos) record.addressLine2 = text.substr(first + 1, second - first - 1);
+  if (second != std::string::npos) record.addressLine3 = text.substr(second + 1);
+  try {
+    addr::parseAddress(record);
+  } catch (const Tarn_Exception&) {
+  }
+  return 0;
+}
