@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   nlohmann-json3-dev libcsv-dev
   clang libclang-rt-dev llvm
-  python3 binutils
+  python3 binutils time bc valgrind
 )
 
 missing=()
