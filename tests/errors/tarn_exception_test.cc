@@ -1,0 +1,313 @@
+// The exception family: message formatting, severities, copies and log rendering.
+#include "errors/tarn_exception.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "logging/log_message.h"
+#include "logging/log_writer.h"
+#include "logging/logger.h"
+#include "logging/process_logger.h"
+
+namespace {
+
+ExceptionMessage Message(const std::string& id, const std::string& messageTemplate,
+                         std::vector<std::string> arguments = {}) {
+  ExceptionMessage message;
+  message.id = id;
+  message.messageTemplate = messageTemplate;
+  message.arguments = std::move(arguments);
+  formatMessage(message);
+  return message;
+}
+
+std::vector<std::string> Lines(const Tarn_Exception& exception, int32_t severity,
+                               bool withOrigin, bool detailed) {
+  LogMessage out;
+  exception.toLogMessage(out, severity, withOrigin, detailed);
+  return out.lines;
+}
+
+TEST(Severity, TextsAndLogLevels) {
+  struct Row {
+    int32_t severity;
+    const char* text;
+    uint32_t level;
+  } rows[] = {
+      {INFORMATION, "INFORMATION", kLevelInformation},
+      {WARNING, "WARNING", kLevelWarning},
+      {MINOR_ERROR, "MINOR ERROR", kLevelError},
+      {MAJOR_ERROR, "MAJOR ERROR", kLevelError},
+      {CRITICAL_ERROR, "CRITICAL ERROR", kLevelCritical},
+      {-1, "UNSPECIFIED", kLevelProgress},
+      {5, "UNSPECIFIED", kLevelProgress},
+      {INT32_MIN, "UNSPECIFIED", kLevelProgress},
+  };
+  for (const Row& row : rows) {
+    EXPECT_STREQ(severityText(row.severity), row.text) << row.severity;
+    EXPECT_EQ(severityLogLevel(row.severity), row.level) << row.severity;
+  }
+}
+
+TEST(FormatMessage, FillsPlaceholdersOnceLeftToRight) {
+  struct Row {
+    const char* messageTemplate;
+    std::vector<std::string> arguments;
+    const char* expected;
+  } rows[] = {
+      {"{0} {1}", {"a"}, "a {1}"},
+      {"{{0}}", {"a"}, "{a}"},
+      {"{0}{0}", {"{0}"}, "{0}{0}"},      // inserted text is not scanned again
+      {"{1}-{0}", {"a", "b"}, "b-a"},
+      {"{0}", {""}, ""},
+      {"{0}", {}, "{0}"},
+      {"{x} {} {0", {"a"}, "{x} {} {0"},
+      {"x{0}", {"{1}"}, "x{1}"},
+      {"", {"a"}, ""},
+      {"{", {"a"}, "{"},
+      {"Failed to open log file: {0}", {"/var/log/x"}, "Failed to open log file: /var/log/x"},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(Message("0000E", row.messageTemplate, row.arguments).text, row.expected)
+        << row.messageTemplate;
+  }
+}
+
+TEST(FormatMessage, NumberIsTheValueOfTheIdentifierDigits) {
+  struct Row {
+    const char* id;
+    uint32_t number;
+  } rows[] = {
+      {"0000E", 0}, {"    E", 0}, {"123", 123}, {"E1x2", 12}, {"", 0}, {"00042W", 42},
+  };
+  for (const Row& row : rows) EXPECT_EQ(Message(row.id, "").number, row.number) << row.id;
+}
+
+TEST(TarnException, WhatIsTheFirstEntryOrEmpty) {
+  Tarn_Exception empty;
+  EXPECT_STREQ(empty.what(), "");
+  EXPECT_EQ(empty.component, "KVD");
+  EXPECT_EQ(empty.severity, CRITICAL_ERROR);
+
+  Tarn_Exception parsed("XMLDoc::ParseXML()", "Start tag expected, '<' not found", MAJOR_ERROR);
+  EXPECT_STREQ(parsed.what(), "Start tag expected, '<' not found");
+  const ExceptionMessage first = parsed.firstMessage();
+  EXPECT_EQ(first.id, "0000E");
+  EXPECT_EQ(first.messageTemplate, "{0}");
+  ASSERT_EQ(first.arguments.size(), 1u);
+  EXPECT_EQ(parsed.entries.front()->origin, "XMLDoc::ParseXML()");
+  EXPECT_EQ(parsed.entryCount, 1);
+
+  // Placeholder text in the sentence is taken as it is.
+  Tarn_Exception braces("", "value {0} is odd", CRITICAL_ERROR);
+  EXPECT_STREQ(braces.what(), "value {0} is odd");
+  EXPECT_EQ(empty.firstMessage().id, "");
+}
+
+TEST(TarnException, ThrownByValueKeepsItsEntries) {
+  try {
+    Tarn_Exception failure("origin", "Unknown parameter: X", CRITICAL_ERROR);
+    failure.addEntry("other", Message("7", "second"), WARNING);
+    throw failure;
+  } catch (const std::exception& caught) {
+    EXPECT_STREQ(caught.what(), "Unknown parameter: X");
+    const auto* tarn = dynamic_cast<const Tarn_Exception*>(&caught);
+    ASSERT_NE(tarn, nullptr);
+    EXPECT_EQ(tarn->entries.size(), 2u);
+  }
+}
+
+TEST(TarnException, SeverityNeverDropsBelowTheLargest) {
+  Tarn_Exception exception("", Message("1", "a"), MAJOR_ERROR);
+  exception.addEntry("", Message("2", "b"), MINOR_ERROR);
+  EXPECT_EQ(exception.severity, MAJOR_ERROR);
+  EXPECT_EQ(exception.entries.back()->severity, MINOR_ERROR);
+  exception.addEntry("", Message("3", "c"), CRITICAL_ERROR);
+  EXPECT_EQ(exception.severity, CRITICAL_ERROR);
+  EXPECT_EQ(exception.entryCount, 3);
+
+  exception.clear();
+  EXPECT_EQ(exception.severity, CRITICAL_ERROR);
+  EXPECT_EQ(exception.entryCount, 0);
+  EXPECT_TRUE(exception.entries.empty());
+  EXPECT_STREQ(exception.what(), "");
+
+  exception.severity = -1;  // not yet set: the first entry decides
+  exception.addEntry("", Message("4", "d"), WARNING);
+  EXPECT_EQ(exception.severity, WARNING);
+}
+
+TEST(TarnException, CopiesOwnTheirEntries) {
+  Tarn_Exception original("here", Message("12", "text {0}", {"one"}), MINOR_ERROR);
+  original.addEntry("there", Message("13", "second"), WARNING);
+  original.component = "LOG";
+
+  Tarn_Exception copy(original);
+  original.clear();
+  ASSERT_EQ(copy.entries.size(), 2u);
+  EXPECT_EQ(copy.entryCount, 2);
+  EXPECT_EQ(copy.component, "LOG");
+  EXPECT_EQ(copy.severity, MINOR_ERROR);
+  EXPECT_STREQ(copy.what(), "text one");
+  EXPECT_EQ(copy.entries[1]->origin, "there");
+  EXPECT_EQ(copy.entries[1]->number, 13u);
+  EXPECT_EQ(copy.entries[1]->severity, WARNING);
+
+  Tarn_Exception assigned;
+  assigned = copy;
+  const Tarn_Exception& alias = assigned;
+  assigned = alias;  // self-assignment keeps the entries
+  copy.clear();
+  ASSERT_EQ(assigned.entries.size(), 2u);
+  EXPECT_STREQ(assigned.what(), "text one");
+  EXPECT_EQ(assigned.component, "LOG");
+
+  TarnLog_Exception logException(assigned);
+  EXPECT_EQ(logException.component, "LOG");
+  EXPECT_EQ(logException.entries.size(), 2u);
+}
+
+TEST(TarnException, PlainRenderingIsOneHeadline) {
+  // The unknown-parameter case: message number 0 writes no identifier part.
+  Tarn_Exception parameter("", "Unknown parameter: FOO", CRITICAL_ERROR);
+  LogMessage out;
+  out.lines = {"stale"};
+  parameter.toLogMessage(out, CRITICAL_ERROR, true, false);
+  EXPECT_EQ(out.lines, std::vector<std::string>{"CRITICAL ERROR: Unknown parameter: FOO"});
+  EXPECT_EQ(out.level, kLevelCritical);
+
+  // The headline names the exception's severity; the level follows the argument.
+  parameter.toLogMessage(out, WARNING, false, false);
+  EXPECT_EQ(out.level, kLevelWarning);
+  EXPECT_EQ(out.lines.front(), "CRITICAL ERROR: Unknown parameter: FOO");
+
+  Tarn_Exception numbered("", Message("123", "Numbered"), MAJOR_ERROR);
+  EXPECT_EQ(Lines(numbered, MAJOR_ERROR, false, false),
+            std::vector<std::string>{"MAJOR ERROR[KVD-00123]: : Numbered"});
+
+  numbered.component = "LOG";
+  numbered.addEntry("", Message("E9", "x"), MAJOR_ERROR);
+  EXPECT_EQ(Lines(numbered, MAJOR_ERROR, false, false).front(),
+            "MAJOR ERROR[LOG-00123]: : Numbered");
+
+  Tarn_Exception longId("", Message("1234567", "Long"), WARNING);
+  EXPECT_EQ(Lines(longId, WARNING, false, false).front(), "WARNING[KVD-1234567]: : Long");
+
+  EXPECT_TRUE(Lines(Tarn_Exception(), CRITICAL_ERROR, true, false).empty());
+}
+
+TEST(TarnException, DetailedRenderingListsEveryEntry) {
+  Tarn_Exception exception("Parser::load()", Message("123", "first {0}", {"A"}), MAJOR_ERROR);
+  exception.addEntry("Reader::next()", Message("45", "second"), MINOR_ERROR);
+  exception.addEntry("", Message("0000E", "third"), WARNING);
+
+  EXPECT_EQ(Lines(exception, MAJOR_ERROR, true, true),
+            (std::vector<std::string>{"MAJOR ERROR: ", "{",
+                                      "  Parser::load() [KVD-00123]: first A",
+                                      "  Reader::next() [00045]: second", "   third", "}"}));
+  EXPECT_EQ(Lines(exception, MAJOR_ERROR, false, true),
+            (std::vector<std::string>{"MAJOR ERROR: ", "{", "  [KVD-00123]: first A",
+                                      "  [00045]: second", "  third", "}"}));
+
+  exception.component = "LOG";
+  EXPECT_EQ(Lines(exception, MAJOR_ERROR, false, true)[3], "  [00045]: second");
+
+  EXPECT_EQ(Lines(Tarn_Exception(), INFORMATION, true, true),
+            std::vector<std::string>{"CRITICAL ERROR: "});
+}
+
+TEST(TarnException, OverlongAndOddTextsRenderSafely) {
+  const std::string huge(100000, 'x');
+  Tarn_Exception exception("", huge + " 100% %s %n", CRITICAL_ERROR);
+  EXPECT_EQ(std::string(exception.what()).size(), huge.size() + 11);
+  const auto lines = Lines(exception, CRITICAL_ERROR, true, false);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines.front().rfind("CRITICAL ERROR: xxx", 0), 0u);
+
+  Tarn_Exception accented("", "Stra\xC3\x9F" "e \xE2\x82\xAC", CRITICAL_ERROR);
+  EXPECT_STREQ(accented.what(), "Stra\xC3\x9F" "e \xE2\x82\xAC");
+  EXPECT_EQ(accented.entries.front()->text, "Stra\xC3\x9F" "e \xE2\x82\xAC");
+}
+
+// Keeps every line a writer is handed.
+class RecordingWriter : public CLogWriter {
+ public:
+  explicit RecordingWriter(std::vector<LogMessage>* sink) : sink_(sink) {}
+  void open(const Uri&) override {}
+  void write(const std::string&, const std::string&, const std::string&,
+             const LogMessage& message) override {
+    sink_->push_back(message);
+  }
+  void close() override {}
+
+ private:
+  std::vector<LogMessage>* sink_;
+};
+
+class RecordingFactory : public CLogWriterFactory {
+ public:
+  std::unique_ptr<CLogWriter> create() override {
+    return std::make_unique<RecordingWriter>(&messages);
+  }
+  std::vector<LogMessage> messages;
+};
+
+class TarnExceptionLogging : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::pair<uint32_t, const char*> levels[] = {{kLevelCritical, "CRIT"},
+                                                       {kLevelError, "ERR"},
+                                                       {kLevelWarning, "WARN"},
+                                                       {kLevelInformation, "INFO"},
+                                                       {kLevelProgress, "DBUG"}};
+    for (const auto& [value, levelName] : levels) {
+      logger_.levelNames[value] = levelName;
+      logger_.levelValues[levelName] = value;
+    }
+    logger_.factories["record"] = &factory_;
+    ASSERT_TRUE(logger_.loadConfig("record://r *.*"));
+    setProcessLogger(&logger_);
+  }
+  void TearDown() override {
+    setProcessLogger(nullptr);
+    logger_.clear();
+  }
+
+  RecordingFactory factory_;
+  Logger logger_;
+};
+
+TEST_F(TarnExceptionLogging, LogSendsWhatToLogMessageBuilds) {
+  Tarn_Exception exception("origin()", Message("12", "first"), MAJOR_ERROR);
+  exception.addEntry("", Message("13", "second"), WARNING);
+
+  exception.log(MINOR_ERROR, true, true);
+  exception.logEntries(WARNING, false);
+  exception.logText(INFORMATION, "[pre]", nullptr);
+  exception.logText(INFORMATION, nullptr, nullptr);
+
+  ASSERT_EQ(factory_.messages.size(), 4u);
+  EXPECT_EQ(factory_.messages[0].lines, Lines(exception, MINOR_ERROR, true, true));
+  EXPECT_EQ(factory_.messages[0].level, kLevelError);
+  EXPECT_EQ(factory_.messages[1].lines,
+            (std::vector<std::string>{"{", "  [KVD-00012]: first", "  [00013]: second", "}"}));
+  EXPECT_EQ(factory_.messages[1].level, kLevelWarning);
+  EXPECT_EQ(factory_.messages[2].lines, std::vector<std::string>{"MAJOR ERROR[pre]: "});
+  EXPECT_EQ(factory_.messages[2].level, kLevelInformation);
+  EXPECT_EQ(factory_.messages[3].lines, std::vector<std::string>{"MAJOR ERROR: "});
+}
+
+TEST(TarnExceptionWithoutLogger, LoggingIsDropped) {
+  setProcessLogger(nullptr);
+  Tarn_Exception exception("", "nobody listens", CRITICAL_ERROR);
+  exception.log(CRITICAL_ERROR, true, true);
+  exception.logEntries(CRITICAL_ERROR, true);
+  exception.logText(CRITICAL_ERROR, nullptr, "x");
+  SUCCEED();
+}
+
+}  // namespace
