@@ -1,0 +1,242 @@
+// Tests of the condition compiler: its stages, precedence, the spellings of a term,
+// keyword and parameter rules, and the conditions it must reject.
+#include "addressparser/condition_compiler.h"
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "addressparser/condition_keywords.h"
+#include "errors/tarn_exception.h"
+
+namespace addr {
+namespace {
+
+std::string compiled(const std::string& condition) {
+  return dumpCondition(*compileCondition(condition));
+}
+
+std::string joined(const std::vector<std::string>& words) {
+  std::string out;
+  for (const std::string& word : words) {
+    if (!out.empty()) out += ' ';
+    out += word;
+  }
+  return out;
+}
+
+TEST(ConditionCompilerStages, SplitParenthesesCutsEveryParenthesisOut) {
+  struct Row {
+    const char* condition;
+    const char* words;
+  } rows[] = {
+      {"ISTOKENA(PREFIX)", "ISTOKENA ( PREFIX )"},
+      {"((X))", "( ( X ) )"},
+      {"NOT(X)AND(Y)", "NOT ( X ) AND ( Y )"},
+      {"  X   Y  ", "X Y"},
+      {"X\tY", "X\tY"},  // only the blank separates words
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(row.words, joined(splitParentheses(splitConditionWords(row.condition))))
+        << row.condition;
+  }
+}
+
+TEST(ConditionCompilerStages, TermsJoinWithTheirParenthesisedParameters) {
+  struct Row {
+    const char* condition;
+    const char* words;
+  } rows[] = {
+      {"ISTOKENA(NEXT,PREFIX)", "ISTOKENA:NEXT,PREFIX"},
+      {"ISTOKENA ( PREFIX ) AND X", "ISTOKENA:PREFIX AND X"},
+      {"NOT (X)", "NOT ( X )"},  // NOT is no operand: this is grouping
+      {"X AND (Y)", "X AND ( Y )"},
+      {"ISTOKENA(NEXT, PREFIX)", "ISTOKENA ( NEXT, PREFIX )"},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(row.words,
+              joined(joinTermParameters(splitParentheses(splitConditionWords(row.condition)))))
+        << row.condition;
+  }
+}
+
+TEST(ConditionCompilerTree, AndOrShareOnePrecedenceAndNotBindsTighter) {
+  struct Row {
+    const char* condition;
+    const char* tree;
+  } rows[] = {
+      {"X OR Y AND Z", "AND(OR(X,Y),Z)"},
+      {"X AND Y OR Z", "OR(AND(X,Y),Z)"},
+      {"NOT X AND Y", "AND(NOT(X),Y)"},
+      {"X AND NOT Y", "AND(X,NOT(Y))"},
+      {"NOT NOT X", "NOT(NOT(X))"},
+      {"X AND (Y OR Z)", "AND(X,OR(Y,Z))"},
+      {"NOT (X OR Y) AND Z", "AND(NOT(OR(X,Y)),Z)"},
+      {"X AND Y AND Z", "AND(AND(X,Y),Z)"},
+      {"((X))", "X"},
+  };
+  for (const Row& row : rows) EXPECT_EQ(row.tree, compiled(row.condition)) << row.condition;
+}
+
+TEST(ConditionCompilerTree, QuirksOfTheLanguageAreKept) {
+  struct Row {
+    const char* condition;
+    const char* tree;
+  } rows[] = {
+      {"X and Y", "Y"},          // lower-case "and" is an operand; side by side, the last stays
+      {"X Y", "Y"},
+      {"X )", "X"},              // an unmatched ")" is ignored
+      {"( X AND Y", "OPEN(AND(X,Y))"},  // an unmatched "(" wraps its part
+      {"X OR (Y", "OR(X,OPEN(Y))"},
+      {"ISTOKENA(NEXT, PREFIX)", "PREFIX"},  // a blank after the comma: no longer one term
+  };
+  for (const Row& row : rows) EXPECT_EQ(row.tree, compiled(row.condition)) << row.condition;
+}
+
+TEST(ConditionCompilerTree, ThreeSpellingsOfATermGiveTheSameLeaf) {
+  for (const char* condition : {"ISTOKENA:PREFIX", "ISTOKENA(PREFIX)", "ISTOKENA ( PREFIX )"}) {
+    auto leaf = compileCondition(condition);
+    EXPECT_EQ(LEAF, leaf->nodeKind) << condition;
+    EXPECT_EQ("ISTOKENA:PREFIX", leaf->termText) << condition;
+    EXPECT_EQ(kIsTokenA, leaf->keyword) << condition;
+    EXPECT_EQ("PREFIX", leaf->parameterText) << condition;
+    EXPECT_EQ(std::vector<TokenMeaning>{PREFIX}, leaf->parameters) << condition;
+  }
+}
+
+TEST(ConditionCompilerLeaf, KeywordsIgnoreCaseOffsetsAndParametersDoNot) {
+  struct Row {
+    const char* term;
+    int32_t keyword;
+    int32_t offset;
+    std::vector<TokenMeaning> parameters;
+  } rows[] = {
+      {"istokena:STREETNUM", kIsTokenA, 0, {STREETNUM}},
+      {"IsTokenA:NEXT,STREETNAME", kIsTokenA, 1, {STREETNAME}},
+      {"ISTOKENA:PREV2,STREETNAME", kIsTokenA, -2, {STREETNAME}},
+      {"ISTOKENA:STREETNUM,NEXT", kIsTokenA, 0, {STREETNUM, UNKNOWN}},  // only the first item offsets
+      {"ISTOKENA:,,PREFIX,,", kIsTokenA, 0, {PREFIX}},
+      {"LENGTHIS:NEXT,>=,3", kLengthIs, 1, {UNKNOWN, UNKNOWN}},
+      {"MEANINGSCOMPETE:PREDIR,POSTDIR", kMeaningsCompete, 0, {PREDIR, POSTDIR}},
+      {"WEHAVE", kWeHave, 0, {}},
+      {"ISLASTTOKEN:PREV0", kIsLastToken, -1, {}},
+      {"NOSUCHKEYWORD:PREFIX", kNoKeyword, 0, {PREFIX}},
+      {":PREFIX", kNoKeyword, 0, {PREFIX}},
+  };
+  for (const Row& row : rows) {
+    auto leaf = compileLeaf(row.term);
+    EXPECT_EQ(row.keyword, leaf->keyword) << row.term;
+    EXPECT_EQ(row.offset, leaf->offset) << row.term;
+    EXPECT_EQ(row.parameters, leaf->parameters) << row.term;
+  }
+}
+
+TEST(ConditionCompilerLeaf, OffsetWords) {
+  struct Row {
+    const char* item;
+    int32_t offset;
+  } rows[] = {
+      {"NEXT", 1},     {"NEXT3", 3},   {"NEXT0", 1},      {"NEXT+2", 2},
+      {"PREV", -1},    {"PREV2", -2},  {"PREV0", -1},     {"PREVX", -1},
+      {"PREV-2", 2},   // "-n" of a negative n, as the offset word has always read
+      {"next", 0},     {"PREFIX", 0},  {"", 0},
+      {"NEXT99999999999", 2147483647}, {"PREV99999999999", -2147483647},
+  };
+  for (const Row& row : rows) EXPECT_EQ(row.offset, parseOffset(row.item)) << row.item;
+}
+
+TEST(ConditionKeywordTable, HoldsThe32KeywordsLookedUpIgnoringCase) {
+  EXPECT_EQ(32u, conditionKeywords().size());
+  for (int32_t code = 1; code <= kKeywordCount; ++code) {
+    std::string name = keywordName(code);
+    ASSERT_FALSE(name.empty()) << code;
+    EXPECT_EQ(code, keywordCode(name)) << name;
+    std::string lower = name;
+    for (char& c : lower) c = static_cast<char>(c - 'A' + 'a');
+    EXPECT_EQ(code, keywordCode(lower)) << lower;
+  }
+  EXPECT_EQ(kNoKeyword, keywordCode("ISTOKENA "));
+  EXPECT_EQ(kNoKeyword, keywordCode(""));
+  EXPECT_EQ(kIsLetter, keywordCode("ISLETTER"));
+  EXPECT_EQ(kNumberFollowsPrefix, keywordCode("NumberFollowsPrefix"));
+}
+
+// The exception rule authors see: every field of it is part of the interface.
+TEST(ConditionCompilerErrors, UnknownParameterNamesTheItem) {
+  for (const char* item : {"streetnum", "UNKNOWN", "3a", "=", "=>"}) {
+    std::string condition = std::string("ISTOKENA:PREFIX,") + item;
+    try {
+      compileCondition(condition);
+      ADD_FAILURE() << condition << " compiled";
+    } catch (const Tarn_Exception& e) {
+      EXPECT_EQ("KVD", e.component) << condition;
+      EXPECT_EQ(CRITICAL_ERROR, e.severity) << condition;
+      ExceptionMessage message = e.firstMessage();
+      EXPECT_EQ("0000E", message.id) << condition;
+      EXPECT_EQ("{0}", message.messageTemplate) << condition;
+      ASSERT_EQ(1u, message.arguments.size()) << condition;
+      EXPECT_EQ(std::string("Error reading address parser rules. Unknown parameter: ") + item,
+                message.arguments[0]);
+    }
+  }
+}
+
+TEST(ConditionCompilerErrors, AcceptedNonNameItems) {
+  for (const char* parameters : {"3", "==", "!=", "<", "<=", ">", ">=", "NEXT2", "PREV"}) {
+    std::string condition = std::string("LENGTHIS:PREFIX,") + parameters;
+    EXPECT_NO_THROW(compileCondition(condition)) << condition;
+  }
+}
+
+TEST(ConditionCompilerErrors, OperatorsWithoutOperandsAreRejected) {
+  for (const char* condition :
+       {"AND", "NOT", "()", "( )", "X AND", "AND X", "X NOT", "X ()", "OR OR", ")",
+        "NOT ( )", "X AND ( )", "X ("}) {
+    try {
+      compileCondition(condition);
+      ADD_FAILURE() << "[" << condition << "] compiled";
+    } catch (const Tarn_Exception& e) {
+      std::string argument = e.firstMessage().arguments.at(0);
+      EXPECT_NE(std::string::npos, argument.find(std::string("[") + condition + "]")) << argument;
+    }
+  }
+}
+
+TEST(ConditionCompilerTree, BlankConditionAlwaysHoldsLikeAnEmptyOne) {
+  EXPECT_EQ("NOT()", compiled("   "));
+}
+
+// A fuzzer's nesting must neither overflow the stack while compiling nor while the
+// tree is released.
+TEST(ConditionCompilerTree, DeepNestingCompilesAndReleases) {
+  constexpr int kDepth = 200000;
+  std::string parenthesised(kDepth, '(');
+  parenthesised += "X";
+  parenthesised += std::string(kDepth, ')');
+  EXPECT_EQ("X", compiled(parenthesised));
+
+  std::string negated;
+  for (int i = 0; i < kDepth; ++i) negated += "NOT ";
+  negated += "X";
+  auto tree = compileCondition(negated);
+  EXPECT_EQ(NOT, tree->nodeKind);
+  EXPECT_NE(std::string::npos, dumpCondition(*tree).find("..."));
+  tree.reset();
+
+  std::string chain = "X";
+  for (int i = 0; i < kDepth; ++i) chain += " AND X";
+  EXPECT_EQ(AND, compileCondition(chain)->nodeKind);
+}
+
+TEST(ConditionCompilerCheck, ReportsUnknownKeywordsAndMissingMeanings) {
+  auto tree = compileCondition("ISTOKENA:PREFIX AND FOO:PREFIX OR NOT (baz AND ISTOKENA)");
+  EXPECT_EQ((std::vector<std::string>{"FOO", "baz"}), unknownKeywords(*tree));
+  EXPECT_EQ(std::vector<std::string>{"ISTOKENA"}, termsMissingMeaning(*tree));
+  auto unmatched = compileCondition("( ISNUMBER AND CANTOKENBEA:NEXT");
+  EXPECT_TRUE(unknownKeywords(*unmatched).empty());
+  EXPECT_EQ(std::vector<std::string>{"CANTOKENBEA:NEXT"}, termsMissingMeaning(*unmatched));
+}
+
+}  // namespace
+}  // namespace addr

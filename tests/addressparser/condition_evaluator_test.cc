@@ -1,0 +1,292 @@
+// Tests of condition evaluation: every keyword's test, offsets at the ends of the
+// list, scopes, side effects, compilation on first use and its failures.
+#include "addressparser/condition_evaluator.h"
+
+#include <atomic>
+#include <latch>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "addressparser/condition_compiler.h"
+#include "addressparser/parser_fixture.h"
+#include "addressparser/token_text.h"
+#include "errors/tarn_exception.h"
+
+namespace addr {
+namespace {
+
+using addr_test::dumpCandidates;
+using addr_test::dumpTokens;
+using addr_test::makeTokens;
+
+constexpr const char* kWordLists = R"(<CONFIG><ADDRESSPARTS c2="US">
+  <PREFIX><PART data="HWY" std="HWY"/></PREFIX>
+  <SUFFIX><PART data="ST" std="ST"/><PART data="STREET" std="ST"/><PART data="RD" std="RD"/>
+    <PART data="ROAD" std="RD"/><PART data="SR" std="SR"/></SUFFIX>
+  <BUILDINGSIDE><PART data="REAR" std="REAR"/></BUILDINGSIDE>
+  <UNITSIDE><PART data="UPPER" std="UPPER"/></UNITSIDE>
+  <BUILDINGTYPE><PART data="BLDG" std="BLDG"/></BUILDINGTYPE>
+  <COUNTY><PART data="COUNTY" std="CO"/></COUNTY>
+  <POBOX><PART data="PO BOX" std="PO BOX"/></POBOX>
+  <UNITLABEL><PART data="APT" std="APT"/></UNITLABEL>
+  <DIRECTIONAL><PART data="N" std="N"/><PART data="NORTH" std="N"/><PART data="W" std="W"/>
+    <PART data="E" std="E"/><PART data="S" std="S"/></DIRECTIONAL>
+  <RURAL><PART data="RR" std="RR"/></RURAL>
+</ADDRESSPARTS></CONFIG>)";
+
+class ConditionEvaluatorTest : public addr_test::ParserFixture {
+ protected:
+  void SetUp() override {
+    ParserFixture::SetUp();
+    load(kWordLists);
+  }
+
+  static bool evaluate(const std::string& condition, TokenList& tokens, size_t position) {
+    return evaluateConditionNode(*compileCondition(condition), tokens, position);
+  }
+};
+
+// Keywords that test the text of one token, or its word lists.
+TEST_F(ConditionEvaluatorTest, TextAndWordListKeywords) {
+  struct Row {
+    const char* condition;
+    const char* text;
+    bool expected;
+  } rows[] = {
+      {"ISNUMBER", " -42 ", true},    {"ISNUMBER", "+", true},
+      {"ISNUMBER", "4a", false},      {"ISNUMBER", "--1", false},
+      {"isNumber", "12", true},
+      {"ISLETTER", "\xC3\xA9", false},  // one letter, two bytes
+      {"ISLETTER", "7", false},       {"ISLETTER", "b", true},
+      {"ISLETTER", "AB", false},
+      {"ISNUMBERSIGN", "#", true},    {"ISNUMBERSIGN", "##", false},
+      {"HASNUMBERSIGN", "A#1", true}, {"HASNUMBERS", "APT4", true},
+      {"HASNUMBERS", "APT", false},
+      {"LENGTHIS(>=,3)", "AB", false},  {"LENGTHIS(>=,3)", "ABC", true},
+      {"LENGTHIS:2", "AB", true},       {"LENGTHIS:2", "ABC", false},
+      {"LENGTHIS:!=,2", "AB", false},   {"LENGTHIS:<=,2", "AB", true},
+      {"LENGTHIS:<,2", "AB", false},    {"LENGTHIS:>,1", "AB", true},
+      {"LENGTHIS:==,2", "\xC3\xA9", true},  // bytes, not letters
+      {"LENGTHIS", "AB", false},        {"LENGTHIS:>=", "AB", false},
+      {"ISPOSSIBLEUNITNUMBER", "4B", true},
+      {"ISPOSSIBLEUNITNUMBER", "ABCD", false},
+      {"ISPOSSIBLEUNITNUMBER", "ABC", true},
+      {"ISPOSSIBLEUNITNUMBER", "\xC3\x89\xC3\x89\xC3\x89", true},  // three letters, six bytes
+      {"ISDIRECTIONALWORD", "north", true},  {"ISDIRECTIONALWORD", "NW", false},
+      {"CANBEFIRSTWORDINDIRECTIONAL", "NORTH", true},
+      {"CANBEFIRSTWORDINDIRECTIONAL", "W", false},
+      {"CANBESECONDWORDINDIRECTIONAL", "W", true},
+      {"CANBESECONDWORDINDIRECTIONAL", "N", false},
+      {"ISSUFFIXWORD", "street", true},   {"ISSUFFIXWORD", "MAIN", false},
+      {"ISPREFIXACTINGSUFFIXWORD", "ROAD", true},
+      {"ISPREFIXACTINGSUFFIXWORD", "SR", true},
+      {"ISPREFIXACTINGSUFFIXWORD", "ST", false},
+      {"ISPREFIXWORD", "hwy", true},      {"ISBUILDINGSIDEWORD", "REAR", true},
+      {"ISUNITSIDEWORD", "UPPER", true},  {"ISBUILDINGTYPEWORD", "BLDG", true},
+      {"ISCOUNTYWORD", "County", true},   {"ISPOBOXWORD", "po box", true},
+      {"ISRURALROUTEWORD", "RR", true},   {"ISUNITWORD", "Apt", true},
+      {"ISUNITWORD", "UPPER", false},
+      {"NOSUCHKEYWORD", "12", false},     {"NOT NOSUCHKEYWORD", "12", true},
+  };
+  for (const Row& row : rows) {
+    TokenList tokens;
+    tokens.push_back(std::make_unique<AddressToken>(row.text, "US"));
+    EXPECT_EQ(row.expected, evaluate(row.condition, tokens, 0))
+        << row.condition << " on [" << row.text << "]";
+  }
+}
+
+// Keywords that read meanings and candidates, at a position in a token list.
+TEST_F(ConditionEvaluatorTest, MeaningKeywordsAndOffsets) {
+  struct Row {
+    const char* condition;
+    const char* tokens;
+    size_t position;
+    bool expected;
+  } rows[] = {
+      {"ISTOKENA(NEXT,STREETNAME)", "12:STREETNUM MAIN:STREETNAME", 0, true},
+      {"ISTOKENA(NEXT,STREETNAME)", "12:STREETNUM MAIN:STREETNAME", 1, false},
+      {"ISTOKENA(PREV2,STREETNAME)", "A:STREETNAME B C", 2, true},
+      {"ISTOKENA(PREV2,STREETNAME)", "A:STREETNAME B C", 1, false},
+      {"ISTOKENA(PREV2,STREETNAME)", "A:STREETNAME B C", 0, false},
+      {"ISTOKENA(STREETNUM,NEXT)", "12:STREETNUM X", 0, true},  // offset 0
+      {"ISTOKENA", "X", 0, true},                 // no meaning: not settled
+      {"ISTOKENA", "12:STREETNUM", 0, false},
+      {"ISTOKENMEANINGSET", "12:STREETNUM", 0, true},
+      {"ISTOKENMEANINGSET", "N:PREDIR|POSTDIR", 0, false},
+      {"ISFIRSTTOKEN", "A B", 0, true},           {"ISFIRSTTOKEN", "A B", 1, false},
+      {"ISFIRSTTOKEN:NEXT", "A B", 0, false},     {"ISLASTTOKEN", "A B", 1, true},
+      {"ISLASTTOKEN:NEXT", "A B", 0, true},       {"ISLASTTOKEN:NEXT", "A B", 1, false},
+      {"LENGTHIS(NEXT,<,4)", "X ABC", 0, true},   {"LENGTHIS(NEXT,<,4)", "X ABCD", 0, false},
+      {"CANTOKENBEA:UNITNUM", "X", 0, true},      {"CANTOKENBEA:UNITNUM", "X:STREETNAME", 0, false},
+      {"CANTOKENBEA", "X", 0, false},             // no meaning: never a candidate
+      {"MEANINGSCOMPETE:PREDIR,POSTDIR", "N:PREDIR|POSTDIR", 0, true},
+      {"MEANINGSCOMPETE:PREDIR,POSTDIR", "N:PREDIR|POSTDIR|STREETNAME", 0, false},
+      {"MEANINGSCOMPETE:PREDIR,POSTDIR", "N:PREDIR", 0, false},
+      // WEHAVE counts the current token without an offset, and takes its scope from
+      // the offset's sign.
+      {"WEHAVE:STREETNUM", "12:STREETNUM X", 0, true},
+      {"WEHAVE:NEXT,STREETNUM", "12:STREETNUM X", 0, false},
+      {"WEHAVE:NEXT,STREETNUM", "X Y 12:STREETNUM", 0, true},  // beyond the next token
+      {"WEHAVE:PREV,STREETNUM", "12:STREETNUM X Y", 2, true},
+      {"WEHAVE:PREV,STREETNUM", "12:STREETNUM X", 0, false},
+      {"WEHAVE", "12:STREETNUM X", 0, true},       // no meaning: some token unsettled
+      // WEHAVEPOSSIBLETOKENMEANING never looks at the current token.
+      {"WEHAVEPOSSIBLETOKENMEANING:STREETNUM", "X Y", 0, false},
+      {"WEHAVEPOSSIBLETOKENMEANING:STREETNUM", "X Y", 1, true},
+      {"WEHAVEPOSSIBLETOKENMEANING:NEXT,STREETNUM", "X Y", 0, true},
+      {"WEHAVEPOSSIBLETOKENMEANING:NEXT,STREETNUM", "X Y:STREETNAME", 0, false},
+      {"WEHAVEPOSSIBLETOKENMEANING:PREV,STREETNUM", "X Y", 1, true},
+      // ISFIRSTSETTOKENA after the token: unsettled tokens on the way must allow m.
+      {"ISFIRSTSETTOKENA:NEXT,SUFFIX", "MAIN X:SUFFIX|STREETNAME ST:SUFFIX", 0, true},
+      {"ISFIRSTSETTOKENA:NEXT,SUFFIX", "MAIN X:STREETNAME|UNITNUM ST:SUFFIX", 0, false},
+      {"ISFIRSTSETTOKENA:NEXT,SUFFIX", "MAIN X:SUFFIX|STREETNAME", 0, false},
+      {"ISFIRSTSETTOKENA:NEXT,SUFFIX", "MAIN APT:UNITLABEL ST:SUFFIX", 0, false},
+      // ... from the first token up to the current one.
+      {"ISFIRSTSETTOKENA:STREETNUM", "N:PREDIR|STREETNUM 12:STREETNUM MAIN", 2, true},
+      {"ISFIRSTSETTOKENA:STREETNUM", "N:PREDIR 12:STREETNUM MAIN", 2, false},
+      {"ISFIRSTSETTOKENA:STREETNUM", "MAIN X", 0, false},
+      {"ISFIRSTSETTOKENA", "MAIN X", 0, true},
+      // ... and before it: the last settled meaning, and m possible just before.
+      {"ISFIRSTSETTOKENA:PREV,STREETNUM", "12:STREETNUM X:STREETNUM|STREETNAME Y", 2, true},
+      {"ISFIRSTSETTOKENA:PREV,STREETNUM", "12:STREETNUM X:STREETNAME|UNITNUM Y", 2, false},
+      {"ISFIRSTSETTOKENA:PREV,STREETNUM", "12:STREETNUM 3:UNITNUM Y", 2, false},
+      {"NUMBERFOLLOWSPREFIX", "X HWY:PREFIX 12", 0, true},
+      {"NUMBERFOLLOWSPREFIX", "X 12 HWY:PREFIX", 0, false},
+      {"NUMBERFOLLOWSPREFIX", "X HWY:PREFIX MAIN", 0, false},
+      {"NUMBERPRECEDESSUFFIX", "X 12 ST:SUFFIX", 0, true},
+      {"NUMBERPRECEDESSUFFIX", "X MAIN ST:SUFFIX", 0, false},
+      {"NUMBERPRECEDESSUFFIX", "X ST:SUFFIX 12", 0, false},
+      {"NUMBERPRECEDESSUFFIX", "X 12B", 0, false},
+      {"ISTOKENA:NEXT99999999999,STREETNUM", "X 12:STREETNUM", 0, false},
+  };
+  for (const Row& row : rows) {
+    TokenList tokens = makeTokens(row.tokens, "US");
+    EXPECT_EQ(row.expected, evaluate(row.condition, tokens, row.position))
+        << row.condition << " at " << row.position << " of [" << row.tokens << "]";
+  }
+}
+
+TEST_F(ConditionEvaluatorTest, OnlyOnceRemovesBothDirectionalsOnceOneIsSettled) {
+  TokenList tokens = makeTokens("N:PREDIR W", "US");
+  EXPECT_TRUE(evaluate("ONLYONCE:PREDIR", tokens, 1));
+  EXPECT_EQ("STREETNUM|STREETNAME|PREFIX|SUFFIX|UNITNUM|UNITLABEL|BUILDINGSIDE|UNITSIDE|"
+            "BUILDINGTYPE|COUNTY|POBOXNUM|POBOXTYPE|RRHCLABEL|RRHCNUM|RRHCBOXNUM",
+            dumpCandidates(*tokens[1]));
+
+  TokenList unsettled = makeTokens("N W", "US");
+  EXPECT_TRUE(evaluate("ONLYONCE:PREDIR,3", unsettled, 1));
+  EXPECT_EQ(17u, unsettled[1]->candidateCount());
+}
+
+TEST_F(ConditionEvaluatorTest, SkippedOperandsHaveNoSideEffects) {
+  TokenList tokens = makeTokens("N:PREDIR W", "US");
+  EXPECT_FALSE(evaluate("ISFIRSTTOKEN AND ONLYONCE:PREDIR", tokens, 1));
+  EXPECT_TRUE(evaluate("ISLASTTOKEN OR ONLYONCE:PREDIR", tokens, 1));
+  EXPECT_EQ(17u, tokens[1]->candidateCount());
+}
+
+TEST_F(ConditionEvaluatorTest, EvaluatingRecordsAnOnlyCandidateAsTheMeaning) {
+  TokenList tokens = makeTokens("MAIN:STREETNAME", "US");
+  EXPECT_TRUE(evaluate("ISTOKENA:STREETNAME", tokens, 0));
+  tokens[0]->clearCandidate(STREETNAME);
+  EXPECT_EQ("MAIN:STREETNAME", dumpTokens(tokens));
+}
+
+TEST_F(ConditionEvaluatorTest, EmptyAndBlankConditionsHold) {
+  TokenList tokens = makeTokens("X", "US");
+  Rule empty;
+  EXPECT_TRUE(evaluateCondition(empty, tokens, 0));
+  EXPECT_EQ(nullptr, empty.compiledCondition.load());
+  Rule blank;
+  blank.condition = "   ";
+  EXPECT_TRUE(evaluateCondition(blank, tokens, 0));
+}
+
+TEST_F(ConditionEvaluatorTest, ConditionCompilesOnceOnFirstEvaluation) {
+  TokenList tokens = makeTokens("12 MAIN", "US");
+  Rule rule;
+  rule.condition = "ISNUMBER AND ISFIRSTTOKEN";
+  EXPECT_EQ(nullptr, rule.compiledCondition.load());
+  EXPECT_TRUE(evaluateCondition(rule, tokens, 0));
+  ConditionNode* first = rule.compiledCondition.load();
+  ASSERT_NE(nullptr, first);
+  EXPECT_FALSE(evaluateCondition(rule, tokens, 1));
+  EXPECT_EQ(first, rule.compiledCondition.load());
+}
+
+// A broken rule fails on every evaluation, never silently.
+TEST_F(ConditionEvaluatorTest, BrokenConditionThrowsOnEveryEvaluation) {
+  TokenList tokens = makeTokens("12", "US");
+  for (const char* condition : {"ISTOKENA:streetnum", "ISNUMBER AND", "NOT"}) {
+    Rule rule;
+    rule.condition = condition;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      EXPECT_THROW(evaluateCondition(rule, tokens, 0), Tarn_Exception) << condition;
+      EXPECT_EQ(nullptr, rule.compiledCondition.load()) << condition;
+    }
+  }
+}
+
+TEST_F(ConditionEvaluatorTest, DeepNestingEvaluatesWithoutRecursion) {
+  constexpr int kDepth = 200000;
+  TokenList tokens = makeTokens("12", "US");
+  std::string negated;
+  for (int i = 0; i < kDepth; ++i) negated += "NOT ";
+  EXPECT_TRUE(evaluate(negated + "ISNUMBER", tokens, 0));
+  EXPECT_FALSE(evaluate("NOT " + negated + "ISNUMBER", tokens, 0));
+
+  std::string nested = std::string(kDepth, '(') + "ISNUMBER" + std::string(kDepth, ')');
+  EXPECT_TRUE(evaluate(nested, tokens, 0));
+
+  std::string chain = "ISNUMBER";
+  for (int i = 0; i < kDepth; ++i) chain += " AND ISNUMBER";
+  EXPECT_TRUE(evaluate(chain, tokens, 0));
+  EXPECT_FALSE(evaluate(chain + " AND ISLETTER", tokens, 0));
+}
+
+TEST_F(ConditionEvaluatorTest, EmptyTokenListMakesEveryLeafFalse) {
+  TokenList tokens;
+  EXPECT_FALSE(evaluate("ISNUMBER", tokens, 0));
+  EXPECT_TRUE(evaluate("NOT WEHAVE:STREETNUM", tokens, 0));
+}
+
+// Several threads reach a rule's first evaluation together: one compiles, all see
+// the same tree, and a broken rule throws on every thread.
+TEST(ConcurrentConditionCompilation, FirstEvaluationOnManyThreads) {
+  constexpr int kThreads = 8;
+  constexpr int kRounds = 20;
+  for (int round = 0; round < kRounds; ++round) {
+    Rule rule;
+    rule.condition = "ISNUMBER AND NOT ISLETTER AND (ISFIRSTTOKEN OR WEHAVE:PREV,STREETNUM)";
+    Rule broken;
+    broken.condition = "ISTOKENA:streetnum";
+    std::latch start(kThreads);
+    std::atomic<int> held{0};
+    std::atomic<int> thrown{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+      threads.emplace_back([&] {
+        TokenList tokens = addr_test::makeTokens("12 MAIN", "ZZ");
+        start.arrive_and_wait();
+        if (evaluateCondition(rule, tokens, 0)) ++held;
+        try {
+          evaluateCondition(broken, tokens, 0);
+        } catch (const Tarn_Exception&) {
+          ++thrown;
+        }
+      });
+    }
+    for (auto& thread : threads) thread.join();
+    EXPECT_EQ(kThreads, held.load());
+    EXPECT_EQ(kThreads, thrown.load());
+    EXPECT_EQ(nullptr, broken.compiledCondition.load());
+  }
+}
+
+}  // namespace
+}  // namespace addr
