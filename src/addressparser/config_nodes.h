@@ -3,10 +3,10 @@
 // text, comments and differently named elements in between.
 #pragma once
 
+#include <libxml/tree.h>
+
 #include <cstring>
 #include <string>
-
-#include <libxml/tree.h>
 
 #include "xml/xml_doc.h"
 

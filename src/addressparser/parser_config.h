@@ -12,8 +12,8 @@
 namespace addr {
 
 struct RuleSet {
-  RuleList rules;                // context-free rules first, then context rules
-  size_t firstContextRule = 0;   // position of the first context rule; rules.size() if none
+  RuleList rules;               // context-free rules first, then context rules
+  size_t firstContextRule = 0;  // position of the first context rule; rules.size() if none
 };
 
 inline constexpr int kConfigOk = 0;

@@ -2,13 +2,13 @@
 // rule group. Tested by tests/addressparser/rule_loader_test.cc.
 #pragma once
 
+#include <libxml/tree.h>
+
 #include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
-
-#include <libxml/tree.h>
 
 #include "addressparser/condition_node.h"
 #include "addressparser/token.h"

@@ -11,9 +11,9 @@ namespace {
 
 // Indexed by meaning value; these are also the words of the rule file.
 constexpr std::string_view kMeaningNames[kCandidateCount] = {
-    "STREETNUM",  "PREDIR",       "POSTDIR", "STREETNAME", "PREFIX",    "SUFFIX",
-    "UNITNUM",    "UNITLABEL",    "BUILDINGSIDE", "UNITSIDE", "BUILDINGTYPE", "COUNTY",
-    "POBOXNUM",   "POBOXTYPE",    "RRHCLABEL", "RRHCNUM",  "RRHCBOXNUM",
+    "STREETNUM", "PREDIR",    "POSTDIR",      "STREETNAME", "PREFIX",       "SUFFIX",
+    "UNITNUM",   "UNITLABEL", "BUILDINGSIDE", "UNITSIDE",   "BUILDINGTYPE", "COUNTY",
+    "POBOXNUM",  "POBOXTYPE", "RRHCLABEL",    "RRHCNUM",    "RRHCBOXNUM",
 };
 
 }  // namespace
@@ -37,8 +37,7 @@ AddressToken::AddressToken(std::string tokenText, std::string countryCode)
   folded = foldWord(text);
 }
 
-AddressToken::AddressToken(std::string tokenText, std::string countryCode,
-                           std::string foldedText)
+AddressToken::AddressToken(std::string tokenText, std::string countryCode, std::string foldedText)
     : text(std::move(tokenText)), country(std::move(countryCode)), folded(std::move(foldedText)) {
   candidates.fill(true);
 }

@@ -10,13 +10,13 @@
 // threads, and each call makes its own matchers.
 #include "addressparser/tokeniser.h"
 
-#include <cstring>
-#include <memory>
-
 #include <unicode/locid.h>
 #include <unicode/regex.h>
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
+
+#include <cstring>
+#include <memory>
 
 #include "addressparser/word_lists.h"
 #include "common/string_util.h"
@@ -97,7 +97,9 @@ bool rewriteWith(std::string& text, const icu::RegexPattern* outer,
   return true;
 }
 
-bool hasDigit(std::string_view text) { return text.find_first_of(kDigits) != std::string_view::npos; }
+bool hasDigit(std::string_view text) {
+  return text.find_first_of(kDigits) != std::string_view::npos;
+}
 
 bool isAscii(std::string_view text) {
   for (char c : text) {
@@ -314,7 +316,8 @@ TokenList tokeniseAddress(const std::string& addressText, const std::string& cod
     }
     if (!split) {
       keepNextWhole = words[i] == "#";
-      tokens.push_back(std::make_unique<AddressToken>(std::move(words[i]), code, std::move(folds[i])));
+      tokens.push_back(
+          std::make_unique<AddressToken>(std::move(words[i]), code, std::move(folds[i])));
       continue;
     }
     keepNextWhole = parts.first == "#";

@@ -15,8 +15,8 @@ namespace addr {
 bool normaliseAddressLine(const std::string& line, const std::string& code,
                           std::string& addressText);
 bool isCareOfLine(const std::string& normalisedLine, const std::string& code);
-bool rewriteNumberPair(std::string& text, const char* outerPattern,
-                       const char* separatorPattern, const char* replacement);
+bool rewriteNumberPair(std::string& text, const char* outerPattern, const char* separatorPattern,
+                       const char* replacement);
 
 TokenList tokeniseAddress(const std::string& addressText, const std::string& code);
 void joinPhrases(std::vector<std::string>& words, const std::string& code);

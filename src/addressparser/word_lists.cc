@@ -106,9 +106,8 @@ std::vector<const WordList::Entry*> WordList::ordered() const {
   std::vector<const Entry*> result;
   result.reserve(entries_.size());
   for (const auto& [key, entry] : entries_) result.push_back(&entry);
-  std::sort(result.begin(), result.end(), [](const Entry* a, const Entry* b) {
-    return cmn::CaseCompare(a->word, b->word) < 0;
-  });
+  std::sort(result.begin(), result.end(),
+            [](const Entry* a, const Entry* b) { return cmn::CaseCompare(a->word, b->word) < 0; });
   return result;
 }
 

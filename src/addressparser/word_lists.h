@@ -4,6 +4,8 @@
 // Tested by tests/addressparser/word_lists_test.cc.
 #pragma once
 
+#include <libxml/tree.h>
+
 #include <functional>
 #include <map>
 #include <optional>
@@ -11,8 +13,6 @@
 #include <string_view>
 #include <unordered_map>
 #include <vector>
-
-#include <libxml/tree.h>
 
 namespace addr {
 
@@ -66,7 +66,7 @@ class WordList {
   std::unordered_map<std::string, Entry, FoldedHash, std::equal_to<>> entries_;
 };
 
-using WordListTable = std::map<std::string, WordList>;                   // by country code
+using WordListTable = std::map<std::string, WordList>;                      // by country code
 using WordSequenceTable = std::map<std::string, std::vector<std::string>>;  // by country code
 
 WordListTable& wordListTable(ListKind kind);

@@ -48,17 +48,17 @@ TEST_F(ParserConfigTest, ResolvesCountriesThroughNamesAndRegions) {
   };
   const Row rows[] = {
       {"United States", "US"},
-      {"Canada", "CA"},         // the later COUNTRY of a name wins
-      {"Deutschland", "DE"},    // the first REGION of an id wins...
-      {"Nowhere", "CA"},        // ...so the second one's name is no region
-      {"Blank", "CA"},          // empty code
-      {"Orphan", "CA"},         // base names no region
-      {"Self", "SE"},           // base is its own id
-      {"Quebec", "QC"},         // the code is returned, not its base
-      {"canada", "CA"},         // names compare case-sensitively
-      {"Canada ", "CA"},        // and are not trimmed
+      {"Canada", "CA"},       // the later COUNTRY of a name wins
+      {"Deutschland", "DE"},  // the first REGION of an id wins...
+      {"Nowhere", "CA"},      // ...so the second one's name is no region
+      {"Blank", "CA"},        // empty code
+      {"Orphan", "CA"},       // base names no region
+      {"Self", "SE"},         // base is its own id
+      {"Quebec", "QC"},       // the code is returned, not its base
+      {"canada", "CA"},       // names compare case-sensitively
+      {"Canada ", "CA"},      // and are not trimmed
       {"", "CA"},
-      {"CA", "CA"},             // a code is not a country name
+      {"CA", "CA"},  // a code is not a country name
   };
   for (const Row& row : rows) {
     EXPECT_EQ(row.code, resolveCountryCode(row.country)) << "[" << row.country << "]";
@@ -157,7 +157,8 @@ TEST_F(ParserConfigTest, FreeingReleasesRulesButKeepsTheOtherTables) {
 
 TEST_F(ParserConfigTest, MissingFileIsStatusThreeAndChangesNothing) {
   load(kCountriesAndRegions);
-  EXPECT_EQ(kConfigCannotOpen, loadParserConfiguration("/nonexistent/dir/addressParserMetaData.xml"));
+  EXPECT_EQ(kConfigCannotOpen,
+            loadParserConfiguration("/nonexistent/dir/addressParserMetaData.xml"));
   EXPECT_EQ(kConfigCannotOpen, loadParserConfiguration(::testing::TempDir()));
   EXPECT_EQ("CA", defaultCountry());
 }

@@ -3,14 +3,13 @@
 // process-wide tables, and empties the tables before and after each test.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "addressparser/parser_config.h"
 
@@ -53,7 +52,9 @@ class ParserFixture : public ::testing::Test {
   void TearDown() override { addr::clearParserConfiguration(); }
 
   // Loads `xml` and expects status 0.
-  void load(const std::string& xml) { ASSERT_EQ(addr::kConfigOk, loadConfigurationText(xml)) << xml; }
+  void load(const std::string& xml) {
+    ASSERT_EQ(addr::kConfigOk, loadConfigurationText(xml)) << xml;
+  }
 };
 
 }  // namespace addr_test

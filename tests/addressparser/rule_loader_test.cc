@@ -1,7 +1,7 @@
 // Tests of loading RULE elements into Rule records.
-#include <string>
-
 #include <gtest/gtest.h>
+
+#include <string>
 
 #include "addressparser/rule.h"
 #include "xml/xml_doc.h"
@@ -30,7 +30,8 @@ RuleList loadRuleSet(const std::string& xml) {
 
 // Loads the single RULE element that `attributes` describe.
 std::unique_ptr<Rule> loadOneRule(const std::string& attributes) {
-  RuleList rules = loadRuleSet("<RULESET><NOCONTEXT><RULE " + attributes + "/></NOCONTEXT></RULESET>");
+  RuleList rules =
+      loadRuleSet("<RULESET><NOCONTEXT><RULE " + attributes + "/></NOCONTEXT></RULESET>");
   EXPECT_EQ(1u, rules.size()) << attributes;
   return rules.empty() ? nullptr : std::move(rules.front());
 }
@@ -67,9 +68,9 @@ TEST(RuleLoader, TerminalIsYesInAnyAsciiCase) {
     const char* text;
     bool terminal;
   };
-  const Row rows[] = {{"YES", true},  {"yes", true},   {"Yes", true},  {"yEs", true},
-                      {"Y", false},   {"TRUE", false}, {"YES ", false}, {" YES", false},
-                      {"", false},    {"NO", false},   {"YESS", false}};
+  const Row rows[] = {{"YES", true}, {"yes", true},   {"Yes", true},   {"yEs", true},
+                      {"Y", false},  {"TRUE", false}, {"YES ", false}, {" YES", false},
+                      {"", false},   {"NO", false},   {"YESS", false}};
   for (const Row& row : rows) {
     auto rule = loadOneRule(std::string("terminal=\"") + row.text + "\"");
     ASSERT_NE(nullptr, rule);

@@ -16,8 +16,8 @@ TEST(MeaningNames, EveryNameRoundTrips) {
 }
 
 TEST(MeaningNames, OnlyExactNamesAreMeanings) {
-  const char* const notNames[] = {"streetnum", "STREETNUM ", " STREETNUM", "STREETNU",
-                                  "STREETNUMX", "", "UNKNOWN"};
+  const char* const notNames[] = {"streetnum",  "STREETNUM ", " STREETNUM", "STREETNU",
+                                  "STREETNUMX", "",           "UNKNOWN"};
   for (const char* text : notNames) {
     EXPECT_EQ(UNKNOWN, meaningFromName(text)) << "[" << text << "]";
   }

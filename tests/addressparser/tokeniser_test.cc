@@ -1,9 +1,11 @@
 // Tests of address-line normalisation and tokenisation.
 #include "addressparser/tokeniser.h"
 
-#include <string>
-
 #include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
 
 #include "addressparser/parser_fixture.h"
 #include "addressparser/word_lists.h"
@@ -38,13 +40,13 @@ TEST(NormaliseAddressLine, RewritesNumberPairsOfFranceAndSpain) {
       {"FR", "12-14 rue X", "12/14 RUE X"},
       {"FR", "10 - 12 av X", "10 / 12 AV X"},  // spaces around the dash stay
       {"FR", "12 à 14 rue X", "12/14 RUE X"},
-      {"FR", "12  à  14", "12 / 14"},          // only the " à " itself is replaced
-      {"FR", "12à14", "12À14"},                // the separator needs its spaces
+      {"FR", "12  à  14", "12 / 14"},  // only the " à " itself is replaced
+      {"FR", "12à14", "12À14"},        // the separator needs its spaces
       {"FR", "3 et 5 rue X", "3/5 RUE X"},
-      {"FR", "12 ET 14", "12 ET 14"},          // rewrites run before upper-casing
+      {"FR", "12 ET 14", "12 ET 14"},                 // rewrites run before upper-casing
       {"FR", "2-4 ET 6-8 RUE X", "2/4 ET 68 RUE X"},  // only the first pair
       {"FR", "rue de la paix", "RUE DE LA PAIX"},
-      {"fr", "12-14", "1214"},                 // codes compare case-sensitively
+      {"fr", "12-14", "1214"},  // codes compare case-sensitively
       {"ES", "calle 12-14", "CALLE 12 14"},
       {"ES", "7/2B", "7 2B"},
       {"ES", "5, 3", "5  3"},
@@ -101,10 +103,9 @@ TEST(SplitAlphaNumeric, SplitsALabelFromItsTrailingNumber) {
     const char* second;
   };
   const Row rows[] = {
-      {"APT12", "APT", "12"}, {"B7", "B", "7"},      {"#12", "#", "12"},
-      {"#1A", "#", "1A"},     {"12B", "12B", ""},    {"12", "12", ""},
-      {"UNIT", "UNIT", ""},   {"A-12", "A-12", ""},  {"1A2", "1A2", ""},
-      {"A1B2", "A1B", "2"},   {"#", "#", ""},        {"", "", ""},
+      {"APT12", "APT", "12"}, {"B7", "B", "7"},     {"#12", "#", "12"},   {"#1A", "#", "1A"},
+      {"12B", "12B", ""},     {"12", "12", ""},     {"UNIT", "UNIT", ""}, {"A-12", "A-12", ""},
+      {"1A2", "1A2", ""},     {"A1B2", "A1B", "2"}, {"#", "#", ""},       {"", "", ""},
       {"É12", "É", "12"},
   };
   for (const Row& row : rows) {
@@ -149,19 +150,19 @@ TEST_F(TokeniserTest, SplitsAtSpacesJoinsPhrasesAndSplitsWords) {
       {"US", "12 MAIN ST APT12", "12|MAIN|ST|APT|12"},
       {"US", "12   MAIN", "12|MAIN"},
       {"US", "PO BOX 12", "PO BOX|12"},
-      {"US", "po box 12", "po box|12"},                 // phrases match ignoring case
-      {"US", "RUE DE LA PAIX", "RUE DE LA|PAIX"},       // three words; "RUE DE" is no phrase
+      {"US", "po box 12", "po box|12"},            // phrases match ignoring case
+      {"US", "RUE DE LA PAIX", "RUE DE LA|PAIX"},  // three words; "RUE DE" is no phrase
       {"US", "1 RURAL ROUTE 2 PO BOX 3", "1|RURAL ROUTE|2|PO BOX|3"},
-      {"US", "#12 B7", "#|12|B7"},                      // the word after "#" stays whole
+      {"US", "#12 B7", "#|12|B7"},  // the word after "#" stays whole
       {"US", "# B7", "#|B7"},
       {"US", "#A B7", "#A|B|7"},
-      {"US", "A\tB7", "A\tB|7"},                        // a tab is not a separator
+      {"US", "A\tB7", "A\tB|7"},  // a tab is not a separator
       {"DE", "HAUPTSTRASSE 5", "HAUPT|STRASSE|5"},
       {"DE", "HAUPTSTRASSE12", "HAUPTSTRASSE|12"},
-      {"DE", "STRASSE 5", "STRASSE|5"},                 // no empty token before the suffix
-      {"DE", "FELDWEG", "FELDWEG"},                     // suffixes compare case-sensitively
-      {"DE", "ST", "ST"},                               // no fallback to US phrases needed
-      {"GB", "HAUPTSTRASSE", "HAUPTSTRASSE"},           // sticky suffixes have no fallback
+      {"DE", "STRASSE 5", "STRASSE|5"},        // no empty token before the suffix
+      {"DE", "FELDWEG", "FELDWEG"},            // suffixes compare case-sensitively
+      {"DE", "ST", "ST"},                      // no fallback to US phrases needed
+      {"GB", "HAUPTSTRASSE", "HAUPTSTRASSE"},  // sticky suffixes have no fallback
   };
   for (const Row& row : rows) {
     EXPECT_EQ(row.tokens, tokenise(row.text, row.code)) << row.code << " [" << row.text << "]";
@@ -192,16 +193,12 @@ TEST_F(TokeniserTest, CareOfLinesAreSetAsideOnWholeWords) {
     bool careOf;
   };
   const Row rows[] = {
-      {"c/o John Smith", true},
-      {"ATTN: Sales", true},
-      {"(attn) Sales", true},
-      {"Attns Sales", false},       // ATTN is not a word of ATTNS
-      {"ATTNX", false},
-      {"XC/O", false},
-      {"care of Smith", false},     // configured in lower case, the line is upper case
-      {"AXB", false},               // regular-expression syntax is taken literally
-      {"12 Main St", false},
-      {"12  Main St", false},       // an empty care-of word marks nothing
+      {"c/o John Smith", true}, {"ATTN: Sales", true},
+      {"(attn) Sales", true},   {"Attns Sales", false},  // ATTN is not a word of ATTNS
+      {"ATTNX", false},         {"XC/O", false},
+      {"care of Smith", false},  // configured in lower case, the line is upper case
+      {"AXB", false},            // regular-expression syntax is taken literally
+      {"12 Main St", false},    {"12  Main St", false},  // an empty care-of word marks nothing
   };
   for (const Row& row : rows) {
     std::string addressText = "12 MAIN ST";
@@ -220,6 +217,33 @@ TEST_F(TokeniserTest, SplitStickySuffixReportsTheFirstMatchingSuffix) {
   EXPECT_EQ("STRASSE", parts.second);
   EXPECT_FALSE(splitStickySuffix("WALDWEG", "DE", parts));
   EXPECT_FALSE(splitStickySuffix("HAUPTSTRASSE", "US", parts));
+}
+
+// Parses read the tables without locks and share the compiled number-pair patterns.
+class ConcurrentTokeniserTest : public TokeniserTest {};
+
+TEST_F(ConcurrentTokeniserTest, ThreadsNormaliseAndTokeniseAlike) {
+  constexpr int kThreads = 4;
+  constexpr int kRounds = 200;
+  std::vector<std::string> results(kThreads);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&results, t] {
+      for (int round = 0; round < kRounds; ++round) {
+        std::string text;
+        normaliseAddressLine("12 à 14 rue de la Paix", "FR", text);
+        normaliseAddressLine("c/o Smith", "US", text);
+        normaliseAddressLine("po box 7/2b", "ES", text);
+        std::string tokens = tokenTexts(tokeniseAddress(text, "US"));
+        if (round == 0) results[t] = tokens;
+        if (tokens != results[t]) results[t] = "differs in round " + std::to_string(round);
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (const std::string& result : results) {
+    EXPECT_EQ("12/14|RUE DE LA|PAIX|PO BOX|7|2B", result);
+  }
 }
 
 }  // namespace
