@@ -1,0 +1,143 @@
+"""Rule sets, one per country.
+
+The context-free pass visits the tokens left to right and the tokens before the
+current one are already settled, so most rules read as a left-to-right grammar: "the
+token before is X and this word is of class Y (and the next word is of class Z)".
+The next tokens are not narrowed yet, so look-ahead uses the word-list keywords
+(ISSUFFIXWORD(NEXT) ...) rather than candidates. Rules are ordered so the common
+cases (house number, name word, suffix) settle first. The context rules only mop up
+tokens that no context-free rule settled.
+"""
+
+
+def rule(name, condition, set_=None, description=None, set_next=None, eliminate=None,
+         terminal=False):
+    return {"name": name, "condition": condition, "set": set_, "setNext": set_next,
+            "eliminate": eliminate, "terminal": terminal, "description": description}
+
+
+ALL_MEANINGS = ("STREETNUM,PREDIR,POSTDIR,STREETNAME,PREFIX,SUFFIX,UNITNUM,UNITLABEL,"
+                "BUILDINGSIDE,UNITSIDE,BUILDINGTYPE,COUNTY,POBOXNUM,POBOXTYPE,RRHCLABEL,"
+                "RRHCNUM,RRHCBOXNUM")
+
+
+def ends_street(at):
+    """The street part ends after the token at offset `at` (0 = current, 1 = next).
+
+    It ends at the end of the text, before a unit word, a number, a box word, or a
+    directional that is itself last or followed by a unit word or a number.
+    """
+    def off(n):
+        n += at
+        return "" if n == 0 else ("NEXT" if n == 1 else "NEXT%d" % n)
+
+    def t(keyword, n, params=""):
+        o = off(n)
+        items = ",".join(x for x in (o, params) if x)
+        return "%s(%s)" % (keyword, items) if items else keyword
+
+    return ("(%s OR %s OR %s OR %s OR %s OR (%s AND %s AND NOT %s) OR ((%s OR %s) AND %s) OR (%s AND %s) OR (%s AND (%s OR %s OR %s OR %s OR (%s AND %s))))" % (
+        t("ISLASTTOKEN", 0), t("ISUNITWORD", 1), t("HASNUMBERS", 1), t("ISPOBOXWORD", 1),
+        t("ISBUILDINGTYPEWORD", 1), t("ISLASTTOKEN", 1), t("LENGTHIS", 1, "<,3"), t("ISSUFFIXWORD", 1),
+        t("ISBUILDINGSIDEWORD", 1), t("ISUNITSIDEWORD", 1), t("ISLASTTOKEN", 1),
+        t("ISUNITWORD", 2), t("ISLASTTOKEN", 2),
+        t("ISDIRECTIONALWORD", 1), t("ISLASTTOKEN", 1), t("ISUNITWORD", 2), t("HASNUMBERS", 2),
+        t("ISLETTER", 2), t("CANBESECONDWORDINDIRECTIONAL", 2), t("ISLASTTOKEN", 2)))
+
+
+def street_rules(after_number_before_name=True):
+    """Rules shared by the countries written number first: [number] [dir] [type] name [type] [dir] [unit]."""
+    START = "(ISFIRSTTOKEN OR ISTOKENA(PREV,STREETNUM))"
+    nc = [
+        # --- the house number and box / route starts
+        rule("number-first", "ISFIRSTTOKEN AND HASNUMBERS", "STREETNUM",
+             "a leading word with digits is the house number"),
+        rule("box-word", "ISPOBOXWORD AND NOT ISTOKENA(PREV,STREETNUM) AND NOT ISTOKENA(PREV,PREDIR) "
+             "AND (HASNUMBERS(NEXT) OR ISLETTER(NEXT))", "POBOXTYPE",
+             "PO BOX and its variants before the box number"),
+        rule("box-word-first", "ISFIRSTTOKEN AND ISPOBOXWORD", "POBOXTYPE", "a line that starts with a box word"),
+        rule("box-number", "ISTOKENA(PREV,POBOXTYPE)", "POBOXNUM", "the word after a box word"),
+        rule("rural-route", "ISRURALROUTEWORD AND HASNUMBERS(NEXT)", None,
+             "RR 2 BOX 5: the route takes no field, so the box becomes the record's PO box",
+             eliminate=ALL_MEANINGS, terminal=True),
+        rule("rural-route-number", "ISRURALROUTEWORD(PREV) AND HASNUMBERS", "RRHCNUM",
+             "the number of a rural or highway-contract route"),
+        # --- right after the number (or at the start of a line without one)
+        rule("name-after-number", "ISTOKENA(PREV,STREETNUM) AND NOT ISDIRECTIONALWORD AND NOT ISPREFIXWORD "
+             "AND NOT HASNUMBERS AND NOT ISLETTER", "STREETNAME",
+             "the commonest case: an ordinary word after the house number starts the name"),
+        rule("predir-before-route", START + " AND ISDIRECTIONALWORD AND ISPREFIXWORD(NEXT) AND "
+             "(HASNUMBERS(NEXT2) OR ISLETTER(NEXT2))", "PREDIR", "N HIGHWAY 12"),
+        rule("predir", START + " AND ISDIRECTIONALWORD AND NOT ISLASTTOKEN AND NOT (ISSUFFIXWORD(NEXT) AND "
+             + ends_street(1) + ")", "PREDIR",
+             "a directional before the name, unless it is the name itself (123 NORTH ST)"),
+        rule("prefix", "(" + START + " OR ISTOKENA(PREV,PREDIR) OR ISTOKENA(PREV,PREFIX)) AND ISPREFIXWORD AND (HASNUMBERS(NEXT) OR "
+             "ISLETTER(NEXT))", "PREFIX",
+             "a route or street type before a number or letter: HIGHWAY 22, AVENUE H"),
+        rule("prefix-before-name", "(" + START + " OR ISTOKENA(PREV,PREDIR)) AND ISPREFIXWORD AND "
+             "NOT ISLASTTOKEN AND NOT (ISSUFFIXWORD(NEXT) AND " + ends_street(1) + ")", "PREFIX",
+             "a street type written before the name: RUE ROYALE, AVENUE OF THE STARS"),
+        rule("number-fraction", "ISTOKENA(PREV,STREETNUM) AND HASNUMBERS AND NOT ISLASTTOKEN AND "
+             "NOT ISSUFFIXWORD(NEXT) AND NOT ISUNITWORD(NEXT) AND NOT HASNUMBERS(NEXT)", "STREETNUM",
+             "a second number word before the name belongs to the house number (123 1/2 MAIN)"),
+        rule("number-letter", "ISTOKENA(PREV,STREETNUM) AND ISLETTER AND NOT ISDIRECTIONALWORD AND "
+             "NOT ISLASTTOKEN AND NOT ISSUFFIXWORD(NEXT) AND NOT ISUNITWORD(NEXT)", "STREETNUM",
+             "a single letter after the number, not followed by a type, is part of it (4922 B)"),
+        rule("name-start", START + " AND NOT ISUNITWORD AND NOT ISPOBOXWORD", "STREETNAME",
+             "any other word after the number starts the name"),
+        rule("predir-second", "ISTOKENA(PREV,PREDIR) AND CANBESECONDWORDINDIRECTIONAL AND "
+             "CANBEFIRSTWORDINDIRECTIONAL(PREV) AND NOT ISLASTTOKEN AND NOT (ISSUFFIXWORD(NEXT) AND "
+             + ends_street(1) + ")", "PREDIR", "N E written as two words"),
+        rule("name-after-predir", "ISTOKENA(PREV,PREDIR) OR ISTOKENA(PREV,PREFIX)", "STREETNAME",
+             "the word after a directional or a route type is the name, whatever its class"),
+        # --- after the name
+        rule("suffix", "(ISTOKENA(PREV,STREETNAME) OR ISTOKENA(PREV,POSTDIR)) AND ISSUFFIXWORD AND "
+             + ends_street(0), "SUFFIX",
+             "a street type that ends the street part (after the name, or after SAINT JOHN W)"),
+        rule("name-continues", "ISTOKENA(PREV,STREETNAME) AND NOT HASNUMBERS AND NOT ISUNITWORD AND "
+             "NOT ISPOBOXWORD AND NOT ISBUILDINGTYPEWORD AND NOT (ISDIRECTIONALWORD AND " + ends_street(0) + ") "
+             "AND NOT (ISDIRECTIONALWORD AND LENGTHIS(<,3) AND NOT HASNUMBERS(PREV) AND ISSUFFIXWORD(NEXT) AND "
+             "ISLASTTOKEN(NEXT)) "
+             "AND NOT (ISUNITWORD(NEXT) AND ISLASTTOKEN(NEXT)) AND NOT ((ISBUILDINGSIDEWORD OR ISUNITSIDEWORD) "
+             "AND ISLASTTOKEN)",
+             "STREETNAME", "a further name word"),
+        rule("postdir", "(ISTOKENA(PREV,STREETNAME) OR ISTOKENA(PREV,SUFFIX)) AND ISDIRECTIONALWORD",
+             "POSTDIR", "a directional after the name or type"),
+        # --- the unit
+        rule("postdir-second", "ISTOKENA(PREV,POSTDIR) AND CANBESECONDWORDINDIRECTIONAL AND "
+             "CANBEFIRSTWORDINDIRECTIONAL(PREV)", "POSTDIR", "S E written as two words"),
+        rule("unit-label", "ISUNITWORD AND NOT ISFIRSTTOKEN AND NOT ISTOKENA(PREV,UNITLABEL)", "UNITLABEL",
+             "a unit designator after the street"),
+        rule("unit-label-first", "ISFIRSTTOKEN AND ISUNITWORD AND (HASNUMBERS(NEXT) OR ISLETTER(NEXT))",
+             "UNITLABEL", "APT 4 123 MAIN ST, FLAT 3 12 HIGH STREET: the unit written first"),
+        rule("unit-number", "ISTOKENA(PREV,UNITLABEL)", "UNITNUM", "the word after a unit designator"),
+        rule("unit-number-before-label", "NOT ISFIRSTTOKEN AND ISUNITWORD(NEXT) AND ISLASTTOKEN(NEXT)", "UNITNUM", "8TH FLOOR, LOWER LEVEL: the identifier before its designator"),
+        rule("side-as-unit", "(ISBUILDINGSIDEWORD OR ISUNITSIDEWORD) AND ISLASTTOKEN AND NOT ISFIRSTTOKEN",
+             "UNITNUM", "REAR, FRONT, UPPER at the end locate the unit"),
+        rule("number-after-unit", "ISTOKENA(PREV,UNITNUM) AND ISTOKENA(PREV2,UNITLABEL) AND ISFIRSTTOKEN(PREV2) "
+             "AND HASNUMBERS", "STREETNUM", "the house number after a unit written first"),
+        rule("name-number", "ISTOKENA(PREV,STREETNAME) AND HASNUMBERS AND ISSUFFIXWORD(NEXT) AND "
+             + ends_street(1), "STREETNAME", "a number inside the name: OLD 41 RD"),
+        rule("unit-number-bare", "(ISTOKENA(PREV,STREETNAME) OR ISTOKENA(PREV,SUFFIX) OR ISTOKENA(PREV,POSTDIR) "
+             "OR ISTOKENA(PREV,UNITNUM)) AND (HASNUMBERS OR ISLETTER OR (ISLASTTOKEN AND LENGTHIS(<,3)))", "UNITNUM",
+             "a number after the street without a designator"),
+        rule("box-after-street", "ISPOBOXWORD AND (HASNUMBERS(NEXT) OR ISLETTER(NEXT))", "POBOXTYPE",
+             "a box after the street part"),
+        rule("building", "ISBUILDINGTYPEWORD AND NOT ISFIRSTTOKEN", "BUILDINGTYPE", "BLDG 5"),
+        rule("building-number", "ISTOKENA(PREV,BUILDINGTYPE)", None, "the building's number takes no field",
+             eliminate=ALL_MEANINGS, terminal=True),
+    ]
+    wc = [
+        rule("leftover-name", "CANTOKENBEA(STREETNAME) AND NOT WEHAVE(STREETNAME)", "STREETNAME",
+             "a word nothing else explains, when the street has no name yet"),
+        rule("leftover-unit", "CANTOKENBEA(UNITNUM) AND (HASNUMBERS OR ISLETTER)", "UNITNUM",
+             "a number or letter nothing else explains"),
+    ]
+    return nc, wc
+
+
+US_NC, US_WC = street_rules()
+
+RULESETS = {
+    "US": {"NOCONTEXT": US_NC, "WITHCONTEXT": US_WC},
+}
