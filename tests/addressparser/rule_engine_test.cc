@@ -1,0 +1,269 @@
+// Tests of the rule engine: narrowing, rule application, the passes and the joining
+// of neighbours, read as token transcripts ("12:STREETNUM MAIN:STREETNAME").
+#include "addressparser/rule_engine.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "addressparser/parser_fixture.h"
+#include "addressparser/token_text.h"
+#include "errors/tarn_exception.h"
+
+namespace addr {
+namespace {
+
+using addr_test::dumpCandidates;
+using addr_test::dumpTokens;
+using addr_test::makeTokens;
+
+struct RuleSpec {
+  const char* name;
+  const char* condition;
+  TokenMeaning set = UNKNOWN;
+  TokenMeaning setNext = UNKNOWN;
+  std::vector<TokenMeaning> eliminate = {};
+  bool terminal = false;
+};
+
+// Context-free rules first, then context rules, as the loader stores them.
+RuleSet makeRuleSet(const std::vector<RuleSpec>& contextFree,
+                    const std::vector<RuleSpec>& context = {}) {
+  RuleSet ruleSet;
+  auto add = [&](const RuleSpec& spec, bool withContext) {
+    auto rule = std::make_unique<Rule>();
+    rule->name = spec.name;
+    rule->condition = spec.condition;
+    rule->set = spec.set;
+    rule->setNext = spec.setNext;
+    rule->eliminate = spec.eliminate;
+    rule->terminal = spec.terminal;
+    rule->withContext = withContext;
+    ruleSet.rules.push_back(std::move(rule));
+  };
+  for (const RuleSpec& spec : contextFree) add(spec, false);
+  ruleSet.firstContextRule = ruleSet.rules.size();
+  for (const RuleSpec& spec : context) add(spec, true);
+  return ruleSet;
+}
+
+// Records what the engine reports, one line per event.
+struct RecordingTrace : EngineTrace {
+  std::vector<std::string> events;
+  int contextPasses = 0;
+
+  void narrowed(size_t index, const AddressToken& token) override {
+    events.push_back("narrowed " + std::to_string(index) + " " + dumpCandidates(token));
+  }
+  void ruleFired(int pass, size_t index, const Rule& rule, bool endedGroup,
+                 const TokenList&) override {
+    events.push_back("fired " + std::to_string(pass) + " " + std::to_string(index) + " " +
+                     rule.name + (endedGroup ? " ended" : ""));
+  }
+  void merged(int pass, size_t index, const AddressToken& joined,
+              std::string_view removed) override {
+    events.push_back("merged " + std::to_string(pass) + " " + std::to_string(index) + " [" +
+                     joined.text + "] [" + std::string(removed) + "]");
+  }
+  void passEnd(int pass, const TokenList& tokens, bool allSettled) override {
+    if (pass > 0) ++contextPasses;
+    events.push_back("passEnd " + std::to_string(pass) + " " + dumpTokens(tokens) +
+                     (allSettled ? " settled" : ""));
+  }
+};
+
+class RuleEngineTest : public addr_test::ParserFixture {
+ protected:
+  void SetUp() override {
+    ParserFixture::SetUp();
+    load(R"(<CONFIG><ADDRESSPARTS c2="US">
+      <SUFFIX><PART data="ST" std="ST"/></SUFFIX>
+      <DIRECTIONAL><PART data="N" std="N"/></DIRECTIONAL>
+      <UNITLABEL><PART data="APT" std="APT"/></UNITLABEL>
+      <POBOX><PART data="PO BOX" std="PO BOX"/></POBOX>
+    </ADDRESSPARTS></CONFIG>)");
+  }
+};
+
+TEST_F(RuleEngineTest, NarrowingKeepsOnlyMeaningsWhoseListHoldsTheWord) {
+  struct Row {
+    const char* text;
+    const char* country;
+    const char* candidates;
+  } rows[] = {
+      {"MAIN", "US", "STREETNUM|STREETNAME|UNITNUM|POBOXNUM|RRHCNUM|RRHCBOXNUM"},
+      {"n", "US", "STREETNUM|PREDIR|POSTDIR|STREETNAME|UNITNUM|POBOXNUM|RRHCNUM|RRHCBOXNUM"},
+      {"St", "GB", "STREETNUM|STREETNAME|SUFFIX|UNITNUM|POBOXNUM|RRHCNUM|RRHCBOXNUM"},  // US lists
+      {"PO BOX", "US", "STREETNUM|STREETNAME|UNITNUM|POBOXNUM|POBOXTYPE|RRHCNUM|RRHCBOXNUM"},
+      {"APT", "US", "STREETNUM|STREETNAME|UNITNUM|UNITLABEL|POBOXNUM|RRHCNUM|RRHCBOXNUM"},
+  };
+  for (const Row& row : rows) {
+    AddressToken token(row.text, row.country);
+    narrowCandidates(token);
+    EXPECT_EQ(row.candidates, dumpCandidates(token)) << row.text << " in " << row.country;
+  }
+}
+
+TEST_F(RuleEngineTest, NarrowingWithoutAnyListLeavesNumbersAndNames) {
+  clearParserConfiguration();
+  AddressToken token("N", "US");
+  narrowCandidates(token);
+  EXPECT_EQ("STREETNUM|STREETNAME|UNITNUM|POBOXNUM|RRHCNUM|RRHCBOXNUM", dumpCandidates(token));
+}
+
+TEST_F(RuleEngineTest, SetNextIsUndoneByTheFollowingTokensNarrowing) {
+  RuleSet rules = makeRuleSet({{"number", "ISNUMBER", STREETNUM, SUFFIX}});
+  TokenList tokens = makeTokens("12 MAIN", "US");
+  runRules(rules, tokens);
+  EXPECT_EQ("12:STREETNUM MAIN:?", dumpTokens(tokens));
+  EXPECT_EQ("-", dumpCandidates(*tokens[1]));
+}
+
+TEST_F(RuleEngineTest, SetNextSurvivesNarrowingWhenTheListHoldsTheWord) {
+  RuleSet rules = makeRuleSet({{"name", "NOT ISNUMBER AND NOT ISSUFFIXWORD", STREETNAME, SUFFIX}});
+  TokenList tokens = makeTokens("MAIN ST", "US");
+  runRules(rules, tokens);
+  EXPECT_EQ("MAIN:STREETNAME ST:SUFFIX", dumpTokens(tokens));
+}
+
+TEST_F(RuleEngineTest, SetNextLeavesASettledOrMissingNeighbourAlone) {
+  Rule rule;
+  rule.setNext = UNITNUM;
+  rule.set = STREETNAME;
+  TokenList tokens = makeTokens("A B:STREETNUM", "US");
+  EXPECT_TRUE(applyRule(rule, tokens, 0));
+  EXPECT_EQ("A:STREETNAME B:STREETNUM", dumpTokens(tokens));
+  TokenList last = makeTokens("A", "US");
+  EXPECT_TRUE(applyRule(rule, last, 0));
+  EXPECT_EQ("A:STREETNAME", dumpTokens(last));
+}
+
+TEST_F(RuleEngineTest, ApplyRuleOutcomes) {
+  struct Row {
+    const char* what;
+    RuleSpec rule;
+    const char* before;
+    bool ends;
+    const char* after;
+  } rows[] = {
+      {"settled token", {"r", "", STREETNAME}, "12:STREETNUM", true, "12:STREETNUM"},
+      {"condition fails", {"r", "ISLETTER", STREETNAME}, "12", false, "12:?"},
+      {"sets", {"r", "ISNUMBER", STREETNUM}, "12", true, "12:STREETNUM"},
+      {"non-terminal", {"r", "", UNKNOWN, UNKNOWN, {UNITNUM}}, "12", false, "12:?"},
+      {"terminal", {"r", "", UNKNOWN, UNKNOWN, {UNITNUM}, true}, "12", true, "12:?"},
+      {"eliminated to one",
+       {"r", "", UNKNOWN, UNKNOWN, {PREDIR, UNKNOWN}}, "N:PREDIR|POSTDIR", true, "N:POSTDIR"},
+  };
+  for (const Row& row : rows) {
+    RuleSet rules = makeRuleSet({row.rule});
+    TokenList tokens = makeTokens(row.before, "US");
+    EXPECT_EQ(row.ends, applyRule(*rules.rules[0], tokens, 0)) << row.what;
+    EXPECT_EQ(row.after, dumpTokens(tokens)) << row.what;
+  }
+}
+
+TEST_F(RuleEngineTest, NonTerminalRuleLetsTheNextRuleRunTerminalStopsIt) {
+  for (bool terminal : {false, true}) {
+    RuleSet rules = makeRuleSet({{"first", "", UNKNOWN, UNKNOWN, {UNITNUM}, terminal},
+                                 {"second", "", STREETNAME}});
+    TokenList tokens = makeTokens("MAIN", "US");
+    runRules(rules, tokens);
+    EXPECT_EQ(terminal ? "MAIN:?" : "MAIN:STREETNAME", dumpTokens(tokens)) << terminal;
+  }
+}
+
+TEST_F(RuleEngineTest, RulesOfATokenSeeLaterTokensUnnarrowed) {
+  // While the first token's rules run, ST still has all candidates: PREDIR too.
+  RuleSet rules = makeRuleSet({{"next could be directional", "CANTOKENBEA:NEXT,PREDIR", STREETNAME}});
+  TokenList tokens = makeTokens("MAIN ST", "US");
+  runRules(rules, tokens);
+  EXPECT_EQ("MAIN:STREETNAME ST:?", dumpTokens(tokens));
+}
+
+TEST_F(RuleEngineTest, MergingJoinsSettledNeighbours) {
+  struct Row {
+    const char* before;
+    const char* after;
+  } rows[] = {
+      {"A:STREETNAME B:STREETNAME C:STREETNAME", "A_B_C:STREETNAME"},
+      {"12:STREETNUM 14:STREETNUM", "12_14:STREETNUM"},
+      {"4:UNITNUM B:UNITNUM", "4B:UNITNUM"},
+      {"A:STREETNAME 12:STREETNUM B:STREETNAME", "A:STREETNAME 12:STREETNUM B:STREETNAME"},
+      {"N:PREDIR W:PREDIR", "N:PREDIR W:PREDIR"},
+      {"X Y", "X:? Y:?"},
+      {"1:STREETNUM 2:STREETNUM A:STREETNAME B:STREETNAME 3:UNITNUM 4:UNITNUM",
+       "1_2:STREETNUM A_B:STREETNAME 34:UNITNUM"},
+  };
+  for (const Row& row : rows) {
+    TokenList tokens = makeTokens(row.before, "US");
+    mergeAdjacentTokens(tokens);
+    EXPECT_EQ(row.after, dumpTokens(tokens)) << row.before;
+  }
+}
+
+TEST_F(RuleEngineTest, MergedTokenIsFoundUnderItsNewText) {
+  TokenList tokens = makeTokens("P:STREETNAME O:STREETNAME", "US");
+  tokens[0]->text = "PO";
+  tokens[0]->refold();
+  tokens[1]->text = "BOX";
+  tokens[1]->refold();
+  mergeAdjacentTokens(tokens);
+  ASSERT_EQ(1u, tokens.size());
+  EXPECT_EQ("PO BOX", tokens[0]->text);
+  EXPECT_EQ("po box", tokens[0]->folded);
+}
+
+TEST_F(RuleEngineTest, ExactlySixContextPassesWhenTokensNeverSettle) {
+  RuleSet rules = makeRuleSet({}, {{"never", "ISLETTER", STREETNAME}});
+  TokenList tokens = makeTokens("MAIN", "US");
+  RecordingTrace trace;
+  runRules(rules, tokens, &trace);
+  EXPECT_EQ(6, trace.contextPasses);
+  EXPECT_EQ(kMaxContextPasses, trace.contextPasses);
+}
+
+TEST_F(RuleEngineTest, OneContextPassJoinsWhenEverythingSettlesEarly) {
+  RuleSet rules = makeRuleSet({{"name", "", STREETNAME}});
+  TokenList tokens = makeTokens("OAK TREE", "US");
+  RecordingTrace trace;
+  runRules(rules, tokens, &trace);
+  EXPECT_EQ(1, trace.contextPasses);
+  EXPECT_EQ("OAK_TREE:STREETNAME", dumpTokens(tokens));
+}
+
+TEST_F(RuleEngineTest, ContextRulesSettleWhatTheContextFreePassLeft) {
+  RuleSet rules = makeRuleSet({{"number", "ISNUMBER AND ISFIRSTTOKEN", STREETNUM}},
+                              {{"after name", "ISTOKENA:PREV,STREETNAME", STREETNAME},
+                               {"after number", "ISTOKENA:PREV,STREETNUM", STREETNAME}});
+  TokenList tokens = makeTokens("12 OAK TREE HILL", "US");
+  RecordingTrace trace;
+  runRules(rules, tokens, &trace);
+  EXPECT_EQ("12:STREETNUM OAK_TREE_HILL:STREETNAME", dumpTokens(tokens));
+  const std::vector<std::string> expected = {
+      "narrowed 0 STREETNUM|STREETNAME|UNITNUM|POBOXNUM|RRHCNUM|RRHCBOXNUM",
+      "fired 0 0 number ended",
+      "narrowed 1 STREETNUM|STREETNAME|UNITNUM|POBOXNUM|RRHCNUM|RRHCBOXNUM",
+      "narrowed 2 STREETNUM|STREETNAME|UNITNUM|POBOXNUM|RRHCNUM|RRHCBOXNUM",
+      "narrowed 3 STREETNUM|STREETNAME|UNITNUM|POBOXNUM|RRHCNUM|RRHCBOXNUM",
+      "passEnd 0 12:STREETNUM OAK:? TREE:? HILL:?",
+      "fired 1 1 after number ended",
+      "fired 1 2 after name ended",
+      "fired 1 3 after name ended",
+      "merged 1 1 [OAK TREE] [TREE]",
+      "merged 1 1 [OAK TREE HILL] [HILL]",
+      "passEnd 1 12:STREETNUM OAK_TREE_HILL:STREETNAME settled",
+  };
+  EXPECT_EQ(expected, trace.events);
+}
+
+TEST_F(RuleEngineTest, ConditionErrorLeavesTheEngine) {
+  RuleSet rules = makeRuleSet({{"number", "ISNUMBER", STREETNUM}, {"broken", "ISTOKENA:streetnum"}});
+  TokenList tokens = makeTokens("12 MAIN", "US");
+  EXPECT_THROW(runRules(rules, tokens), Tarn_Exception);
+  EXPECT_EQ("12:STREETNUM MAIN:?", dumpTokens(tokens));
+}
+
+}  // namespace
+}  // namespace addr
