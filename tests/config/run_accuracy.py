@@ -1,0 +1,122 @@
+#!/usr/bin/env python3
+"""Runs zeb_eval over labelled records and fails when accuracy drops below a floor.
+
+usage: run_accuracy.py --eval-bin ZEB_EVAL --config XML --gold FILE.jsonl [FILE ...]
+                       --min-record ACC [--scorer score.py] [--min-field ACC]
+
+With --scorer, the shared scorer scores the records and its last line is read;
+without it, the records are scored here by the same rules (upper case; . , - %
+removed; blanks collapsed; a leading # removed; a box without a unit expects "POB"
+and the box number; UNIT or # counts for an empty expected unit type).
+Exits 77 (skipped) when a gold file or the scorer is missing.
+"""
+import argparse
+import json
+import os
+import re
+import subprocess
+import sys
+import tempfile
+
+SKIP = 77
+FIELDS = ["STR_NUM", "STR_NAME", "UNIT_TYPE", "UNIT_NUM"]
+
+
+def norm(value):
+    s = re.sub(r"[.,\-%]", "", (value or "").upper())
+    s = " ".join(s.split())
+    return s[1:].strip() if s.startswith("#") else s
+
+
+def expected(gold):
+    exp = {f: gold.get(f) or "" for f in FIELDS}
+    if not (exp["UNIT_TYPE"].strip() or exp["UNIT_NUM"].strip()) and (
+            (gold.get("POBOX_TYPE") or "").strip() or (gold.get("POBOX_NUM") or "").strip()):
+        exp["UNIT_TYPE"], exp["UNIT_NUM"] = "POB", gold.get("POBOX_NUM") or ""
+    return exp
+
+
+def matches(field, exp, pred):
+    e, p = norm(exp), norm(pred)
+    return e == p or (field == "UNIT_TYPE" and e == "" and p == "UNIT")
+
+
+def score_here(gold_path, pred_path, show):
+    preds = {}
+    with open(pred_path, encoding="utf-8") as f:
+        for line in f:
+            p = json.loads(line)
+            preds[p["id"]] = p
+    total = correct = 0
+    field_ok = {f: 0 for f in FIELDS}
+    with open(gold_path, encoding="utf-8") as f:
+        for line in f:
+            if not line.strip():
+                continue
+            gold = json.loads(line)
+            exp = expected(gold)
+            pred = preds.get(gold["id"], {})
+            ok = {f: matches(f, exp[f], pred.get(f, "")) for f in FIELDS}
+            total += 1
+            for f in FIELDS:
+                field_ok[f] += ok[f]
+            if all(ok.values()):
+                correct += 1
+            elif show:
+                print("  miss %s [%s] expected %s got %s" % (
+                    gold["id"], gold.get("line"), {f: exp[f] for f in FIELDS if not ok[f]},
+                    {f: pred.get(f, "") for f in FIELDS if not ok[f]}))
+    if total == 0:
+        return 0.0, {}
+    return correct / total, {f: field_ok[f] / total for f in FIELDS}
+
+
+def score_shared(scorer, gold_path, pred_path):
+    out = subprocess.run([sys.executable, scorer, gold_path, pred_path, "--by-category"],
+                         capture_output=True, text=True, check=True).stdout
+    print(out)
+    last = out.strip().splitlines()[-1]
+    record = float(re.search(r"record_accuracy=([0-9.]+)", last).group(1))
+    fields = {k: float(v) for k, v in re.findall(r"(\w+):([0-9.]+)", last.split("fields=")[1])}
+    return record, fields
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--eval-bin", required=True)
+    ap.add_argument("--config", required=True)
+    ap.add_argument("--gold", nargs="+", required=True)
+    ap.add_argument("--scorer")
+    ap.add_argument("--min-record", type=float, required=True)
+    ap.add_argument("--min-field", type=float, default=0.0)
+    args = ap.parse_args()
+
+    for path in args.gold + ([args.scorer] if args.scorer else []):
+        if not os.path.exists(path):
+            print("skipped: labelled data not found at [%s]" % path)
+            return SKIP
+    failed = False
+    for gold in args.gold:
+        with tempfile.TemporaryDirectory() as tmp:
+            pred = os.path.join(tmp, "pred.jsonl")
+            subprocess.run([args.eval_bin, "--config", args.config, "--input", gold,
+                            "--output", pred], check=True)
+            if args.scorer:
+                record, fields = score_shared(args.scorer, gold, pred)
+            else:
+                record, fields = score_here(gold, pred, show=True)
+        name = os.path.basename(gold)
+        print("%s: record accuracy %.4f (floor %.4f) fields %s" % (
+            name, record, args.min_record, " ".join("%s:%.4f" % kv for kv in fields.items())))
+        if record < args.min_record:
+            print("FAIL: %s record accuracy %.4f below %.4f" % (name, record, args.min_record))
+            failed = True
+        low = [f for f, v in fields.items() if v < args.min_field]
+        if low:
+            print("FAIL: %s fields below %.4f: %s" % (name, args.min_field, ", ".join(low)))
+            failed = True
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
