@@ -64,10 +64,9 @@ void reportFromLogger(uint32_t level, const char* format, ...) {
   va_end(args);
   try {
     logMessage(message);
-  } catch (const TarnLog_Exception&) {
-    // A failing writer of the current configuration must neither stop a
-    // reload nor swallow the message being dispatched; it reports itself
-    // again on the next message it is given.
+  } catch (const std::exception&) {
+    // A failing writer must neither stop a reload nor swallow the message
+    // being dispatched; it fails again on the next message it is given.
   }
 }
 

@@ -12,7 +12,7 @@ namespace zlog {
 bool configFileModifiedTime(const std::string& path, int64_t& seconds);
 
 // Logs one line with source "logger" through the process logger. Best effort:
-// a writer failure while reporting is dropped.
+// a writer's exception while reporting is dropped.
 void reportFromLogger(uint32_t level, const char* format, ...)
     __attribute__((format(printf, 2, 3)));
 

@@ -1,0 +1,241 @@
+// Log files in a scratch directory: writing, appending across reloads, real
+// rotation by size and by age with a test clock, and the failures a full disk,
+// a vanished directory or a blocked rename cause.
+#include "logging/file_writer.h"
+
+#include <gtest/gtest.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "test_writers.h"
+
+namespace {
+
+using zebtest::readFile;
+using zebtest::ScratchDirectory;
+using zebtest::TestClock;
+using zebtest::TestLogger;
+namespace fs = std::filesystem;
+
+constexpr int64_t kJustOverAMinute = 60001;
+
+class FileWriterTest : public ::testing::Test {
+ protected:
+  // Installs one file writer on app.log with the given query options, plus the
+  // recording writer, which sees every message including the failure reports.
+  void configure(const std::string& options) {
+    const std::string query = options.empty() ? "" : "?" + options;
+    ASSERT_TRUE(test.logger.loadConfig("file://" + logPath + query + " *.!DBUG\nrecord://r *.*"));
+    test.recorded().clear();
+  }
+
+  void write(const std::string& text) { test.log("db", kLevelError, text); }
+
+  // A line longer than 1024 bytes: one of them exceeds rotateSize=1.
+  static std::string bigLine(const std::string& marker) { return marker + std::string(1100, '.'); }
+
+  // Writes a big line a minute after the previous check, so the write ends in
+  // a rotation whose copy 0 holds just that line.
+  void rotateWith(const std::string& marker) {
+    clock.advance(kJustOverAMinute);
+    write(bigLine(marker));
+  }
+
+  std::string copy(int number) const { return logPath + ".." + std::to_string(number); }
+
+  TestClock clock;
+  ScratchDirectory scratch;
+  TestLogger test;
+  std::string logPath = scratch.file("app.log");
+};
+
+TEST_F(FileWriterTest, WritesPrefixedOrBareLines) {
+  configure("");
+  LogMessage message;
+  message.reset("db", kLevelWarning);
+  message.tag = "t1";
+  message.lines = {"one", "two"};
+  test.logger.log(message);
+  std::string stamp;
+  cmn::formatDateTime(message.time, stamp);
+  const std::string prefix =
+      stamp + " [db:" + std::to_string(::syscall(SYS_gettid)) + ":t1] WARN: ";
+  EXPECT_EQ(readFile(logPath), prefix + "one\n" + prefix + "two\n");
+
+  fs::remove(logPath);
+  configure("style=bare");
+  test.logger.log(message);
+  EXPECT_EQ(readFile(logPath), "one\ntwo\n");
+}
+
+TEST_F(FileWriterTest, ReloadKeepsEarlierLines) {
+  configure("style=bare");
+  write("before reload");
+  configure("style=bare");
+  write("after reload");
+  EXPECT_EQ(readFile(logPath), "before reload\nafter reload\n");
+}
+
+TEST_F(FileWriterTest, SkipsItsOwnFailureReports) {
+  configure("style=bare");
+  test.log("filewriter", kLevelCritical, "Failed to write to log file: elsewhere");
+  write("kept");
+  EXPECT_EQ(readFile(logPath), "kept\n");
+  EXPECT_TRUE(test.recorded().contains("Failed to write to log file: elsewhere"));
+}
+
+TEST_F(FileWriterTest, RotatesBySizeAtTheFirstCheckAfterAMinute) {
+  configure("style=bare&rotateSize=1");
+  write("A");  // the first check comes at once: too small to rotate yet
+  write(bigLine("B"));  // over 1024 bytes now, but the last check was just made
+  EXPECT_FALSE(fs::exists(copy(0)));
+
+  clock.advance(kJustOverAMinute);
+  write("C");
+  EXPECT_EQ(readFile(copy(0)), "A\n" + bigLine("B") + "\nC\n");
+  EXPECT_FALSE(fs::exists(logPath)) << "the next write opens the new file";
+  write("D");
+  EXPECT_EQ(readFile(logPath), "D\n");
+}
+
+TEST_F(FileWriterTest, WithoutRotationOptionsTheFileJustGrows) {
+  configure("style=bare&keep=1");
+  rotateWith("A");
+  rotateWith("B");
+  EXPECT_FALSE(fs::exists(copy(0)));
+  EXPECT_EQ(readFile(logPath), bigLine("A") + "\n" + bigLine("B") + "\n");
+}
+
+struct KeepCase {
+  const char* options;
+  std::vector<std::string> copies;  // markers of copy 0, 1, ... that must exist
+};
+
+TEST_F(FileWriterTest, KeepsTheConfiguredNumberOfCopies) {
+  const KeepCase cases[] = {
+      {"style=bare&rotateSize=1&keep=0", {}},
+      {"style=bare&rotateSize=1&keep=1", {"C"}},
+      {"style=bare&rotateSize=1&keep=2", {"C", "B"}},
+      {"style=bare&rotateSize=1", {"C", "B", "A"}},
+      {"style=bare&rotateSize=1&keep=-5", {"C", "B", "A"}},
+  };
+  for (const KeepCase& c : cases) {
+    for (const auto& entry : fs::directory_iterator(scratch.path())) fs::remove(entry.path());
+    configure(c.options);
+    rotateWith("A");
+    rotateWith("B");
+    rotateWith("C");
+    EXPECT_FALSE(fs::exists(logPath)) << c.options;
+    for (size_t i = 0; i < c.copies.size(); ++i) {
+      EXPECT_EQ(readFile(copy(static_cast<int>(i))), bigLine(c.copies[i]) + "\n")
+          << c.options << " copy " << i;
+    }
+    EXPECT_FALSE(fs::exists(copy(static_cast<int>(c.copies.size())))) << c.options;
+  }
+}
+
+TEST(RotateLogFile, ShiftsCopiesAndDropsTheOldest) {
+  ScratchDirectory scratch;
+  const std::string log = scratch.file("app.log");
+  for (const char* name : {"app.log", "app.log..0", "app.log..1", "app.log..2"}) {
+    zebtest::writeFile(scratch.file(name), name);
+  }
+  cmn::PathValue path;
+  cmn::SetPath(path, log.c_str());
+  rotateLogFile(path, 3);
+  EXPECT_FALSE(fs::exists(log));
+  EXPECT_EQ(readFile(log + "..0"), "app.log");
+  EXPECT_EQ(readFile(log + "..1"), "app.log..0");
+  EXPECT_EQ(readFile(log + "..2"), "app.log..1");
+  EXPECT_FALSE(fs::exists(log + "..3"));
+}
+
+TEST_F(FileWriterTest, RotatesByAgeOnceTheFileIsOlderThanConfigured) {
+  configure("style=bare&rotateAge=1&keep=3");
+  write("opened");
+  clock.advance(3600 * 1000);  // exactly one hour: not older than an hour
+  write("at one hour");
+  EXPECT_FALSE(fs::exists(copy(0)));
+  clock.advance(kJustOverAMinute);
+  write("past one hour");
+  EXPECT_EQ(readFile(copy(0)), "opened\nat one hour\npast one hour\n");
+
+  write("new file");  // its age counts from now
+  clock.advance(30 * 60 * 1000);
+  write("half an hour later");
+  EXPECT_EQ(readFile(logPath), "new file\nhalf an hour later\n");
+}
+
+TEST_F(FileWriterTest, FullDiskIsReportedAndThrownAtEveryWrite) {
+  ASSERT_TRUE(test.logger.loadConfig("file:///dev/full *.!DBUG\nrecord://r *.*"));
+  test.recorded().clear();
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    try {
+      write("nowhere to go");
+      FAIL() << "writing to a full device succeeded";
+    } catch (const TarnLog_Exception& failure) {
+      EXPECT_EQ(failure.component, "LOG");
+      EXPECT_EQ(failure.severity, CRITICAL_ERROR);
+      const ExceptionMessage message = failure.firstMessage();
+      EXPECT_EQ(message.id, "    E");
+      EXPECT_EQ(message.messageTemplate, "Failed to write to log file: {0}");
+      EXPECT_EQ(message.text, "Failed to write to log file: \\dev\\full");
+    }
+  }
+  const auto lines = test.recorded().lines();
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0].text, "Failed to write to log file: \\dev\\full");
+  EXPECT_EQ(lines[0].levelName, "CRIT");
+  EXPECT_EQ(lines[0].sourceLabel.rfind("filewriter:", 0), 0u);
+  EXPECT_EQ(lines[1].text, "nowhere to go");
+}
+
+TEST_F(FileWriterTest, UnopenableFileThrowsAndIsRetriedWithTheNextMessage) {
+  logPath = scratch.file("later/app.log");
+  configure("style=bare");
+  try {
+    write("lost");
+    FAIL() << "opened a file in a missing directory";
+  } catch (const TarnLog_Exception& failure) {
+    cmn::PathValue composed;
+    cmn::SetPath(composed, logPath.c_str());
+    EXPECT_EQ(std::string(failure.what()), "Failed to open log file: " + composed.utf8);
+    EXPECT_EQ(failure.firstMessage().id, "    E");
+  }
+  EXPECT_TRUE(test.recorded().contains("lost")) << "the other writers are still served";
+  fs::create_directory(scratch.file("later"));
+  write("found");
+  EXPECT_EQ(readFile(logPath), "found\n");
+}
+
+TEST_F(FileWriterTest, RemovedDirectoryFailsAtTheNextOpenAndRecovers) {
+  logPath = scratch.file("logs/app.log");
+  fs::create_directory(scratch.file("logs"));
+  configure("style=bare");
+  write("first");
+  fs::remove_all(scratch.file("logs"));
+  EXPECT_NO_THROW(write("into the removed file"));  // the open file lives on unnamed
+
+  configure("style=bare");  // the new writer must open the file again
+  EXPECT_THROW(write("lost for the file"), TarnLog_Exception);
+  EXPECT_TRUE(test.recorded().contains("lost for the file"));
+  fs::create_directory(scratch.file("logs"));
+  write("second");
+  EXPECT_EQ(readFile(logPath), "second\n");
+}
+
+TEST_F(FileWriterTest, BlockedRotationKeepsTheFileAndItsLines) {
+  configure("style=bare&rotateSize=1&keep=1");
+  // A non-empty directory where copy 0 belongs: neither deleted nor replaced.
+  fs::create_directories(copy(0) + "/occupied");
+  write(bigLine("A"));
+  rotateWith("B");
+  EXPECT_TRUE(fs::is_directory(copy(0)));
+  write("C");  // reopens the same file; appending keeps what it held
+  EXPECT_EQ(readFile(logPath), bigLine("A") + "\n" + bigLine("B") + "\nC\n");
+}
+
+}  // namespace

@@ -1,0 +1,251 @@
+// Loading configurations: the line grammar, filters, the all-or-nothing
+// replacement, configuration files and the loader's own reports.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "test_writers.h"
+
+namespace {
+
+using zebtest::ScratchDirectory;
+using zebtest::TestLogger;
+
+TEST(LoggerConfig, EmptyOrCommentOnlyTextLeavesNoWriters) {
+  const char* texts[] = {"", "\n\n", "# nothing here\n   # indented comment\n\t\n"};
+  for (const char* text : texts) {
+    TestLogger test;
+    ASSERT_TRUE(test.logger.loadConfig("record://r *.*"));
+    EXPECT_TRUE(test.logger.loadConfig(text)) << "[" << text << "]";
+    EXPECT_TRUE(test.logger.writers.empty());
+    EXPECT_TRUE(test.logger.globalFilters.empty());
+    test.recorded().clear();
+    test.log("db", kLevelCritical, "dropped");
+    EXPECT_TRUE(test.recorded().texts().empty()) << "[" << text << "]";
+  }
+}
+
+struct RejectedCase {
+  const char* line;
+  const char* report;
+};
+
+TEST(LoggerConfig, InvalidLineRejectsTheWholeTextWithItsReport) {
+  const RejectedCase cases[] = {
+      {"record://r", "Invalid config line: record://r"},
+      {"record://r *.* # note", "Invalid config line: record://r *.* # note"},
+      {"record://r\t*.*  extra", "Invalid config line: record://r\t*.*  extra"},
+      {"nosuch://x *.*", "Unknown log type [nosuch] for config line: nosuch://x *.*"},
+      {"noscheme *.*", "Unknown log type [] for config line: noscheme *.*"},
+      {"record://r *", "Invalid filter: record://r *"},
+      {"record://r *.", "Invalid filter: record://r *."},
+      {"record://r *.NOPE", "Invalid filter: record://r *.NOPE"},
+      {"record://r *.!", "Invalid filter: record://r *.!"},
+      {"record://r ;;", "Invalid filter: record://r ;;"},
+      {"record://r *.err", "Invalid filter: record://r *.err"},  // level names are exact
+  };
+  for (const RejectedCase& c : cases) {
+    TestLogger test;
+    ASSERT_TRUE(test.logger.loadConfig("record://current *.*"));
+    const int openedBefore = test.recorded().opened;
+    const int createdBefore = test.recorded().created;
+    test.recorded().clear();
+
+    // The valid lines around the bad one create writers that must go unopened.
+    const std::string text = std::string("record://a *.*\n") + c.line + "\nrecord://b *.*\n";
+    EXPECT_FALSE(test.logger.loadConfig(text)) << c.line;
+    EXPECT_TRUE(test.recorded().contains(c.report)) << c.line;
+    EXPECT_EQ(test.logger.configText, "record://current *.*") << c.line;
+    EXPECT_EQ(test.recorded().created - createdBefore, 1) << c.line;
+    EXPECT_EQ(test.recorded().opened, openedBefore) << c.line;
+    EXPECT_EQ(test.recorded().destroyed, 1) << c.line;
+    ASSERT_EQ(test.logger.writers.size(), 1u);
+  }
+}
+
+struct FilterParseCase {
+  const char* text;
+  FilterList expected;
+};
+
+TEST(LoggerConfig, ParsesFilterLists) {
+  TestLogger test;
+  const FilterParseCase cases[] = {
+      {"*.ERR", {{"", kLevelError}}},
+      {".WARN", {{"", kLevelWarning}}},
+      {"*.*", {{"", 0xFFFFFFFFu}}},
+      {"*.!DBUG", {{"", ~kLevelProgress}}},
+      {"a.b.ERR", {{"a.b", kLevelError}}},
+      {";db.CRIT;;*.INFO;", {{"db", kLevelCritical}, {"", kLevelInformation}}},
+  };
+  for (const FilterParseCase& c : cases) {
+    FilterList parsed;
+    EXPECT_TRUE(parseFilter(test.logger, c.text, parsed)) << c.text;
+    EXPECT_EQ(parsed, c.expected) << c.text;
+  }
+  const char* invalid[] = {"", ";", "ERR", "*.", "*.NOPE", "*.!", "*.ERR;bad", "db.!NOPE"};
+  for (const char* text : invalid) {
+    FilterList parsed;
+    EXPECT_FALSE(parseFilter(test.logger, text, parsed)) << text;
+  }
+}
+
+TEST(LoggerConfig, NameVariablesExpandToTheLoggersName) {
+  const char* configs[] = {"record://r $MODULE_NAME.ERR", "record://r $NODE_NAME.ERR"};
+  for (const char* config : configs) {
+    TestLogger test;
+    test.logger.name = "logger";
+    ASSERT_TRUE(test.logger.loadConfig(config)) << config;
+    test.recorded().clear();
+    test.log("logger", kLevelError, "mine");
+    test.log("other", kLevelError, "not mine");
+    EXPECT_EQ(test.recorded().texts(), std::vector<std::string>{"mine"}) << config;
+  }
+}
+
+TEST(LoggerConfig, ReplacementClosesOldWritersAndOpensNewOnes) {
+  TestLogger test;
+  ASSERT_TRUE(test.logger.loadConfig("record://a *.*\nrecord://b *.ERR"));
+  EXPECT_EQ(test.recorded().opened, 2);
+  ASSERT_TRUE(test.logger.loadConfig("record://c db.WARN"));
+  EXPECT_EQ(test.recorded().closed, 2);
+  EXPECT_EQ(test.recorded().destroyed, 2);
+  EXPECT_EQ(test.recorded().opened, 3);
+  EXPECT_TRUE(test.logger.globalFilters.empty());
+  ASSERT_EQ(test.logger.moduleFilters.count("db"), 1u);
+  EXPECT_EQ(test.logger.moduleFilters.at("db").at(kLevelWarning), std::vector<uint32_t>{0});
+
+  test.logger.clear();
+  EXPECT_TRUE(test.logger.writers.empty());
+  EXPECT_TRUE(test.logger.moduleFilters.empty());
+  EXPECT_EQ(test.recorded().closed, 3);
+}
+
+TEST(LoggerConfig, ProgressGoesThroughTheOldConfigurationThenTheNew) {
+  TestLogger test;
+  ASSERT_TRUE(test.logger.loadConfig("record://r *.*"));
+  test.recorded().clear();
+  ASSERT_TRUE(test.logger.loadConfig("record://r *.!DBUG"));
+  EXPECT_TRUE(test.recorded().contains("Got config line: record://r *.!DBUG"));
+  EXPECT_FALSE(test.recorded().contains("Successfully loaded new config"));
+
+  test.recorded().clear();
+  ASSERT_TRUE(test.logger.loadConfig("record://r *.*"));
+  EXPECT_FALSE(test.recorded().contains("Got config line: record://r *.*"));
+  EXPECT_TRUE(test.recorded().contains("Successfully loaded new config"));
+  for (const auto& line : test.recorded().lines()) {
+    EXPECT_EQ(line.levelName, "DBUG") << line.text;
+    EXPECT_EQ(line.sourceLabel.rfind("logger:", 0), 0u) << line.sourceLabel;
+  }
+}
+
+TEST(LoggerConfig, FailingWriterInForceDoesNotBlockItsReplacement) {
+  TestLogger test;
+  ASSERT_TRUE(test.logger.loadConfig("fail://broken *.*"));
+  EXPECT_TRUE(test.logger.loadConfig("record://r *.*"));
+  test.log("db", kLevelError, "after repair");
+  EXPECT_TRUE(test.recorded().contains("after repair"));
+}
+
+TEST(LoggerConfig, DefaultTextWritesEverythingButDebugToStandardOutput) {
+  TestLogger test;
+  ::testing::internal::CaptureStdout();
+  ASSERT_TRUE(test.logger.loadConfig(kDefaultLoggerConfig));
+  test.log("db", kLevelProgress, "debug");
+  test.log("db", kLevelError, "error");
+  const std::string out = ::testing::internal::GetCapturedStdout();
+  EXPECT_EQ(out.find("debug"), std::string::npos) << out;
+  EXPECT_EQ(out.find("Successfully loaded new config"), std::string::npos) << out;
+  EXPECT_NE(out.find("] ERR: error\n"), std::string::npos) << out;
+}
+
+TEST(LoggerConfigFile, LoadsAndWatchesTheFile) {
+  ScratchDirectory scratch;
+  TestLogger test;
+  const std::string path = scratch.file("logger.cfg");
+  zebtest::writeFile(path, "# written by the host\nrecord://r *.*\n");
+  zebtest::setModifiedTime(path, 12345);
+  ASSERT_TRUE(test.logger.loadConfigFile(path));
+  EXPECT_EQ(test.logger.configPath, path);
+  EXPECT_EQ(test.logger.configModified, 12345);
+  EXPECT_EQ(test.logger.configText, "# written by the host\nrecord://r *.*\n");
+  EXPECT_TRUE(test.recorded().contains("Successfully loaded config file " + path));
+}
+
+TEST(LoggerConfigFile, UnreadableOrInvalidFileKeepsTheCurrentConfiguration) {
+  ScratchDirectory scratch;
+  TestLogger test;
+  ASSERT_TRUE(test.logger.loadConfig("record://r *.*"));
+  const std::string missing = scratch.file("missing.cfg");
+  const std::string invalid = scratch.file("invalid.cfg");
+  zebtest::writeFile(invalid, "record://r\n");
+
+  EXPECT_FALSE(test.logger.loadConfigFile(missing));
+  EXPECT_TRUE(test.recorded().contains("Failed to open configuration file [" + missing +
+                                       "]. Retaining current config."));
+  EXPECT_FALSE(test.logger.loadConfigFile(scratch.path()));  // a directory reads as nothing
+  EXPECT_TRUE(test.recorded().contains("Failed to open configuration file [" + scratch.path() +
+                                       "]. Retaining current config."));
+  EXPECT_FALSE(test.logger.loadConfigFile(invalid));
+  EXPECT_TRUE(test.recorded().contains("Failed to load new config file " + invalid));
+
+  EXPECT_EQ(test.logger.configText, "record://r *.*");
+  EXPECT_TRUE(test.logger.configPath.empty());
+  EXPECT_EQ(test.logger.writers.size(), 1u);
+}
+
+// The password a database URI takes from ZEBPASSWD must not leak into any log
+// line or exception text, whatever the loader and the writers report.
+class EnvironmentPassword : public ::testing::Test {
+ protected:
+  static constexpr const char* kSecret = "s3cret-Pa55";
+  void SetUp() override {
+    ::setenv("ZEBUSER", "alice", 1);
+    ::setenv("ZEBPASSWD", kSecret, 1);
+    resetUriCredentialStateForTesting();
+    test.logger.factories["mysql"] = &test.recordingFactory;
+  }
+  void TearDown() override {
+    ::unsetenv("ZEBUSER");
+    ::unsetenv("ZEBPASSWD");
+    ::unsetenv("ZEBDBURI");
+    resetUriCredentialStateForTesting();
+  }
+  void expectNoSecretLogged() {
+    for (const auto& line : test.recorded().lines()) {
+      EXPECT_EQ(line.text.find(kSecret), std::string::npos) << line.text;
+    }
+  }
+  TestLogger test;
+};
+
+TEST_F(EnvironmentPassword, NeverLoggedWhenFilledIn) {
+  ASSERT_TRUE(test.logger.loadConfig("record://r *.*"));
+  ASSERT_TRUE(test.logger.loadConfig(
+      "record://r *.*\nmysql://ZEBUSER:ZEBPASSWD@[::1]:3306/zeb *.ERR"));
+  ASSERT_EQ(test.logger.writers.size(), 2u);
+  EXPECT_EQ(test.logger.writers[1].uri.password, kSecret);
+  EXPECT_FALSE(test.logger.loadConfig("mysql://ZEBUSER:ZEBPASSWD@db/zeb *.NOPE"));
+  expectNoSecretLogged();
+}
+
+TEST_F(EnvironmentPassword, NeverLoggedInConflictWarningsOrWriterFailures) {
+  ASSERT_TRUE(test.logger.loadConfig("record://r *.*"));
+  ::setenv("ZEBDBURI", "mysql://db/zeb", 1);
+  resetUriCredentialStateForTesting();
+  ASSERT_TRUE(test.logger.loadConfig(
+      "record://r *.*\nfile://ZEBUSER:ZEBPASSWD@/nonexistent-zeb-dir/x.log *.ERR\n"
+      "mysql://bob:own@db/zeb *.ERR"));
+  EXPECT_TRUE(test.recorded().contains(
+      "Environment variable ZEBPASSWD is in conflict with ZEBDBURI.  Defaulting to ZEBDBURI."));
+  try {
+    test.log("db", kLevelError, "to the file");
+    FAIL() << "the file cannot be opened";
+  } catch (const TarnLog_Exception& failure) {
+    EXPECT_EQ(std::string(failure.what()).find(kSecret), std::string::npos) << failure.what();
+  }
+  expectNoSecretLogged();
+}
+
+}  // namespace

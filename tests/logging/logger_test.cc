@@ -1,0 +1,305 @@
+// Message dispatch: filtering, serving each writer once, the source label,
+// level names, time stamps, writer failures and the configuration file watch.
+#include "logging/logger.h"
+
+#include <gtest/gtest.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "common/datetime.h"
+#include "test_writers.h"
+
+namespace {
+
+using zebtest::ScratchDirectory;
+using zebtest::TestClock;
+using zebtest::TestLogger;
+
+struct FilterCase {
+  const char* config;
+  const char* source;
+  uint32_t level;
+  bool written;
+};
+
+TEST(LoggerDispatch, FiltersByLevelAndExactModule) {
+  const FilterCase cases[] = {
+      {"record://r *.ERR", "db", kLevelError, true},
+      {"record://r *.ERR", "db", kLevelWarning, false},
+      {"record://r *.!DBUG", "db", kLevelProgress, false},
+      {"record://r *.!DBUG", "db", kLevelInformation, true},
+      {"record://r *.!DBUG", "db", 128, true},  // a level without a name
+      {"record://r .WARN", "db", kLevelWarning, true},  // empty module: every module
+      {"record://r *.*", "db", 0x80000000u, true},
+      {"record://r db.ERR", "db", kLevelError, true},
+      {"record://r db.ERR", "Db", kLevelError, false},  // module names are case-sensitive
+      {"record://r db.ERR", "db.pool", kLevelError, false},
+      {"record://r db.ERR", "d", kLevelError, false},
+      {"record://r a.b.ERR", "a.b", kLevelError, true},
+      {"record://r a.b.ERR", "a", kLevelError, false},
+      {"record://r a.b.ERR", "b", kLevelError, false},
+      {"record://r zebhost.WARN", "", kLevelWarning, true},  // empty source: the logger's name
+      {"record://r *.ERR;*.WARN", "db", kLevelWarning, true},
+      {"record://r *.ERR;*.WARN", "db", kLevelInformation, false},
+  };
+  for (const FilterCase& c : cases) {
+    TestLogger test;
+    ASSERT_TRUE(test.logger.loadConfig(c.config)) << c.config;
+    test.recorded().clear();
+    test.log(c.source, c.level, "probe");
+    EXPECT_EQ(test.recorded().contains("probe"), c.written)
+        << c.config << " source [" << c.source << "] level " << c.level;
+  }
+}
+
+TEST(LoggerDispatch, WriterAdmittedTwiceIsServedOnce) {
+  const char* configs[] = {
+      "record://r *.ERR;*.*",    // two global masks admit the message
+      "record://r *.*;db.ERR",   // served in the global pass, skipped in the module pass
+      "record://r db.ERR;db.*",  // two masks of one module
+  };
+  for (const char* config : configs) {
+    TestLogger test;
+    ASSERT_TRUE(test.logger.loadConfig(config)) << config;
+    test.recorded().clear();
+    test.log("db", kLevelError, "once");
+    EXPECT_EQ(test.recorded().texts(), std::vector<std::string>{"once"}) << config;
+  }
+}
+
+TEST(LoggerDispatch, SameUriTwiceMakesTwoWriters) {
+  TestLogger test;
+  ASSERT_TRUE(test.logger.loadConfig("record://r db.*\nrecord://r db.*"));
+  test.log("db", kLevelError, "twice");
+  const auto lines = test.recorded().lines();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_NE(lines[0].writerId, lines[1].writerId);
+}
+
+TEST(LoggerDispatch, SourceLabelCarriesModuleThreadAndTag) {
+  TestLogger test;
+  ASSERT_TRUE(test.logger.loadConfig("record://r *.*"));
+  test.recorded().clear();
+  const std::string thread = std::to_string(::syscall(SYS_gettid));
+
+  test.log("logger", kLevelError, "plain");
+  test.log("", kLevelError, "unnamed");
+  LogMessage tagged;
+  tagged.reset("db", kLevelError);
+  tagged.tag = "tx42";
+  tagged.appendFormatted("%s", "tagged");
+  test.logger.log(tagged);
+
+  const auto lines = test.recorded().lines();
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0].sourceLabel, "logger:" + thread);
+  EXPECT_EQ(lines[1].sourceLabel, "zebhost:" + thread);
+  EXPECT_EQ(lines[2].sourceLabel, "db:" + thread + ":tx42");
+}
+
+TEST(LoggerDispatch, LevelWithoutNameIsWrittenAsUnknown) {
+  TestLogger test;
+  ASSERT_TRUE(test.logger.loadConfig("record://r *.*"));
+  test.recorded().clear();
+  test.log("db", 1u << 20, "odd level");
+  test.log("db", kLevelWarning, "warning");
+  const auto lines = test.recorded().lines();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].levelName, "UNKNOWN");
+  EXPECT_EQ(lines[1].levelName, "WARN");
+}
+
+TEST(LoggerDispatch, CallersTimeIsKeptAndMissingTimeIsStampedOnlyWhenWritten) {
+  TestLogger test;
+  ASSERT_TRUE(test.logger.loadConfig("record://r *.ERR"));
+  test.recorded().clear();
+
+  LogMessage stamped;
+  stamped.reset("db", kLevelError);
+  stamped.time = cmn::DateTime(1000000000123);
+  stamped.lines.push_back("stamped");
+  test.logger.log(stamped);
+  std::string expected;
+  cmn::formatDateTime(cmn::DateTime(1000000000123), expected);
+  ASSERT_EQ(test.recorded().lines().size(), 1u);
+  EXPECT_EQ(test.recorded().lines()[0].timeStamp, expected);
+  EXPECT_EQ(stamped.time.milliseconds(), 1000000000123);
+
+  // Filtered out: no writer served, so no time was needed.
+  const LogMessage dropped = test.log("db", kLevelWarning, "dropped");
+  EXPECT_FALSE(dropped.time.isValid());
+  const LogMessage written = test.log("db", kLevelError, "written");
+  EXPECT_TRUE(written.time.isValid());
+}
+
+TEST(LoggerDispatch, EveryWriterIsTriedAndTheLastFailureIsThrown) {
+  TestLogger test;
+  ASSERT_TRUE(test.logger.loadConfig("fail://first *.*\nrecord://r *.*\nfail://second *.*"));
+  test.recorded().clear();
+  try {
+    test.log("db", kLevelError, "survives");
+    FAIL() << "no exception";
+  } catch (const TarnLog_Exception& failure) {
+    EXPECT_STREQ(failure.what(), "writer second failed");
+    EXPECT_EQ(failure.component, "LOG");
+    EXPECT_EQ(failure.entryCount, 1);
+  }
+  EXPECT_EQ(test.recorded().texts(), std::vector<std::string>{"survives"});
+}
+
+TEST(LoggerDispatch, OtherExceptionLeavesAtOnceAndReleasesTheLock) {
+  TestLogger test;
+  ASSERT_TRUE(test.logger.loadConfig("fail://plain *.*\nrecord://r *.*"));
+  test.recorded().clear();
+  EXPECT_THROW(test.log("db", kLevelError, "lost"), std::runtime_error);
+  EXPECT_TRUE(test.recorded().texts().empty());
+  // A lock left held for reading would make this wait for ever.
+  EXPECT_TRUE(test.logger.loadConfig("record://r *.*"));
+}
+
+TEST(ProcessLogger, MessagesBeforeInstallationAreDropped) {
+  setProcessLogger(nullptr);
+  LogMessage message;
+  message.reset("db", kLevelError).appendFormatted("nobody listens");
+  logMessage(message);
+  logWarning("nobody %s", "listens");
+  EXPECT_EQ(processLogger(), nullptr);
+}
+
+TEST(ProcessLogger, WarningsAndExceptionsReachTheInstalledLogger) {
+  TestLogger test;
+  ASSERT_TRUE(test.logger.loadConfig("record://r *.*"));
+  test.recorded().clear();
+
+  logWarning("disk %d%% full", 93);
+  Tarn_Exception("XMLDoc::ParseXML()", "bad document", MAJOR_ERROR)
+      .log(MAJOR_ERROR, false, false);
+
+  const auto lines = test.recorded().lines();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].text, "disk 93% full");
+  EXPECT_EQ(lines[0].levelName, "WARN");
+  EXPECT_EQ(lines[0].sourceLabel.rfind("zebhost:", 0), 0u) << lines[0].sourceLabel;
+  EXPECT_EQ(lines[1].text, "MAJOR ERROR: bad document");
+  EXPECT_EQ(lines[1].levelName, "ERR");
+}
+
+TEST(LogMessageBuilding, ResetKeepsTagAndTimeAndLongLinesAreCut) {
+  LogMessage message;
+  message.tag = "t";
+  message.time = cmn::DateTime(5);
+  message.reset("a", kLevelError).appendFormatted("%d", 1);
+  message.reset("b", kLevelWarning);
+  EXPECT_TRUE(message.lines.empty());
+  EXPECT_EQ(message.source, "b");
+  EXPECT_EQ(message.level, kLevelWarning);
+  EXPECT_EQ(message.tag, "t");
+  EXPECT_EQ(message.time.milliseconds(), 5);
+
+  const std::string longText(5000, 'x');
+  message.appendFormatted("%s", longText.c_str());
+  ASSERT_EQ(message.lines.size(), 1u);
+  EXPECT_EQ(message.lines[0], std::string(4095, 'x'));
+}
+
+// The configuration file watch runs on message time, so a test moves a clock
+// instead of waiting a minute.
+class LoggerWatch : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    configFile = scratch.file("logger.cfg");
+    zebtest::writeFile(configFile, "record://r *.*\n");
+    zebtest::setModifiedTime(configFile, 1000);
+    ASSERT_TRUE(test.logger.loadConfigFile(configFile));
+    test.recorded().clear();
+  }
+
+  // Rewrites the watched file and gives it a new modification time.
+  void rewrite(const std::string& text, int64_t modifiedSeconds) {
+    zebtest::writeFile(configFile, text);
+    zebtest::setModifiedTime(configFile, modifiedSeconds);
+  }
+
+  // A message without lines: it is never written but still looks at the file.
+  void touchLogger() {
+    LogMessage empty;
+    empty.reset("db", kLevelError);
+    test.logger.log(empty);
+  }
+
+  TestClock clock;
+  ScratchDirectory scratch;
+  TestLogger test;
+  std::string configFile;
+};
+
+TEST_F(LoggerWatch, ChangedFileIsReloadedOnlyAfterAMinuteOfMessageTime) {
+  rewrite("record://r *.ERR\n", 2000);
+  clock.advance(60000);  // not more than a minute yet
+  touchLogger();
+  EXPECT_EQ(test.logger.configText, "record://r *.*\n");
+
+  clock.advance(1);
+  touchLogger();
+  EXPECT_EQ(test.logger.configText, "record://r *.ERR\n");
+  EXPECT_EQ(test.logger.configPath, configFile);
+  EXPECT_EQ(test.logger.configModified, 2000);
+  test.recorded().clear();
+  test.log("db", kLevelWarning, "filtered by the new configuration");
+  EXPECT_TRUE(test.recorded().texts().empty());
+}
+
+TEST_F(LoggerWatch, CallersMessageTimeDrivesTheCheck) {
+  rewrite("record://r *.ERR\n", 2000);
+  LogMessage message;
+  message.reset("db", kLevelError);
+  message.time = cmn::DateTime(clock.now() + 60001);
+  test.logger.log(message);
+  EXPECT_EQ(test.logger.configText, "record://r *.ERR\n");
+}
+
+TEST_F(LoggerWatch, DeletedFileIsReportedAndTheConfigurationStays) {
+  std::filesystem::remove(configFile);
+  clock.advance(60001);
+  test.log("db", kLevelError, "still written");
+  EXPECT_TRUE(test.recorded().contains("Failed to stat logger config file: " + configFile));
+  EXPECT_TRUE(test.recorded().contains("still written"));
+  EXPECT_EQ(test.logger.configText, "record://r *.*\n");
+
+  // The next look comes a minute later, not with every message.
+  test.recorded().clear();
+  clock.advance(1000);
+  test.log("db", kLevelError, "again");
+  EXPECT_EQ(test.recorded().texts(), std::vector<std::string>{"again"});
+}
+
+TEST_F(LoggerWatch, InvalidFileIsRetriedAtEachCheckUntilCorrected) {
+  rewrite("record://r *.NOSUCHLEVEL\n", 2000);
+  for (int check = 0; check < 2; ++check) {
+    test.recorded().clear();
+    clock.advance(60001);
+    test.log("db", kLevelError, "flows");
+    EXPECT_TRUE(test.recorded().contains("Failed to load new config file " + configFile))
+        << "check " << check;
+    EXPECT_TRUE(test.recorded().contains("flows"));
+    EXPECT_EQ(test.logger.configModified, 1000);
+  }
+  rewrite("record://r *.WARN\n", 3000);
+  clock.advance(60001);
+  touchLogger();
+  EXPECT_EQ(test.logger.configText, "record://r *.WARN\n");
+  EXPECT_EQ(test.logger.configModified, 3000);
+}
+
+TEST_F(LoggerWatch, DirectLoadStopsTheWatch) {
+  ASSERT_TRUE(test.logger.loadConfig("record://r *.*"));
+  EXPECT_TRUE(test.logger.configPath.empty());
+  rewrite("record://r *.ERR\n", 2000);
+  clock.advance(60001);
+  touchLogger();
+  EXPECT_EQ(test.logger.configText, "record://r *.*");
+}
+
+}  // namespace
