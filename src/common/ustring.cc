@@ -150,4 +150,8 @@ std::string ToCodePage(std::string_view utf8) {
   return ToCodePage(ToUnicode(utf8));
 }
 
+std::string ToCodePage(const char* utf8) {
+  return utf8 == nullptr ? std::string() : ToCodePage(std::string_view(utf8));
+}
+
 }  // namespace cmn

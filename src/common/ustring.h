@@ -33,5 +33,7 @@ int UnicodeToInt(const icu::UnicodeString& text);
 // Converts to the platform's default code page (UTF-8 on Linux).
 std::string ToCodePage(std::string_view utf8);
 std::string ToCodePage(const icu::UnicodeString& text);
+// For literals and C texts, which would otherwise fit both forms; null gives empty text.
+std::string ToCodePage(const char* utf8);
 
 }  // namespace cmn

@@ -106,6 +106,9 @@ TEST(ToCodePage, DefaultCodePageKeepsUtf8) {
   EXPECT_EQ(ToCodePage(std::string_view("Z\xC3\xBCrich")), "Z\xC3\xBCrich");
   EXPECT_EQ(ToCodePage(std::string_view("")), "");
   EXPECT_EQ(ToCodePage(ToUnicode("\xE2\x82\xAC")), "\xE2\x82\xAC");
+  EXPECT_EQ(ToCodePage("caf\xC3\xA9"), "caf\xC3\xA9");
+  const char* none = nullptr;
+  EXPECT_EQ(ToCodePage(none), "");
   const std::string longText(20000, 'a');
   EXPECT_EQ(ToCodePage(std::string_view(longText)), longText);
 }
