@@ -114,8 +114,9 @@ def street_rules(after_number_before_name=True):
         rule("unit-number-before-label", "NOT ISFIRSTTOKEN AND ISUNITWORD(NEXT) AND ISLASTTOKEN(NEXT)", "UNITNUM", "8TH FLOOR, LOWER LEVEL: the identifier before its designator"),
         rule("side-as-unit", "(ISBUILDINGSIDEWORD OR ISUNITSIDEWORD) AND ISLASTTOKEN AND NOT ISFIRSTTOKEN",
              "UNITNUM", "REAR, FRONT, UPPER at the end locate the unit"),
-        rule("number-after-unit", "ISTOKENA(PREV,UNITNUM) AND ISTOKENA(PREV2,UNITLABEL) AND ISFIRSTTOKEN(PREV2) "
-             "AND HASNUMBERS", "STREETNUM", "the house number after a unit written first"),
+        rule("number-after-unit", "HASNUMBERS AND NOT ISTOKENA(PREV,UNITLABEL) AND NOT ISTOKENA(PREV,BUILDINGTYPE) AND WEHAVE(PREV,UNITLABEL) AND "
+             "NOT WEHAVE(PREV,STREETNUM) AND NOT WEHAVE(PREV,STREETNAME) AND NOT WEHAVE(PREV,POBOXTYPE)",
+             "STREETNUM", "the house number after a unit (or building) written first: SUITE 200 BLDG 17 7000 ..."),
         rule("name-number", "ISTOKENA(PREV,STREETNAME) AND HASNUMBERS AND ISSUFFIXWORD(NEXT) AND "
              + ends_street(1), "STREETNAME", "a number inside the name: OLD 41 RD"),
         rule("unit-number-bare", "(ISTOKENA(PREV,STREETNAME) OR ISTOKENA(PREV,SUFFIX) OR ISTOKENA(PREV,POSTDIR) "
