@@ -1,0 +1,157 @@
+// "zebparse parse": one address, shown as a table of every parsed field and the
+// derived elements. The fields come from the parser run in-process; the derived
+// elements from the plug-in, run on the same address through the host services.
+// Tested end to end by tests/tools/zebparse_test.cc.
+#include <cstdio>
+#include <exception>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "addressparser/address_record.h"
+#include "addressparser/parse_driver.h"
+#include "host/host_context.h"
+#include "host/plugin_library.h"
+#include "tools/zebparse/command_line.h"
+#include "tools/zebparse/commands.h"
+#include "tools/zebparse/parser_session.h"
+#include "tools/zebparse/record_formats.h"
+
+namespace zebparse {
+namespace {
+
+constexpr const char* kParseUsage =
+    "usage: zebparse parse [--support-dir DIR] [--country CODE] [--plugin PATH] [--json]\n"
+    "                      LINE [LINE2 [LINE3]]\n"
+    "\n"
+    "Parses one address (up to three address lines) and prints every parsed field and\n"
+    "the derived elements (STR_NAME_STD, STR_NUM, UNIT_NUM) the plug-in adds.\n"
+    "  --country CODE  the record's country as records write it (default: none, so\n"
+    "                  the configuration's default country)\n"
+    "  --json          print one JSON object instead of the table\n";
+
+std::vector<std::pair<const char*, const std::string*>> fieldsOf(const addr::AddressRecord& r) {
+  return {
+      {"street number", &r.streetNumber},   {"pre-directional", &r.preDirectional},
+      {"prefix", &r.prefix},                {"street name", &r.streetName},
+      {"suffix", &r.suffix},                {"post-directional", &r.postDirectional},
+      {"building side", &r.buildingSide},   {"unit label", &r.unitLabel},
+      {"unit number", &r.unitNumber},       {"unit side", &r.unitSide},
+      {"PO box type", &r.poBoxType},        {"PO box number", &r.poBoxNumber},
+      {"rural route label", &r.rrhcLabel},  {"rural route number", &r.rrhcNumber},
+      {"rural route box", &r.rrhcBoxNumber},
+  };
+}
+
+// The derived elements the plug-in appends; empty with `error` set when the
+// plug-in could not be used.
+std::vector<Element> derivedElements(const std::string& pluginPath,
+                                     const std::vector<Element>& input, std::string& error) {
+  std::unique_ptr<zeb::PluginLibrary> plugin = zeb::PluginLibrary::open(pluginPath, error);
+  if (!plugin || !plugin->init(&zebHostLookup, error)) return {};
+  std::string document;
+  std::vector<Element> derived;
+  if (!buildRecordDocument(input, document, error)) return {};
+  std::vector<char> buffer(1u << 20, '\0');
+  zeb::PluginLibrary::RunResult run =
+      plugin->run(document.c_str(), buffer.data(), static_cast<uint32_t>(buffer.size()));
+  plugin->close();
+  if (run.threw) {
+    error = run.error;
+    return {};
+  }
+  ResultDocument result;
+  if (!readResultDocument(buffer.data(), result, error)) return {};
+  if (result.hasError) {
+    error = result.error;
+    return {};
+  }
+  // The derived elements are appended last; STR_NUM and UNIT_NUM also occur earlier
+  // as the parsed parts, so keep the last occurrence of each code.
+  for (const char* code : {"STR_NAME_STD", "CITY_STD", "POSTAL_5", "STR_NUM", "UNIT_NUM"}) {
+    const Element* last = nullptr;
+    for (const Element& element : result.elements) {
+      if (element.code == code) last = &element;
+    }
+    if (last != nullptr) derived.push_back(*last);
+  }
+  return derived;
+}
+
+}  // namespace
+
+int parseCommand(int argc, char** argv) {
+  Arguments args;
+  std::string error;
+  if (!parseArguments(argc, argv, 2, {"--support-dir", "--country", "--plugin"},
+                      {"--json", "--help"}, args, error)) {
+    std::cerr << "zebparse parse: " << error << "\n" << kParseUsage;
+    return kExitUsage;
+  }
+  if (args.flags.count("--help") != 0) {
+    std::cout << kParseUsage;
+    return kExitOk;
+  }
+  if (args.positional.empty() || args.positional.size() > 3) {
+    std::cerr << "zebparse parse: give one to three address lines\n" << kParseUsage;
+    return kExitUsage;
+  }
+  std::string supportDir = supportDirectoryOption(args.values["--support-dir"]);
+  std::string configPath;
+  if (!loadParserSession(supportDir, configPath, error)) {
+    std::cerr << "zebparse: " << error << "\n";
+    return kExitUsage;
+  }
+
+  addr::AddressRecord record;
+  std::string* lines[] = {&record.addressLine1, &record.addressLine2, &record.addressLine3};
+  std::vector<Element> input;
+  for (size_t i = 0; i < args.positional.size(); ++i) {
+    *lines[i] = args.positional[i];
+    input.push_back({"ADDR" + std::to_string(i + 1), args.positional[i]});
+  }
+  record.country = args.values["--country"];
+  if (!record.country.empty()) input.push_back({"COUNTRY", record.country});
+  try {
+    addr::parseAddress(record);
+  } catch (const std::exception& e) {
+    std::cerr << "zebparse: the parse failed: " << e.what() << "\n";
+    return kExitRecordsFailed;
+  }
+
+  std::string pluginPath =
+      args.values.count("--plugin") != 0 ? args.values["--plugin"] : defaultPluginPath();
+  std::string derivedError;
+  std::vector<Element> derived = derivedElements(pluginPath, input, derivedError);
+
+  if (args.flags.count("--json") != 0) {
+    Json out = Json::object();
+    Json fields = Json::object();
+    for (const auto& [label, value] : fieldsOf(record)) fields[label] = *value;
+    out["fields"] = fields;
+    Json derivedJson = Json::object();
+    for (const Element& element : derived) derivedJson[element.code] = element.value;
+    out["derived"] = derivedJson;
+    if (!derivedError.empty()) out["derivedError"] = derivedError;
+    std::cout << out.dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
+    return kExitOk;
+  }
+  std::printf("%-20s %s\n", "field", "value");
+  std::printf("%-20s %s\n", "--------------------", "--------------------");
+  for (const auto& [label, value] : fieldsOf(record)) {
+    std::printf("%-20s %s\n", label, value->c_str());
+  }
+  std::printf("\n%-20s %s\n", "derived element", "value");
+  std::printf("%-20s %s\n", "--------------------", "--------------------");
+  if (!derivedError.empty()) {
+    std::printf("(not available: %s)\n", derivedError.c_str());
+  }
+  for (const Element& element : derived) {
+    std::printf("%-20s %s\n", element.code.c_str(), element.value.c_str());
+  }
+  return kExitOk;
+}
+
+}  // namespace zebparse

@@ -1,0 +1,76 @@
+// The record formats of zebparse: building record documents from element codes and
+// values, reading the elements back out of result documents, and the JSON-lines and
+// CSV forms of both. Tested by tests/tools/record_formats_test.cc.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+namespace zebparse {
+
+enum class Format { kXml, kJsonl, kCsv };
+
+struct Element {
+  std::string code;
+  std::string value;
+};
+
+// Element codes are what a record document can carry: an upper-case letter, then
+// upper-case letters, digits and underscores ("ADDR1", "POSTAL_CODE"). Other keys
+// ("id", "addr1") are the caller's own and never enter a record.
+bool isElementCode(std::string_view key);
+
+// Appends `text` escaped as XML character data. False, with a message naming the
+// problem, when the text is not UTF-8 or holds a character XML cannot carry.
+bool appendXmlText(std::string& out, std::string_view text, std::string& error);
+
+// <STD_BOM><OBS_FEAT><OBS_FELEM><FELEM_CODE>..</FELEM_CODE><FELEM_VALUE>..</FELEM_VALUE>
+// </OBS_FELEM>...</OBS_FEAT></STD_BOM>, one OBS_FELEM per element in order.
+bool buildRecordDocument(const std::vector<Element>& elements, std::string& document,
+                         std::string& error);
+
+// <STD_RESULT><ERROR>message</ERROR></STD_RESULT> with the message escaped (bytes
+// that XML cannot carry become U+FFFD).
+std::string errorDocument(std::string_view message);
+
+struct ResultDocument {
+  std::vector<Element> elements;  // every OBS_FELEM of the first OBS_FEAT, in order
+  bool hasError = false;          // the root holds an ERROR element
+  std::string error;              // its text
+};
+// False with a message when the text is not a well-formed document.
+bool readResultDocument(std::string_view text, ResultDocument& result, std::string& error);
+
+using Json = nlohmann::ordered_json;
+
+// One JSON-lines record: the object as read and the elements taken from it. Strings
+// are taken as they are, numbers and booleans as their JSON text, null is left
+// out, an array gives one element per item; objects (and arrays inside arrays) are
+// refused with a message naming the key.
+bool jsonRecord(std::string_view line, Json& object, std::vector<Element>& elements,
+                std::string& error);
+// The input object, then each element code of the result: a string, or the list of
+// values in document order when the code occurs more than once. With an error the
+// object also carries "ERROR". `input` may be null (the line was not JSON).
+std::string jsonOutput(const Json* input, const ResultDocument* result, const std::string* error);
+
+// CSV (RFC 4180): fields quoted when they hold a comma, a quote, CR or LF.
+std::string csvLine(const std::vector<std::string>& fields);
+
+// The columns a CSV run adds after the input's: the parsed and derived codes that
+// the header lacks, then ERROR.
+std::vector<std::string> csvOutputHeader(const std::vector<std::string>& inputHeader);
+// One output row: for each input column, the result's last value of that code when
+// the result has the code, else the input cell; then the added columns.
+std::vector<std::string> csvOutputRow(const std::vector<std::string>& inputHeader,
+                                      const std::vector<std::string>& outputHeader,
+                                      const std::vector<std::string>& cells,
+                                      const ResultDocument* result, const std::string* error);
+// The elements of one CSV row: every non-empty cell under an element-code column.
+bool csvRecord(const std::vector<std::string>& header, const std::vector<std::string>& cells,
+               std::vector<Element>& elements, std::string& error);
+
+}  // namespace zebparse
