@@ -1,0 +1,37 @@
+// One record through the plug-in: the record document in, the result document out.
+// The host's services come in through RecordServices, so tests drive the flow with
+// stub services and no host. Tested by tests/plugin/record_processing_test.cc.
+#pragma once
+
+#include <string>
+
+#include "plugin/host_services.h"
+
+namespace plugin {
+
+// The host services a record needs; borrowed, never freed.
+struct RecordServices {
+  GetTokenInfoFunction getTokenInfo = nullptr;
+  TransliterateTextFunction transliterateText = nullptr;
+  MetaphoneEncodeFunction metaphoneEncode = nullptr;
+
+  bool complete() const {
+    return getTokenInfo != nullptr && transliterateText != nullptr && metaphoneEncode != nullptr;
+  }
+};
+
+// Reasons why no result document can be made; each becomes the error document's text.
+inline constexpr const char* kEmptyInputDocument = "input document is empty";
+inline constexpr const char* kServicesMissing = "plug-in is not initialised";
+
+// Parses `inputDocument`, splits its address unless the record already carries the
+// street parts, writes the parts and the derived elements into the document, renames
+// the root to STD_RESULT and serialises it on one line into `resultDocument`.
+// Returns null on success, or one of the reasons above (with `resultDocument` left
+// empty) when the input is null or empty or a service is missing. A document that is
+// not well-formed raises Tarn_Exception, as do the parser's own errors; nothing here
+// catches them.
+const char* ProcessRecord(const char* inputDocument, const RecordServices& services,
+                          std::string& resultDocument);
+
+}  // namespace plugin

@@ -1,0 +1,287 @@
+// The shared library as a host sees it: loaded with dlopen, driven through its four
+// entry points with a lookup callback over stub services.
+#include <algorithm>
+#include <cstdio>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "errors/tarn_exception.h"
+#include "test_configuration.h"
+#include "test_host.h"
+
+namespace {
+
+using plugin_test::Host;
+using plugin_test::Plugin;
+using plugin_test::RecordDocument;
+
+constexpr char kGuard = '\x7f';
+
+// initPlugin with the test lookup, into a buffer of `size` bytes followed by guards.
+struct InitOutcome {
+  int32_t result;
+  std::string buffer;  // all `size` bytes
+  bool guardIntact;
+};
+
+InitOutcome Init(uint32_t size = 256) {
+  std::vector<char> buffer(size + 8, kGuard);
+  InitOutcome outcome;
+  outcome.result = Plugin().initPlugin(nullptr, nullptr, buffer.data(), size, plugin_test::TestLookup);
+  outcome.buffer.assign(buffer.data(), size);
+  outcome.guardIntact = std::string(buffer.data() + size, 8) == std::string(8, kGuard);
+  return outcome;
+}
+
+std::string Message(const InitOutcome& outcome) { return outcome.buffer.c_str(); }
+
+class InitPlugin : public ::testing::Test {
+ protected:
+  void SetUp() override { Host().Reset(); }
+};
+
+TEST_F(InitPlugin, MissingHostPiecesFailWithTheirMessage) {
+  struct Row {
+    const char* missing;
+    const char* message;
+  } rows[] = {
+      {"GetLogger", "No GETLOGGER callback provided"},
+      {"GetTokenInfo", "No GetTokenInfo callback provided"},
+      {"TransliterateText", "No TransliterateText callback provided"},
+      {"MetaphoneEncode", "No MetaphoneEncode callback provided"},
+      {"QueryParameter", "No QueryParameter callback provided"},
+  };
+  for (const Row& row : rows) {
+    SetUp();
+    Host().supportPath = "/nonexistent";
+    Host().missingServices.insert(row.missing);
+    InitOutcome outcome = Init();
+    EXPECT_EQ(outcome.result, -1) << row.missing;
+    EXPECT_EQ(Message(outcome), row.message) << row.missing;
+    EXPECT_TRUE(Host().queries.empty()) << row.missing;
+  }
+
+  SetUp();
+  Host().nullLogger = true;
+  EXPECT_EQ(Message(Init()), "GETLOGGER callback returns a NULL pointer");
+
+  std::vector<char> buffer(64, kGuard);
+  EXPECT_EQ(Plugin().initPlugin(nullptr, nullptr, buffer.data(), 64, nullptr), -1);
+  EXPECT_STREQ(buffer.data(), "No GETLOGGER callback provided");
+  EXPECT_EQ(Plugin().initPlugin(nullptr, nullptr, nullptr, 64, nullptr), -1);
+}
+
+TEST_F(InitPlugin, EmptySupportPathIsRejectedBeforeTheParser) {
+  for (const char* path : {static_cast<const char*>(nullptr), ""}) {
+    SetUp();
+    Host().supportPath = path;
+    InitOutcome outcome = Init();
+    EXPECT_EQ(outcome.result, -1);
+    EXPECT_EQ(Message(outcome), "PLX Support Path not valid.");
+    EXPECT_EQ(Host().queries, std::vector<std::string>{"PIPELINE/SUPPORTPATH"});
+  }
+}
+
+TEST_F(InitPlugin, MessageIsCutToTheBufferWithoutTerminator) {
+  Host().missingServices.insert("GetLogger");
+  InitOutcome outcome = Init(10);
+  EXPECT_EQ(outcome.buffer, "No GETLOGG");
+  EXPECT_TRUE(outcome.guardIntact);
+
+  outcome = Init(40);
+  EXPECT_EQ(outcome.buffer, std::string("No GETLOGGER callback provided") + std::string(10, '\0'))
+      << "a shorter message is padded with NUL bytes";
+  EXPECT_TRUE(outcome.guardIntact);
+  EXPECT_TRUE(Init(0).guardIntact);
+}
+
+TEST_F(InitPlugin, ConfigurationPathIsComposedWithBackslashes) {
+  for (const char* directory : {"C:\\data\\", "C:/data", "C:\\data\\.\\", "C://data//"}) {
+    SetUp();
+    Host().supportPath = directory;
+    InitOutcome outcome = Init();
+    EXPECT_EQ(outcome.result, -1) << directory;
+    EXPECT_EQ(Message(outcome),
+              "Unabled to initialize address parser with configuration "
+              "[C:\\data\\addressParserMetaData.xml]")
+        << directory;
+  }
+}
+
+TEST_F(InitPlugin, RealSupportDirectoryLoadsItsConfiguration) {
+  plugin_test::TempDirectory directory;
+  std::string path = directory.path().string();
+  Host().supportPath = path.c_str();
+
+  std::string composed = path + "/addressParserMetaData.xml";
+  for (char& c : composed) {
+    if (c == '/') c = '\\';
+  }
+  InitOutcome missing = Init();
+  EXPECT_EQ(missing.result, -1);
+  EXPECT_EQ(Message(missing),
+            "Unabled to initialize address parser with configuration [" + composed + "]");
+
+  directory.WriteConfiguration(plugin_test::kUsConfiguration);
+  InitOutcome loaded = Init();
+  EXPECT_EQ(loaded.result, 0);
+  EXPECT_EQ(loaded.buffer, std::string(256, kGuard)) << "success leaves the buffer alone";
+
+  directory.WriteConfiguration("<ROOT><RULESET></ROOT>");
+  EXPECT_THROW(Init(), Tarn_Exception) << "a malformed configuration leaves initPlugin";
+}
+
+TEST(PluginVersion, IsOneDotZeroBeforeAndAfterInitialisation) {
+  EXPECT_STREQ(Plugin().getVersion(), "1.0");
+  Host().Reset();
+  Init();
+  EXPECT_STREQ(Plugin().getVersion(), "1.0");
+  EXPECT_EQ(Plugin().closePlugin(), 0);
+  EXPECT_STREQ(Plugin().getVersion(), "1.0");
+}
+
+// runDQM on an initialised plug-in.
+class RunDQM : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    Host().Reset();
+    static plugin_test::TempDirectory* directory = new plugin_test::TempDirectory();
+    directory->WriteConfiguration(plugin_test::kUsConfiguration);
+    static std::string path = directory->path().string();
+    Host().supportPath = path.c_str();
+    ASSERT_EQ(Init().result, 0);
+  }
+
+  // runDQM into a buffer of `size` bytes followed by guards, which must survive.
+  static int32_t Run(const char* input, uint32_t size, std::string& output) {
+    std::vector<char> buffer(size + 8, kGuard);
+    int32_t result = Plugin().runDQM(input, nullptr, buffer.data(), size);
+    EXPECT_EQ(std::string(buffer.data() + size, 8), std::string(8, kGuard)) << size;
+    if (size > 0) {
+      EXPECT_NE(std::find(buffer.begin(), buffer.begin() + size, '\0'), buffer.begin() + size)
+          << "terminated within " << size << " bytes";
+    }
+    output.assign(buffer.data(), static_cast<size_t>(std::find(buffer.begin(), buffer.begin() + size, '\0') - buffer.begin()));
+    return result;
+  }
+};
+
+TEST_F(RunDQM, ResultIsOneLineUnderStdResult) {
+  std::string output;
+  std::string input = "<STD_BOM>\n  <OBS_FEAT>\n    <OBS_FELEM><FELEM_CODE>ADDR1</FELEM_CODE>"
+                      "<FELEM_VALUE>123 Main St</FELEM_VALUE></OBS_FELEM>\n  </OBS_FEAT>\n"
+                      "</STD_BOM>\n";
+  ASSERT_EQ(Run(input.c_str(), 4096, output), 0);
+  EXPECT_EQ(output.rfind("<STD_RESULT", 0), 0u) << output;
+  EXPECT_EQ(output.find('\n'), std::string::npos) << output;
+  EXPECT_NE(output.find("<FELEM_CODE>STR_NUM</FELEM_CODE><FELEM_VALUE>123</FELEM_VALUE>"),
+            std::string::npos)
+      << output;
+}
+
+TEST_F(RunDQM, ResultMustBeShorterThanTheBuffer) {
+  std::string input = RecordDocument({{"ADDR1", "123 Main St"}, {"CITY", "Springfield"}});
+  std::string full;
+  ASSERT_EQ(Run(input.c_str(), 65536, full), 0);
+  const uint32_t length = static_cast<uint32_t>(full.size());
+  const std::string error =
+      "<STD_RESULT><ERROR>return document size exceeds maximum allowed size</ERROR></STD_RESULT>";
+
+  std::string output;
+  EXPECT_EQ(Run(input.c_str(), length + 1, output), 0);
+  EXPECT_EQ(output, full);
+  EXPECT_EQ(Run(input.c_str(), length, output), -5);
+  EXPECT_EQ(output, error);
+  // Buffers too small for the error document get as much of it as fits.
+  for (uint32_t size : {0u, 1u, 10u, 89u, 90u}) {
+    EXPECT_EQ(Run(input.c_str(), size, output), -5) << size;
+    EXPECT_EQ(output, error.substr(0, size == 0 ? 0 : size - 1)) << size;
+  }
+}
+
+TEST_F(RunDQM, MissingInputGivesAnErrorDocument) {
+  std::string output;
+  for (const char* input : {static_cast<const char*>(nullptr), ""}) {
+    EXPECT_EQ(Run(input, 256, output), -5);
+    EXPECT_EQ(output, "<STD_RESULT><ERROR>input document is empty</ERROR></STD_RESULT>");
+  }
+}
+
+TEST_F(RunDQM, MalformedInputRaisesTarnException) {
+  std::vector<char> buffer(256, kGuard);
+  try {
+    Plugin().runDQM("<STD_BOM><OBS_FEAT></STD_BOM>", nullptr, buffer.data(), 256);
+    ADD_FAILURE() << "no exception";
+  } catch (const Tarn_Exception& e) {
+    EXPECT_EQ(e.entries.at(0)->origin, "XMLDoc::ParseXML()");
+    EXPECT_EQ(e.entries.at(0)->message.arguments.at(0).rfind("libxml2 error:", 0), 0u);
+  }
+  EXPECT_EQ(buffer, std::vector<char>(256, kGuard)) << "the buffer is not written";
+}
+
+// Records from several threads at once, as hosts run them; under ThreadSanitizer
+// in CI.
+TEST(RunDQMConcurrent, ThreadsProcessRecordsIndependently) {
+  plugin_test::TempDirectory directory;
+  directory.WriteConfiguration(plugin_test::kUsConfiguration);
+  std::string path = directory.path().string();
+  Host().Reset();
+  Host().supportPath = path.c_str();
+  Host().recordCalls = false;
+  ASSERT_EQ(Init().result, 0);
+
+  const std::vector<std::string> inputs = {
+      RecordDocument({{"ADDR1", "123 Main St"}, {"POSTAL_CODE", "12345-6789"}}),
+      RecordDocument({{"ADDR1", "9 N Elm Ave Apt 4"}, {"CITY", "Springfield"}}),
+      RecordDocument({{"ADDR1", "PO Box 42"}, {"COUNTRY", "USA"}}),
+      RecordDocument({{"STR_NAME", "Oak"}, {"STR_NUM", "5"}}),
+  };
+  std::vector<std::string> expected;
+  for (const std::string& input : inputs) {
+    std::vector<char> buffer(4096);
+    ASSERT_EQ(Plugin().runDQM(input.c_str(), nullptr, buffer.data(), 4096), 0);
+    expected.push_back(buffer.data());
+  }
+
+  constexpr int kThreads = 4;
+  constexpr int kRecordsPerThread = 200;
+  std::vector<int> mismatches(kThreads, 0);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      std::vector<char> buffer(4096);
+      for (int i = 0; i < kRecordsPerThread; ++i) {
+        size_t which = static_cast<size_t>(i + t) % inputs.size();
+        int32_t result = Plugin().runDQM(inputs[which].c_str(), nullptr, buffer.data(), 4096);
+        if (result != 0 || expected[which] != buffer.data()) ++mismatches[t];
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (int t = 0; t < kThreads; ++t) EXPECT_EQ(mismatches[t], 0) << "thread " << t;
+}
+
+// The library exports the four entry points and nothing else of ours or of the
+// libraries it contains. Sanitizer builds add their runtime's symbols, so CI leaves
+// this suite out there.
+TEST(SymbolTable, ExportsExactlyTheFourEntryPoints) {
+  std::string command = "nm -D --defined-only '" + Plugin().path + "'";
+  FILE* pipe = popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::set<std::string> symbols;
+  char line[4096];
+  while (fgets(line, sizeof line, pipe) != nullptr) {
+    std::string text(line);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    size_t lastSpace = text.rfind(' ');
+    symbols.insert(lastSpace == std::string::npos ? text : text.substr(lastSpace + 1));
+  }
+  ASSERT_EQ(pclose(pipe), 0) << command;
+  EXPECT_EQ(symbols, (std::set<std::string>{"closePlugin", "getVersion", "initPlugin", "runDQM"}));
+}
+
+}  // namespace
