@@ -1,1 +1,310 @@
-PARTS = {}
+"""Word lists of the countries other than the United States.
+
+Words are written upper case as the tokeniser leaves them: accents kept, dots,
+commas and hyphens removed, "_" standing for a space inside a phrase. Variants come
+from the shared per-language word lists (see NOTICE) and from common usage.
+
+Every country lists each kind it uses; a kind given as an empty table hides the US
+list of that kind, which would otherwise be used as a fallback (US directionals such
+as E or W must not fire inside French or Spanish text).
+"""
+from lists_us import table
+import lists_us
+
+
+def with_connectors(types, connectors):
+    """RUE + [DE, DE LA, DU] -> RUE, RUE DE, RUE DE LA, RUE DU (each with RUE's standard form).
+
+    Phrase joining tries two words before three, so every shorter step of a phrase is
+    listed too; it makes "RUE DE LA" one token, and the name after it starts clean.
+    """
+    out = {}
+    for std, words in types.items():
+        phrases = []
+        for word in words:
+            phrases.append(word)
+            for connector in connectors:
+                parts = connector.split("_")
+                for n in range(1, len(parts) + 1):
+                    phrases.append(word + "_" + "_".join(parts[:n]))
+        out[std] = [p.replace("_", " ") for p in phrases]
+    return out
+
+
+def merged(*tables):
+    out = {}
+    for t in tables:
+        for std, words in t.items():
+            out.setdefault(std, []).extend(words)
+    return out
+
+
+EMPTY = {}
+
+# --- English-speaking countries: the US lists plus their own street types and units.
+COMMONWEALTH_SUFFIX = table("""
+CL: CLOSE CL CLS
+CRES: CRESCENT CRES CRS CR
+PDE: PARADE PDE PRD
+RISE: RISE
+MEWS: MEWS
+GR: GROVE GR GRV
+GDNS: GARDENS GDNS
+TCE: TERRACE TCE TER
+ESP: ESPLANADE ESP
+PROM: PROMENADE PROM
+QY: QUAY QY
+WYND: WYND
+CH: CHASE
+GRN: GREEN GRN
+HWY: HIGHWAY HWY
+CCT: CIRCUIT CCT
+CNR: CORNER CNR
+""")
+
+GB_PARTS = {
+    "SUFFIX": merged(lists_us.SUFFIX, COMMONWEALTH_SUFFIX),
+    "PREFIX": EMPTY,
+    "DIRECTIONAL": table("""
+N: NORTH
+S: SOUTH
+E: EAST
+W: WEST
+"""),
+    "UNITLABEL": merged(lists_us.UNITLABEL, table("""
+FLAT: FLAT FLT
+UNIT: UNIT
+STE: SUITE
+RM: ROOM
+APT: APARTMENT APT
+""")),
+    "POBOX": table("""
+PO BOX: PO_BOX P_O_BOX POST_OFFICE_BOX POBOX
+"""),
+}
+
+AU_PARTS = {
+    "SUFFIX": merged(lists_us.SUFFIX, COMMONWEALTH_SUFFIX),
+    "PREFIX": EMPTY,
+    "DIRECTIONAL": lists_us.DIRECTIONAL,
+    "UNITLABEL": merged(lists_us.UNITLABEL, table("""
+U: U UNIT
+SHOP: SHOP
+LVL: LEVEL LVL L
+FLAT: FLAT
+VILLA: VILLA
+""")),
+    "POBOX": table("""
+PO BOX: PO_BOX P_O_BOX POBOX GPO_BOX GPO LOCKED_BAG PRIVATE_BAG RMB ROADSIDE_MAIL_BOX
+"""),
+}
+
+# Canada: English forms as in the US, French forms with the type first.
+FR_CONNECTORS = ["DE", "DE_LA", "DU", "DES", "D", "DE_L"]
+CA_FRENCH_TYPES = table("""
+RUE: RUE
+BOUL: BOULEVARD BOUL BD BLVD
+AV: AVENUE AV
+CH: CHEMIN CH
+RANG: RANG
+MONTÉE: MONTÉE MONTEE
+CÔTE: CÔTE COTE
+PL: PLACE
+IMP: IMPASSE
+""")
+CA_PARTS = {
+    "SUFFIX": merged(lists_us.SUFFIX, COMMONWEALTH_SUFFIX, with_connectors(CA_FRENCH_TYPES, FR_CONNECTORS)),
+    "PREFIX": merged(lists_us.PREFIX, with_connectors(CA_FRENCH_TYPES, FR_CONNECTORS)),
+    "DIRECTIONAL": merged(lists_us.DIRECTIONAL, table("""
+N: NORD
+S: SUD
+E: EST
+W: OUEST O
+""")),
+    "UNITLABEL": merged(lists_us.UNITLABEL, table("""
+APP: APPARTEMENT APP APPT
+BUR: BUREAU BUR
+""")),
+    "POBOX": merged(lists_us.POBOX, table("""
+CP: CP C_P CASE_POSTALE CASIER_POSTAL
+""")),
+}
+
+# --- France: type (and its connecting words) before the name, number first.
+FR_TYPES = table("""
+RUE: RUE R
+AV: AVENUE AV AVE
+BD: BOULEVARD BD BLD BLVD BOUL
+PL: PLACE PL
+CHE: CHEMIN CH CHE
+IMP: IMPASSE IMP
+ALL: ALLÉE ALLEE ALL
+QUAI: QUAI
+RTE: ROUTE RTE
+CRS: COURS CRS
+SQ: SQUARE SQ
+PAS: PASSAGE PAS
+VOIE: VOIE
+SENT: SENTIER
+CITÉ: CITÉ CITE
+RÉS: RÉSIDENCE RESIDENCE RES
+PROM: PROMENADE PROM
+ESP: ESPLANADE ESP
+FG: FAUBOURG FG FBG
+HAM: HAMEAU HAM
+LOT: LOTISSEMENT
+MAIL: MAIL
+PARV: PARVIS
+RPT: ROND_POINT RONDPOINT
+VLA: VILLA
+""")
+FR_PARTS = {
+    "SUFFIX": with_connectors(FR_TYPES, FR_CONNECTORS),
+    "PREFIX": with_connectors(FR_TYPES, FR_CONNECTORS),
+    "DIRECTIONAL": EMPTY,
+    "UNITLABEL": table("""
+APPT: APPARTEMENT APPT APP
+BAT: BÂTIMENT BATIMENT BAT BÂT
+ÉTAGE: ÉTAGE ETAGE ÉT
+ESC: ESCALIER ESC
+PTE: PORTE
+"""),
+    "POBOX": table("""
+BP: BP B_P BOÎTE_POSTALE BOITE_POSTALE
+CS: CS
+CP: CASE_POSTALE
+"""),
+    "BUILDINGTYPE": EMPTY,
+    "RURAL": EMPTY,
+    "DISCARD": EMPTY,
+    "CAREOF": ["CHEZ"],
+}
+
+# --- Germany and the Netherlands: the type is glued to the name (or a word of its
+# own after it) and the number follows.
+DE_STICKY = table("""
+STR: STRASSE STR
+WEG: WEG
+PL: PLATZ
+ALLEE: ALLEE
+GASSE: GASSE
+""")
+DE_PARTS = {
+    "SUFFIX": DE_STICKY,
+    "STICKY_SUFFIX": DE_STICKY,
+    "PREFIX": EMPTY,
+    "DIRECTIONAL": EMPTY,
+    "UNITLABEL": table("""
+WHG: WOHNUNG WHG
+ZI: ZIMMER
+""" ),
+    "POBOX": table("""
+PF: POSTFACH PF
+"""),
+    "BUILDINGTYPE": EMPTY,
+    "RURAL": EMPTY,
+    "DISCARD": EMPTY,
+}
+
+NL_STICKY = table("""
+STR: STRAAT
+LN: LAAN
+WEG: WEG
+PLN: PLEIN
+GR: GRACHT
+KD: KADE
+SGL: SINGEL
+DK: DIJK
+DR: DREEF
+""")
+NL_PARTS = {
+    "SUFFIX": NL_STICKY,
+    "STICKY_SUFFIX": NL_STICKY,
+    "PREFIX": EMPTY,
+    "DIRECTIONAL": EMPTY,
+    "UNITLABEL": EMPTY,
+    "POBOX": table("""
+PB: POSTBUS
+AW: ANTWOORDNUMMER
+"""),
+    "BUILDINGTYPE": EMPTY,
+    "RURAL": EMPTY,
+    "DISCARD": EMPTY,
+}
+
+# --- Spain and Italy: type first, number after the name; floor and door follow.
+ES_CONNECTORS = ["DE", "DE_LA", "DE_LOS", "DE_LAS", "DEL"]
+ES_TYPES = table("""
+CL: CALLE C/ CL CLL
+AV: AVENIDA AVDA AV AVD
+PS: PASEO Pº PO
+PZ: PLAZA PZA PL
+CTRA: CARRETERA CTRA
+CM: CAMINO CMNO
+RDA: RONDA
+TR: TRAVESÍA TRAVESIA TRAV
+GL: GLORIETA GTA
+PJ: PASAJE PJE
+""")
+ES_PARTS = {
+    "SUFFIX": with_connectors(ES_TYPES, ES_CONNECTORS),
+    "PREFIX": with_connectors(ES_TYPES, ES_CONNECTORS),
+    "DIRECTIONAL": EMPTY,
+    "UNITLABEL": table("""
+PISO: PISO
+PTA: PUERTA PTA
+ESC: ESCALERA ESC
+PL: PLANTA
+""" ),
+    "POBOX": table("""
+APDO: APARTADO APDO APARTADO_DE_CORREOS APARTADO_POSTAL
+"""),
+    "BUILDINGTYPE": EMPTY,
+    "RURAL": EMPTY,
+    "DISCARD": EMPTY,
+}
+
+IT_CONNECTORS = ["DI", "DEL", "DELLA", "DELLO", "DEI", "DEGLI", "DELLE", "DEL", "D"]
+IT_TYPES = table("""
+VIA: VIA V
+VLE: VIALE VLE
+PZA: PIAZZA PZA
+PLE: PIAZZALE PLE
+CSO: CORSO CSO
+LGO: LARGO LGO
+VLO: VICOLO VLO
+STR: STRADA
+LMARE: LUNGOMARE
+LTEVERE: LUNGOTEVERE
+CDA: CONTRADA CDA
+LOC: LOCALITÀ LOCALITA LOC
+BGO: BORGO
+SAL: SALITA
+""")
+IT_PARTS = {
+    "SUFFIX": with_connectors(IT_TYPES, IT_CONNECTORS),
+    "PREFIX": with_connectors(IT_TYPES, IT_CONNECTORS),
+    "DIRECTIONAL": EMPTY,
+    "UNITLABEL": table("""
+INT: INTERNO INT
+SC: SCALA SC
+PIANO: PIANO
+""" ),
+    "POBOX": table("""
+CP: CASELLA_POSTALE C_P CP CASELLA
+"""),
+    "BUILDINGTYPE": EMPTY,
+    "RURAL": EMPTY,
+    "DISCARD": EMPTY,
+}
+
+PARTS = {
+    "CA": CA_PARTS,
+    "GB": GB_PARTS,
+    "AU": AU_PARTS,
+    "FR": FR_PARTS,
+    "DE": DE_PARTS,
+    "ES": ES_PARTS,
+    "IT": IT_PARTS,
+    "NL": NL_PARTS,
+}

@@ -137,8 +137,74 @@ def street_rules(after_number_before_name=True):
     return nc, wc
 
 
+def continental_rules():
+    """Rules for the countries where the type comes first (RUE DE LA PAIX, VIA ROMA,
+    CALLE MAYOR) or is glued to the name (HAUPTSTRASSE), and the house number comes
+    first (France) or after the name (elsewhere): [number] [type] name [type] [number] [unit]."""
+    AFTER_NAME = "(ISTOKENA(PREV,STREETNAME) OR ISTOKENA(PREV,SUFFIX))"
+    NAME_ENDS = "(ISLASTTOKEN OR HASNUMBERS(NEXT) OR ISUNITWORD(NEXT) OR ISPOBOXWORD(NEXT))"
+    nc = [
+        rule("number-first", "ISFIRSTTOKEN AND HASNUMBERS", "STREETNUM",
+             "12 RUE DE LA PAIX: a leading number is the house number"),
+        rule("type-first", "(ISFIRSTTOKEN OR ISTOKENA(PREV,STREETNUM)) AND ISPREFIXWORD AND NOT ISLASTTOKEN",
+             "PREFIX", "the type, with its connecting words (RUE DE LA, VIA DEI, CALLE DE), before the name"),
+        rule("name-after-type", "ISTOKENA(PREV,PREFIX)", "STREETNAME",
+             "the word after the type starts the name, whatever it is (VIA 20 SETTEMBRE)"),
+        rule("number-after-name", AFTER_NAME + " AND HASNUMBERS AND NOT WEHAVE(PREV,STREETNUM)", "STREETNUM",
+             "VIA ROMA 12, HAUPTSTRASSE 12: the number after the name"),
+        rule("glued-or-final-type", "ISTOKENA(PREV,STREETNAME) AND ISSUFFIXWORD AND " + NAME_ENDS, "SUFFIX",
+             "HAUPT STRASSE (split off), BERLINER STRASSE: a type after the name"),
+        rule("name-continues", "ISTOKENA(PREV,STREETNAME) AND NOT HASNUMBERS AND NOT ISUNITWORD AND "
+             "NOT ISPOBOXWORD", "STREETNAME", "a further word of the name"),
+        rule("box-word", "ISPOBOXWORD AND (HASNUMBERS(NEXT) OR ISLETTER(NEXT))", "POBOXTYPE",
+             "BP 123, POSTFACH 1234, APARTADO 45, CASELLA POSTALE 12, POSTBUS 123"),
+        rule("box-number", "ISTOKENA(PREV,POBOXTYPE)", "POBOXNUM", "the word after a box word"),
+        rule("number-extension", "ISTOKENA(PREV,STREETNUM) AND NOT HASNUMBERS AND NOT ISPREFIXWORD AND "
+             "NOT ISUNITWORD AND (ISPREFIXWORD(NEXT) OR (WEHAVE(PREV,STREETNAME) AND ISLASTTOKEN AND LENGTHIS(<,6)))",
+             "STREETNUM", "12 BIS RUE X, HAUPTSTRASSE 12 A: a letter or BIS, TER after the number"),
+        rule("name-first", "(ISFIRSTTOKEN OR (ISTOKENA(PREV,STREETNUM) AND NOT WEHAVE(PREV,STREETNAME))) AND "
+             "NOT HASNUMBERS AND NOT ISUNITWORD AND NOT ISPOBOXWORD", "STREETNAME",
+             "a name without a type word keeps all its words (AM MARKT 5)"),
+        rule("unit-label-first", "ISFIRSTTOKEN AND ISUNITWORD AND (HASNUMBERS(NEXT) OR ISLETTER(NEXT))",
+             "UNITLABEL", "APPT 12, 5 RUE X: the unit written first"),
+        rule("unit-label", "ISUNITWORD AND NOT ISFIRSTTOKEN", "UNITLABEL", "PISO, PUERTA, INT, SCALA, APPT, WHG"),
+        rule("unit-number", "ISTOKENA(PREV,UNITLABEL)", "UNITNUM", "the word after a unit label"),
+        rule("number-after-unit", "HASNUMBERS AND ISTOKENA(PREV,UNITNUM) AND NOT WEHAVE(PREV,STREETNUM) AND "
+             "NOT WEHAVE(PREV,STREETNAME)", "STREETNUM", "APPT 12 5 RUE X: the house number after the unit"),
+        rule("unit-number-bare", "(ISTOKENA(PREV,STREETNUM) OR ISTOKENA(PREV,UNITNUM)) AND WEHAVE(PREV,STREETNAME) "
+             "AND (HASNUMBERS OR ISLETTER)", "UNITNUM", "CALLE MAYOR 5 2º B: floor and door after the number"),
+    ]
+    wc = [
+        rule("leftover-name", "CANTOKENBEA(STREETNAME) AND NOT HASNUMBERS AND NOT WEHAVE(STREETNAME)",
+             "STREETNAME", "a word nothing else explains, when the street has no name yet"),
+        rule("leftover-unit", "CANTOKENBEA(UNITNUM) AND (HASNUMBERS OR ISLETTER)", "UNITNUM",
+             "a number or letter nothing else explains"),
+    ]
+    return nc, wc
+
+
 US_NC, US_WC = street_rules()
+EU_NC, EU_WC = continental_rules()
+
+# Australia writes a unit and its building's number as 3/12. Once the slash is read as
+# a separator (3 12 SMITH ST), the first of two leading numbers is the unit.
+AU_NC = [
+    rule("unit-slash-number", "ISFIRSTTOKEN AND ISNUMBER AND ISNUMBER(NEXT) AND NOT ISLASTTOKEN(NEXT)", "UNITNUM",
+         "3/12 SMITH ST read as 3 12: unit 3 at number 12"),
+    rule("number-after-slash-unit", "ISTOKENA(PREV,UNITNUM) AND ISFIRSTTOKEN(PREV) AND HASNUMBERS", "STREETNUM",
+         "the building's number after the unit of 3/12"),
+] + US_NC
 
 RULESETS = {
     "US": {"NOCONTEXT": US_NC, "WITHCONTEXT": US_WC},
+    # Canada, the United Kingdom and Australia write addresses the US way; their own
+    # word lists (French types for Canada, CLOSE or PARADE, FLAT, SHOP, LEVEL) do the rest.
+    "CA": {"NOCONTEXT": US_NC, "WITHCONTEXT": US_WC},
+    "GB": {"NOCONTEXT": US_NC, "WITHCONTEXT": US_WC},
+    "AU": {"NOCONTEXT": AU_NC, "WITHCONTEXT": US_WC},
+    "FR": {"NOCONTEXT": EU_NC, "WITHCONTEXT": EU_WC},
+    "DE": {"NOCONTEXT": EU_NC, "WITHCONTEXT": EU_WC},
+    "ES": {"NOCONTEXT": EU_NC, "WITHCONTEXT": EU_WC},
+    "IT": {"NOCONTEXT": EU_NC, "WITHCONTEXT": EU_WC},
+    "NL": {"NOCONTEXT": EU_NC, "WITHCONTEXT": EU_WC},
 }
