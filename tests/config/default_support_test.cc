@@ -1,0 +1,114 @@
+// Checks the shipped support directory (config/support): the country names that
+// records carry resolve to their codes, and the host's token data loads cleanly and
+// gives variant spellings one standard form. Parsing accuracy is measured by the
+// config_accuracy_* tests through zeb_eval.
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "addressparser/parser_config.h"
+#include "host/token_info_table.h"
+
+namespace {
+
+std::string supportPath(const char* file) {
+  const char* source = std::getenv("ZEB_SOURCE_DIR");
+  return std::string(source != nullptr ? source : ".") + "/config/support/" + file;
+}
+
+class DefaultSupportTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    ASSERT_EQ(addr::loadParserConfiguration(supportPath("addressParserMetaData.xml")),
+              addr::kConfigOk);
+  }
+};
+
+TEST_F(DefaultSupportTest, CountryNamesAsRecordsWriteThemResolveToTheirCode) {
+  const struct {
+    const char* country;
+    const char* code;
+  } rows[] = {
+      {"US", "US"},          {"USA", "US"},           {"U.S.A.", "US"},
+      {"United States", "US"}, {"UNITED STATES", "US"}, {"united states", "US"},
+      {"CA", "CA"},          {"Canada", "CA"},        {"CANADA", "CA"},
+      {"GB", "GB"},          {"UK", "GB"},            {"United Kingdom", "GB"},
+      {"AU", "AU"},          {"AUS", "AU"},           {"Australia", "AU"},
+      {"FR", "FR"},          {"FRA", "FR"},           {"France", "FR"},
+      {"DE", "DE"},          {"Deutschland", "DE"},   {"GERMANY", "DE"},
+      {"ES", "ES"},          {"España", "ES"},        {"ESPAÑA", "ES"},
+      {"IT", "IT"},          {"Italia", "IT"},        {"NL", "NL"},
+      {"Nederland", "NL"},   {"The Netherlands", "NL"},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(addr::resolveCountryCode(row.country), row.code) << row.country;
+  }
+}
+
+TEST_F(DefaultSupportTest, UnknownOrEmptyCountryFallsBackToTheUnitedStates) {
+  EXPECT_EQ(addr::defaultCountry(), "US");
+  for (const char* country : {"", "Atlantis", " US", "U S A X"}) {
+    EXPECT_EQ(addr::resolveCountryCode(country), "US") << "[" << country << "]";
+  }
+}
+
+TEST_F(DefaultSupportTest, EverySupportedCountryHasARuleSetAndARegion) {
+  for (const char* code : {"US", "CA", "GB", "AU", "FR", "DE", "ES", "IT", "NL"}) {
+    const addr::RuleSet* rules = addr::findRuleSet(code);
+    ASSERT_NE(rules, nullptr) << code;
+    EXPECT_FALSE(rules->rules.empty()) << code;
+    EXPECT_EQ(addr::regionBaseByName().count(code), 1u) << code;
+  }
+}
+
+class TokenInfoDataTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(table_.load(supportPath("tokenInfo.tsv"), problems_));
+  }
+  // The standard form the plug-in would encode, or the word itself; "" when dropped.
+  std::string keyWord(const char* category, const char* word) const {
+    TokenInfo info{};
+    if (!table_.lookup(category, word, &info)) return word;
+    if (info.score < 50) return "";
+    return info.standardForm != nullptr ? info.standardForm : word;
+  }
+  zeb::TokenInfoTable table_;
+  std::vector<std::string> problems_;
+};
+
+TEST_F(TokenInfoDataTest, LoadsWithoutProblems) {
+  EXPECT_TRUE(problems_.empty()) << problems_.front();
+  EXPECT_GT(table_.size(), 100u);
+}
+
+TEST_F(TokenInfoDataTest, VariantSpellingsShareOneStandardForm) {
+  const struct {
+    const char* category;
+    const char* a;
+    const char* b;
+  } rows[] = {
+      {"CITY", "ST", "SAINT"},      {"CITY", "STE", "SAINTE"},     {"CITY", "FT", "FORT"},
+      {"CITY", "MT", "MOUNT"},      {"STR_NAME", "1ST", "FIRST"},  {"STR_NAME", "22ND", "TWENTYSECOND"},
+      {"STR_NAME", "13TH", "THIRTEENTH"}, {"STR_NAME", "100TH", "HUNDREDTH"},
+      {"STR_NAME", "MT", "MOUNT"},  {"CITY", "N", "NORTH"},       {"STR_NAME", "DR", "DOCTOR"},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(keyWord(row.category, row.a), keyWord(row.category, row.b))
+        << row.category << " " << row.a << " / " << row.b;
+  }
+}
+
+TEST_F(TokenInfoDataTest, NoiseWordsAreDroppedAndOrdinaryWordsKept) {
+  for (const char* word : {"THE", "OF", "DE", "VAN"}) {
+    EXPECT_EQ(keyWord("STR_NAME", word), "") << word;
+    EXPECT_EQ(keyWord("CITY", word), "") << word;
+  }
+  EXPECT_EQ(keyWord("CITY", "SPRINGFIELD"), "SPRINGFIELD");
+  // DOCTOR is a street-name reading only; a city called DR stays as written.
+  EXPECT_EQ(keyWord("CITY", "DR"), "DR");
+}
+
+}  // namespace
