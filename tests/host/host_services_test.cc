@@ -111,8 +111,8 @@ TEST_F(TokenInfoTableTest, AnswersByCategoryIgnoringAsciiCase) {
                                "STR_NAME\tBad\tB\tlots\n"),
                          problems));
   ASSERT_EQ(problems.size(), 2u);
-  EXPECT_NE(problems[0].find(":7: unknown category [STATE]"), std::string::npos) << problems[0];
-  EXPECT_NE(problems[1].find(":8: score is not an integer [lots]"), std::string::npos)
+  EXPECT_NE(problems[0].find(":8: unknown category [STATE]"), std::string::npos) << problems[0];
+  EXPECT_NE(problems[1].find(":9: score is not an integer [lots]"), std::string::npos)
       << problems[1];
 
   const struct {

@@ -74,11 +74,9 @@ class ExplainTrace : public addr::ParseTrace {
     }
   }
   void narrowed(size_t tokenIndex, const addr::AddressToken& token) override {
-    if (!narrowingShown_) {
-      std::printf("candidates after narrowing:\n");
-      narrowingShown_ = true;
-    }
-    std::printf("  [%zu] %-16s %s\n", tokenIndex, token.text.c_str(), meaningText(token).c_str());
+    showPass(addr::kContextFreePass);
+    std::printf("  [%zu] %-16s candidates after narrowing: %s\n", tokenIndex, token.text.c_str(),
+                meaningText(token).c_str());
   }
   void ruleFired(int pass, size_t tokenIndex, const addr::Rule& rule, bool endedGroup,
                  const addr::TokenList& tokens) override {
@@ -127,7 +125,6 @@ class ExplainTrace : public addr::ParseTrace {
     shownPass_ = pass;
     std::printf("%s:\n", passName(pass).c_str());
   }
-  bool narrowingShown_ = false;
   int shownPass_ = -1;
 };
 

@@ -104,6 +104,13 @@ xmlNodePtr firstChild(xmlNodePtr parent, const char* name) {
 const char* const kResultColumns[] = {"STR_NUM",      "STR_NAME", "UNIT_TYPE", "UNIT_NUM",
                                       "STR_NAME_STD", "CITY_STD", "POSTAL_5"};
 
+bool isResultColumn(const std::string& code) {
+  for (const char* column : kResultColumns) {
+    if (code == column) return true;
+  }
+  return false;
+}
+
 const std::string* lastValue(const ResultDocument& result, const std::string& code) {
   const std::string* found = nullptr;
   for (const Element& element : result.elements) {
@@ -236,6 +243,10 @@ std::string jsonOutput(const Json* input, const ResultDocument* result, const st
       list.push_back(element.value);
     }
     for (const std::string& code : order) {
+      // Input fields stay as given: the result document cannot carry every byte of
+      // them (its serialisation has no line feeds). Only the codes the plug-in
+      // writes, and codes the input lacks, come from the result.
+      if (!isResultColumn(code) && out.contains(code)) continue;
       const auto& list = values[code];
       if (list.size() == 1) {
         out[code] = list.front();
@@ -288,8 +299,9 @@ std::vector<std::string> csvOutputRow(const std::vector<std::string>& inputHeade
       row.push_back(*error);
       continue;
     }
+    // Input columns stay as given, except the codes the plug-in writes.
     const std::string* value =
-        result != nullptr && isElementCode(name) ? lastValue(*result, name) : nullptr;
+        result != nullptr && isResultColumn(name) ? lastValue(*result, name) : nullptr;
     if (value != nullptr) {
       row.push_back(*value);
     } else if (column < inputHeader.size() && column < cells.size()) {

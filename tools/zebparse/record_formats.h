@@ -53,8 +53,10 @@ using Json = nlohmann::ordered_json;
 bool jsonRecord(std::string_view line, Json& object, std::vector<Element>& elements,
                 std::string& error);
 // The input object, then each element code of the result: a string, or the list of
-// values in document order when the code occurs more than once. With an error the
-// object also carries "ERROR". `input` may be null (the line was not JSON).
+// values in document order when the code occurs more than once. Input fields keep
+// their input values, except the codes the plug-in writes (STR_NUM, STR_NAME,
+// UNIT_TYPE, UNIT_NUM, STR_NAME_STD, CITY_STD, POSTAL_5). With an error the object
+// also carries "ERROR". `input` may be null (the line was not JSON).
 std::string jsonOutput(const Json* input, const ResultDocument* result, const std::string* error);
 
 // CSV (RFC 4180): fields quoted when they hold a comma, a quote, CR or LF.
@@ -63,8 +65,9 @@ std::string csvLine(const std::vector<std::string>& fields);
 // The columns a CSV run adds after the input's: the parsed and derived codes that
 // the header lacks, then ERROR.
 std::vector<std::string> csvOutputHeader(const std::vector<std::string>& inputHeader);
-// One output row: for each input column, the result's last value of that code when
-// the result has the code, else the input cell; then the added columns.
+// One output row: the input cells as given, except that the columns of the codes
+// the plug-in writes take the result's last value of the code; then the added
+// columns.
 std::vector<std::string> csvOutputRow(const std::vector<std::string>& inputHeader,
                                       const std::vector<std::string>& outputHeader,
                                       const std::vector<std::string>& cells,

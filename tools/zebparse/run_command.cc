@@ -84,6 +84,16 @@ struct DocumentOutcome {
   bool threw = false;
 };
 
+// Messages go on one line of their own: the error document and the report on
+// standard error are both line-based.
+std::string oneLine(std::string message) {
+  for (char& c : message) {
+    if (c == '\n' || c == '\r') c = ' ';
+  }
+  while (!message.empty() && message.back() == ' ') message.pop_back();
+  return message;
+}
+
 DocumentOutcome runDocument(zeb::PluginLibrary& plugin, const std::string& document,
                             uint32_t resultSize, std::vector<char>& buffer) {
   DocumentOutcome outcome;
@@ -92,8 +102,8 @@ DocumentOutcome runDocument(zeb::PluginLibrary& plugin, const std::string& docum
   zeb::PluginLibrary::RunResult run = plugin.run(document.c_str(), buffer.data(), resultSize);
   if (run.threw) {
     outcome.threw = true;
-    outcome.failure = run.error;
-    outcome.text = errorDocument(run.error);
+    outcome.failure = oneLine(run.error);
+    outcome.text = errorDocument(outcome.failure);
     return outcome;
   }
   outcome.text.assign(buffer.data(), strnlen(buffer.data(), buffer.size()));
@@ -102,7 +112,7 @@ DocumentOutcome runDocument(zeb::PluginLibrary& plugin, const std::string& docum
     std::string ignored;
     outcome.failure = "runDQM returned " + std::to_string(run.status);
     if (readResultDocument(outcome.text, result, ignored) && result.hasError) {
-      outcome.failure += ": " + result.error;
+      outcome.failure += ": " + oneLine(result.error);
     }
   }
   return outcome;
