@@ -57,12 +57,21 @@ def street_rules(after_number_before_name=True):
              "PO BOX and its variants before the box number"),
         rule("box-word-first", "ISFIRSTTOKEN AND ISPOBOXWORD", "POBOXTYPE", "a line that starts with a box word"),
         rule("box-number", "ISTOKENA(PREV,POBOXTYPE)", "POBOXNUM", "the word after a box word"),
-        rule("rural-route", "ISRURALROUTEWORD AND HASNUMBERS(NEXT)", None,
+        rule("rural-route", "ISRURALROUTEWORD AND HASNUMBERS(NEXT) AND (NOT ISPREFIXWORD OR ISPOBOXWORD(NEXT2))", None,
              "RR 2 BOX 5: the route takes no field, so the box becomes the record's PO box",
              eliminate=ALL_MEANINGS, terminal=True),
-        rule("rural-route-number", "ISRURALROUTEWORD(PREV) AND HASNUMBERS", "RRHCNUM",
+        rule("rural-route-number", "ISRURALROUTEWORD(PREV) AND HASNUMBERS AND (NOT ISPREFIXWORD(PREV) OR "
+             "ISPOBOXWORD(NEXT))", "RRHCNUM",
              "the number of a rural or highway-contract route"),
+        rule("building", "ISBUILDINGTYPEWORD AND (HASNUMBERS(NEXT) OR ISLETTER(NEXT) OR (NOT ISFIRSTTOKEN AND "
+             "NOT ISTOKENA(PREV,STREETNUM) AND NOT ISTOKENA(PREV,PREDIR)))",
+             "BUILDINGTYPE", "BLDG 5, DEPT 528, MSC 24, PMB 175: no field for them"),
+        rule("building-number", "ISTOKENA(PREV,BUILDINGTYPE)", None, "the building's number takes no field",
+             eliminate=ALL_MEANINGS, terminal=True),
         # --- right after the number (or at the start of a line without one)
+        rule("route-jurisdiction", "(" + START + " OR ISTOKENA(PREV,PREDIR)) AND ISCOUNTYWORD AND "
+             "ISPREFIXWORD(NEXT) AND ISNUMBER(NEXT2) AND LENGTHIS(NEXT2,<,4)", "COUNTY",
+             "ILLINOIS ROUTE 31, AL HIGHWAY 157: the state takes no field, the number is the name"),
         rule("name-after-number", "ISTOKENA(PREV,STREETNUM) AND NOT ISDIRECTIONALWORD AND NOT ISPREFIXWORD "
              "AND NOT HASNUMBERS AND NOT ISLETTER", "STREETNAME",
              "the commonest case: an ordinary word after the house number starts the name"),
@@ -71,7 +80,8 @@ def street_rules(after_number_before_name=True):
         rule("predir", START + " AND ISDIRECTIONALWORD AND NOT ISLASTTOKEN AND NOT (ISSUFFIXWORD(NEXT) AND "
              + ends_street(1) + ")", "PREDIR",
              "a directional before the name, unless it is the name itself (123 NORTH ST)"),
-        rule("prefix", "(" + START + " OR ISTOKENA(PREV,PREDIR) OR ISTOKENA(PREV,PREFIX)) AND ISPREFIXWORD AND (HASNUMBERS(NEXT) OR "
+        rule("prefix", "(" + START + " OR ISTOKENA(PREV,PREDIR) OR ISTOKENA(PREV,PREFIX) OR ISTOKENA(PREV,COUNTY)) "
+             "AND ISPREFIXWORD AND (HASNUMBERS(NEXT) OR "
              "ISLETTER(NEXT))", "PREFIX",
              "a route or street type before a number or letter: HIGHWAY 22, AVENUE H"),
         rule("prefix-before-name", "(" + START + " OR ISTOKENA(PREV,PREDIR)) AND ISPREFIXWORD AND "
@@ -111,7 +121,8 @@ def street_rules(after_number_before_name=True):
         rule("unit-label-first", "ISFIRSTTOKEN AND ISUNITWORD AND (HASNUMBERS(NEXT) OR ISLETTER(NEXT))",
              "UNITLABEL", "APT 4 123 MAIN ST, FLAT 3 12 HIGH STREET: the unit written first"),
         rule("unit-number", "ISTOKENA(PREV,UNITLABEL)", "UNITNUM", "the word after a unit designator"),
-        rule("unit-number-before-label", "NOT ISFIRSTTOKEN AND ISUNITWORD(NEXT) AND ISLASTTOKEN(NEXT)", "UNITNUM", "8TH FLOOR, LOWER LEVEL: the identifier before its designator"),
+        rule("unit-number-before-label", "NOT ISFIRSTTOKEN AND ISUNITWORD(NEXT) AND ISLASTTOKEN(NEXT)", "UNITNUM",
+             "8TH FLOOR, LOWER LEVEL: the identifier before its designator"),
         rule("side-as-unit", "(ISBUILDINGSIDEWORD OR ISUNITSIDEWORD) AND ISLASTTOKEN AND NOT ISFIRSTTOKEN",
              "UNITNUM", "REAR, FRONT, UPPER at the end locate the unit"),
         rule("number-after-unit", "HASNUMBERS AND NOT ISTOKENA(PREV,UNITLABEL) AND NOT ISTOKENA(PREV,BUILDINGTYPE) AND WEHAVE(PREV,UNITLABEL) AND "
@@ -124,9 +135,6 @@ def street_rules(after_number_before_name=True):
              "a number after the street without a designator"),
         rule("box-after-street", "ISPOBOXWORD AND (HASNUMBERS(NEXT) OR ISLETTER(NEXT))", "POBOXTYPE",
              "a box after the street part"),
-        rule("building", "ISBUILDINGTYPEWORD AND NOT ISFIRSTTOKEN", "BUILDINGTYPE", "BLDG 5"),
-        rule("building-number", "ISTOKENA(PREV,BUILDINGTYPE)", None, "the building's number takes no field",
-             eliminate=ALL_MEANINGS, terminal=True),
     ]
     wc = [
         rule("leftover-name", "CANTOKENBEA(STREETNAME) AND NOT WEHAVE(STREETNAME)", "STREETNAME",
