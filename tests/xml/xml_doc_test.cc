@@ -55,6 +55,25 @@ TEST(XMLDocParse, MalformedTextRaisesMajorErrorFromParseXML) {
   }
 }
 
+TEST(XMLDocParse, LargeDocumentsAndRepeatedParsesOnOneThread) {
+  std::string large = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root>\n";
+  for (int i = 0; i < 5000; ++i) large += "  <item n=\"" + std::to_string(i) + "\">text</item>\n";
+  large += "</root>\n";
+  // Enough parses to renew the thread's parser context, with failures in between.
+  for (int i = 0; i < 5000; ++i) {
+    XMLDoc doc;
+    if (i % 1000 == 7) {
+      EXPECT_THROW(doc.ParseXML("<broken>"), Tarn_Exception);
+      continue;
+    }
+    doc.ParseXML(i % 1000 == 0 ? large.c_str() : "<small><a>1</a></small>");
+    ASSERT_NE(doc.Root(), nullptr) << i;
+    if (i % 1000 == 0) {
+      EXPECT_EQ(NodeAttribute(xmlLastElementChild(doc.Root()), "n", ""), "4999") << i;
+    }
+  }
+}
+
 TEST(XMLDocDump, DropsTheDeclarationAndEveryLineFeed) {
   struct Row {
     const char* input;
