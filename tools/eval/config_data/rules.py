@@ -52,6 +52,10 @@ def street_rules(after_number_before_name=True):
         # --- the house number and box / route starts
         rule("number-first", "ISFIRSTTOKEN AND HASNUMBERS", "STREETNUM",
              "a leading word with digits is the house number"),
+        rule("number-word-first", "ISFIRSTTOKEN AND NOT HASNUMBERS AND NOT ISDIRECTIONALWORD AND NOT ISPREFIXWORD AND "
+             "NOT ISSUFFIXWORD AND NOT ISUNITWORD AND NOT ISPOBOXWORD AND NOT ISBUILDINGTYPEWORD AND "
+             "NOT ISRURALROUTEWORD AND ISDIRECTIONALWORD(NEXT) AND NOT ISLASTTOKEN(NEXT) AND NOT ISSUFFIXWORD(NEXT2)",
+             "STREETNUM", "ONE S DEARBORN ST: a word before the directional stands for the house number"),
         rule("box-word", "ISPOBOXWORD AND NOT ISTOKENA(PREV,STREETNUM) AND NOT ISTOKENA(PREV,PREDIR) "
              "AND (HASNUMBERS(NEXT) OR ISLETTER(NEXT))", "POBOXTYPE",
              "PO BOX and its variants before the box number"),
@@ -66,7 +70,7 @@ def street_rules(after_number_before_name=True):
         rule("building", "ISBUILDINGTYPEWORD AND (HASNUMBERS(NEXT) OR ISLETTER(NEXT) OR (NOT ISFIRSTTOKEN AND "
              "NOT ISTOKENA(PREV,STREETNUM) AND NOT ISTOKENA(PREV,PREDIR)))",
              "BUILDINGTYPE", "BLDG 5, DEPT 528, MSC 24, PMB 175: no field for them"),
-        rule("building-number", "ISTOKENA(PREV,BUILDINGTYPE)", None, "the building's number takes no field",
+        rule("building-number", "ISTOKENA(PREV,BUILDINGTYPE) AND (HASNUMBERS OR ISLETTER)", None, "the building's number takes no field",
              eliminate=ALL_MEANINGS, terminal=True),
         # --- right after the number (or at the start of a line without one)
         rule("route-jurisdiction", "(" + START + " OR ISTOKENA(PREV,PREDIR)) AND ISCOUNTYWORD AND "
@@ -105,7 +109,7 @@ def street_rules(after_number_before_name=True):
              + ends_street(0), "SUFFIX",
              "a street type that ends the street part (after the name, or after SAINT JOHN W)"),
         rule("name-continues", "ISTOKENA(PREV,STREETNAME) AND NOT HASNUMBERS AND NOT ISUNITWORD AND "
-             "NOT ISPOBOXWORD AND NOT ISBUILDINGTYPEWORD AND NOT (ISDIRECTIONALWORD AND " + ends_street(0) + ") "
+             "NOT (ISPOBOXWORD AND NOT ISLASTTOKEN) AND NOT ISBUILDINGTYPEWORD AND NOT (ISDIRECTIONALWORD AND " + ends_street(0) + ") "
              "AND NOT (ISDIRECTIONALWORD AND LENGTHIS(<,3) AND NOT HASNUMBERS(PREV) AND ISSUFFIXWORD(NEXT) AND "
              "ISLASTTOKEN(NEXT)) "
              "AND NOT (ISUNITWORD(NEXT) AND ISLASTTOKEN(NEXT)) AND NOT ((ISBUILDINGSIDEWORD OR ISUNITSIDEWORD) "
