@@ -48,7 +48,12 @@ def ends_street(at):
 def street_rules(after_number_before_name=True):
     """Rules shared by the countries written number first: [number] [dir] [type] name [type] [dir] [unit]."""
     START = "(ISFIRSTTOKEN OR ISTOKENA(PREV,STREETNUM))"
+    # A lone sign such as "&" between two street names.
+    SIGN = "(LENGTHIS({0}1) AND NOT ISLETTER{1} AND NOT HASNUMBERS{1})"
     nc = [
+        # --- intersections: 12TH & MILLARD names two streets and no house
+        rule("intersection-first", "ISFIRSTTOKEN AND HASNUMBERS AND NOT ISNUMBER AND "
+             + SIGN.format("NEXT,", "(NEXT)"), "STREETNAME", "12TH & MILLARD: an ordinal street, not a number"),
         # --- the house number and box / route starts
         rule("number-first", "ISFIRSTTOKEN AND HASNUMBERS", "STREETNUM",
              "a leading word with digits is the house number"),
@@ -67,6 +72,11 @@ def street_rules(after_number_before_name=True):
         rule("rural-route-number", "ISRURALROUTEWORD(PREV) AND HASNUMBERS AND (NOT ISPREFIXWORD(PREV) OR "
              "ISPOBOXWORD(NEXT))", "RRHCNUM",
              "the number of a rural or highway-contract route"),
+        rule("intersection-sign", SIGN.format("", "") + " AND WEHAVE(PREV,STREETNAME) AND NOT WEHAVE(PREV,STREETNUM) "
+             "AND NOT ISLASTTOKEN", None,
+             "the & of an intersection takes no field", eliminate=ALL_MEANINGS, terminal=True),
+        rule("intersection-second", SIGN.format("PREV,", "(PREV)") + " AND WEHAVE(PREV,STREETNAME) AND "
+             "NOT ISSUFFIXWORD AND NOT ISDIRECTIONALWORD", "STREETNAME", "the second street of an intersection"),
         rule("building", "ISBUILDINGTYPEWORD AND (HASNUMBERS(NEXT) OR ISLETTER(NEXT) OR (NOT ISFIRSTTOKEN AND "
              "NOT ISTOKENA(PREV,STREETNUM) AND NOT ISTOKENA(PREV,PREDIR)))",
              "BUILDINGTYPE", "BLDG 5, DEPT 528, MSC 24, PMB 175: no field for them"),
@@ -105,7 +115,7 @@ def street_rules(after_number_before_name=True):
         rule("name-after-predir", "ISTOKENA(PREV,PREDIR) OR ISTOKENA(PREV,PREFIX)", "STREETNAME",
              "the word after a directional or a route type is the name, whatever its class"),
         # --- after the name
-        rule("suffix", "(ISTOKENA(PREV,STREETNAME) OR ISTOKENA(PREV,POSTDIR)) AND ISSUFFIXWORD AND "
+        rule("suffix", "(ISTOKENA(PREV,STREETNAME) OR (ISTOKENA(PREV,POSTDIR) AND NOT ISUNITWORD)) AND ISSUFFIXWORD AND "
              + ends_street(0), "SUFFIX",
              "a street type that ends the street part (after the name, or after SAINT JOHN W)"),
         rule("name-continues", "ISTOKENA(PREV,STREETNAME) AND NOT HASNUMBERS AND NOT ISUNITWORD AND "
