@@ -33,7 +33,9 @@ void ReadersWriterLock::acquireRead() {
     return;
   }
   std::unique_lock<std::mutex> guard(mutex_);
-  if (writerActive_ && writerOwner_ == std::this_thread::get_id()) {
+  const bool writingHere =
+      writerActive_ && writerOwner_.load(std::memory_order_relaxed) == std::this_thread::get_id();
+  if (writingHere) {
     tReadHolds.push_back({this, 1, false});
     return;
   }
@@ -63,13 +65,13 @@ void ReadersWriterLock::acquireWrite() {
   writerMayEnter_.wait(guard, [this] { return !writerActive_ && activeReaders_ == 0; });
   --waitingWriters_;
   writerActive_ = true;
-  writerOwner_ = std::this_thread::get_id();
+  writerOwner_.store(std::this_thread::get_id(), std::memory_order_relaxed);
 }
 
 void ReadersWriterLock::releaseWrite() {
   std::lock_guard<std::mutex> guard(mutex_);
   writerActive_ = false;
-  writerOwner_ = std::thread::id();
+  writerOwner_.store(std::thread::id(), std::memory_order_relaxed);
   if (waitingWriters_ > 0) {
     writerMayEnter_.notify_one();
   } else {
@@ -79,8 +81,7 @@ void ReadersWriterLock::releaseWrite() {
 
 bool ReadersWriterLock::heldByThisThread() const {
   if (findHold(this) != nullptr) return true;
-  std::lock_guard<std::mutex> guard(mutex_);
-  return writerActive_ && writerOwner_ == std::this_thread::get_id();
+  return writerOwner_.load(std::memory_order_relaxed) == std::this_thread::get_id();
 }
 
 bool ReadersWriterLock::writerWaiting() const {

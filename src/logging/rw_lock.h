@@ -12,6 +12,7 @@
 // Tested by tests/logging/rw_lock_test.cc.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -44,7 +45,9 @@ class ReadersWriterLock {
   uint32_t activeReaders_ = 0;  // threads holding the lock for reading
   uint32_t waitingWriters_ = 0;
   bool writerActive_ = false;
-  std::thread::id writerOwner_;
+  // Written under mutex_, read without it by heldByThisThread: only the owner
+  // itself can see its own id there, so a stale read never matters.
+  std::atomic<std::thread::id> writerOwner_{};
 };
 
 class ReadGuard {
