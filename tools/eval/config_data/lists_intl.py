@@ -161,6 +161,11 @@ PARV: PARVIS
 RPT: ROND_POINT RONDPOINT
 VLA: VILLA
 """)
+# "Number" markers written before a house number (Nº 5, N. 12, NR 7): discard words.
+def number_markers(*words):
+    return {"#": ["#"] + list(words)}
+
+
 FR_PARTS = {
     "SUFFIX": with_connectors(FR_TYPES, FR_CONNECTORS),
     "PREFIX": with_connectors(FR_TYPES, FR_CONNECTORS),
@@ -180,7 +185,7 @@ CP: CASE_POSTALE
     "BUILDINGTYPE": EMPTY,
     "COUNTY": EMPTY,
     "RURAL": EMPTY,
-    "DISCARD": EMPTY,
+    "DISCARD": number_markers("N°", "Nº"),
     "CAREOF": ["CHEZ"],
 }
 
@@ -208,7 +213,7 @@ PF: POSTFACH PF
     "BUILDINGTYPE": EMPTY,
     "COUNTY": EMPTY,
     "RURAL": EMPTY,
-    "DISCARD": EMPTY,
+    "DISCARD": number_markers("NR"),
 }
 
 NL_STICKY = table("""
@@ -235,7 +240,7 @@ AW: ANTWOORDNUMMER
     "BUILDINGTYPE": EMPTY,
     "COUNTY": EMPTY,
     "RURAL": EMPTY,
-    "DISCARD": EMPTY,
+    "DISCARD": number_markers("NR"),
 }
 
 # --- Spain and Italy: type first, number after the name; floor and door follow.
@@ -261,6 +266,10 @@ PISO: PISO
 PTA: PUERTA PTA
 ESC: ESCALERA ESC
 PL: PLANTA
+BJ: BAJO BJ
+ENTLO: ENTRESUELO ENTLO
+ÁT: ÁTICO ATICO
+PRAL: PRINCIPAL PRAL
 """ ),
     "POBOX": table("""
 APDO: APARTADO APDO APARTADO_DE_CORREOS APARTADO_POSTAL
@@ -268,7 +277,8 @@ APDO: APARTADO APDO APARTADO_DE_CORREOS APARTADO_POSTAL
     "BUILDINGTYPE": EMPTY,
     "COUNTY": EMPTY,
     "RURAL": EMPTY,
-    "DISCARD": EMPTY,
+    # S/N: "sin número", no house number.
+    "DISCARD": number_markers("Nº", "N°", "NÚM", "NUM", "NÚMERO", "NUMERO", "S/N", "SN"),
 }
 
 IT_CONNECTORS = ["DI", "DEL", "DELLA", "DELLO", "DEI", "DEGLI", "DELLE", "DEL", "D"]
@@ -303,7 +313,7 @@ CP: CASELLA_POSTALE C_P CP CASELLA
     "BUILDINGTYPE": EMPTY,
     "COUNTY": EMPTY,
     "RURAL": EMPTY,
-    "DISCARD": EMPTY,
+    "DISCARD": number_markers("N", "N°", "Nº", "NUM", "NR"),
 }
 
 PARTS = {
