@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Prints the project's speed figures on this machine in one run:
+#   - runDQM records per second on one core with trivial host services;
+#   - parseAddress addresses per second on one core;
+#   - zebparse run records per second end to end with the real host services,
+#     on one thread and on every core, over generated typical US records;
+#   - the cost of starting up: loading the plug-in and initPlugin with the default
+#     configuration (zebparse run over no records).
+#
+#   scripts/perf.sh [RECORDS]      (default 200000 for the end-to-end runs)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+records=${1:-200000}
+build_dir=${PERF_BUILD_DIR:-build-release}
+
+cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZEB_BUILD_TESTS=OFF \
+  -DZEB_BUILD_BENCHMARKS=ON >/dev/null
+cmake --build "$build_dir" --target zebparse zebConfigParseAddr run_dqm_bench parse_address_bench >/dev/null
+
+echo "== Google Benchmarks (one core)"
+"$build_dir/bench/run_dqm_bench" --benchmark_min_time=2 2>/dev/null | grep -E '^(BM_|-)|items_per_second' || true
+"$build_dir/bench/parse_address_bench" --benchmark_min_time=2 2>/dev/null | grep -E '^(BM_|-)|items_per_second' || true
+
+input=$(mktemp --suffix=.xml)
+trap 'rm -f "$input"' EXIT
+python3 scripts/gen_records.py "$records" --format xml >"$input"
+
+rate() {  # rate THREADS: records per second of zebparse run over the generated input
+  local start end
+  start=$(date +%s.%N)
+  "$build_dir/bin/zebparse" run --format xml --threads "$1" --no-progress "$input" /dev/null 2>/dev/null
+  end=$(date +%s.%N)
+  echo "$records / ($end - $start)" | bc -l
+}
+
+echo "== zebparse run end to end, real host services, $records typical US records"
+one=$(rate 1)
+cores=$(nproc)
+all=$(rate "$cores")
+printf 'zebparse run, 1 thread:   %8.0f records/s\n' "$one"
+printf 'zebparse run, %d threads:  %8.0f records/s (%.2fx)\n' "$cores" "$all" "$(echo "$all / $one" | bc -l)"
+
+echo "== start-up: load the plug-in and initPlugin with the default configuration"
+start=$(date +%s.%N)
+for _ in 1 2 3 4 5 6 7 8 9 10; do
+  "$build_dir/bin/zebparse" run --format xml --threads 1 --no-progress /dev/null /dev/null 2>/dev/null
+done
+end=$(date +%s.%N)
+printf 'zebparse start-up with initPlugin: %.1f ms (mean of 10, process start included)\n' \
+  "$(echo "($end - $start) * 100" | bc -l)"
