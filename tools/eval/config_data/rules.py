@@ -45,6 +45,17 @@ def ends_street(at):
         t("ISLETTER", 2), t("CANBESECONDWORDINDIRECTIONAL", 2), t("ISLASTTOKEN", 2)))
 
 
+def ROUTE_NAME_AT(n):
+    """The token at offset n can be the name of a route whose type word is just before
+    it: a number or letter (HIGHWAY 22, AVENUE H), or two letters after a road type
+    that acts as a prefix (COUNTY ROAD MM)."""
+    at = "NEXT" if n == 1 else "NEXT%d" % n
+    before = "" if n == 1 else ("NEXT" if n == 2 else "NEXT%d" % (n - 1))
+    acting = "ISPREFIXACTINGSUFFIXWORD(%s)" % before if before else "ISPREFIXACTINGSUFFIXWORD"
+    return ("(HASNUMBERS({0}) OR ISLETTER({0}) OR ({1} AND ISLASTTOKEN({0}) AND LENGTHIS({0},<,3)))"
+            .format(at, acting))
+
+
 def street_rules(after_number_before_name=True):
     """Rules shared by the countries written number first: [number] [dir] [type] name [type] [dir] [unit]."""
     START = "(ISFIRSTTOKEN OR ISTOKENA(PREV,STREETNUM))"
@@ -90,13 +101,12 @@ def street_rules(after_number_before_name=True):
              "AND NOT HASNUMBERS AND NOT ISLETTER", "STREETNAME",
              "the commonest case: an ordinary word after the house number starts the name"),
         rule("predir-before-route", START + " AND ISDIRECTIONALWORD AND ISPREFIXWORD(NEXT) AND "
-             "(HASNUMBERS(NEXT2) OR ISLETTER(NEXT2))", "PREDIR", "N HIGHWAY 12"),
+             + ROUTE_NAME_AT(2), "PREDIR", "N HIGHWAY 12, E COUNTY ROAD MM"),
         rule("predir", START + " AND ISDIRECTIONALWORD AND NOT ISLASTTOKEN AND NOT (ISSUFFIXWORD(NEXT) AND "
              + ends_street(1) + ")", "PREDIR",
              "a directional before the name, unless it is the name itself (123 NORTH ST)"),
         rule("prefix", "(" + START + " OR ISTOKENA(PREV,PREDIR) OR ISTOKENA(PREV,PREFIX) OR ISTOKENA(PREV,COUNTY)) "
-             "AND ISPREFIXWORD AND (HASNUMBERS(NEXT) OR "
-             "ISLETTER(NEXT))", "PREFIX",
+             "AND ISPREFIXWORD AND " + ROUTE_NAME_AT(1), "PREFIX",
              "a route or street type before a number or letter: HIGHWAY 22, AVENUE H"),
         rule("prefix-before-name", "(" + START + " OR ISTOKENA(PREV,PREDIR)) AND ISPREFIXWORD AND "
              "NOT ISLASTTOKEN AND NOT (ISSUFFIXWORD(NEXT) AND " + ends_street(1) + ")", "PREFIX",
