@@ -86,13 +86,36 @@ std::string foldWord(std::string_view word) {
   return folded;
 }
 
+namespace {
+constexpr size_t kLengthBits = 63;
+}  // namespace
+
+// Short bucket chains: a miss walks its whole chain.
+WordList::WordList() { entries_.max_load_factor(0.5f); }
+
 void WordList::set(std::string_view word, std::string_view standardForm) {
   auto [entry, inserted] = entries_.try_emplace(foldWord(word));
-  if (inserted) entry->second.word = std::string(word);
+  if (inserted) {
+    entry->second.word = std::string(word);
+    const std::string& key = entry->first;
+    keyLengths_ |= uint64_t{1} << std::min(key.size(), kLengthBits);
+    if (!key.empty()) {
+      const auto first = static_cast<unsigned char>(key.front());
+      keyFirstBytes_[first >> 6] |= uint64_t{1} << (first & 63);
+    }
+  }
   entry->second.standardForm = std::string(standardForm);
 }
 
+bool WordList::mayContain(std::string_view folded) const {
+  if ((keyLengths_ >> std::min(folded.size(), kLengthBits) & 1) == 0) return false;
+  if (folded.empty()) return true;
+  const auto first = static_cast<unsigned char>(folded.front());
+  return (keyFirstBytes_[first >> 6] >> (first & 63) & 1) != 0;
+}
+
 const WordList::Entry* WordList::findFolded(std::string_view folded) const {
+  if (!mayContain(folded)) return nullptr;
   auto found = entries_.find(folded);
   return found == entries_.end() ? nullptr : &found->second;
 }

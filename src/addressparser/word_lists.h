@@ -6,6 +6,7 @@
 
 #include <libxml/tree.h>
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <optional>
@@ -48,6 +49,7 @@ class WordList {
     std::string word;          // text of the first PART that introduced the key
     std::string standardForm;  // from the latest PART with an equal word
   };
+  WordList();
   // Inserts `word`, or replaces the standard form of an equal word already present.
   void set(std::string_view word, std::string_view standardForm);
   const Entry* findFolded(std::string_view folded) const;
@@ -63,11 +65,32 @@ class WordList {
     using is_transparent = void;
     size_t operator()(std::string_view key) const { return std::hash<std::string_view>{}(key); }
   };
+  // Most queries miss (a word tried against a list it is not in), so a miss is
+  // usually told by the key's length and first byte before any hashing.
+  bool mayContain(std::string_view folded) const;
+
   std::unordered_map<std::string, Entry, FoldedHash, std::equal_to<>> entries_;
+  uint64_t keyLengths_ = 0;         // bit min(length, 63) set for every key
+  uint64_t keyFirstBytes_[4] = {};  // bit b set when some key starts with byte b
 };
 
-using WordListTable = std::map<std::string, WordList>;                      // by country code
-using WordSequenceTable = std::map<std::string, std::vector<std::string>>;  // by country code
+// Byte-wise order of country codes, the order of std::less<std::string>. Written out
+// because codes are two bytes long and every word look-up searches a country map:
+// an inline loop beats a call to memcmp there.
+struct CountryCodeOrder {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const {
+    const size_t common = a.size() < b.size() ? a.size() : b.size();
+    for (size_t i = 0; i < common; ++i) {
+      if (a[i] != b[i]) return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[i]);
+    }
+    return a.size() < b.size();
+  }
+};
+
+using WordListTable = std::map<std::string, WordList, CountryCodeOrder>;  // by country code
+using WordSequenceTable =
+    std::map<std::string, std::vector<std::string>, CountryCodeOrder>;  // by country code
 
 WordListTable& wordListTable(ListKind kind);
 WordSequenceTable& stickySuffixTable();
