@@ -43,7 +43,8 @@ TEST(NormaliseAddressLine, RewritesNumberPairsOfFranceAndSpain) {
       {"FR", "12  à  14", "12 / 14"},  // only the " à " itself is replaced
       {"FR", "12à14", "12À14"},        // the separator needs its spaces
       {"FR", "3 et 5 rue X", "3/5 RUE X"},
-      {"FR", "12 ET 14", "12 ET 14"},                 // rewrites run before upper-casing
+      {"FR", "12 ET 14", "12 ET 14"},
+      {"FR", "12 À 14", "12 À 14"},                   // rewrites run before upper-casing
       {"FR", "2-4 ET 6-8 RUE X", "2/4 ET 68 RUE X"},  // only the first pair
       {"FR", "rue de la paix", "RUE DE LA PAIX"},
       {"fr", "12-14", "1214"},  // codes compare case-sensitively

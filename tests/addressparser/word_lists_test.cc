@@ -27,15 +27,27 @@ TEST_F(WordListsTest, LaterPartWinsAndKeyKeepsFirstText) {
 }
 
 TEST_F(WordListsTest, LookUpsIgnoreCase) {
+  // Keys of 63 bytes and more share one length class; the long rows check that.
+  const std::string longWord(70, 'X');
   load(R"(<CONFIG><ADDRESSPARTS c2="DE"><SUFFIX>
          <PART data="Straße" std="STR"/><PART data="Weg" std="WEG"/>
-       </SUFFIX></ADDRESSPARTS></CONFIG>)");
+         <PART data=")" +
+       longWord + R"("/></SUFFIX></ADDRESSPARTS></CONFIG>)");
   struct Row {
-    const char* word;
+    std::string word;
     bool found;
   };
-  const Row rows[] = {{"Straße", true}, {"STRASSE", true}, {"strasse", true}, {"WEG", true},
-                      {"weg", true},    {"WEGE", false},   {"", false},       {"Strass", false}};
+  const Row rows[] = {{"Straße", true},
+                      {"STRASSE", true},
+                      {"strasse", true},
+                      {"WEG", true},
+                      {"weg", true},
+                      {"WEGE", false},
+                      {"", false},
+                      {"Strass", false},
+                      {"Xeg", false},
+                      {std::string(70, 'x'), true},
+                      {std::string(64, 'X'), false}};
   for (const Row& row : rows) {
     EXPECT_EQ(row.found, isInWordList(table(ListKind::kSuffix), row.word, "DE")) << row.word;
   }
