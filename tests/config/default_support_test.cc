@@ -2,7 +2,6 @@
 // records carry resolve to their codes, and the host's token data loads cleanly and
 // gives variant spellings one standard form. Parsing accuracy is measured by the
 // config_accuracy_* tests through zeb_eval.
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -13,14 +12,15 @@
 
 namespace {
 
+// The shipped directory, fixed at build time so the tests find it from any directory.
 std::string supportPath(const char* file) {
-  const char* source = std::getenv("ZEB_SOURCE_DIR");
-  return std::string(source != nullptr ? source : ".") + "/config/support/" + file;
+  return std::string(ZEB_DEFAULT_SUPPORT_DIR) + "/" + file;
 }
 
 class DefaultSupportTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
+  // Loading again merges the same entries, so every test may load it.
+  void SetUp() override {
     ASSERT_EQ(addr::loadParserConfiguration(supportPath("addressParserMetaData.xml")),
               addr::kConfigOk);
   }
@@ -67,6 +67,7 @@ class TokenInfoDataTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(table_.load(supportPath("tokenInfo.tsv"), problems_));
+    ASSERT_GT(table_.size(), 0u) << "no token data at " << supportPath("tokenInfo.tsv");
   }
   // The standard form the plug-in would encode, or the word itself; "" when dropped.
   std::string keyWord(const char* category, const char* word) const {
