@@ -129,9 +129,7 @@ void CFileWriter::close() {
   if (stream.is_open()) stream.close();  // a failed close only marks the stream failed
 }
 
-std::unique_ptr<CLogWriter> CFileWriterFactory::create() {
-  return std::make_unique<CFileWriter>();
-}
+std::unique_ptr<CLogWriter> CFileWriterFactory::create() { return std::make_unique<CFileWriter>(); }
 
 CFileWriterFactory& fileWriterFactory() {
   static CFileWriterFactory factory;

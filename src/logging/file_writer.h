@@ -23,16 +23,16 @@ class CFileWriter : public CLogWriter {
              const std::string& levelName, const LogMessage& message) override;
   void close() override;
 
-  std::mutex mutex;              // guards every field below
-  cmn::PathValue path;           // the log file
-  std::ofstream stream;          // open between the first write and close or rotation
-  int64_t lastRotationCheck = 0; // milliseconds
-  bool rotationEnabled = false;  // rotateSize or rotateAge set
-  bool bare = false;             // "style=bare": the line text only
-  int32_t keep = -1;             // rotated copies kept; negative: all
-  uint32_t rotateSize = 0;       // bytes; 0: never by size
-  uint32_t rotateAge = 0;        // seconds; 0: never by age
-  int64_t streamOpenedAt = 0;    // milliseconds; when this writer opened the file
+  std::mutex mutex;               // guards every field below
+  cmn::PathValue path;            // the log file
+  std::ofstream stream;           // open between the first write and close or rotation
+  int64_t lastRotationCheck = 0;  // milliseconds
+  bool rotationEnabled = false;   // rotateSize or rotateAge set
+  bool bare = false;              // "style=bare": the line text only
+  int32_t keep = -1;              // rotated copies kept; negative: all
+  uint32_t rotateSize = 0;        // bytes; 0: never by size
+  uint32_t rotateAge = 0;         // seconds; 0: never by age
+  int64_t streamOpenedAt = 0;     // milliseconds; when this writer opened the file
 
  private:
   void reportWriteFailure(std::unique_lock<std::mutex>& guard);

@@ -30,8 +30,7 @@ uint64_t threadNumber() {
 
 // A real point in time, not one of the special values at the ends of the range.
 bool isRealTime(const cmn::DateTime& time) {
-  return time.milliseconds() > cmn::DateTime::kPast &&
-         time.milliseconds() < cmn::DateTime::kFuture;
+  return time.milliseconds() > cmn::DateTime::kPast && time.milliseconds() < cmn::DateTime::kFuture;
 }
 
 bool checkIsDue(int64_t messageMillis, int64_t lastCheckMillis) {
@@ -116,7 +115,8 @@ void Logger::log(LogMessage& message) {
 
     const auto levelName = levelNames.find(message.level);
     static const std::string kUnknownLevel = "UNKNOWN";
-    const std::string& levelText = levelName != levelNames.end() ? levelName->second : kUnknownLevel;
+    const std::string& levelText =
+        levelName != levelNames.end() ? levelName->second : kUnknownLevel;
 
     std::vector<bool> served(writers.size(), false);
     std::string timeStamp;  // formatted on the first writer served, at most once

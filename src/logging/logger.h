@@ -70,14 +70,14 @@ class Logger {
 
   ReadersWriterLock lock;
   std::map<std::string, FilterTable> moduleFilters;  // exact, case-sensitive module names
-  FilterTable globalFilters;                          // filters for every module ("*")
-  std::vector<WriterEntry> writers;  // index = the writer's identity in the filter tables
-  std::map<uint32_t, std::string> levelNames;         // filled by the creator
-  std::map<std::string, uint32_t> levelValues;        // filled by the creator
+  FilterTable globalFilters;                         // filters for every module ("*")
+  std::vector<WriterEntry> writers;            // index = the writer's identity in the filter tables
+  std::map<uint32_t, std::string> levelNames;  // filled by the creator
+  std::map<std::string, uint32_t> levelValues;          // filled by the creator
   std::map<std::string, CLogWriterFactory*> factories;  // by URI scheme; not owned
-  std::string name;        // source of messages without one; value of $NODE_NAME
-  std::string configText;  // text of the configuration last loaded
-  std::string configPath;  // watched configuration file; empty: none
+  std::string name;            // source of messages without one; value of $NODE_NAME
+  std::string configText;      // text of the configuration last loaded
+  std::string configPath;      // watched configuration file; empty: none
   int64_t configModified = 0;  // modification time of configPath at its load, seconds
   // Message time (milliseconds) of the last look at configPath. Threads that
   // hold the lock only for reading update it, hence atomic; the later store wins.

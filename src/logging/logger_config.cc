@@ -18,9 +18,7 @@ constexpr uint32_t kLevelConfigProgress = 64;
 constexpr uint32_t kAllLevels = 0xFFFFFFFFu;
 
 // Appends a writer index to the vector of its mask, creating it as needed.
-void addFilter(FilterTable& table, uint32_t mask, uint32_t index) {
-  table[mask].push_back(index);
-}
+void addFilter(FilterTable& table, uint32_t mask, uint32_t index) { table[mask].push_back(index); }
 
 }  // namespace
 

@@ -56,14 +56,17 @@ void fillCredentials(Uri& uri) {
       if (uri.user == "ZEBUSER") {
         uri.user = envUser;
       } else if (!gUserConflictWarned.exchange(true)) {
-        logWarning("Environment variable ZEBUSER is in conflict with ZEBDBURI.  Defaulting to ZEBDBURI.");
+        logWarning(
+            "Environment variable ZEBUSER is in conflict with ZEBDBURI.  Defaulting to ZEBDBURI.");
       }
     }
     if (!envPassword.empty()) {
       if (uri.password == "ZEBPASSWD") {
         uri.password = envPassword;
       } else if (!gPasswordConflictWarned.exchange(true)) {
-        logWarning("Environment variable ZEBPASSWD is in conflict with ZEBDBURI.  Defaulting to ZEBDBURI.");
+        logWarning(
+            "Environment variable ZEBPASSWD is in conflict with ZEBDBURI.  Defaulting to "
+            "ZEBDBURI.");
       }
     }
     return;

@@ -16,16 +16,16 @@ class Uri {
   explicit Uri(const std::string& text);
 
   std::map<std::string, std::string> params;  // decoded query parameters
-  std::string text;       // the whole text that was parsed
-  std::string scheme;     // before the first ":"
-  std::string authority;  // after "//" up to the path
+  std::string text;                           // the whole text that was parsed
+  std::string scheme;                         // before the first ":"
+  std::string authority;                      // after "//" up to the path
   std::string user;
-  std::string password;   // may come from ZEBPASSWD: never log it
-  std::string host;       // without brackets
+  std::string password;  // may come from ZEBPASSWD: never log it
+  std::string host;      // without brackets
   std::string port;
-  std::string path;       // without a trailing "/"
-  std::string query;      // after "?" up to "#"
-  std::string fragment;   // after the "#" of the query
+  std::string path;      // without a trailing "/"
+  std::string query;     // after "?" up to "#"
+  std::string fragment;  // after the "#" of the query
 };
 
 // Every "%" followed by two hexadecimal digits becomes the byte they denote;

@@ -2,7 +2,6 @@
 #include "logging/console_writer.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/syscall.h>
 #include <unistd.h>
 

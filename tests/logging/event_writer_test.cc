@@ -68,8 +68,8 @@ TEST_F(EventWriterTest, OneEventPerMessageTypedByLevelName) {
   EXPECT_TRUE(eventLog.registeredNames.empty()) << "registered before the first message";
 
   const std::pair<uint32_t, uint16_t> rows[] = {
-      {kLevelCritical, kEventTypeError},      {kLevelError, kEventTypeError},
-      {kLevelWarning, kEventTypeWarning},     {kLevelInformation, kEventTypeInformation},
+      {kLevelCritical, kEventTypeError},  {kLevelError, kEventTypeError},
+      {kLevelWarning, kEventTypeWarning}, {kLevelInformation, kEventTypeInformation},
       {1u << 20, kEventTypeInformation},  // "UNKNOWN"
   };
   for (const auto& [level, type] : rows) {
@@ -80,8 +80,8 @@ TEST_F(EventWriterTest, OneEventPerMessageTypedByLevelName) {
     test.logger.log(message);
     ASSERT_EQ(eventLog.events.size(), 1u) << level;
     EXPECT_EQ(eventLog.events[0].type, type) << level;
-    const std::string name = test.logger.levelNames.count(level) ? test.logger.levelNames[level]
-                                                                  : "UNKNOWN";
+    const std::string name =
+        test.logger.levelNames.count(level) ? test.logger.levelNames[level] : "UNKNOWN";
     EXPECT_EQ(eventLog.events[0].text, "[" + name + "] one\ntwo\nthree\n");
   }
   EXPECT_EQ(eventLog.registeredNames, std::vector<std::string>{"zebparse"});

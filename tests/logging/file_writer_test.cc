@@ -89,7 +89,7 @@ TEST_F(FileWriterTest, SkipsItsOwnFailureReports) {
 
 TEST_F(FileWriterTest, RotatesBySizeAtTheFirstCheckAfterAMinute) {
   configure("style=bare&rotateSize=1");
-  write("A");  // the first check comes at once: too small to rotate yet
+  write("A");           // the first check comes at once: too small to rotate yet
   write(bigLine("B"));  // over 1024 bytes now, but the last check was just made
   EXPECT_FALSE(fs::exists(copy(0)));
 

@@ -36,7 +36,8 @@ void logFromWorkers(TestLogger& test, std::atomic<int>& finished) {
   std::vector<std::thread> workers;
   for (int t = 0; t < kLoggingThreads; ++t) {
     workers.emplace_back([&test, &finished, t] {
-      for (int i = 0; i < kMessagesPerThread; ++i) test.log("worker", kLevelError, messageText(t, i));
+      for (int i = 0; i < kMessagesPerThread; ++i)
+        test.log("worker", kLevelError, messageText(t, i));
       ++finished;
     });
   }

@@ -222,8 +222,8 @@ class EnvironmentPassword : public ::testing::Test {
 
 TEST_F(EnvironmentPassword, NeverLoggedWhenFilledIn) {
   ASSERT_TRUE(test.logger.loadConfig("record://r *.*"));
-  ASSERT_TRUE(test.logger.loadConfig(
-      "record://r *.*\nmysql://ZEBUSER:ZEBPASSWD@[::1]:3306/zeb *.ERR"));
+  ASSERT_TRUE(
+      test.logger.loadConfig("record://r *.*\nmysql://ZEBUSER:ZEBPASSWD@[::1]:3306/zeb *.ERR"));
   ASSERT_EQ(test.logger.writers.size(), 2u);
   EXPECT_EQ(test.logger.writers[1].uri.password, kSecret);
   EXPECT_FALSE(test.logger.loadConfig("mysql://ZEBUSER:ZEBPASSWD@db/zeb *.NOPE"));

@@ -30,7 +30,7 @@ TEST(LoggerDispatch, FiltersByLevelAndExactModule) {
       {"record://r *.ERR", "db", kLevelWarning, false},
       {"record://r *.!DBUG", "db", kLevelProgress, false},
       {"record://r *.!DBUG", "db", kLevelInformation, true},
-      {"record://r *.!DBUG", "db", 128, true},  // a level without a name
+      {"record://r *.!DBUG", "db", 128, true},          // a level without a name
       {"record://r .WARN", "db", kLevelWarning, true},  // empty module: every module
       {"record://r *.*", "db", 0x80000000u, true},
       {"record://r db.ERR", "db", kLevelError, true},
@@ -174,8 +174,7 @@ TEST(ProcessLogger, WarningsAndExceptionsReachTheInstalledLogger) {
   test.recorded().clear();
 
   logWarning("disk %d%% full", 93);
-  Tarn_Exception("XMLDoc::ParseXML()", "bad document", MAJOR_ERROR)
-      .log(MAJOR_ERROR, false, false);
+  Tarn_Exception("XMLDoc::ParseXML()", "bad document", MAJOR_ERROR).log(MAJOR_ERROR, false, false);
 
   const auto lines = test.recorded().lines();
   ASSERT_EQ(lines.size(), 2u);

@@ -151,9 +151,8 @@ class TestLogger {
  public:
   TestLogger() {
     const std::pair<uint32_t, const char*> levels[] = {
-        {kLevelCritical, "CRIT"}, {kLevelError, "ERR"},   {kLevelWarning, "WARN"},
-        {8, "NOTE"},              {kLevelInformation, "INFO"}, {32, "TRACE"},
-        {kLevelProgress, "DBUG"}};
+        {kLevelCritical, "CRIT"},    {kLevelError, "ERR"}, {kLevelWarning, "WARN"}, {8, "NOTE"},
+        {kLevelInformation, "INFO"}, {32, "TRACE"},        {kLevelProgress, "DBUG"}};
     for (const auto& [value, levelName] : levels) {
       logger.levelNames[value] = levelName;
       logger.levelValues[levelName] = value;
