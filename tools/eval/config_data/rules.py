@@ -56,12 +56,30 @@ def ROUTE_NAME_AT(n):
             .format(at, acting))
 
 
+def building_name_ahead(max_words=4):
+    """A building word ends the line within the next words, and nothing between is a
+    street type or a unit word: 1700 WELLS FARGO TOWER, FIRST NATIONAL BANK BUILDING."""
+    def at(k, keyword):
+        return "%s(NEXT%s)" % (keyword, "" if k == 1 else k) if k else keyword
+    cases = []
+    for k in range(0, max_words + 1):
+        terms = [at(k, "ISBUILDINGTYPEWORD"), at(k, "ISLASTTOKEN")]
+        for j in range(0, k):
+            terms += ["NOT " + at(j, "ISSUFFIXWORD"), "NOT " + at(j, "ISUNITWORD")]
+        cases.append("(" + " AND ".join(terms) + ")")
+    return "(" + " OR ".join(cases) + ")"
+
+
 def street_rules(after_number_before_name=True):
     """Rules shared by the countries written number first: [number] [dir] [type] name [type] [dir] [unit]."""
     START = "(ISFIRSTTOKEN OR ISTOKENA(PREV,STREETNUM))"
     # A lone sign such as "&" between two street names.
     SIGN = "(LENGTHIS({0}1) AND NOT ISLETTER{1} AND NOT HASNUMBERS{1})"
     nc = [
+        # --- a line that is only a building's name
+        rule("building-name", "NOT WEHAVE(PREV,STREETNAME) AND NOT WEHAVE(PREV,UNITLABEL) AND "
+             "NOT WEHAVE(PREV,POBOXTYPE) AND " + building_name_ahead(), "BUILDINGTYPE",
+             "a line that only names a building (1700 WELLS FARGO TOWER) has no street"),
         # --- intersections: 12TH & MILLARD names two streets and no house
         rule("intersection-first", "ISFIRSTTOKEN AND HASNUMBERS AND NOT ISNUMBER AND "
              + SIGN.format("NEXT,", "(NEXT)"), "STREETNAME", "12TH & MILLARD: an ordinal street, not a number"),
