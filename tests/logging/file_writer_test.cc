@@ -101,14 +101,6 @@ TEST_F(FileWriterTest, RotatesBySizeAtTheFirstCheckAfterAMinute) {
   EXPECT_EQ(readFile(logPath), "D\n");
 }
 
-TEST_F(FileWriterTest, WithoutRotationOptionsTheFileJustGrows) {
-  configure("style=bare&keep=1");
-  rotateWith("A");
-  rotateWith("B");
-  EXPECT_FALSE(fs::exists(copy(0)));
-  EXPECT_EQ(readFile(logPath), bigLine("A") + "\n" + bigLine("B") + "\n");
-}
-
 struct KeepCase {
   const char* options;
   std::vector<std::string> copies;  // markers of copy 0, 1, ... that must exist

@@ -159,15 +159,6 @@ TEST(LoggerDispatch, OtherExceptionLeavesAtOnceAndReleasesTheLock) {
   EXPECT_TRUE(test.logger.loadConfig("record://r *.*"));
 }
 
-TEST(ProcessLogger, MessagesBeforeInstallationAreDropped) {
-  setProcessLogger(nullptr);
-  LogMessage message;
-  message.reset("db", kLevelError).appendFormatted("nobody listens");
-  logMessage(message);
-  logWarning("nobody %s", "listens");
-  EXPECT_EQ(processLogger(), nullptr);
-}
-
 TEST(ProcessLogger, WarningsAndExceptionsReachTheInstalledLogger) {
   TestLogger test;
   ASSERT_TRUE(test.logger.loadConfig("record://r *.*"));

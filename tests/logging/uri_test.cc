@@ -84,19 +84,6 @@ TEST(UriParsing, DecodesQueryParameters) {
   EXPECT_EQ(percentDecode("%2f%2F%"), "//%");
 }
 
-TEST(UriParsing, CopiesCarryEveryField) {
-  const Uri original("mysql://u:p@h:1/db?a=1#f");
-  Uri copy;
-  copy = original;
-  const Uri constructed(original);
-  for (const Uri* uri : std::initializer_list<const Uri*>{&copy, &constructed}) {
-    EXPECT_EQ(uri->params, original.params);
-    EXPECT_EQ(uri->authority, "u:p@h:1");
-    EXPECT_EQ(uri->password, "p");
-    EXPECT_EQ(uri->fragment, "f");
-  }
-}
-
 // The credential mode is read once per process; each test starts it over.
 class UriCredentials : public ::testing::Test {
  protected:
