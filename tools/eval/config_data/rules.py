@@ -63,7 +63,8 @@ def building_name_ahead(max_words=4):
         return "%s(NEXT%s)" % (keyword, "" if k == 1 else k) if k else keyword
     cases = []
     for k in range(0, max_words + 1):
-        terms = [at(k, "ISBUILDINGTYPEWORD"), at(k, "ISLASTTOKEN")]
+        # The position test first: it is cheap and only one k passes it.
+        terms = [at(k, "ISLASTTOKEN"), at(k, "ISBUILDINGTYPEWORD")]
         for j in range(0, k):
             terms += ["NOT " + at(j, "ISSUFFIXWORD"), "NOT " + at(j, "ISUNITWORD")]
         cases.append("(" + " AND ".join(terms) + ")")
@@ -77,8 +78,9 @@ def street_rules(after_number_before_name=True):
     SIGN = "(LENGTHIS({0}1) AND NOT ISLETTER{1} AND NOT HASNUMBERS{1})"
     nc = [
         # --- a line that is only a building's name
-        rule("building-name", "NOT WEHAVE(PREV,STREETNAME) AND NOT WEHAVE(PREV,UNITLABEL) AND "
-             "NOT WEHAVE(PREV,POBOXTYPE) AND " + building_name_ahead(), "BUILDINGTYPE",
+        rule("building-name", "(ISFIRSTTOKEN OR ISTOKENA(PREV,BUILDINGTYPE)) AND " + building_name_ahead()
+             + " AND NOT WEHAVE(PREV,STREETNAME) AND "
+             "NOT WEHAVE(PREV,UNITLABEL) AND NOT WEHAVE(PREV,POBOXTYPE)", "BUILDINGTYPE",
              "a line that only names a building (1700 WELLS FARGO TOWER) has no street"),
         # --- intersections: 12TH & MILLARD names two streets and no house
         rule("intersection-first", "ISFIRSTTOKEN AND HASNUMBERS AND NOT ISNUMBER AND "
@@ -86,6 +88,16 @@ def street_rules(after_number_before_name=True):
         # --- the house number and box / route starts
         rule("number-first", "ISFIRSTTOKEN AND HASNUMBERS", "STREETNUM",
              "a leading word with digits is the house number"),
+        # --- the commonest cases next: a type ending the street, a name after the number
+        rule("suffix", "(ISTOKENA(PREV,STREETNAME) OR (ISTOKENA(PREV,POSTDIR) AND NOT ISUNITWORD)) AND ISSUFFIXWORD AND "
+             + ends_street(0), "SUFFIX",
+             "a street type that ends the street part (after the name, or after SAINT JOHN W)"),
+        rule("route-jurisdiction", "(" + START + " OR ISTOKENA(PREV,PREDIR)) AND ISCOUNTYWORD AND "
+             "ISPREFIXWORD(NEXT) AND ISNUMBER(NEXT2) AND LENGTHIS(NEXT2,<,4)", "COUNTY",
+             "ILLINOIS ROUTE 31, AL HIGHWAY 157: the state takes no field, the number is the name"),
+        rule("name-after-number", "ISTOKENA(PREV,STREETNUM) AND NOT ISDIRECTIONALWORD AND NOT ISPREFIXWORD "
+             "AND NOT HASNUMBERS AND NOT ISLETTER", "STREETNAME",
+             "the commonest case: an ordinary word after the house number starts the name"),
         rule("number-word-first", "ISFIRSTTOKEN AND NOT HASNUMBERS AND NOT ISDIRECTIONALWORD AND NOT ISPREFIXWORD AND "
              "NOT ISSUFFIXWORD AND NOT ISUNITWORD AND NOT ISPOBOXWORD AND NOT ISBUILDINGTYPEWORD AND "
              "NOT ISRURALROUTEWORD AND ISDIRECTIONALWORD(NEXT) AND NOT ISLASTTOKEN(NEXT) AND NOT ISSUFFIXWORD(NEXT2)",
@@ -112,12 +124,6 @@ def street_rules(after_number_before_name=True):
         rule("building-number", "ISTOKENA(PREV,BUILDINGTYPE) AND (HASNUMBERS OR ISLETTER)", None, "the building's number takes no field",
              eliminate=ALL_MEANINGS, terminal=True),
         # --- right after the number (or at the start of a line without one)
-        rule("route-jurisdiction", "(" + START + " OR ISTOKENA(PREV,PREDIR)) AND ISCOUNTYWORD AND "
-             "ISPREFIXWORD(NEXT) AND ISNUMBER(NEXT2) AND LENGTHIS(NEXT2,<,4)", "COUNTY",
-             "ILLINOIS ROUTE 31, AL HIGHWAY 157: the state takes no field, the number is the name"),
-        rule("name-after-number", "ISTOKENA(PREV,STREETNUM) AND NOT ISDIRECTIONALWORD AND NOT ISPREFIXWORD "
-             "AND NOT HASNUMBERS AND NOT ISLETTER", "STREETNAME",
-             "the commonest case: an ordinary word after the house number starts the name"),
         rule("predir-before-route", START + " AND ISDIRECTIONALWORD AND ISPREFIXWORD(NEXT) AND "
              + ROUTE_NAME_AT(2), "PREDIR", "N HIGHWAY 12, E COUNTY ROAD MM"),
         rule("predir", START + " AND ISDIRECTIONALWORD AND NOT ISLASTTOKEN AND NOT (ISSUFFIXWORD(NEXT) AND "
@@ -143,9 +149,6 @@ def street_rules(after_number_before_name=True):
         rule("name-after-predir", "ISTOKENA(PREV,PREDIR) OR ISTOKENA(PREV,PREFIX)", "STREETNAME",
              "the word after a directional or a route type is the name, whatever its class"),
         # --- after the name
-        rule("suffix", "(ISTOKENA(PREV,STREETNAME) OR (ISTOKENA(PREV,POSTDIR) AND NOT ISUNITWORD)) AND ISSUFFIXWORD AND "
-             + ends_street(0), "SUFFIX",
-             "a street type that ends the street part (after the name, or after SAINT JOHN W)"),
         rule("name-continues", "ISTOKENA(PREV,STREETNAME) AND NOT HASNUMBERS AND NOT ISUNITWORD AND "
              "NOT (ISPOBOXWORD AND NOT ISLASTTOKEN) AND NOT ISBUILDINGTYPEWORD AND NOT (ISDIRECTIONALWORD AND " + ends_street(0) + ") "
              "AND NOT (ISDIRECTIONALWORD AND LENGTHIS(<,3) AND NOT HASNUMBERS(PREV) AND ISSUFFIXWORD(NEXT) AND "
