@@ -46,21 +46,23 @@ struct LeafContext {
   size_t position;
   const ConditionNode& leaf;
   TokenMeaning meaning;  // first parameter, UNKNOWN when there is none
+  WordListMemo* memo;
 
   AddressToken& token() const { return *tokens[position]; }
   // Tokens strictly before the current one (clamped to the list).
   size_t beforeEnd() const { return current < tokens.size() ? current : tokens.size(); }
 };
 
-bool inWordList(ListKind kind, const AddressToken& token) {
-  return isInWordListFolded(wordListTable(kind), token.folded, token.country);
+bool inWordList(ListKind kind, const LeafContext& c) {
+  return wordListEntry(kind, c.tokens, c.position, c.memo) != nullptr;
 }
 
-bool standardFormIsOneOf(ListKind kind, const AddressToken& token, std::string_view first,
+bool standardFormIsOneOf(ListKind kind, const LeafContext& c, std::string_view first,
                          std::string_view second, std::string_view third = {}) {
-  const std::string* form = standardFormOfFolded(wordListTable(kind), token.folded, token.country);
-  if (form == nullptr) return false;
-  return *form == first || *form == second || (!third.empty() && *form == third);
+  const WordList::Entry* entry = wordListEntry(kind, c.tokens, c.position, c.memo);
+  if (entry == nullptr) return false;
+  const std::string& form = entry->standardForm;
+  return form == first || form == second || (!third.empty() && form == third);
 }
 
 // WEHAVE: offset 0 scans the whole list, the current token included; a positive
@@ -247,14 +249,15 @@ bool numberPrecedesSuffix(const LeafContext& c) {
   return false;
 }
 
-bool evaluateLeaf(const ConditionNode& leaf, TokenList& tokens, size_t current) {
+bool evaluateLeaf(const ConditionNode& leaf, TokenList& tokens, size_t current,
+                  WordListMemo* memo) {
   // Moving one token at a time off either end of the list makes the leaf false.
   const int64_t moved = static_cast<int64_t>(current) + leaf.offset;
   if (moved < 0 || moved >= static_cast<int64_t>(tokens.size())) return false;
   if (leaf.keyword < 1 || leaf.keyword > kKeywordCount) return false;
 
   const LeafContext c{tokens, current, static_cast<size_t>(moved), leaf,
-                      leaf.parameters.empty() ? UNKNOWN : leaf.parameters.front()};
+                      leaf.parameters.empty() ? UNKNOWN : leaf.parameters.front(), memo};
   AddressToken& token = c.token();
   switch (leaf.keyword) {
     case kWeHave: return weHave(c);
@@ -271,23 +274,23 @@ bool evaluateLeaf(const ConditionNode& leaf, TokenList& tokens, size_t current) 
     case kIsLetter: return isLetter(token.text);
     case kLengthIs: return lengthIs(c);
     case kIsNumberSign: return token.text == "#";
-    case kIsPrefixWord: return inWordList(ListKind::kPrefix, token);
-    case kIsSuffixWord: return inWordList(ListKind::kSuffix, token);
+    case kIsPrefixWord: return inWordList(ListKind::kPrefix, c);
+    case kIsSuffixWord: return inWordList(ListKind::kSuffix, c);
     case kIsPrefixActingSuffixWord:
-      return standardFormIsOneOf(ListKind::kSuffix, token, "SR", "CR", "RD");
-    case kIsBuildingSideWord: return inWordList(ListKind::kBuildingSide, token);
-    case kIsUnitSideWord: return inWordList(ListKind::kUnitSide, token);
-    case kIsBuildingTypeWord: return inWordList(ListKind::kBuildingType, token);
-    case kIsCountyWord: return inWordList(ListKind::kCounty, token);
-    case kIsPoBoxWord: return inWordList(ListKind::kPoBox, token);
-    case kIsRuralRouteWord: return inWordList(ListKind::kRural, token);
-    case kIsUnitWord: return inWordList(ListKind::kUnitLabel, token);
-    case kIsDirectionalWord: return inWordList(ListKind::kDirectional, token);
+      return standardFormIsOneOf(ListKind::kSuffix, c, "SR", "CR", "RD");
+    case kIsBuildingSideWord: return inWordList(ListKind::kBuildingSide, c);
+    case kIsUnitSideWord: return inWordList(ListKind::kUnitSide, c);
+    case kIsBuildingTypeWord: return inWordList(ListKind::kBuildingType, c);
+    case kIsCountyWord: return inWordList(ListKind::kCounty, c);
+    case kIsPoBoxWord: return inWordList(ListKind::kPoBox, c);
+    case kIsRuralRouteWord: return inWordList(ListKind::kRural, c);
+    case kIsUnitWord: return inWordList(ListKind::kUnitLabel, c);
+    case kIsDirectionalWord: return inWordList(ListKind::kDirectional, c);
     case kCanTokenBeA: return token.isCandidate(c.meaning);
     case kCanBeSecondWordInDirectional:
-      return standardFormIsOneOf(ListKind::kDirectional, token, "E", "W");
+      return standardFormIsOneOf(ListKind::kDirectional, c, "E", "W");
     case kCanBeFirstWordInDirectional:
-      return standardFormIsOneOf(ListKind::kDirectional, token, "N", "S");
+      return standardFormIsOneOf(ListKind::kDirectional, c, "N", "S");
     case kHasNumbers: return hasDigit(token.text);
     case kHasNumberSign: return token.text.find('#') != std::string::npos;
     case kNumberFollowsPrefix: return numberFollowsPrefix(c);
@@ -319,14 +322,17 @@ class PendingNodes {
   }
 
  private:
-  std::array<const ConditionNode*, kInlineEvaluationDepth> inline_{};
+  // Left uninitialised: slots are read only after push wrote them, and evaluation
+  // runs for every rule at every token.
+  std::array<const ConditionNode*, kInlineEvaluationDepth> inline_;
   std::vector<const ConditionNode*> overflow_;
   size_t size_ = 0;
 };
 
 }  // namespace
 
-bool evaluateConditionNode(const ConditionNode& root, TokenList& tokens, size_t position) {
+bool evaluateConditionNode(const ConditionNode& root, TokenList& tokens, size_t position,
+                           WordListMemo* memo) {
   PendingNodes pending;
   const ConditionNode* node = &root;
   for (;;) {
@@ -341,7 +347,7 @@ bool evaluateConditionNode(const ConditionNode& root, TokenList& tokens, size_t 
         node = node->left.get();
       } else {
         // A leaf, or an inner node missing an operand (never compiled so): false.
-        value = node->nodeKind == LEAF && evaluateLeaf(*node, tokens, position);
+        value = node->nodeKind == LEAF && evaluateLeaf(*node, tokens, position, memo);
         break;
       }
     }
@@ -376,8 +382,61 @@ const ConditionNode& compiledConditionOf(Rule& rule) {
 }
 
 bool evaluateCondition(Rule& rule, TokenList& tokens, size_t position) {
+  return evaluateCondition(rule, tokens, position, nullptr);
+}
+
+bool evaluateCondition(Rule& rule, TokenList& tokens, size_t position, WordListMemo* memo) {
   if (rule.condition.empty()) return true;
-  return evaluateConditionNode(compiledConditionOf(rule), tokens, position);
+  return evaluateConditionNode(compiledConditionOf(rule), tokens, position, memo);
+}
+
+void WordListMemo::forget() {
+  for (Slot& slot : slots_) {
+    slot.token = nullptr;
+    slot.known = 0;
+  }
+}
+
+const WordList::Entry* WordListMemo::entry(ListKind kind, const TokenList& tokens,
+                                           size_t position) {
+  const AddressToken& token = *tokens[position];
+  const auto lookUp = [&] {
+    const WordList* list = listOf(kind, token.country);
+    return list == nullptr ? nullptr : list->findFolded(token.folded);
+  };
+  if (position >= slots_.size()) return lookUp();
+  Slot& slot = slots_[position];
+  if (slot.token != &token) {
+    slot.token = &token;
+    slot.known = 0;
+  }
+  const uint32_t bit = uint32_t{1} << static_cast<unsigned>(kind);
+  if ((slot.known & bit) == 0) {
+    slot.entries[static_cast<size_t>(kind)] = lookUp();
+    slot.known |= bit;
+  }
+  return slot.entries[static_cast<size_t>(kind)];
+}
+
+const WordList* WordListMemo::listOf(ListKind kind, const std::string& country) {
+  if (country != listCountry_) {
+    listCountry_ = country;
+    listsKnown_ = 0;
+  }
+  const uint32_t bit = uint32_t{1} << static_cast<unsigned>(kind);
+  if ((listsKnown_ & bit) == 0) {
+    lists_[static_cast<size_t>(kind)] = wordListFor(wordListTable(kind), country);
+    listsKnown_ |= bit;
+  }
+  return lists_[static_cast<size_t>(kind)];
+}
+
+const WordList::Entry* wordListEntry(ListKind kind, const TokenList& tokens, size_t position,
+                                     WordListMemo* memo) {
+  if (memo != nullptr) return memo->entry(kind, tokens, position);
+  const AddressToken& token = *tokens[position];
+  const WordList* list = wordListFor(wordListTable(kind), token.country);
+  return list == nullptr ? nullptr : list->findFolded(token.folded);
 }
 
 }  // namespace addr

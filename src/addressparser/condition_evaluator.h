@@ -13,15 +13,52 @@
 // are false. No test reads or writes past the 17 candidate flags.
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
+#include <string>
 
 #include "addressparser/condition_node.h"
 #include "addressparser/rule.h"
 #include "addressparser/token.h"
+#include "addressparser/word_lists.h"
 
 namespace addr {
 
 inline constexpr size_t kInlineEvaluationDepth = 32;
+
+// Remembers, for the tokens of one parse, the entry each token's text has in each
+// word list, so that narrowing and every word-list keyword of every rule look a
+// word up at most once per list. Owned by one runRules call (one thread).
+// Keyed by position and checked against the token's address; whoever changes a
+// token's text or the list's order (mergeAdjacentTokens) calls forget().
+class WordListMemo {
+ public:
+  WordListMemo() { forget(); }
+  // The token's entry in `kind`'s list for its country (with the "US" fallback);
+  // null when the list or the word is missing.
+  const WordList::Entry* entry(ListKind kind, const TokenList& tokens, size_t position);
+  void forget();
+
+ private:
+  static constexpr size_t kRememberedTokens = 16;  // later tokens are looked up directly
+  struct Slot {
+    const AddressToken* token;
+    uint32_t known;  // bit per ListKind: entries[kind] is valid
+    std::array<const WordList::Entry*, kListKindCount> entries;
+  };
+  // The lists of one country (every token of a parse normally has the same one).
+  const WordList* listOf(ListKind kind, const std::string& country);
+
+  std::array<Slot, kRememberedTokens> slots_;
+  std::string listCountry_;
+  uint32_t listsKnown_ = 0;  // bit per ListKind: lists_[kind] is valid for listCountry_
+  std::array<const WordList*, kListKindCount> lists_;
+};
+
+// The token's entry in a word list, through `memo` when there is one.
+const WordList::Entry* wordListEntry(ListKind kind, const TokenList& tokens, size_t position,
+                                     WordListMemo* memo);
 
 // True when the rule's condition is empty; otherwise compiles it on first use and
 // evaluates it at `position`. May change the candidates and meanings of tokens
@@ -29,6 +66,8 @@ inline constexpr size_t kInlineEvaluationDepth = 32;
 // Throws what compileCondition throws, on every evaluation of a rule whose condition
 // does not compile.
 bool evaluateCondition(Rule& rule, TokenList& tokens, size_t position);
+// The same, looking words up through `memo` (may be null).
+bool evaluateCondition(Rule& rule, TokenList& tokens, size_t position, WordListMemo* memo);
 
 // The rule's compiled condition, compiled on first use. Safe when several threads
 // reach the same rule at once: the first compiles under the rule's compileMutex and
@@ -39,6 +78,7 @@ const ConditionNode& compiledConditionOf(Rule& rule);
 
 // Evaluates a compiled tree at `position`. "AND" and "OR" skip their right operand
 // once the left decides, so its side effects happen only when it is reached.
-bool evaluateConditionNode(const ConditionNode& root, TokenList& tokens, size_t position);
+bool evaluateConditionNode(const ConditionNode& root, TokenList& tokens, size_t position,
+                           WordListMemo* memo = nullptr);
 
 }  // namespace addr

@@ -36,11 +36,11 @@ constexpr std::array<Narrowing, 10> kNarrowings = {{
 bool isSettled(AddressToken& token) { return settledMeaning(token) != UNKNOWN; }
 
 // applyRule with the trace: `pass` only labels what is reported.
-bool applyRuleTraced(Rule& rule, TokenList& tokens, size_t position, EngineTrace* trace,
-                     int pass) {
+bool applyRuleTraced(Rule& rule, TokenList& tokens, size_t position, WordListMemo* memo,
+                     EngineTrace* trace, int pass) {
   AddressToken& token = *tokens[position];
   if (isSettled(token)) return true;
-  if (!evaluateCondition(rule, tokens, position)) return false;
+  if (!evaluateCondition(rule, tokens, position, memo)) return false;
 
   for (TokenMeaning m : rule.eliminate) token.clearCandidate(m);
   if (rule.setNext != UNKNOWN && position + 1 < tokens.size()) {
@@ -62,9 +62,18 @@ bool applyRuleTraced(Rule& rule, TokenList& tokens, size_t position, EngineTrace
 }
 
 void applyGroup(const RuleList& rules, size_t begin, size_t end, TokenList& tokens,
-                size_t position, EngineTrace* trace, int pass) {
+                size_t position, WordListMemo& memo, EngineTrace* trace, int pass) {
   for (size_t r = begin; r < end; ++r) {
-    if (applyRuleTraced(*rules[r], tokens, position, trace, pass)) return;
+    if (applyRuleTraced(*rules[r], tokens, position, &memo, trace, pass)) return;
+  }
+}
+
+void narrowCandidatesAt(TokenList& tokens, size_t position, WordListMemo& memo) {
+  AddressToken& token = *tokens[position];
+  for (const Narrowing& narrowing : kNarrowings) {
+    if (memo.entry(narrowing.list, tokens, position) != nullptr) continue;
+    token.clearCandidate(narrowing.meaning);
+    token.clearCandidate(narrowing.alsoMeaning);
   }
 }
 
@@ -99,7 +108,7 @@ void narrowCandidates(AddressToken& token) {
 }
 
 bool applyRule(Rule& rule, TokenList& tokens, size_t position) {
-  return applyRuleTraced(rule, tokens, position, nullptr, kContextFreePass);
+  return applyRuleTraced(rule, tokens, position, nullptr, nullptr, kContextFreePass);
 }
 
 void mergeAdjacentTokens(TokenList& tokens, EngineTrace* trace, int pass) {
@@ -125,15 +134,16 @@ void mergeAdjacentTokens(TokenList& tokens, EngineTrace* trace, int pass) {
 
 void runRules(const RuleSet& ruleSet, TokenList& tokens, EngineTrace* trace) {
   const RuleList& rules = ruleSet.rules;
+  WordListMemo memo;
   const size_t contextBegin = ruleSet.firstContextRule < rules.size() ? ruleSet.firstContextRule
                                                                       : rules.size();
 
   // Narrowing and rules alternate token by token: while a token's rules run, the
   // tokens after it still hold all their candidates (bar a setNext from before).
   for (size_t position = 0; position < tokens.size(); ++position) {
-    narrowCandidates(*tokens[position]);
+    narrowCandidatesAt(tokens, position, memo);
     if (trace != nullptr) trace->narrowed(position, *tokens[position]);
-    applyGroup(rules, 0, contextBegin, tokens, position, trace, kContextFreePass);
+    applyGroup(rules, 0, contextBegin, tokens, position, memo, trace, kContextFreePass);
   }
   if (trace != nullptr) trace->passEnd(kContextFreePass, tokens, allSettledUnrecorded(tokens));
 
@@ -142,10 +152,11 @@ void runRules(const RuleSet& ruleSet, TokenList& tokens, EngineTrace* trace) {
     bool everyTokenSettled = true;
     for (size_t position = 0; position < tokens.size(); ++position) {
       if (isSettled(*tokens[position])) continue;
-      applyGroup(rules, contextBegin, rules.size(), tokens, position, trace, pass);
+      applyGroup(rules, contextBegin, rules.size(), tokens, position, memo, trace, pass);
       if (!isSettled(*tokens[position])) everyTokenSettled = false;
     }
     mergeAdjacentTokens(tokens, trace, pass);
+    memo.forget();  // joined texts and shifted positions
     if (trace != nullptr) trace->passEnd(pass, tokens, everyTokenSettled);
     if (everyTokenSettled) break;
   }

@@ -258,6 +258,18 @@ TEST_F(RuleEngineTest, ContextRulesSettleWhatTheContextFreePassLeft) {
   EXPECT_EQ(expected, trace.events);
 }
 
+// Word-list answers are remembered per token during a parse; a join must not leave
+// the joined token answering for its old text.
+TEST_F(RuleEngineTest, WordListsSeeTheJoinedTextInTheNextPass) {
+  RuleSet rules = makeRuleSet({{"words", "NOT ISNUMBER", STREETNAME}},
+                              {{"box number", "ISPOBOXWORD(PREV) AND ISNUMBER", POBOXNUM}});
+  TokenList tokens = makeTokens("PO BOX 12", "US");
+  RecordingTrace trace;
+  runRules(rules, tokens, &trace);
+  EXPECT_EQ("PO_BOX:STREETNAME 12:POBOXNUM", dumpTokens(tokens));
+  EXPECT_EQ(2, trace.contextPasses);
+}
+
 TEST_F(RuleEngineTest, ConditionErrorLeavesTheEngine) {
   RuleSet rules = makeRuleSet({{"number", "ISNUMBER", STREETNUM}, {"broken", "ISTOKENA:streetnum"}});
   TokenList tokens = makeTokens("12 MAIN", "US");
