@@ -139,8 +139,10 @@ def street_rules(after_number_before_name=True):
              "NOT ISSUFFIXWORD(NEXT) AND NOT ISUNITWORD(NEXT) AND NOT HASNUMBERS(NEXT)", "STREETNUM",
              "a second number word before the name belongs to the house number (123 1/2 MAIN)"),
         rule("number-letter", "ISTOKENA(PREV,STREETNUM) AND ISLETTER AND NOT ISDIRECTIONALWORD AND "
-             "NOT ISLASTTOKEN AND NOT ISSUFFIXWORD(NEXT) AND NOT ISUNITWORD(NEXT)", "STREETNUM",
-             "a single letter after the number, not followed by a type, is part of it (4922 B)"),
+             "NOT ISLASTTOKEN AND NOT ISSUFFIXWORD(NEXT) AND NOT ISUNITWORD(NEXT) AND NOT HASNUMBERS(NEXT) AND "
+             "NOT (ISLETTER(NEXT) AND NOT ISDIRECTIONALWORD(NEXT)) AND NOT ISLETTER(NEXT2)", "STREETNUM",
+             "a single letter after the number is part of it (4922 B SOUTH CORNELL), unless it starts a name "
+             "of initials (2964 L B J FWY, 728 C AND N SMITH MILL RD) or a route (4715 F 41)"),
         rule("name-start", START + " AND NOT ISUNITWORD AND NOT ISPOBOXWORD", "STREETNAME",
              "any other word after the number starts the name"),
         rule("predir-second", "ISTOKENA(PREV,PREDIR) AND CANBESECONDWORDINDIRECTIONAL AND "
