@@ -91,7 +91,7 @@ TEST_F(TokenInfoDataTest, VariantSpellingsShareOneStandardForm) {
     const char* a;
     const char* b;
   } rows[] = {
-      {"CITY", "ST", "SAINT"},      {"CITY", "STE", "SAINTE"},     {"CITY", "FT", "FORT"},
+      {"CITY", "ST", "SAINT"},      {"CITY", "SANKT", "ST"},       {"CITY", "STE", "SAINTE"},     {"CITY", "FT", "FORT"},
       {"CITY", "MT", "MOUNT"},      {"STR_NAME", "1ST", "FIRST"},  {"STR_NAME", "22ND", "TWENTYSECOND"},
       {"STR_NAME", "13TH", "THIRTEENTH"}, {"STR_NAME", "100TH", "HUNDREDTH"},
       {"STR_NAME", "MT", "MOUNT"},  {"CITY", "N", "NORTH"},       {"STR_NAME", "DR", "DOCTOR"},

@@ -24,7 +24,8 @@ FULL_SCORE = 100
 
 # (category, standard form, spellings). Category * is both STR_NAME and CITY.
 WORDS = [
-    ("*", "SAINT", ["ST", "SNT", "SAINT"]),
+    # ST is SANKT in German names and SAINT elsewhere; both spellings share one key.
+    ("*", "SAINT", ["ST", "SNT", "SAINT", "SANKT"]),
     ("*", "SAINTE", ["STE", "SAINTE"]),
     ("*", "SANTA", ["STA", "SANTA"]),
     ("*", "SANTO", ["STO", "SANTO"]),
@@ -66,7 +67,6 @@ WORDS = [
     ("STR_NAME", "PRESIDENT", ["PRES", "PRESIDENT"]),
     ("STR_NAME", "MARTIN", ["MRTN", "MARTIN"]),
     ("STR_NAME", "KING", ["KNG", "KING"]),
-    ("STR_NAME", "SANKT", ["SANKT"]),
     ("STR_NAME", "GRANDE", ["GDE", "GRANDE"]),
     ("STR_NAME", "GENERALE", ["GAL"]),
 ]
