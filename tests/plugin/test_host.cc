@@ -64,8 +64,10 @@ void StubTransliterateText(const char* text, char* out, int32_t outSize, int32_t
   if (host.recordCalls) {
     host.transliterated.push_back(std::string(text) + "|" + std::to_string(scriptCode));
   }
-  WriteOut(host.transliteration.empty() ? std::string(text) : host.transliteration, out,
-           outSize);
+  // A script shows in the result as an extra word, so records can prove it arrived.
+  std::string result = host.transliteration.empty() ? std::string(text) : host.transliteration;
+  if (scriptCode != 0) result += " script" + std::to_string(scriptCode);
+  WriteOut(result, out, outSize);
 }
 
 void StubMetaphoneEncode(const char* word, char* out, int32_t outSize) {

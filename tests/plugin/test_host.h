@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "plugin/host_services.h"
+#include "xml/xml_doc.h"
 #include "plugin/record_processing.h"
 
 namespace plugin_test {
@@ -47,7 +48,9 @@ struct StubHost {
 
 StubHost& Host();
 
-// The stub services; MetaphoneEncode's default code is "#" and the word.
+// The stub services. TransliterateText passes the text through and appends
+// " script<code>" for a non-zero script code; MetaphoneEncode's default code is "#"
+// and the word.
 void* TestLookup(const char* serviceName);
 plugin::RecordServices StubServices();
 
@@ -81,5 +84,19 @@ const PluginLibrary& Plugin();
 
 // A record document with one OBS_FELEM per (code, value) pair, in order.
 std::string RecordDocument(const std::vector<std::pair<std::string, std::string>>& elements);
+
+// "CODE=value" of every OBS_FELEM of a result document's OBS_FEAT, joined by "|"; an
+// element without FELEM_VALUE shows as "CODE"; "<no OBS_FEAT>" when there is none.
+std::string Transcript(const std::string& resultDocument);
+
+// Records and the transcripts of their results, for the in-process flow and the
+// loaded library alike. Expects the small US configuration and UseRecordTokens().
+struct RecordCase {
+  std::string input;
+  std::string expected;
+};
+const std::vector<RecordCase>& RecordCases();
+// The GetTokenInfo answers the record cases rely on.
+void UseRecordTokens();
 
 }  // namespace plugin_test
