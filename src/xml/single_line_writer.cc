@@ -103,12 +103,18 @@ void AppendQuoted(std::string& out, const xmlChar* text) {
   }
 }
 
+// Names cannot hold a line feed (the parser rejects one and our own names have
+// none), so they are copied without looking for one.
+void AppendName(std::string& out, const xmlChar* name) {
+  out.append(reinterpret_cast<const char*>(name));
+}
+
 void AppendQualifiedName(std::string& out, xmlNsPtr ns, const xmlChar* name) {
   if (ns != nullptr && ns->prefix != nullptr) {
-    AppendRaw(out, ns->prefix);
+    AppendName(out, ns->prefix);
     out += ':';
   }
-  AppendRaw(out, name);
+  AppendName(out, name);
 }
 
 void AppendNamespaceDeclarations(std::string& out, xmlNsPtr ns) {

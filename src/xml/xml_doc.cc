@@ -74,6 +74,21 @@ class ThreadParserContext {
 
 thread_local ThreadParserContext threadParserContext;
 
+// libxml2 tries to grow its input every time fewer than 250 bytes remain before its
+// end, which for a record of a few hundred bytes means on most of the document.
+// White space after the root element is allowed and leaves no trace in the tree, so
+// a run of it behind the text keeps the content out of that zone. Only text that
+// starts with a single-byte "<" is padded: a UTF-16 or UCS-4 document would be
+// corrupted by single-byte spaces.
+constexpr size_t kTrailingPadding = 256;
+constexpr size_t kLargestKeptPaddedText = 1 << 20;
+
+bool Paddable(const char* text, size_t length) {
+  return length >= 2 && text[0] == '<' && text[1] != '\0';
+}
+
+thread_local std::string paddedText;
+
 }  // namespace
 
 XMLDoc::~XMLDoc() { xmlFreeDoc(doc_); }
@@ -104,7 +119,19 @@ void XMLDoc::ParseXML(const char* text, size_t length) {
     // The option sets this handler but nothing resets it on a reused context.
     context->sax->ignorableWhitespace = xmlSAX2Characters;
   }
-  doc_ = xmlCtxtReadMemory(context, text, static_cast<int>(length), nullptr, nullptr, options);
+  const char* input = text;
+  size_t inputLength = length;
+  if (Paddable(text, length) && length <= static_cast<size_t>(INT_MAX) - kTrailingPadding) {
+    paddedText.assign(text, length);
+    paddedText.append(kTrailingPadding, ' ');
+    input = paddedText.data();
+    inputLength = paddedText.size();
+  }
+  doc_ = xmlCtxtReadMemory(context, input, static_cast<int>(inputLength), nullptr, nullptr,
+                           options);
+  if (paddedText.capacity() > kLargestKeptPaddedText) {
+    std::string().swap(paddedText);
+  }
   if (doc_ == nullptr) {
     std::string message =
         context->lastError.message != nullptr ? context->lastError.message : "";
