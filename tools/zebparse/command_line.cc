@@ -66,7 +66,12 @@ std::string defaultSupportDirectory() {
   std::filesystem::path installed = (exeDir / ".." / "share" / "zebparse" / "support").lexically_normal();
   std::error_code ignored;
   if (std::filesystem::is_directory(installed, ignored)) return installed.string();
-  return (exeDir / ".." / ".." / "config" / "support").lexically_normal().string();
+  std::filesystem::path buildTree = (exeDir / ".." / ".." / "config" / "support").lexically_normal();
+#ifdef ZEB_BUNDLED_SUPPORT_DIR
+  // A build directory outside the source tree: the sources' own support directory.
+  if (!std::filesystem::is_directory(buildTree, ignored)) return ZEB_BUNDLED_SUPPORT_DIR;
+#endif
+  return buildTree.string();
 }
 
 }  // namespace zebparse

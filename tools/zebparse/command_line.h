@@ -27,7 +27,8 @@ std::string executableDirectory();
 // <exe>/../lib/libzebConfigParseAddr.so: the same in the build tree and installed.
 std::string defaultPluginPath();
 // <exe>/../share/zebparse/support when installed, else <exe>/../../config/support
-// (the build tree).
+// (a build directory inside the source tree), else the source tree's
+// config/support as configured (a build directory elsewhere).
 std::string defaultSupportDirectory();
 
 // Exit statuses.

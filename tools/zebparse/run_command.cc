@@ -233,6 +233,11 @@ class Progress {
   bool shown_ = false;
 };
 
+// A byte-order mark at the start of the input is no part of the first record.
+void dropByteOrderMark(std::string& line, uint64_t lineNumber) {
+  if (lineNumber == 1 && line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
+}
+
 bool isBlank(const std::string& line) {
   return line.find_first_not_of(" \t\r\n") == std::string::npos;
 }
@@ -252,6 +257,7 @@ void readLines(std::istream& in, BatchPipeline& pipeline, Progress& progress) {
     if (!std::getline(in, line)) break;
     ++lineNumber;
     progress.bytesRead += static_cast<int64_t>(line.size() + 1);
+    dropByteOrderMark(line, lineNumber);
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (isBlank(line)) continue;
     Record record;
@@ -315,6 +321,7 @@ bool readCsv(std::istream& in, BatchPipeline& pipeline, Progress& progress,
     if (!std::getline(in, line)) break;
     ++collector.currentLine;
     progress.bytesRead += static_cast<int64_t>(line.size() + 1);
+    dropByteOrderMark(line, collector.currentLine);
     line += '\n';
     csv_parse(&parser, line.data(), line.size(), csvField, csvRecordEnd, &collector);
     drain();
