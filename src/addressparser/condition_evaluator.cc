@@ -394,41 +394,66 @@ void WordListMemo::forget() {
   for (Slot& slot : slots_) {
     slot.token = nullptr;
     slot.known = 0;
+    slot.listsGeneration = 0;
   }
+}
+
+void WordListMemo::useCountry(const std::string& country) {
+  if (haveCountry_ && country == listCountry_) return;
+  haveCountry_ = true;
+  listCountry_ = country;
+  listsKnown_ = 0;
+  ++generation_;
+}
+
+const WordList::Entry* WordListMemo::find(ListKind kind, const AddressToken& token) {
+  const size_t index = static_cast<size_t>(kind);
+  const uint32_t bit = uint32_t{1} << index;
+  if ((listsKnown_ & bit) == 0) {
+    lists_[index] = wordListFor(wordListTable(kind), listCountry_);
+    listsKnown_ |= bit;
+  }
+  return lists_[index] == nullptr ? nullptr : lists_[index]->findFolded(token.folded);
+}
+
+void WordListMemo::lookUpAll(const TokenList& tokens, size_t position, Entries& entries) {
+  const AddressToken& token = *tokens[position];
+  useCountry(token.country);
+  for (size_t index = 0; index < kListKindCount; ++index) {
+    entries[index] = find(static_cast<ListKind>(index), token);
+  }
+  if (position >= slots_.size()) return;
+  Slot& slot = slots_[position];
+  slot.token = &token;
+  slot.listsGeneration = generation_;
+  slot.entries = entries;
+  slot.known = (uint32_t{1} << kListKindCount) - 1;
 }
 
 const WordList::Entry* WordListMemo::entry(ListKind kind, const TokenList& tokens,
                                            size_t position) {
   const AddressToken& token = *tokens[position];
-  const auto lookUp = [&] {
-    const WordList* list = listOf(kind, token.country);
-    return list == nullptr ? nullptr : list->findFolded(token.folded);
-  };
-  if (position >= slots_.size()) return lookUp();
+  if (position >= slots_.size()) {
+    useCountry(token.country);
+    return find(kind, token);
+  }
   Slot& slot = slots_[position];
   if (slot.token != &token) {
     slot.token = &token;
     slot.known = 0;
+    slot.listsGeneration = 0;
   }
-  const uint32_t bit = uint32_t{1} << static_cast<unsigned>(kind);
+  const size_t index = static_cast<size_t>(kind);
+  const uint32_t bit = uint32_t{1} << index;
   if ((slot.known & bit) == 0) {
-    slot.entries[static_cast<size_t>(kind)] = lookUp();
+    if (slot.listsGeneration != generation_) {
+      useCountry(token.country);
+      slot.listsGeneration = generation_;
+    }
+    slot.entries[index] = find(kind, token);
     slot.known |= bit;
   }
-  return slot.entries[static_cast<size_t>(kind)];
-}
-
-const WordList* WordListMemo::listOf(ListKind kind, const std::string& country) {
-  if (country != listCountry_) {
-    listCountry_ = country;
-    listsKnown_ = 0;
-  }
-  const uint32_t bit = uint32_t{1} << static_cast<unsigned>(kind);
-  if ((listsKnown_ & bit) == 0) {
-    lists_[static_cast<size_t>(kind)] = wordListFor(wordListTable(kind), country);
-    listsKnown_ |= bit;
-  }
-  return lists_[static_cast<size_t>(kind)];
+  return slot.entries[index];
 }
 
 const WordList::Entry* wordListEntry(ListKind kind, const TokenList& tokens, size_t position,

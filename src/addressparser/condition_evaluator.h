@@ -38,6 +38,10 @@ class WordListMemo {
   // The token's entry in `kind`'s list for its country (with the "US" fallback);
   // null when the list or the word is missing.
   const WordList::Entry* entry(ListKind kind, const TokenList& tokens, size_t position);
+  using Entries = std::array<const WordList::Entry*, kListKindCount>;
+  // Looks the token up in every list at once, for narrowing, which asks about ten of
+  // them; `entries` is indexed by ListKind.
+  void lookUpAll(const TokenList& tokens, size_t position, Entries& entries);
   void forget();
 
  private:
@@ -45,13 +49,18 @@ class WordListMemo {
   struct Slot {
     const AddressToken* token;
     uint32_t known;  // bit per ListKind: entries[kind] is valid
+    uint32_t listsGeneration;  // lists_ hold this token's country while equal to generation_
     std::array<const WordList::Entry*, kListKindCount> entries;
   };
-  // The lists of one country (every token of a parse normally has the same one).
-  const WordList* listOf(ListKind kind, const std::string& country);
+  // Makes lists_ those of `country` (every token of a parse normally has the same
+  // one, so this compares codes once per token, not once per look-up).
+  void useCountry(const std::string& country);
+  const WordList::Entry* find(ListKind kind, const AddressToken& token);
 
   std::array<Slot, kRememberedTokens> slots_;
+  bool haveCountry_ = false;
   std::string listCountry_;
+  uint32_t generation_ = 1;  // changes with listCountry_; 0 is never current
   uint32_t listsKnown_ = 0;  // bit per ListKind: lists_[kind] is valid for listCountry_
   std::array<const WordList*, kListKindCount> lists_;
 };

@@ -70,8 +70,10 @@ void applyGroup(const RuleList& rules, size_t begin, size_t end, TokenList& toke
 
 void narrowCandidatesAt(TokenList& tokens, size_t position, WordListMemo& memo) {
   AddressToken& token = *tokens[position];
+  WordListMemo::Entries entries;
+  memo.lookUpAll(tokens, position, entries);
   for (const Narrowing& narrowing : kNarrowings) {
-    if (memo.entry(narrowing.list, tokens, position) != nullptr) continue;
+    if (entries[static_cast<size_t>(narrowing.list)] != nullptr) continue;
     token.clearCandidate(narrowing.meaning);
     token.clearCandidate(narrowing.alsoMeaning);
   }
