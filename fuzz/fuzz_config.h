@@ -8,7 +8,7 @@
 
 namespace fuzz {
 
-inline constexpr const char* kConfiguration = R"(<ADDRESSPARSER>
+inline constexpr const char* kConfiguration = R"xml(<ADDRESSPARSER>
 <COUNTRIES><COUNTRY name="US" c2="US"/><COUNTRY name="FR" c2="FR"/><COUNTRY name="ES" c2="ES"/>
 <COUNTRY name="DE" c2="DE"/><DEFAULTCOUNTRY name="US"/></COUNTRIES>
 <REGIONS><REGION id="1" name="US" base="0"/><REGION id="2" name="FR" base="0"/>
@@ -50,7 +50,7 @@ inline constexpr const char* kConfiguration = R"(<ADDRESSPARSER>
 </RULESET>
 <RULESET c2="FR"><WITHCONTEXT><RULE condition="NUMBERFOLLOWSPREFIX OR ISLETTER OR HASNUMBERSIGN" set="STREETNUM"/></WITHCONTEXT></RULESET>
 </ADDRESSPARSER>
-)";
+)xml";
 
 // Writes the configuration into a fresh temporary directory; returns the file path.
 inline std::string writeConfiguration(const char* text = kConfiguration) {
