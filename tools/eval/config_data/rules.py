@@ -92,9 +92,12 @@ def street_rules(after_number_before_name=True):
         rule("suffix", "(ISTOKENA(PREV,STREETNAME) OR (ISTOKENA(PREV,POSTDIR) AND NOT ISUNITWORD)) AND ISSUFFIXWORD AND "
              + ends_street(0), "SUFFIX",
              "a street type that ends the street part (after the name, or after SAINT JOHN W)"),
-        rule("route-jurisdiction", "(" + START + " OR ISTOKENA(PREV,PREDIR)) AND ISCOUNTYWORD AND "
-             "ISPREFIXWORD(NEXT) AND ISNUMBER(NEXT2) AND LENGTHIS(NEXT2,<,4)", "COUNTY",
-             "ILLINOIS ROUTE 31, AL HIGHWAY 157: the state takes no field, the number is the name"),
+        rule("route-jurisdiction", "(" + START + " OR ISTOKENA(PREV,PREDIR)) AND ISPREFIXWORD(NEXT) AND "
+             "ISNUMBER(NEXT2) AND ((ISCOUNTYWORD AND LENGTHIS(NEXT2,<,4)) OR (ISLASTTOKEN(NEXT2) AND "
+             "NOT HASNUMBERS AND NOT ISDIRECTIONALWORD AND (ISPREFIXACTINGSUFFIXWORD(NEXT) OR "
+             "NOT ISSUFFIXWORD(NEXT))))", "COUNTY",
+             "ILLINOIS ROUTE 31, AL HIGHWAY 157, ANDERSON COUNTY RD 312: the word qualifying a route "
+             "takes no field, the number is the name"),
         rule("name-after-number", "ISTOKENA(PREV,STREETNUM) AND NOT ISDIRECTIONALWORD AND NOT ISPREFIXWORD "
              "AND NOT HASNUMBERS AND NOT ISLETTER", "STREETNAME",
              "the commonest case: an ordinary word after the house number starts the name"),
