@@ -180,6 +180,9 @@ def street_rules(after_number_before_name=True):
              "STREETNUM", "the house number after a unit (or building) written first: SUITE 200 BLDG 17 7000 ..."),
         rule("name-number", "ISTOKENA(PREV,STREETNAME) AND HASNUMBERS AND ISSUFFIXWORD(NEXT) AND "
              + ends_street(1), "STREETNAME", "a number inside the name: OLD 41 RD"),
+        rule("route-number-after-no", "ISTOKENA(PREV2,PREFIX) AND ISTOKENA(PREV,STREETNAME) AND ISNUMBER AND "
+             "LENGTHIS(PREV,2) AND CANBEFIRSTWORDINDIRECTIONAL(PREV)", "STREETNAME",
+             "STATE HIGHWAY NO 33: the route's name is the number with its NO"),
         rule("unit-number-bare", "(ISTOKENA(PREV,STREETNAME) OR ISTOKENA(PREV,SUFFIX) OR ISTOKENA(PREV,POSTDIR) "
              "OR ISTOKENA(PREV,UNITNUM)) AND (HASNUMBERS OR ISLETTER OR (ISLASTTOKEN AND LENGTHIS(<,3)))", "UNITNUM",
              "a number after the street without a designator"),
