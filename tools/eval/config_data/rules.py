@@ -148,7 +148,7 @@ def street_rules(after_number_before_name=True):
              "of initials (2964 L B J FWY, 728 C AND N SMITH MILL RD) or a route (4715 F 41)"),
         rule("name-start", START + " AND NOT ISUNITWORD AND NOT ISPOBOXWORD", "STREETNAME",
              "any other word after the number starts the name"),
-        rule("predir-second", "ISTOKENA(PREV,PREDIR) AND CANBESECONDWORDINDIRECTIONAL AND "
+        rule("predir-second", "ISTOKENA(PREV,PREDIR) AND LENGTHIS(<,3) AND CANBESECONDWORDINDIRECTIONAL AND "
              "CANBEFIRSTWORDINDIRECTIONAL(PREV) AND NOT ISLASTTOKEN AND NOT (ISSUFFIXWORD(NEXT) AND "
              + ends_street(1) + ")", "PREDIR", "N E written as two words"),
         rule("name-after-predir", "ISTOKENA(PREV,PREDIR) OR ISTOKENA(PREV,PREFIX)", "STREETNAME",
