@@ -134,7 +134,8 @@ def street_rules(after_number_before_name=True):
         rule("predir", START + " AND ISDIRECTIONALWORD AND NOT ISLASTTOKEN AND NOT (ISSUFFIXWORD(NEXT) AND "
              + ends_street(1) + ")", "PREDIR",
              "a directional before the name, unless it is the name itself (123 NORTH ST)"),
-        rule("prefix", "(" + START + " OR ISTOKENA(PREV,PREDIR) OR ISTOKENA(PREV,PREFIX) OR ISTOKENA(PREV,COUNTY)) "
+        rule("prefix", "(" + START + " OR ISTOKENA(PREV,PREDIR) OR ISTOKENA(PREV,PREFIX) OR ISTOKENA(PREV,COUNTY) "
+             "OR ISTOKENA(PREV,POBOXNUM)) "
              "AND ISPREFIXWORD AND " + ROUTE_NAME_AT(1), "PREFIX",
              "a route or street type before a number or letter: HIGHWAY 22, AVENUE H"),
         rule("prefix-before-name", "(" + START + " OR ISTOKENA(PREV,PREDIR)) AND ISPREFIXWORD AND "
@@ -156,13 +157,13 @@ def street_rules(after_number_before_name=True):
         rule("name-after-predir", "ISTOKENA(PREV,PREDIR) OR ISTOKENA(PREV,PREFIX)", "STREETNAME",
              "the word after a directional or a route type is the name, whatever its class"),
         # --- after the name
-        rule("name-continues", "ISTOKENA(PREV,STREETNAME) AND NOT HASNUMBERS AND NOT ISUNITWORD AND "
+        rule("name-continues", "ISTOKENA(PREV,STREETNAME) AND NOT HASNUMBERS AND NOT HASNUMBERSIGN AND NOT ISUNITWORD AND "
              "NOT (ISPOBOXWORD AND NOT ISLASTTOKEN) AND NOT ISBUILDINGTYPEWORD AND NOT (ISDIRECTIONALWORD AND " + ends_street(0) + ") "
              "AND NOT (ISDIRECTIONALWORD AND LENGTHIS(<,3) AND NOT HASNUMBERS(PREV) AND ISSUFFIXWORD(NEXT) AND "
              "ISLASTTOKEN(NEXT)) "
              "AND NOT (ISUNITWORD(NEXT) AND ISLASTTOKEN(NEXT)) AND NOT ((ISBUILDINGSIDEWORD OR ISUNITSIDEWORD) "
              "AND ISLASTTOKEN)",
-             "STREETNAME", "a further name word"),
+             "STREETNAME", "a further name word; a word glued to a # (ROAD# 1) ends the name"),
         rule("postdir", "(ISTOKENA(PREV,STREETNAME) OR ISTOKENA(PREV,SUFFIX)) AND ISDIRECTIONALWORD",
              "POSTDIR", "a directional after the name or type"),
         # --- the unit
