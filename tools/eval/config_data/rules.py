@@ -73,6 +73,26 @@ def building_name_ahead(max_words=4):
     return "(" + " OR ".join(cases) + ")"
 
 
+def place_name_ahead(max_words=4):
+    """The line ends within the next words and none of them, nor the current one, holds
+    a digit or is a word of any list: MUNICIPAL AIRPORT, THE EMPIRE, TRANQUIL HOUSE INN."""
+    def at(k, keyword):
+        return "%s(NEXT%s)" % (keyword, "" if k == 1 else k) if k else keyword
+    plain = ("HASNUMBERS", "ISSUFFIXWORD", "ISPREFIXWORD", "ISDIRECTIONALWORD", "ISUNITWORD",
+             "ISPOBOXWORD", "ISRURALROUTEWORD", "ISBUILDINGTYPEWORD", "LENGTHIS(1)")
+    cases = []
+    for k in range(0, max_words + 1):
+        terms = [at(k, "ISLASTTOKEN")]
+        for j in range(0, k + 1):
+            for keyword in plain:
+                if keyword.startswith("LENGTHIS"):
+                    terms.append("NOT LENGTHIS(%s1)" % ("" if j == 0 else ("NEXT," if j == 1 else "NEXT%d," % j)))
+                else:
+                    terms.append("NOT " + at(j, keyword))
+        cases.append("(" + " AND ".join(terms) + ")")
+    return "(" + " OR ".join(cases) + ")"
+
+
 def street_rules(after_number_before_name=True):
     """Rules shared by the countries written number first: [number] [dir] [type] name [type] [dir] [unit]."""
     START = "(ISFIRSTTOKEN OR ISTOKENA(PREV,STREETNUM))"
@@ -84,6 +104,10 @@ def street_rules(after_number_before_name=True):
              + " AND NOT WEHAVE(PREV,STREETNAME) AND "
              "NOT WEHAVE(PREV,UNITLABEL) AND NOT WEHAVE(PREV,POBOXTYPE)", "BUILDINGTYPE",
              "a line that only names a building (1700 WELLS FARGO TOWER) has no street"),
+        rule("place-name", "((ISFIRSTTOKEN AND NOT ISLASTTOKEN) OR ISTOKENA(PREV,BUILDINGTYPE)) AND "
+             + place_name_ahead(), "BUILDINGTYPE",
+             "a line of two or more words that are neither numbers nor street, unit or box words "
+             "names a place, not a street (MUNICIPAL AIRPORT)"),
         # --- intersections: 12TH & MILLARD names two streets and no house
         rule("intersection-first", "ISFIRSTTOKEN AND HASNUMBERS AND NOT ISNUMBER AND "
              + SIGN.format("NEXT,", "(NEXT)"), "STREETNAME", "12TH & MILLARD: an ordinal street, not a number"),
