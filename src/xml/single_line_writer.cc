@@ -31,50 +31,56 @@ void AppendRaw(std::string& out, const xmlChar* text) {
   }
 }
 
+// Bytes that text or attribute values cannot carry as they are: the terminator, the
+// line feed (dropped) and the characters that become references.
+struct EscapeTable {
+  constexpr EscapeTable(bool attribute) : special() {
+    for (const char c : {'\0', '\n', '\r', '<', '>', '&'}) special[static_cast<unsigned char>(c)] = true;
+    if (attribute) {
+      special[static_cast<unsigned char>('"')] = true;
+      special[static_cast<unsigned char>('\t')] = true;
+    }
+  }
+  bool special[256];
+};
+
+constexpr EscapeTable kTextEscapes(false);
+constexpr EscapeTable kAttributeEscapes(true);
+
 // Text content as libxml2 escapes it when it writes to an encoder: only <, >, & and
-// the carriage return become references.
-void AppendEscapedText(std::string& out, const xmlChar* text) {
+// the carriage return become references. Attribute values additionally escape the
+// double quote and the white-space controls, so a line feed inside a value survives
+// as &#10;.
+void AppendEscaped(std::string& out, const xmlChar* text, const EscapeTable& table,
+                   bool attribute) {
   const char* run = reinterpret_cast<const char*>(text);
   const char* cur = run;
-  for (;; ++cur) {
-    const char* replacement = nullptr;
-    switch (*cur) {
-      case '\0': out.append(run, static_cast<size_t>(cur - run)); return;
-      case '<': replacement = "&lt;"; break;
-      case '>': replacement = "&gt;"; break;
-      case '&': replacement = "&amp;"; break;
-      case '\r': replacement = "&#13;"; break;
-      case '\n': replacement = ""; break;
-      default: continue;
-    }
+  for (;;) {
+    while (!table.special[static_cast<unsigned char>(*cur)]) ++cur;
     out.append(run, static_cast<size_t>(cur - run));
-    out.append(replacement);
-    run = cur + 1;
+    switch (*cur) {
+      case '\0': return;
+      case '<': out.append("&lt;", 4); break;
+      case '>': out.append("&gt;", 4); break;
+      case '&': out.append("&amp;", 5); break;
+      case '\r': out.append("&#13;", 5); break;
+      case '"': out.append("&quot;", 6); break;
+      case '\t': out.append("&#9;", 4); break;
+      case '\n':
+        if (attribute) out.append("&#10;", 5);
+        break;
+      default: break;
+    }
+    run = ++cur;
   }
 }
 
-// Attribute values additionally escape the double quote and the three white-space
-// controls, so a line feed inside a value survives as &#10;.
+void AppendEscapedText(std::string& out, const xmlChar* text) {
+  AppendEscaped(out, text, kTextEscapes, false);
+}
+
 void AppendEscapedAttribute(std::string& out, const xmlChar* text) {
-  const char* run = reinterpret_cast<const char*>(text);
-  const char* cur = run;
-  for (;; ++cur) {
-    const char* replacement = nullptr;
-    switch (*cur) {
-      case '\0': out.append(run, static_cast<size_t>(cur - run)); return;
-      case '<': replacement = "&lt;"; break;
-      case '>': replacement = "&gt;"; break;
-      case '&': replacement = "&amp;"; break;
-      case '"': replacement = "&quot;"; break;
-      case '\n': replacement = "&#10;"; break;
-      case '\r': replacement = "&#13;"; break;
-      case '\t': replacement = "&#9;"; break;
-      default: continue;
-    }
-    out.append(run, static_cast<size_t>(cur - run));
-    out.append(replacement);
-    run = cur + 1;
-  }
+  AppendEscaped(out, text, kAttributeEscapes, true);
 }
 
 // libxml2's quoting of namespace URIs: double quotes, or single quotes when the text
