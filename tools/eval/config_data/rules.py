@@ -25,7 +25,7 @@ def ends_street(at):
     """The street part ends after the token at offset `at` (0 = current, 1 = next).
 
     It ends at the end of the text, before a unit word, a number, a box word, a
-    directional that is itself last or followed by a unit word or a number, or a letter
+    directional that is itself last or followed by a unit, building word or a number, or a letter
     and a final number (ST M-9, DRIVE C-5: a unit written without designator).
     """
     def off(n):
@@ -37,12 +37,13 @@ def ends_street(at):
         items = ",".join(x for x in (o, params) if x)
         return "%s(%s)" % (keyword, items) if items else keyword
 
-    return ("(%s OR %s OR %s OR %s OR %s OR (%s AND %s AND NOT %s) OR ((%s OR %s) AND %s) OR (%s AND %s) OR (%s AND (%s OR %s OR %s OR %s OR (%s AND %s))) OR (%s AND %s AND %s))" % (
+    return ("(%s OR %s OR %s OR %s OR %s OR (%s AND %s AND NOT %s) OR ((%s OR %s) AND %s) OR (%s AND %s) OR (%s AND (%s OR %s OR %s OR %s OR %s OR (%s AND %s))) OR (%s AND %s AND %s))" % (
         t("ISLASTTOKEN", 0), t("ISUNITWORD", 1), t("HASNUMBERS", 1), t("ISPOBOXWORD", 1),
         t("ISBUILDINGTYPEWORD", 1), t("ISLASTTOKEN", 1), t("LENGTHIS", 1, "<,3"), t("ISSUFFIXWORD", 1),
         t("ISBUILDINGSIDEWORD", 1), t("ISUNITSIDEWORD", 1), t("ISLASTTOKEN", 1),
         t("ISUNITWORD", 2), t("ISLASTTOKEN", 2),
         t("ISDIRECTIONALWORD", 1), t("ISLASTTOKEN", 1), t("ISUNITWORD", 2), t("HASNUMBERS", 2),
+        t("ISBUILDINGTYPEWORD", 2),
         t("ISLETTER", 2), t("CANBESECONDWORDINDIRECTIONAL", 2), t("ISLASTTOKEN", 2),
         t("ISLETTER", 1), t("ISNUMBER", 2), t("ISLASTTOKEN", 2)))
 
