@@ -270,6 +270,18 @@ TEST_F(RuleEngineTest, WordListsSeeTheJoinedTextInTheNextPass) {
   EXPECT_EQ(2, trace.contextPasses);
 }
 
+TEST_F(RuleEngineTest, EachTokenIsNarrowedByItsOwnCountrysLists) {
+  load(R"(<CONFIG><ADDRESSPARTS c2="CA"><SUFFIX/></ADDRESSPARTS></CONFIG>)");
+  RuleSet rules = makeRuleSet({{"suffix", "ISSUFFIXWORD", SUFFIX}});
+  TokenList tokens;
+  for (const char* country : {"US", "CA", "US", "GB"}) {
+    tokens.push_back(std::make_unique<AddressToken>("ST", country));
+  }
+  runRules(rules, tokens);
+  EXPECT_EQ("ST:SUFFIX ST:? ST:SUFFIX ST:SUFFIX", dumpTokens(tokens));
+  EXPECT_FALSE(tokens[1]->isCandidate(SUFFIX));
+}
+
 TEST_F(RuleEngineTest, ConditionErrorLeavesTheEngine) {
   RuleSet rules = makeRuleSet({{"number", "ISNUMBER", STREETNUM}, {"broken", "ISTOKENA:streetnum"}});
   TokenList tokens = makeTokens("12 MAIN", "US");
