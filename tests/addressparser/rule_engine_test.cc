@@ -19,7 +19,7 @@ using addr_test::dumpCandidates;
 using addr_test::dumpTokens;
 using addr_test::makeTokens;
 
-struct RuleSpec {
+struct RuleText {
   const char* name;
   const char* condition;
   TokenMeaning set = UNKNOWN;
@@ -29,23 +29,23 @@ struct RuleSpec {
 };
 
 // Context-free rules first, then context rules, as the loader stores them.
-RuleSet makeRuleSet(const std::vector<RuleSpec>& contextFree,
-                    const std::vector<RuleSpec>& context = {}) {
+RuleSet makeRuleSet(const std::vector<RuleText>& contextFree,
+                    const std::vector<RuleText>& context = {}) {
   RuleSet ruleSet;
-  auto add = [&](const RuleSpec& spec, bool withContext) {
+  auto add = [&](const RuleText& written, bool withContext) {
     auto rule = std::make_unique<Rule>();
-    rule->name = spec.name;
-    rule->condition = spec.condition;
-    rule->set = spec.set;
-    rule->setNext = spec.setNext;
-    rule->eliminate = spec.eliminate;
-    rule->terminal = spec.terminal;
+    rule->name = written.name;
+    rule->condition = written.condition;
+    rule->set = written.set;
+    rule->setNext = written.setNext;
+    rule->eliminate = written.eliminate;
+    rule->terminal = written.terminal;
     rule->withContext = withContext;
     ruleSet.rules.push_back(std::move(rule));
   };
-  for (const RuleSpec& spec : contextFree) add(spec, false);
+  for (const RuleText& written : contextFree) add(written, false);
   ruleSet.firstContextRule = ruleSet.rules.size();
-  for (const RuleSpec& spec : context) add(spec, true);
+  for (const RuleText& written : context) add(written, true);
   return ruleSet;
 }
 
@@ -143,7 +143,7 @@ TEST_F(RuleEngineTest, SetNextLeavesASettledOrMissingNeighbourAlone) {
 TEST_F(RuleEngineTest, ApplyRuleOutcomes) {
   struct Row {
     const char* what;
-    RuleSpec rule;
+    RuleText rule;
     const char* before;
     bool ends;
     const char* after;

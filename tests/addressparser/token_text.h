@@ -27,13 +27,13 @@ inline std::string underscoresToBlanks(std::string_view text) {
   return out;
 }
 
-inline addr::TokenList makeTokens(std::string_view spec, const std::string& code) {
+inline addr::TokenList makeTokens(std::string_view written, const std::string& code) {
   addr::TokenList tokens;
   size_t start = 0;
-  while (start < spec.size()) {
-    size_t end = spec.find(' ', start);
-    if (end == std::string_view::npos) end = spec.size();
-    std::string_view item = spec.substr(start, end - start);
+  while (start < written.size()) {
+    size_t end = written.find(' ', start);
+    if (end == std::string_view::npos) end = written.size();
+    std::string_view item = written.substr(start, end - start);
     start = end + 1;
     if (item.empty()) continue;
     size_t colon = item.rfind(':');
