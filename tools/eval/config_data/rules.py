@@ -105,10 +105,6 @@ def street_rules(after_number_before_name=True):
              + " AND NOT WEHAVE(PREV,STREETNAME) AND "
              "NOT WEHAVE(PREV,UNITLABEL) AND NOT WEHAVE(PREV,POBOXTYPE)", "BUILDINGTYPE",
              "a line that only names a building (1700 WELLS FARGO TOWER) has no street"),
-        rule("place-name", "((ISFIRSTTOKEN AND NOT ISLASTTOKEN) OR ISTOKENA(PREV,BUILDINGTYPE)) AND "
-             + place_name_ahead(), "BUILDINGTYPE",
-             "a line of two or more words that are neither numbers nor street, unit or box words "
-             "names a place, not a street (MUNICIPAL AIRPORT)"),
         # --- intersections: 12TH & MILLARD names two streets and no house
         rule("intersection-first", "ISFIRSTTOKEN AND HASNUMBERS AND NOT ISNUMBER AND "
              + SIGN.format("NEXT,", "(NEXT)"), "STREETNAME", "12TH & MILLARD: an ordinal street, not a number"),
@@ -128,6 +124,10 @@ def street_rules(after_number_before_name=True):
         rule("name-after-number", "ISTOKENA(PREV,STREETNUM) AND NOT ISDIRECTIONALWORD AND NOT ISPREFIXWORD "
              "AND NOT HASNUMBERS AND NOT ISLETTER", "STREETNAME",
              "the commonest case: an ordinary word after the house number starts the name"),
+        rule("place-name", "((ISFIRSTTOKEN AND NOT ISLASTTOKEN) OR ISTOKENA(PREV,BUILDINGTYPE)) AND "
+             + place_name_ahead(), "BUILDINGTYPE",
+             "a line of two or more words that are neither numbers nor street, unit or box words "
+             "names a place, not a street (MUNICIPAL AIRPORT)"),
         rule("number-word-first", "ISFIRSTTOKEN AND NOT HASNUMBERS AND NOT ISDIRECTIONALWORD AND NOT ISPREFIXWORD AND "
              "NOT ISSUFFIXWORD AND NOT ISUNITWORD AND NOT ISPOBOXWORD AND NOT ISBUILDINGTYPEWORD AND "
              "NOT ISRURALROUTEWORD AND ISDIRECTIONALWORD(NEXT) AND NOT ISLASTTOKEN(NEXT) AND NOT ISSUFFIXWORD(NEXT2)",
