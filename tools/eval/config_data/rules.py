@@ -94,6 +94,25 @@ def place_name_ahead(max_words=4):
     return "(" + " OR ".join(cases) + ")"
 
 
+def number_after_place_ahead(max_words=4):
+    """A house number comes within the next words and the words up to it name a place
+    (no digit, no unit, box, route or building word): THE BILTMORE 817 WEST PEACHTREE
+    STREET, HAYES CENTER 4859 S WABASH. The number is followed by a word of the street."""
+    def at(k, keyword):
+        return "%s(NEXT%s)" % (keyword, "" if k == 1 else k) if k else keyword
+    plain = ("HASNUMBERS", "ISPREFIXWORD", "ISUNITWORD", "ISPOBOXWORD", "ISRURALROUTEWORD",
+             "ISBUILDINGTYPEWORD", "ISLASTTOKEN")
+    cases = []
+    for k in range(1, max_words + 1):
+        terms = [at(k, "ISNUMBER"), "NOT " + at(k, "ISLASTTOKEN"), "NOT " + at(k + 1, "HASNUMBERS"),
+                 "NOT " + at(k + 1, "ISPOBOXWORD"), "NOT " + at(k + 1, "ISUNITWORD"),
+                 "NOT (%s AND NOT %s)" % (at(k + 1, "ISLETTER"), at(k + 1, "ISDIRECTIONALWORD"))]
+        for j in range(0, k):
+            terms += ["NOT " + at(j, keyword) for keyword in plain]
+        cases.append("(" + " AND ".join(terms) + ")")
+    return "(" + " OR ".join(cases) + ")"
+
+
 def street_rules(after_number_before_name=True):
     """Rules shared by the countries written number first: [number] [dir] [type] name [type] [dir] [unit]."""
     START = "(ISFIRSTTOKEN OR ISTOKENA(PREV,STREETNUM))"
@@ -128,6 +147,12 @@ def street_rules(after_number_before_name=True):
              + place_name_ahead(), "BUILDINGTYPE",
              "a line of two or more words that are neither numbers nor street, unit or box words "
              "names a place, not a street (MUNICIPAL AIRPORT)"),
+        rule("place-before-number", "(ISFIRSTTOKEN OR ISTOKENA(PREV,BUILDINGTYPE)) AND NOT ISLETTER AND "
+             + number_after_place_ahead(), "BUILDINGTYPE",
+             "THE BILTMORE 817 WEST PEACHTREE STREET: the words before the house number name a place"),
+        rule("number-after-place", "ISTOKENA(PREV,BUILDINGTYPE) AND ISNUMBER AND NOT ISBUILDINGTYPEWORD(PREV) AND "
+             "NOT ISLASTTOKEN AND NOT HASNUMBERS(NEXT) AND NOT ISPOBOXWORD(NEXT) AND NOT ISUNITWORD(NEXT) AND "
+             "NOT (ISLETTER(NEXT) AND NOT ISDIRECTIONALWORD(NEXT))", "STREETNUM", "the house number after a place's name"),
         rule("number-word-first", "ISFIRSTTOKEN AND NOT HASNUMBERS AND NOT ISDIRECTIONALWORD AND NOT ISPREFIXWORD AND "
              "NOT ISSUFFIXWORD AND NOT ISUNITWORD AND NOT ISPOBOXWORD AND NOT ISBUILDINGTYPEWORD AND "
              "NOT ISRURALROUTEWORD AND ISDIRECTIONALWORD(NEXT) AND NOT ISLASTTOKEN(NEXT) AND NOT ISSUFFIXWORD(NEXT2)",
