@@ -162,8 +162,9 @@ def street_rules(after_number_before_name=True):
              "PO BOX and its variants before the box number"),
         rule("box-word-first", "ISFIRSTTOKEN AND ISPOBOXWORD", "POBOXTYPE", "a line that starts with a box word"),
         rule("box-number", "ISTOKENA(PREV,POBOXTYPE)", "POBOXNUM", "the word after a box word"),
-        rule("rural-route", "ISRURALROUTEWORD AND HASNUMBERS(NEXT) AND (NOT ISPREFIXWORD OR ISPOBOXWORD(NEXT2))", None,
-             "RR 2 BOX 5: the route takes no field, so the box becomes the record's PO box",
+        rule("rural-route", "ISRURALROUTEWORD AND ((HASNUMBERS(NEXT) AND (NOT ISPREFIXWORD OR ISPOBOXWORD(NEXT2))) OR "
+             "(ISRURALROUTEWORD(NEXT) AND NOT ISPREFIXWORD AND HASNUMBERS(NEXT2)))", None,
+             "RR 2 BOX 5, HC ROUTE 68 BOX 23A: the route takes no field, so the box becomes the record's PO box",
              eliminate=ALL_MEANINGS, terminal=True),
         rule("rural-route-number", "ISRURALROUTEWORD(PREV) AND HASNUMBERS AND (NOT ISPREFIXWORD(PREV) OR "
              "ISPOBOXWORD(NEXT))", "RRHCNUM",
