@@ -113,6 +113,23 @@ def number_after_place_ahead(max_words=4):
     return "(" + " OR ".join(cases) + ")"
 
 
+def building_after_street(max_words=3):
+    """The line ends within the next one to three words and none of them is a number,
+    a letter, or a street, directional, unit or box word: the name of a building or
+    complex after the street (FREDERICK RD THE REED, ESSEX ST SE FACTORY LOFTS)."""
+    def at(k, keyword):
+        return "%s(NEXT%s)" % (keyword, "" if k == 1 else k)
+    plain = ("HASNUMBERS", "ISLETTER", "ISSUFFIXWORD", "ISDIRECTIONALWORD", "ISUNITWORD", "ISPOBOXWORD",
+             "ISBUILDINGSIDEWORD", "ISUNITSIDEWORD")
+    cases = []
+    for k in range(1, max_words + 1):
+        terms = [at(k, "ISLASTTOKEN")]
+        for j in range(1, k + 1):
+            terms += ["NOT " + at(j, keyword) for keyword in plain]
+        cases.append("(" + " AND ".join(terms) + ")")
+    return "(" + " OR ".join(cases) + ")"
+
+
 def street_rules(after_number_before_name=True):
     """Rules shared by the countries written number first: [number] [dir] [type] name [type] [dir] [unit]."""
     START = "(ISFIRSTTOKEN OR ISTOKENA(PREV,STREETNUM))"
@@ -134,6 +151,9 @@ def street_rules(after_number_before_name=True):
         rule("suffix", "(ISTOKENA(PREV,STREETNAME) OR (ISTOKENA(PREV,POSTDIR) AND NOT ISUNITWORD)) AND ISSUFFIXWORD AND "
              + ends_street(0), "SUFFIX",
              "a street type that ends the street part (after the name, or after SAINT JOHN W)"),
+        rule("suffix-before-building", "ISTOKENA(PREV,STREETNAME) AND ISSUFFIXWORD AND " + building_after_street(),
+             "SUFFIX", "a street type followed only by a building's name (FREDERICK RD THE REED): the name "
+             "takes no field"),
         rule("route-jurisdiction", "(" + START + " OR ISTOKENA(PREV,PREDIR)) AND ISPREFIXWORD(NEXT) AND "
              "ISNUMBER(NEXT2) AND ((ISCOUNTYWORD AND LENGTHIS(NEXT2,<,4)) OR (ISLASTTOKEN(NEXT2) AND "
              "NOT HASNUMBERS AND NOT ISDIRECTIONALWORD AND (ISPREFIXACTINGSUFFIXWORD(NEXT) OR "
