@@ -356,6 +356,9 @@ COUNTY = {}
 for _pair in _STATES.replace("\n", " ").split(","):
     _code, _name = _pair.split()
     COUNTY[_code] = [_code, _name.replace("_", " ")]
+# OLD qualifies a route the same way (OLD US HIGHWAY 90, OLD HWY 5): the route's
+# number stays its name.
+COUNTY["OLD"] = ["OLD"]
 
 CAREOF = ["C/O", "ATTN", "ATTENTION", "CARE OF"]
 
