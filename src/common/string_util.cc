@@ -289,7 +289,9 @@ std::string FormatInt(long long value, size_t width) {
   std::string_view digits(buffer, static_cast<size_t>(length));
   if (value < 0) {
     digits.remove_prefix(1);
-    return "-" + PadLeft(digits, '0', width > 0 ? width - 1 : 0);
+    std::string out(1, '-');
+    out += PadLeft(digits, '0', width > 0 ? width - 1 : 0);
+    return out;
   }
   return PadLeft(digits, '0', width);
 }
