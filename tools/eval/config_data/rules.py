@@ -145,15 +145,16 @@ def street_rules(after_number_before_name=True):
         rule("intersection-first", "ISFIRSTTOKEN AND HASNUMBERS AND NOT ISNUMBER AND "
              + SIGN.format("NEXT,", "(NEXT)"), "STREETNAME", "12TH & MILLARD: an ordinal street, not a number"),
         # --- the house number and box / route starts
-        rule("number-first", "ISFIRSTTOKEN AND HASNUMBERS", "STREETNUM",
-             "a leading word with digits is the house number"),
+        rule("number-first", "(ISFIRSTTOKEN OR (ISTOKENA(PREV,BUILDINGTYPE) AND ISNUMBER AND "
+             "NOT ISBUILDINGTYPEWORD(PREV) AND NOT ISLASTTOKEN AND NOT HASNUMBERS(NEXT) AND NOT ISPOBOXWORD(NEXT) "
+             "AND NOT ISUNITWORD(NEXT) AND NOT (ISLETTER(NEXT) AND NOT ISDIRECTIONALWORD(NEXT)))) AND HASNUMBERS",
+             "STREETNUM", "a leading word with digits is the house number, as is a number after a place's "
+             "name (THE BILTMORE 817 WEST PEACHTREE STREET)"),
         # --- the commonest cases next: a type ending the street, a name after the number
-        rule("suffix", "(ISTOKENA(PREV,STREETNAME) OR (ISTOKENA(PREV,POSTDIR) AND NOT ISUNITWORD)) AND ISSUFFIXWORD AND "
-             + ends_street(0), "SUFFIX",
-             "a street type that ends the street part (after the name, or after SAINT JOHN W)"),
-        rule("suffix-before-building", "ISTOKENA(PREV,STREETNAME) AND ISSUFFIXWORD AND " + building_after_street(),
-             "SUFFIX", "a street type followed only by a building's name (FREDERICK RD THE REED): the name "
-             "takes no field"),
+        rule("suffix", "(ISTOKENA(PREV,STREETNAME) OR (ISTOKENA(PREV,POSTDIR) AND NOT ISUNITWORD)) AND ISSUFFIXWORD AND ("
+             + ends_street(0) + " OR " + building_after_street() + ")", "SUFFIX",
+             "a street type that ends the street part (after the name, or after SAINT JOHN W), also when only "
+             "a building's name follows (FREDERICK RD THE REED)"),
         rule("route-jurisdiction", "(" + START + " OR ISTOKENA(PREV,PREDIR)) AND ISPREFIXWORD(NEXT) AND "
              "ISNUMBER(NEXT2) AND ((ISCOUNTYWORD AND LENGTHIS(NEXT2,<,4)) OR (ISLASTTOKEN(NEXT2) AND "
              "NOT HASNUMBERS AND NOT ISDIRECTIONALWORD AND (ISPREFIXACTINGSUFFIXWORD(NEXT) OR "
@@ -163,16 +164,6 @@ def street_rules(after_number_before_name=True):
         rule("name-after-number", "ISTOKENA(PREV,STREETNUM) AND NOT ISDIRECTIONALWORD AND NOT ISPREFIXWORD "
              "AND NOT HASNUMBERS AND NOT ISLETTER", "STREETNAME",
              "the commonest case: an ordinary word after the house number starts the name"),
-        rule("place-name", "((ISFIRSTTOKEN AND NOT ISLASTTOKEN) OR ISTOKENA(PREV,BUILDINGTYPE)) AND "
-             + place_name_ahead(), "BUILDINGTYPE",
-             "a line of two or more words that are neither numbers nor street, unit or box words "
-             "names a place, not a street (MUNICIPAL AIRPORT)"),
-        rule("place-before-number", "(ISFIRSTTOKEN OR ISTOKENA(PREV,BUILDINGTYPE)) AND NOT ISLETTER AND "
-             + number_after_place_ahead(), "BUILDINGTYPE",
-             "THE BILTMORE 817 WEST PEACHTREE STREET: the words before the house number name a place"),
-        rule("number-after-place", "ISTOKENA(PREV,BUILDINGTYPE) AND ISNUMBER AND NOT ISBUILDINGTYPEWORD(PREV) AND "
-             "NOT ISLASTTOKEN AND NOT HASNUMBERS(NEXT) AND NOT ISPOBOXWORD(NEXT) AND NOT ISUNITWORD(NEXT) AND "
-             "NOT (ISLETTER(NEXT) AND NOT ISDIRECTIONALWORD(NEXT))", "STREETNUM", "the house number after a place's name"),
         rule("number-word-first", "ISFIRSTTOKEN AND NOT HASNUMBERS AND NOT ISDIRECTIONALWORD AND NOT ISPREFIXWORD AND "
              "NOT ISSUFFIXWORD AND NOT ISUNITWORD AND NOT ISPOBOXWORD AND NOT ISBUILDINGTYPEWORD AND "
              "NOT ISRURALROUTEWORD AND ISDIRECTIONALWORD(NEXT) AND NOT ISLASTTOKEN(NEXT) AND NOT ISSUFFIXWORD(NEXT2)",
@@ -200,6 +191,11 @@ def street_rules(after_number_before_name=True):
         rule("building-number", "ISTOKENA(PREV,BUILDINGTYPE) AND (HASNUMBERS OR ISLETTER)", None, "the building's number takes no field",
              eliminate=ALL_MEANINGS, terminal=True),
         # --- right after the number (or at the start of a line without one)
+        rule("place", "(ISFIRSTTOKEN OR ISTOKENA(PREV,BUILDINGTYPE)) AND ((NOT (ISFIRSTTOKEN AND ISLASTTOKEN) AND "
+             + place_name_ahead() + ") OR (NOT ISLETTER AND " + number_after_place_ahead() + "))", "BUILDINGTYPE",
+             "words that name a place take no field: a line of two or more words that are neither numbers nor "
+             "street, unit or box words (MUNICIPAL AIRPORT), or the words before the house number "
+             "(THE BILTMORE 817 WEST PEACHTREE STREET)"),
         rule("predir-before-route", START + " AND ISDIRECTIONALWORD AND ISPREFIXWORD(NEXT) AND "
              + ROUTE_NAME_AT(2), "PREDIR", "N HIGHWAY 12, E COUNTY ROAD MM"),
         rule("predir", START + " AND ISDIRECTIONALWORD AND NOT ISLASTTOKEN AND NOT (ISSUFFIXWORD(NEXT) AND "
@@ -252,11 +248,10 @@ def street_rules(after_number_before_name=True):
         rule("number-after-unit", "HASNUMBERS AND NOT ISTOKENA(PREV,UNITLABEL) AND NOT ISTOKENA(PREV,BUILDINGTYPE) AND WEHAVE(PREV,UNITLABEL) AND "
              "NOT WEHAVE(PREV,STREETNUM) AND NOT WEHAVE(PREV,STREETNAME) AND NOT WEHAVE(PREV,POBOXTYPE)",
              "STREETNUM", "the house number after a unit (or building) written first: SUITE 200 BLDG 17 7000 ..."),
-        rule("name-number", "ISTOKENA(PREV,STREETNAME) AND HASNUMBERS AND ISSUFFIXWORD(NEXT) AND "
-             + ends_street(1), "STREETNAME", "a number inside the name: OLD 41 RD"),
-        rule("route-number-after-no", "ISTOKENA(PREV2,PREFIX) AND ISTOKENA(PREV,STREETNAME) AND ISNUMBER AND "
-             "LENGTHIS(PREV,2) AND CANBEFIRSTWORDINDIRECTIONAL(PREV)", "STREETNAME",
-             "STATE HIGHWAY NO 33: the route's name is the number with its NO"),
+        rule("name-number", "ISTOKENA(PREV,STREETNAME) AND HASNUMBERS AND ((ISSUFFIXWORD(NEXT) AND "
+             + ends_street(1) + ") OR (ISTOKENA(PREV2,PREFIX) AND ISNUMBER AND LENGTHIS(PREV,2) AND "
+             "CANBEFIRSTWORDINDIRECTIONAL(PREV)))", "STREETNAME",
+             "a number inside the name (OLD 41 RD), or after a route's NO (STATE HIGHWAY NO 33)"),
         rule("unit-number-bare", "(ISTOKENA(PREV,STREETNAME) OR ISTOKENA(PREV,SUFFIX) OR ISTOKENA(PREV,POSTDIR) "
              "OR ISTOKENA(PREV,UNITNUM)) AND (HASNUMBERS OR ISLETTER OR (ISLASTTOKEN AND LENGTHIS(<,3)))", "UNITNUM",
              "a number after the street without a designator"),
