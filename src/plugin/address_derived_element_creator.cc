@@ -2,11 +2,13 @@
 // tests/plugin/address_derived_element_creator_test.cc.
 #include "plugin/address_derived_element_creator.h"
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
 #include "common/string_util.h"
 #include "common/ustring.h"
+#include "xml/single_line_writer.h"
 #include "xml/xml_doc.h"
 
 namespace plugin {
@@ -32,6 +34,32 @@ void UpperCaseAscii(std::string& text) {
   for (char& c : text) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
+}
+
+bool IsAsciiAlnum(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// Keeps letters, digits and spaces and upper-cases ASCII letters. Text that is all
+// ASCII (the usual case) is filtered in place: for it the Unicode classes agree with
+// the ASCII ones, and the round trip through UTF-16 is the costly part.
+void ReduceToUpperCaseWords(std::string& text) {
+  bool ascii = true;
+  for (char c : text) {
+    ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  }
+  if (!ascii) {
+    cmn::RemoveNonAlnum(text, u" ");
+    UpperCaseAscii(text);
+    return;
+  }
+  size_t kept = 0;
+  for (char c : text) {
+    if (IsAsciiAlnum(c) || c == ' ') {
+      text[kept++] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    }
+  }
+  text.resize(kept);
 }
 
 // The host writes NUL-terminated text into our buffers; the last byte is forced to
@@ -63,9 +91,48 @@ void AppendAddressElement(xmlNodePtr feature, const char* code, const std::strin
   NewTextChild(element, "FELEM_VALUE", value);
 }
 
+PendingElements::PendingElements(xmlNodePtr feature) : feature_(feature) {}
+
+void PendingElements::Add(const char* code, const std::string& value) {
+  if (feature_ == nullptr) {
+    return;
+  }
+  if (elements_.empty()) {
+    elements_.reserve(8);
+    markup_.reserve(512);
+  }
+  elements_.emplace_back(code, value);
+  markup_ += "<OBS_FELEM><FELEM_CODE>";
+  xml::AppendEscapedText(markup_, code);
+  markup_ += "</FELEM_CODE><FELEM_VALUE>";
+  // A text node keeps the value up to its first NUL; so does the escaping.
+  xml::AppendEscapedText(markup_, value.c_str());
+  markup_ += "</FELEM_VALUE></OBS_FELEM>";
+}
+
+void PendingElements::Materialise() {
+  for (const auto& [code, value] : elements_) {
+    AppendAddressElement(feature_, code, value);
+  }
+  elements_.clear();
+  markup_.clear();
+}
+
 AddressDerivedElementCreator::AddressDerivedElementCreator(
-    TransliterateTextFunction transliterateFunction, MetaphoneEncodeFunction metaphoneFunction)
-    : transliterate(transliterateFunction), metaphoneEncode(metaphoneFunction) {}
+    TransliterateTextFunction transliterateFunction, MetaphoneEncodeFunction metaphoneFunction,
+    PendingElements* pendingElements)
+    : transliterate(transliterateFunction),
+      metaphoneEncode(metaphoneFunction),
+      pending(pendingElements) {}
+
+void AddressDerivedElementCreator::Append(xmlNodePtr feature, const char* code,
+                                          const std::string& value) const {
+  if (pending != nullptr && feature == pending->feature()) {
+    pending->Add(code, value);
+  } else {
+    AppendAddressElement(feature, code, value);
+  }
+}
 
 AddressDerivedElementCreator::~AddressDerivedElementCreator() = default;
 
@@ -77,14 +144,17 @@ std::string AddressDerivedElementCreator::StandardisedName(
   transliterate(name.c_str(), transliterated.data(), kTransliterationBufferSize, 0,
                 ScriptCode(script));
   std::string text = TerminatedText(transliterated);
-
-  cmn::RemoveNonAlnum(text, u" ");
-  UpperCaseAscii(text);
-  std::vector<std::string> words;
-  cmn::Split(text, words, " \t");
+  ReduceToUpperCaseWords(text);
 
   std::string result;
-  for (const std::string& word : words) {
+  std::string word;
+  for (size_t end = 0;;) {
+    size_t start = text.find_first_not_of(" \t", end);
+    if (start == std::string::npos) {
+      break;
+    }
+    end = std::min(text.find_first_of(" \t", start), text.size());
+    word.assign(text, start, end - start);
     TokenInfo info{};
     bool known = getTokenInfo(category, word.c_str(), &info) != 0;
     if (known && info.score < kMinimumTokenScore) {
@@ -97,8 +167,9 @@ std::string AddressDerivedElementCreator::StandardisedName(
     std::array<char, kPhoneticCodeBufferSize> code;
     code[0] = '\0';
     metaphoneEncode(encoded, code.data(), kPhoneticCodeBufferSize);
+    code[kPhoneticCodeBufferSize - 1] = '\0';
     result += ' ';
-    result += TerminatedText(code);
+    result.append(code.data());
   }
   // Only leading spaces go: an empty code in the middle leaves a double space, one at
   // the end a trailing space, as the host's matching expects.
@@ -118,7 +189,7 @@ bool AddressDerivedElementCreator::AddStandardisedName(xmlNodePtr feature,
   if (feature == nullptr) {
     return false;
   }
-  AppendAddressElement(feature, code, standardised);
+  Append(feature, code, standardised);
   return true;
 }
 
@@ -154,7 +225,7 @@ bool AddressDerivedElementCreator::AddPostal5(xmlNodePtr feature,
   if (feature == nullptr) {
     return false;
   }
-  AppendAddressElement(feature, "POSTAL_5", postal);
+  Append(feature, "POSTAL_5", postal);
   return true;
 }
 
@@ -163,7 +234,7 @@ bool AddressDerivedElementCreator::AddStreetNumber(xmlNodePtr feature,
   if (record.streetNumber.empty() || feature == nullptr) {
     return false;
   }
-  AppendAddressElement(feature, "STR_NUM", cmn::UpperCase(record.streetNumber));
+  Append(feature, "STR_NUM", cmn::UpperCase(record.streetNumber));
   return true;
 }
 
@@ -172,7 +243,7 @@ bool AddressDerivedElementCreator::AddUnitNumber(xmlNodePtr feature,
   if (record.unitNumber.empty() || feature == nullptr) {
     return false;
   }
-  AppendAddressElement(feature, "UNIT_NUM", cmn::UpperCase(record.unitNumber));
+  Append(feature, "UNIT_NUM", cmn::UpperCase(record.unitNumber));
   return true;
 }
 

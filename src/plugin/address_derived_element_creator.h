@@ -7,6 +7,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <libxml/tree.h>
 
@@ -28,13 +30,37 @@ int32_t ScriptCode(const std::string& script);
 // `feature`; does nothing when `feature` is null.
 void AppendAddressElement(xmlNodePtr feature, const char* code, const std::string& value);
 
+// A record's new OBS_FELEMs for one OBS_FEAT, held back from the tree so that the
+// serialiser writes them (XMLDoc::DumpWithTrailingMarkup): building and freeing some
+// forty libxml2 nodes per record costs more than writing their text.
+class PendingElements {
+ public:
+  explicit PendingElements(xmlNodePtr feature);
+
+  xmlNodePtr feature() const { return feature_; }
+  // What AppendAddressElement(feature(), code, value) would append; nothing when
+  // feature() is null.
+  void Add(const char* code, const std::string& value);
+  // The held elements as the serialiser writes their nodes.
+  const std::string& Markup() const { return markup_; }
+  // Appends the held elements to the tree, in order, and holds none any more.
+  void Materialise();
+
+ private:
+  xmlNodePtr const feature_;
+  std::vector<std::pair<const char*, std::string>> elements_;
+  std::string markup_;
+};
+
 // One per record. Every operation takes the record's OBS_FEAT (may be null: then
 // nothing is appended) and returns true when it appended its element.
 class AddressDerivedElementCreator {
  public:
   // Both services must be non-null; they are the host's and are only called.
+  // With `pending`, elements for its OBS_FEAT are added there instead of to the tree.
   AddressDerivedElementCreator(TransliterateTextFunction transliterate,
-                               MetaphoneEncodeFunction metaphoneEncode);
+                               MetaphoneEncodeFunction metaphoneEncode,
+                               PendingElements* pending = nullptr);
   virtual ~AddressDerivedElementCreator();
 
   bool AddStreetNameStd(xmlNodePtr feature, const addr::AddressRecord& record,
@@ -57,8 +83,11 @@ class AddressDerivedElementCreator {
                            const char* code, const std::string& script,
                            GetTokenInfoFunction getTokenInfo) const;
 
+  void Append(xmlNodePtr feature, const char* code, const std::string& value) const;
+
   TransliterateTextFunction const transliterate;
   MetaphoneEncodeFunction const metaphoneEncode;
+  PendingElements* const pending;
 };
 
 }  // namespace plugin

@@ -14,10 +14,10 @@ namespace {
 // Writes `value` as the element `code`: into the FELEM_VALUE of the element the
 // record already had for that code, or as a new OBS_FELEM. An existing element
 // without FELEM_VALUE receives one, so that the parsed value is not lost.
-void WriteAddressElement(xmlNodePtr feature, xmlNodePtr existing, const char* code,
+void WriteAddressElement(PendingElements& pending, xmlNodePtr existing, const char* code,
                          const std::string& value) {
   if (existing == nullptr) {
-    AppendAddressElement(feature, code, value);
+    pending.Add(code, value);
     return;
   }
   xmlNodePtr valueElement = FindChildElement(existing, "FELEM_VALUE");
@@ -31,7 +31,7 @@ void WriteAddressElement(xmlNodePtr feature, xmlNodePtr existing, const char* co
 // The parsed street parts, then the post-office box when there is no unit. The
 // elements found before the parse decide between setting and appending, so an
 // element appended here never counts as existing.
-void WriteParsedParts(xmlNodePtr feature, const AddressElements& elements,
+void WriteParsedParts(PendingElements& pending, const AddressElements& elements,
                       const addr::AddressRecord& record) {
   const struct {
     AddressCode code;
@@ -42,13 +42,13 @@ void WriteParsedParts(xmlNodePtr feature, const AddressElements& elements,
                {kUnitNumber, record.unitNumber}};
   for (const auto& part : parts) {
     if (!part.value.empty()) {
-      WriteAddressElement(feature, elements[part.code], kAddressCodes[part.code], part.value);
+      WriteAddressElement(pending, elements[part.code], kAddressCodes[part.code], part.value);
     }
   }
   if (record.unitLabel.empty() && record.unitNumber.empty() && !record.poBoxType.empty()) {
-    WriteAddressElement(feature, elements[kUnitType], kAddressCodes[kUnitType], "POB");
+    WriteAddressElement(pending, elements[kUnitType], kAddressCodes[kUnitType], "POB");
     if (!record.poBoxNumber.empty()) {
-      WriteAddressElement(feature, elements[kUnitNumber], kAddressCodes[kUnitNumber],
+      WriteAddressElement(pending, elements[kUnitNumber], kAddressCodes[kUnitNumber],
                           record.poBoxNumber);
     }
   }
@@ -71,6 +71,7 @@ const char* ProcessRecord(const char* inputDocument, const RecordServices& servi
 
   const AddressElements elements = SelectAddressElements(doc.document());
   xmlNodePtr feature = doc.FindElement(root, "OBS_FEAT");
+  PendingElements pending(feature);
   std::string values[kAddressCodeCount];
   for (size_t code = 0; code < kAddressCodeCount; ++code) {
     if (elements[code] != nullptr) {
@@ -96,10 +97,11 @@ const char* ProcessRecord(const char* inputDocument, const RecordServices& servi
     record.unitNumber = values[kUnitNumber];
   } else {
     addr::parseAddress(record);  // its status carries nothing for us
-    WriteParsedParts(feature, elements, record);
+    WriteParsedParts(pending, elements, record);
   }
 
-  AddressDerivedElementCreator creator(services.transliterateText, services.metaphoneEncode);
+  AddressDerivedElementCreator creator(services.transliterateText, services.metaphoneEncode,
+                                       &pending);
   creator.AddStreetNameStd(feature, record, services.getTokenInfo);
   creator.AddCityStd(feature, record, services.getTokenInfo);
   creator.AddPostal5(feature, record);
@@ -109,7 +111,10 @@ const char* ProcessRecord(const char* inputDocument, const RecordServices& servi
   }
 
   SetNodeName(root, "STD_RESULT");
-  doc.Dump(resultDocument);
+  if (!doc.DumpWithTrailingMarkup(resultDocument, pending.feature(), pending.Markup())) {
+    pending.Materialise();
+    doc.Dump(resultDocument);
+  }
   return nullptr;
 }
 

@@ -226,7 +226,7 @@ bool AppendLeaf(std::string& out, xmlNodePtr node) {
 
 // Walks the subtree of `top` iteratively (record documents come from outside, and
 // deep nesting must not exhaust the stack).
-bool AppendSubtree(std::string& out, xmlNodePtr top) {
+bool AppendSubtree(std::string& out, xmlNodePtr top, const TrailingMarkup& trailing) {
   xmlNodePtr cur = top;
   for (;;) {
     if (cur->type == XML_ELEMENT_NODE) {
@@ -239,12 +239,23 @@ bool AppendSubtree(std::string& out, xmlNodePtr top) {
         cur = cur->children;
         continue;
       }
-      out += "/>";
+      if (cur == trailing.parent && !trailing.markup.empty()) {
+        out += '>';
+        out.append(trailing.markup);
+        out += "</";
+        AppendQualifiedName(out, cur->ns, cur->name);
+        out += '>';
+      } else {
+        out += "/>";
+      }
     } else if (!AppendLeaf(out, cur)) {
       return false;
     }
     while (cur != top && cur->next == nullptr) {
       cur = cur->parent;
+      if (cur == trailing.parent) {
+        out.append(trailing.markup);
+      }
       out += "</";
       AppendQualifiedName(out, cur->ns, cur->name);
       out += '>';
@@ -258,13 +269,21 @@ bool AppendSubtree(std::string& out, xmlNodePtr top) {
 
 }  // namespace
 
+void AppendEscapedText(std::string& out, const char* text) {
+  AppendEscaped(out, reinterpret_cast<const xmlChar*>(text), kTextEscapes, false);
+}
+
 bool WriteSingleLine(xmlDocPtr doc, std::string& out) {
+  return WriteSingleLine(doc, out, TrailingMarkup{});
+}
+
+bool WriteSingleLine(xmlDocPtr doc, std::string& out, const TrailingMarkup& trailing) {
   if (doc == nullptr || doc->type != XML_DOCUMENT_NODE) {
     return false;
   }
   size_t start = out.size();
   for (xmlNodePtr child = doc->children; child != nullptr; child = child->next) {
-    if (!AppendSubtree(out, child)) {
+    if (!AppendSubtree(out, child, trailing)) {
       out.resize(start);
       return false;
     }

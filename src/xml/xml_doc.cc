@@ -111,8 +111,10 @@ void XMLDoc::ParseXML(const char* text, size_t length) {
     ThrowParseError("out of memory");
   }
   // External resources are never fetched; problems are reported through the
-  // exception only.
-  int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+  // exception only. Short texts (codes such as "US" or "ADDR1") are kept inside their
+  // text node instead of in a block of their own, which libxml2 handles everywhere
+  // the content is read, replaced or freed.
+  int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_COMPACT;
   if (xml::BlankTextDropped()) {
     options |= XML_PARSE_NOBLANKS;
   } else {
@@ -199,6 +201,22 @@ size_t XMLDoc::Dump(std::string& output) const {
     xml::DumpThroughLibxml(doc_, output);
   }
   return output.size();
+}
+
+bool XMLDoc::DumpWithTrailingMarkup(std::string& output, xmlNodePtr parent,
+                                    std::string_view markup) const {
+  output.clear();
+  if (doc_ == nullptr || doc_->children == nullptr) {
+    return false;
+  }
+  xml::DropBlankTextFromNowOn();
+  output.reserve(2048);
+  if (!xml::WriteSingleLine(doc_, output, xml::TrailingMarkup{parent, markup}) ||
+      output.empty() || output.front() != '<') {
+    output.clear();
+    return false;
+  }
+  return true;
 }
 
 xmlNodePtr FindChildElement(xmlNodePtr node, const std::string& name) {

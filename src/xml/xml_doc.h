@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <libxml/tree.h>
@@ -29,6 +30,12 @@ class XMLDoc {
   xmlNodePtr NextSiblingByName(xmlNodePtr node) const;
   // Serialises on one line without the XML declaration; returns the length.
   size_t Dump(std::string& output) const;
+  // Dump as if the elements that `markup` writes (single-line, well-formed, see
+  // xml::AppendEscapedText) had been appended as the last children of `parent`.
+  // Returns false, with `output` empty, when only libxml2's serialiser can write this
+  // tree: the caller then appends the nodes for real and calls Dump.
+  bool DumpWithTrailingMarkup(std::string& output, xmlNodePtr parent,
+                              std::string_view markup) const;
 
   xmlDocPtr document() const { return doc_; }
 

@@ -112,6 +112,61 @@ TEST_F(DerivedElements, NameKeepsLettersDigitsAndSpacesAndUpperCasesAsciiOnly) {
   EXPECT_TRUE(Host().tokenQueries.empty()) << "punctuation only: no words to look up";
 }
 
+// ASCII names are reduced without ICU; a non-ASCII word added to the same name takes
+// the Unicode way, and both must keep the same letters, digits and spaces.
+TEST_F(DerivedElements, AsciiNamesReduceAsTheUnicodeClassesDo) {
+  const std::string unicodeWord = "#\xc3\xa9";
+  for (int c = 1; c < 128; ++c) {
+    const std::string name = std::string("a") + static_cast<char>(c) + "b " +
+                             static_cast<char>(c) + " z" + static_cast<char>(c);
+    SetUp();
+    const std::string ascii = StreetNameStd(name);
+    SetUp();
+    std::string unicode = StreetNameStd(name + " \xc3\xa9");
+    ASSERT_GE(unicode.size(), unicodeWord.size()) << c;
+    ASSERT_EQ(unicode.substr(unicode.size() - unicodeWord.size()), unicodeWord) << c;
+    unicode.resize(unicode.size() - unicodeWord.size());
+    if (unicode.back() == ' ') unicode.pop_back();
+    EXPECT_EQ(ascii, unicode) << "byte " << c;
+  }
+}
+
+// Held-back elements are written exactly as their nodes would be, and the nodes
+// appear when the tree has to be written by libxml2.
+TEST(PendingElements, WriteWhatAppendedNodesWouldGive) {
+  const char* documents[] = {
+      "<STD_BOM><OBS_FEAT/></STD_BOM>",
+      "<STD_BOM><OBS_FEAT><OBS_FELEM><FELEM_CODE>ADDR1</FELEM_CODE></OBS_FELEM></OBS_FEAT>"
+      "<TAIL/></STD_BOM>",
+      "<!DOCTYPE STD_BOM><STD_BOM><OBS_FEAT>x</OBS_FEAT></STD_BOM>",
+  };
+  const std::string values[] = {"12", "", "A&B <c> \"d\"\r\n", "\xc3\xa9 \xff",
+                                std::string("cut\0off", 7)};
+  for (const char* document : documents) {
+    XMLDoc held;
+    held.ParseXML(document);
+    XMLDoc built;
+    built.ParseXML(document);
+    plugin::PendingElements pending(FindChildElement(held.Root(), "OBS_FEAT"));
+    for (const std::string& value : values) {
+      pending.Add("STR_NUM", value);
+      plugin::AppendAddressElement(FindChildElement(built.Root(), "OBS_FEAT"), "STR_NUM", value);
+    }
+    std::string expected;
+    built.Dump(expected);
+    std::string written;
+    if (!held.DumpWithTrailingMarkup(written, pending.feature(), pending.Markup())) {
+      pending.Materialise();
+      held.Dump(written);
+      EXPECT_EQ(pending.Markup(), "") << document;
+    }
+    EXPECT_EQ(written, expected) << document;
+  }
+  plugin::PendingElements nowhere(nullptr);
+  nowhere.Add("STR_NUM", "12");
+  EXPECT_EQ(nowhere.Markup(), "") << "without OBS_FEAT nothing is appended";
+}
+
 TEST_F(DerivedElements, OnlyLeadingSpacesOfTheCodesAreRemoved) {
   Host().codes["RUE"] = "";
   Host().codes["DE"] = "";

@@ -103,4 +103,73 @@ TEST(SingleLineWriter, TopLevelTextFallsBackSoTheOutputStartsWithMarkup) {
   EXPECT_EQ(dumped, "<a/>");
 }
 
+// Markup written before a parent's end tag reads as the same elements appended as
+// nodes would, wherever the parent sits and whatever it holds.
+TEST(SingleLineWriter, TrailingMarkupMatchesAppendedNodes) {
+  struct Row {
+    const char* document;
+    const char* parent;  // the first element of this name, in document order
+  } rows[] = {
+      {"<r><f/></r>", "f"},
+      {"<r><f></f></r>", "f"},
+      {"<r><f>text<g a=\"1\"/></f><h/></r>", "f"},
+      {"<r><x><f><g/></f></x></r>", "f"},
+      {"<r>lead<f>t</f></r>", "r"},
+      {"<r/>", "r"},
+      {"<p:r xmlns:p=\"urn:p\"><p:f>t</p:f><!--c--></p:r>", "f"},
+  };
+  const char* values[] = {"v", "", "A&B<C>\"D\"\rline\nfeed", "\xc3\xa9 bad \xff"};
+  for (const Row& row : rows) {
+    for (const char* value : values) {
+      XMLDoc edited;
+      edited.ParseXML(row.document);
+      XMLDoc appended;
+      appended.ParseXML(row.document);
+      auto find = [&](const XMLDoc& doc) {
+        for (xmlNodePtr node = doc.Root(); node != nullptr;) {
+          if (node->type == XML_ELEMENT_NODE && NodeName(node) == row.parent) return node;
+          if (node->children != nullptr) {
+            node = node->children;
+            continue;
+          }
+          while (node != nullptr && node->next == nullptr) node = node->parent;
+          if (node != nullptr) node = node->next;
+        }
+        return static_cast<xmlNodePtr>(nullptr);
+      };
+      xmlNodePtr parent = find(appended);
+      ASSERT_NE(parent, nullptr) << row.document;
+      xmlNodePtr first = NewChild(parent, "n");
+      NewTextChild(first, "v", value);
+      NewTextChild(parent, "m", value);
+
+      std::string markup = "<n><v>";
+      xml::AppendEscapedText(markup, value);
+      markup += "</v></n><m>";
+      xml::AppendEscapedText(markup, value);
+      markup += "</m>";
+      std::string written;
+      ASSERT_TRUE(edited.DumpWithTrailingMarkup(written, find(edited), markup)) << row.document;
+      EXPECT_EQ(written, Reference(appended)) << row.document << " / " << value;
+
+      std::string plain;
+      ASSERT_TRUE(edited.DumpWithTrailingMarkup(plain, find(edited), "")) << row.document;
+      std::string dumped;
+      edited.Dump(dumped);
+      EXPECT_EQ(plain, dumped) << "no markup writes the tree as it is: " << row.document;
+    }
+  }
+}
+
+TEST(SingleLineWriter, TrailingMarkupIsRefusedWhereOnlyLibxmlWrites) {
+  XMLDoc doc;
+  doc.ParseXML("<!DOCTYPE r><r><f/></r>");
+  std::string written = "old";
+  EXPECT_FALSE(doc.DumpWithTrailingMarkup(written, FindChildElement(doc.Root(), "f"), "<n/>"));
+  EXPECT_EQ(written, "");
+  XMLDoc empty;
+  EXPECT_FALSE(empty.DumpWithTrailingMarkup(written, nullptr, "<n/>"));
+  EXPECT_EQ(written, "");
+}
+
 }  // namespace
