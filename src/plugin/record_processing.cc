@@ -2,6 +2,8 @@
 // through the shared library, by tests/plugin/run_dqm_test.cc.
 #include "plugin/record_processing.h"
 
+#include <utility>
+
 #include "addressparser/address_record.h"
 #include "addressparser/parse_driver.h"
 #include "plugin/address_derived_element_creator.h"
@@ -80,21 +82,21 @@ const char* ProcessRecord(const char* inputDocument, const RecordServices& servi
   }
 
   addr::AddressRecord record;
-  record.addressLine1 = values[kAddressLine1];
-  record.addressLine2 = values[kAddressLine2];
-  record.addressLine3 = values[kAddressLine3];
-  record.city = values[kCity];
-  record.postalCode = values[kPostalCode];
-  record.country = values[kCountry];
-  record.script = values[kScript];
+  record.addressLine1 = std::move(values[kAddressLine1]);
+  record.addressLine2 = std::move(values[kAddressLine2]);
+  record.addressLine3 = std::move(values[kAddressLine3]);
+  record.city = std::move(values[kCity]);
+  record.postalCode = std::move(values[kPostalCode]);
+  record.country = std::move(values[kCountry]);
+  record.script = std::move(values[kScript]);
 
   record.alreadyParsed = !values[kStreetNumber].empty() || !values[kStreetName].empty() ||
                          !values[kUnitType].empty() || !values[kUnitNumber].empty();
   if (record.alreadyParsed) {
-    record.streetNumber = values[kStreetNumber];
-    record.streetName = values[kStreetName];
-    record.unitLabel = values[kUnitType];
-    record.unitNumber = values[kUnitNumber];
+    record.streetNumber = std::move(values[kStreetNumber]);
+    record.streetName = std::move(values[kStreetName]);
+    record.unitLabel = std::move(values[kUnitType]);
+    record.unitNumber = std::move(values[kUnitNumber]);
   } else {
     addr::parseAddress(record);  // its status carries nothing for us
     WriteParsedParts(pending, elements, record);
