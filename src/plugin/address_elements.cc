@@ -87,6 +87,23 @@ size_t MatchCodes(xmlNodePtr element, AddressElements& found) {
     if (!IsPlainElement(child, "FELEM_CODE")) {
       continue;
     }
+    // The usual FELEM_CODE holds one text node: its text is compared with each code
+    // directly, most codes failing on the first byte.
+    xmlNodePtr text = child->children;
+    if (text == nullptr || (text->next == nullptr && (text->type == XML_TEXT_NODE ||
+                                                      text->type == XML_CDATA_SECTION_NODE))) {
+      const char* value = text != nullptr && text->content != nullptr
+                              ? reinterpret_cast<const char*>(text->content)
+                              : "";
+      for (size_t code = 0; code < kAddressCodeCount; ++code) {
+        const char* name = kAddressCodes[code];
+        if (found[code] == nullptr && value[0] == name[0] && std::strcmp(value, name) == 0) {
+          found[code] = element;
+          ++newlyFound;
+        }
+      }
+      continue;
+    }
     for (size_t code = 0; code < kAddressCodeCount; ++code) {
       if (found[code] == nullptr && CodeEquals(child, kAddressCodes[code])) {
         found[code] = element;
