@@ -26,7 +26,9 @@ inline constexpr const char* kServicesMissing = "plug-in is not initialised";
 
 // Parses `inputDocument`, splits its address unless the record already carries the
 // street parts, writes the parts and the derived elements into the document, renames
-// the root to STD_RESULT and serialises it on one line into `resultDocument`.
+// the root to STD_RESULT and serialises it on one line into `resultDocument`. New
+// elements go straight into the serialised text (PendingElements), which reads
+// exactly as if they had been appended to the tree.
 // Returns null on success, or one of the reasons above (with `resultDocument` left
 // empty) when the input is null or empty or a service is missing. A document that is
 // not well-formed raises Tarn_Exception, as do the parser's own errors; nothing here
