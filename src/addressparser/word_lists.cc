@@ -28,12 +28,12 @@ std::array<WordListTable, kListKindCount>& allWordListTables() {
 // What one list element of ADDRESSPARTS is read into. The order is the order of
 // reading; STICKY_SUFFIX is read twice.
 enum class Target { kWordList, kStickySuffixIntoSuffix, kStickySuffixes, kCareOf };
-struct ListSpec {
+struct ListLayout {
   const char* element;
   Target target;
   ListKind kind;  // for kWordList
 };
-constexpr ListSpec kListSpecs[] = {
+constexpr ListLayout kListLayouts[] = {
     {"PREFIX", Target::kWordList, ListKind::kPrefix},
     {"SUFFIX", Target::kWordList, ListKind::kSuffix},
     {"STICKY_SUFFIX", Target::kStickySuffixIntoSuffix, ListKind::kSuffix},
@@ -193,17 +193,17 @@ const std::vector<std::string>& careOfWordsOf(const std::string& code) {
 
 void loadAddressParts(xmlNodePtr addressParts) {
   const std::string code = NodeAttribute(addressParts, "c2", "");
-  for (const ListSpec& spec : kListSpecs) {
-    xmlNodePtr listElement = firstChildNamed(addressParts, spec.element);
+  for (const ListLayout& layout : kListLayouts) {
+    xmlNodePtr listElement = firstChildNamed(addressParts, layout.element);
     // A missing list element leaves whatever an earlier ADDRESSPARTS stored.
     if (listElement == nullptr) continue;
-    switch (spec.target) {
+    switch (layout.target) {
       case Target::kWordList: {
         // A list element without PART stores an empty list, which hides the "US"
         // fallback for this country.
         WordList list;
         readParts(listElement, list);
-        wordListTable(spec.kind)[code] = std::move(list);
+        wordListTable(layout.kind)[code] = std::move(list);
         break;
       }
       case Target::kStickySuffixIntoSuffix:
