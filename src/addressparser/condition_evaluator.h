@@ -1,8 +1,9 @@
 // Evaluates rule conditions at a token position, compiling a rule's condition on its
 // first evaluation. Tested by tests/addressparser/condition_evaluator_test.cc.
 //
-// Evaluation walks the tree with an explicit stack (a fuzzed condition can nest
-// deeper than the call stack allows) and allocates nothing for trees up to
+// Evaluation recurses through the first levels of the tree and walks anything deeper
+// with an explicit stack (a fuzzed condition can nest deeper than the call stack
+// allows); it allocates nothing for trees up to
 // kInlineEvaluationDepth deep: keyword tests read AddressToken::folded and the
 // word lists' folded look-ups.
 //
