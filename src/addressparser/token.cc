@@ -53,7 +53,7 @@ size_t AddressToken::candidateCount() const {
   return static_cast<size_t>(std::count(candidates.begin(), candidates.end(), true));
 }
 
-TokenMeaning settledMeaning(AddressToken& token) {
+TokenMeaning settleMeaning(AddressToken& token) {
   if (token.meaning != UNKNOWN) return token.meaning;
   TokenMeaning only = UNKNOWN;
   for (size_t value = 0; value < kCandidateCount; ++value) {

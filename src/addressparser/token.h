@@ -65,8 +65,15 @@ struct AddressToken {
 
 using TokenList = std::vector<std::unique_ptr<AddressToken>>;
 
+// settledMeaning's work for a token with no stored meaning yet.
+TokenMeaning settleMeaning(AddressToken& token);
+
 // The token's meaning once settled: the stored meaning, or its only candidate (then
-// stored), or UNKNOWN.
-TokenMeaning settledMeaning(AddressToken& token);
+// stored), or UNKNOWN. Rules ask this of every token they scan and most of those are
+// settled already, so the stored meaning is read inline.
+inline TokenMeaning settledMeaning(AddressToken& token) {
+  if (token.meaning != UNKNOWN) return token.meaning;
+  return settleMeaning(token);
+}
 
 }  // namespace addr
