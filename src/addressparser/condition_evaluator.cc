@@ -378,20 +378,29 @@ constexpr int kRecursiveDepth = 48;
 // to right, AND and OR skipping the right operand once the left decides, and an
 // inner node missing an operand false.
 bool evaluateRecursively(const ConditionNode& node, TokenList& tokens, size_t position,
+                         WordListMemo* memo, int depthLeft);
+
+// An operand: a leaf is tested here, without a call level of its own.
+inline bool evaluateOperand(const ConditionNode& operand, TokenList& tokens, size_t position,
+                            WordListMemo* memo, int depthLeft) {
+  if (operand.nodeKind == LEAF) return evaluateLeaf(operand, tokens, position, memo);
+  return evaluateRecursively(operand, tokens, position, memo, depthLeft - 1);
+}
+
+bool evaluateRecursively(const ConditionNode& node, TokenList& tokens, size_t position,
                          WordListMemo* memo, int depthLeft) {
   if (depthLeft == 0) return evaluateWithStack(node, tokens, position, memo);
   switch (node.nodeKind) {
     case LEAF: return evaluateLeaf(node, tokens, position, memo);
-    case NOT:
-      return node.right && !evaluateRecursively(*node.right, tokens, position, memo, depthLeft - 1);
+    case NOT: return node.right && !evaluateOperand(*node.right, tokens, position, memo, depthLeft);
     case AND:
       return node.left && node.right &&
-             evaluateRecursively(*node.left, tokens, position, memo, depthLeft - 1) &&
-             evaluateRecursively(*node.right, tokens, position, memo, depthLeft - 1);
+             evaluateOperand(*node.left, tokens, position, memo, depthLeft) &&
+             evaluateOperand(*node.right, tokens, position, memo, depthLeft);
     case OR:
       if (!node.left || !node.right) return false;
-      return evaluateRecursively(*node.left, tokens, position, memo, depthLeft - 1) ||
-             evaluateRecursively(*node.right, tokens, position, memo, depthLeft - 1);
+      return evaluateOperand(*node.left, tokens, position, memo, depthLeft) ||
+             evaluateOperand(*node.right, tokens, position, memo, depthLeft);
     default: return false;
   }
 }
@@ -453,15 +462,17 @@ const WordList::Entry* WordListMemo::find(ListKind kind, const AddressToken& tok
 void WordListMemo::lookUpAll(const TokenList& tokens, size_t position, Entries& entries) {
   const AddressToken& token = *tokens[position];
   useCountry(token.country);
+  // The discard list has already done its work (discardWords) and no rule reads it.
+  constexpr size_t kDiscardIndex = static_cast<size_t>(ListKind::kDiscard);
   for (size_t index = 0; index < kListKindCount; ++index) {
-    entries[index] = find(static_cast<ListKind>(index), token);
+    entries[index] = index == kDiscardIndex ? nullptr : find(static_cast<ListKind>(index), token);
   }
   if (position >= slots_.size()) return;
   Slot& slot = slots_[position];
   slot.token = &token;
   slot.listsGeneration = generation_;
   slot.entries = entries;
-  slot.known = (uint32_t{1} << kListKindCount) - 1;
+  slot.known = ((uint32_t{1} << kListKindCount) - 1) & ~(uint32_t{1} << kDiscardIndex);
 }
 
 const WordList::Entry* WordListMemo::entry(ListKind kind, const TokenList& tokens,

@@ -40,8 +40,9 @@ class WordListMemo {
   // null when the list or the word is missing.
   const WordList::Entry* entry(ListKind kind, const TokenList& tokens, size_t position);
   using Entries = std::array<const WordList::Entry*, kListKindCount>;
-  // Looks the token up in every list at once, for narrowing, which asks about ten of
-  // them; `entries` is indexed by ListKind.
+  // Looks the token up at once in every list but the discard list, for narrowing,
+  // which asks about those ten; `entries` is indexed by ListKind, its discard entry
+  // null.
   void lookUpAll(const TokenList& tokens, size_t position, Entries& entries);
   void forget();
 
