@@ -299,6 +299,35 @@ bool evaluateLeaf(const ConditionNode& leaf, TokenList& tokens, size_t current,
   }
 }
 
+// The keywords most rules test, read without the full leaf dispatch (whose many
+// scanning keywords make every call to it costly); any other keyword goes there.
+// Each case gives exactly what evaluateLeaf gives.
+inline bool evaluateCommonLeaf(const ConditionNode& leaf, TokenList& tokens, size_t current,
+                               WordListMemo* memo) {
+  const int64_t moved = static_cast<int64_t>(current) + leaf.offset;
+  if (moved < 0 || moved >= static_cast<int64_t>(tokens.size())) return false;
+  const auto position = static_cast<size_t>(moved);
+  switch (leaf.keyword) {
+    case kIsFirstToken: return position == 0;
+    case kIsLastToken: return position + 1 == tokens.size();
+    case kHasNumbers: return hasDigit(tokens[position]->text);
+    case kIsLetter: return isLetter(tokens[position]->text);
+    case kIsTokenA:
+      return settledMeaning(*tokens[position]) ==
+             (leaf.parameters.empty() ? UNKNOWN : leaf.parameters.front());
+    case kIsUnitWord:
+      return wordListEntry(ListKind::kUnitLabel, tokens, position, memo) != nullptr;
+    case kIsPoBoxWord: return wordListEntry(ListKind::kPoBox, tokens, position, memo) != nullptr;
+    case kIsSuffixWord: return wordListEntry(ListKind::kSuffix, tokens, position, memo) != nullptr;
+    case kIsBuildingTypeWord:
+      return wordListEntry(ListKind::kBuildingType, tokens, position, memo) != nullptr;
+    case kIsDirectionalWord:
+      return wordListEntry(ListKind::kDirectional, tokens, position, memo) != nullptr;
+    case kIsPrefixWord: return wordListEntry(ListKind::kPrefix, tokens, position, memo) != nullptr;
+    default: return evaluateLeaf(leaf, tokens, current, memo);
+  }
+}
+
 // The inner nodes waiting for an operand's value: a NOT negates it, an AND or OR
 // that is waiting for its left operand decides or moves on to its right operand.
 // Holds kInlineEvaluationDepth nodes in place before it allocates.
@@ -383,7 +412,7 @@ bool evaluateRecursively(const ConditionNode& node, TokenList& tokens, size_t po
 // An operand: a leaf is tested here, without a call level of its own.
 inline bool evaluateOperand(const ConditionNode& operand, TokenList& tokens, size_t position,
                             WordListMemo* memo, int depthLeft) {
-  if (operand.nodeKind == LEAF) return evaluateLeaf(operand, tokens, position, memo);
+  if (operand.nodeKind == LEAF) return evaluateCommonLeaf(operand, tokens, position, memo);
   return evaluateRecursively(operand, tokens, position, memo, depthLeft - 1);
 }
 
@@ -391,7 +420,7 @@ bool evaluateRecursively(const ConditionNode& node, TokenList& tokens, size_t po
                          WordListMemo* memo, int depthLeft) {
   if (depthLeft == 0) return evaluateWithStack(node, tokens, position, memo);
   switch (node.nodeKind) {
-    case LEAF: return evaluateLeaf(node, tokens, position, memo);
+    case LEAF: return evaluateCommonLeaf(node, tokens, position, memo);
     case NOT: return node.right && !evaluateOperand(*node.right, tokens, position, memo, depthLeft);
     case AND:
       return node.left && node.right &&
