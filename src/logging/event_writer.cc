@@ -55,13 +55,10 @@ SystemEventLog& activeEventLog() {
 
 void reportFailure(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void reportFailure(const char* format, ...) {
-  LogMessage report;
-  report.reset("eventwriter", kLevelError);
   va_list args;
   va_start(args, format);
-  report.appendFormattedV(format, args);
+  logFormattedFrom("eventwriter", kLevelError, format, args);
   va_end(args);
-  logMessage(report);
 }
 
 }  // namespace

@@ -55,18 +55,15 @@ bool configFileModifiedTime(const std::string& path, int64_t& seconds) {
 }
 
 void reportFromLogger(uint32_t level, const char* format, ...) {
-  LogMessage message;
-  message.reset("logger", level);
   va_list args;
   va_start(args, format);
-  message.appendFormattedV(format, args);
-  va_end(args);
   try {
-    logMessage(message);
+    logFormattedFrom("logger", level, format, args);
   } catch (const std::exception&) {
     // A failing writer must neither stop a reload nor swallow the message
     // being dispatched; it fails again on the next message it is given.
   }
+  va_end(args);
 }
 
 }  // namespace zlog

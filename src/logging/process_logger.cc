@@ -22,13 +22,17 @@ void logMessage(LogMessage& message) {
   if (Logger* logger = processLogger()) logger->log(message);
 }
 
-void logFormatted(uint32_t level, const char* format, va_list args) {
+void logFormattedFrom(const char* source, uint32_t level, const char* format, va_list args) {
   Logger* logger = processLogger();
   if (logger == nullptr) return;
   LogMessage message;
-  message.reset(std::string(), level);
+  message.reset(source, level);
   message.appendFormattedV(format, args);
   logger->log(message);
+}
+
+void logFormatted(uint32_t level, const char* format, va_list args) {
+  logFormattedFrom("", level, format, args);
 }
 
 void logWarning(const char* format, ...) {

@@ -13,4 +13,6 @@ void setProcessLogger(Logger* logger);
 Logger* processLogger();
 void logMessage(LogMessage& message);
 void logFormatted(uint32_t level, const char* format, va_list args);
+// One formatted line from a named component ("logger", "eventwriter", ...).
+void logFormattedFrom(const char* source, uint32_t level, const char* format, va_list args);
 void logWarning(const char* format, ...) __attribute__((format(printf, 1, 2)));
