@@ -40,13 +40,24 @@ constexpr char16_t kNTilde = 0x00D1;
 class Encoder {
  public:
   explicit Encoder(std::string_view word) {
-    icu::UnicodeString text = icu::UnicodeString::fromUTF8(
-        icu::StringPiece(word.data(), static_cast<int32_t>(word.size())));
-    length_ = text.length();
+    if (isAscii(word)) {
+      // Plain ASCII (nearly every word) upper-cases byte by byte exactly as ICU's
+      // root locale does, without the round trip through a UnicodeString.
+      value_.reserve(word.size() + 5);
+      for (char c : word) {
+        value_.push_back(static_cast<char16_t>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c));
+      }
+      length_ = static_cast<int>(word.size());
+      value_.append(u"     ");
+    } else {
+      icu::UnicodeString text = icu::UnicodeString::fromUTF8(
+          icu::StringPiece(word.data(), static_cast<int32_t>(word.size())));
+      length_ = text.length();
+      text.toUpper(icu::Locale::getRoot());
+      text.append(icu::UnicodeString(u"     "));
+      value_.assign(text.getBuffer(), static_cast<size_t>(text.length()));
+    }
     last_ = length_ - 1;
-    text.toUpper(icu::Locale::getRoot());
-    text.append(icu::UnicodeString(u"     "));
-    value_.assign(text.getBuffer(), static_cast<size_t>(text.length()));
     slavoGermanic_ = contains(u"W") || contains(u"K") || contains(u"CZ") || contains(u"WITZ");
     germanic_ = startsWith(u"VAN ") || startsWith(u"VON ") || startsWith(u"SCH");
   }
@@ -63,6 +74,13 @@ class Encoder {
   }
 
  private:
+  static bool isAscii(std::string_view word) {
+    for (char c : word) {
+      if (static_cast<unsigned char>(c) >= 0x80) return false;
+    }
+    return true;
+  }
+
   // The character at `pos`; 0 before the start or past the padded end.
   char16_t at(int pos) const {
     if (pos < 0 || pos >= static_cast<int>(value_.size())) return 0;
