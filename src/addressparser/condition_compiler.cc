@@ -6,6 +6,7 @@
 // group from the left, "NOT" binds tighter, parentheses group.
 #include "addressparser/condition_compiler.h"
 
+#include <algorithm>
 #include <limits>
 #include <utility>
 
@@ -304,6 +305,66 @@ std::unique_ptr<ConditionNode> compileCondition(std::string_view conditionText) 
     }
   }
   return builder.finish();
+}
+
+ConditionProgram compileProgram(const ConditionNode& root) {
+  // Compiles each node against the exits its value leads to. An operator's right
+  // operand is compiled first, since its entry is one of the left operand's exits;
+  // the frame then turns into its left operand's (or, for NOT, its operand's) frame.
+  struct Frame {
+    const ConditionNode* node;
+    uint32_t onTrue;
+    uint32_t onFalse;
+    bool rightCompiled;
+  };
+  ConditionProgram program;
+  std::vector<Frame> pending{{&root, kConditionHolds, kConditionFails, false}};
+  uint32_t entry = kConditionFails;  // of the frame finished last
+  while (!pending.empty()) {
+    Frame& frame = pending.back();
+    const ConditionNode& node = *frame.node;
+    const bool binary = node.nodeKind == AND || node.nodeKind == OR;
+    if (node.nodeKind == LEAF) {
+      entry = frame.onFalse;
+      if (node.keyword >= 1 && node.keyword <= kKeywordCount) {
+        entry = static_cast<uint32_t>(program.steps.size());
+        program.steps.push_back({node.keyword, node.offset,
+                                 node.parameters.empty() ? UNKNOWN : node.parameters.front(),
+                                 frame.onTrue, frame.onFalse, &node});
+      }
+      pending.pop_back();
+    } else if (node.nodeKind == NOT && node.right) {
+      frame = {node.right.get(), frame.onFalse, frame.onTrue, false};
+    } else if (binary && node.left && node.right && !frame.rightCompiled) {
+      frame.rightCompiled = true;
+      const Frame right{node.right.get(), frame.onTrue, frame.onFalse, false};
+      pending.push_back(right);  // may move `frame`
+    } else if (binary && node.left && node.right) {
+      // `entry` is the right operand's: where the left goes when it does not decide.
+      if (node.nodeKind == AND) {
+        frame = {node.left.get(), entry, frame.onFalse, false};
+      } else {
+        frame = {node.left.get(), frame.onTrue, entry, false};
+      }
+    } else {
+      entry = frame.onFalse;  // an operator missing an operand is false
+      pending.pop_back();
+    }
+  }
+  // Leaves were laid out right to left; reversed, the array follows the text and
+  // every jump goes forward.
+  const auto last = static_cast<uint32_t>(program.steps.size()) - 1;
+  auto renumber = [last](uint32_t& at) {
+    if (at < kConditionFails) at = last - at;
+  };
+  std::reverse(program.steps.begin(), program.steps.end());
+  for (ConditionStep& step : program.steps) {
+    renumber(step.onTrue);
+    renumber(step.onFalse);
+  }
+  renumber(entry);
+  program.entry = entry;
+  return program;
 }
 
 namespace {

@@ -1,6 +1,7 @@
 // Compiles the text of a rule condition into a ConditionNode tree, in visible
 // stages: split on blanks, splitParentheses, joinTermParameters, the tree builder,
-// and the compilation of each leaf (parseConditionParameters, parseOffset).
+// and the compilation of each leaf (parseConditionParameters, parseOffset); then the
+// tree into the ConditionProgram that evaluation runs (compileProgram).
 // Tested by tests/addressparser/condition_compiler_test.cc.
 //
 // Nothing here recurses over the tree: conditions come from configuration files and
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "addressparser/condition_node.h"
+#include "addressparser/condition_program.h"
 #include "addressparser/token.h"
 
 namespace addr {
@@ -30,6 +32,11 @@ namespace addr {
 // keyword, so that part is false; operands written side by side without an operator
 // leave only the last one. A condition made of blanks only holds, like an empty one.
 std::unique_ptr<ConditionNode> compileCondition(std::string_view conditionText);
+
+// Lays the tree's leaves out as steps with their exits (see condition_program.h).
+// A leaf that names no keyword, and an operator missing an operand, is false
+// without testing anything, so it becomes a jump to its failure exit.
+ConditionProgram compileProgram(const ConditionNode& root);
 
 // Stage 1: the words between blanks (only the blank character separates).
 std::vector<std::string> splitConditionWords(std::string_view conditionText);

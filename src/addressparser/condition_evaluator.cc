@@ -3,6 +3,7 @@
 #include "addressparser/condition_evaluator.h"
 
 #include <array>
+#include <memory>
 #include <mutex>
 #include <string_view>
 #include <vector>
@@ -299,22 +300,23 @@ bool evaluateLeaf(const ConditionNode& leaf, TokenList& tokens, size_t current,
   }
 }
 
-// The keywords most rules test, read without the full leaf dispatch (whose many
-// scanning keywords make every call to it costly); any other keyword goes there.
-// Each case gives exactly what evaluateLeaf gives.
-inline bool evaluateCommonLeaf(const ConditionNode& leaf, TokenList& tokens, size_t current,
-                               WordListMemo* memo) {
-  const int64_t moved = static_cast<int64_t>(current) + leaf.offset;
+// A step's test. The keywords most rules test are read here, from the step, without
+// the full leaf dispatch (whose many scanning keywords make every call to it
+// costly); any other keyword goes there. Each case gives exactly what evaluateLeaf
+// gives.
+inline bool testStep(const ConditionStep& step, TokenList& tokens, size_t current,
+                     WordListMemo* memo) {
+  const int64_t moved = static_cast<int64_t>(current) + step.offset;
   if (moved < 0 || moved >= static_cast<int64_t>(tokens.size())) return false;
   const auto position = static_cast<size_t>(moved);
-  switch (leaf.keyword) {
+  switch (step.keyword) {
     case kIsFirstToken: return position == 0;
     case kIsLastToken: return position + 1 == tokens.size();
     case kHasNumbers: return hasDigit(tokens[position]->text);
     case kIsLetter: return isLetter(tokens[position]->text);
-    case kIsTokenA:
-      return settledMeaning(*tokens[position]) ==
-             (leaf.parameters.empty() ? UNKNOWN : leaf.parameters.front());
+    case kIsNumber: return isNumber(tokens[position]->text);
+    case kIsTokenA: return settledMeaning(*tokens[position]) == step.meaning;
+    case kCanTokenBeA: return tokens[position]->isCandidate(step.meaning);
     case kIsUnitWord:
       return wordListEntry(ListKind::kUnitLabel, tokens, position, memo) != nullptr;
     case kIsPoBoxWord: return wordListEntry(ListKind::kPoBox, tokens, position, memo) != nullptr;
@@ -324,133 +326,48 @@ inline bool evaluateCommonLeaf(const ConditionNode& leaf, TokenList& tokens, siz
     case kIsDirectionalWord:
       return wordListEntry(ListKind::kDirectional, tokens, position, memo) != nullptr;
     case kIsPrefixWord: return wordListEntry(ListKind::kPrefix, tokens, position, memo) != nullptr;
-    default: return evaluateLeaf(leaf, tokens, current, memo);
+    default: return evaluateLeaf(*step.leaf, tokens, current, memo);
   }
 }
 
-// The inner nodes waiting for an operand's value: a NOT negates it, an AND or OR
-// that is waiting for its left operand decides or moves on to its right operand.
-// Holds kInlineEvaluationDepth nodes in place before it allocates.
-class PendingNodes {
- public:
-  bool empty() const { return size_ == 0; }
-  void push(const ConditionNode* node) {
-    if (size_ < inline_.size()) {
-      inline_[size_] = node;
-    } else {
-      overflow_.push_back(node);
-    }
-    ++size_;
+bool runProgram(const ConditionProgram& program, TokenList& tokens, size_t position,
+                WordListMemo* memo) {
+  const ConditionStep* steps = program.steps.data();
+  uint32_t at = program.entry;
+  while (at < kConditionFails) {
+    const ConditionStep& step = steps[at];
+    at = testStep(step, tokens, position, memo) ? step.onTrue : step.onFalse;
   }
-  const ConditionNode* pop() {
-    --size_;
-    if (size_ < inline_.size()) return inline_[size_];
-    const ConditionNode* node = overflow_.back();
-    overflow_.pop_back();
-    return node;
-  }
-
- private:
-  // Left uninitialised: slots are read only after push wrote them, and evaluation
-  // runs for every rule at every token.
-  std::array<const ConditionNode*, kInlineEvaluationDepth> inline_;
-  std::vector<const ConditionNode*> overflow_;
-  size_t size_ = 0;
-};
-
-// The walk with an explicit stack, for any depth.
-bool evaluateWithStack(const ConditionNode& root, TokenList& tokens, size_t position,
-                       WordListMemo* memo) {
-  PendingNodes pending;
-  const ConditionNode* node = &root;
-  for (;;) {
-    // Descend to the leftmost operand still to be evaluated.
-    bool value = false;
-    for (;;) {
-      if (node->nodeKind == NOT && node->right) {
-        pending.push(node);
-        node = node->right.get();
-      } else if ((node->nodeKind == AND || node->nodeKind == OR) && node->left && node->right) {
-        pending.push(node);
-        node = node->left.get();
-      } else {
-        // A leaf, or an inner node missing an operand (never compiled so): false.
-        value = node->nodeKind == LEAF && evaluateLeaf(*node, tokens, position, memo);
-        break;
-      }
-    }
-    // Hand the value up until an AND or OR needs its right operand.
-    const ConditionNode* next = nullptr;
-    while (!pending.empty()) {
-      const ConditionNode* parent = pending.pop();
-      if (parent->nodeKind == NOT) {
-        value = !value;
-        continue;
-      }
-      const bool decided = parent->nodeKind == AND ? !value : value;
-      if (decided) continue;
-      next = parent->right.get();  // the right operand's value is the parent's
-      break;
-    }
-    if (next == nullptr) return value;
-    node = next;
-  }
+  return at == kConditionHolds;
 }
 
-// Rule conditions are rarely more than a few levels deep, and a plain recursive walk
-// costs about half the instructions of the explicit stack per node. Below this many
-// levels the rest of the subtree goes to the stack walk, so a fuzzed condition still
-// cannot overflow the call stack.
-constexpr int kRecursiveDepth = 48;
-
-// Same values and the same order of side effects as evaluateWithStack: operands left
-// to right, AND and OR skipping the right operand once the left decides, and an
-// inner node missing an operand false.
-bool evaluateRecursively(const ConditionNode& node, TokenList& tokens, size_t position,
-                         WordListMemo* memo, int depthLeft);
-
-// An operand: a leaf is tested here, without a call level of its own.
-inline bool evaluateOperand(const ConditionNode& operand, TokenList& tokens, size_t position,
-                            WordListMemo* memo, int depthLeft) {
-  if (operand.nodeKind == LEAF) return evaluateCommonLeaf(operand, tokens, position, memo);
-  return evaluateRecursively(operand, tokens, position, memo, depthLeft - 1);
-}
-
-bool evaluateRecursively(const ConditionNode& node, TokenList& tokens, size_t position,
-                         WordListMemo* memo, int depthLeft) {
-  if (depthLeft == 0) return evaluateWithStack(node, tokens, position, memo);
-  switch (node.nodeKind) {
-    case LEAF: return evaluateCommonLeaf(node, tokens, position, memo);
-    case NOT: return node.right && !evaluateOperand(*node.right, tokens, position, memo, depthLeft);
-    case AND:
-      return node.left && node.right &&
-             evaluateOperand(*node.left, tokens, position, memo, depthLeft) &&
-             evaluateOperand(*node.right, tokens, position, memo, depthLeft);
-    case OR:
-      if (!node.left || !node.right) return false;
-      return evaluateOperand(*node.left, tokens, position, memo, depthLeft) ||
-             evaluateOperand(*node.right, tokens, position, memo, depthLeft);
-    default: return false;
+// The rule's program, compiled with its tree on first use (see compiledConditionOf).
+const ConditionProgram& compiledProgramOf(Rule& rule) {
+  ConditionProgram* program = rule.compiledProgram.load(std::memory_order_acquire);
+  if (program != nullptr) return *program;
+  std::lock_guard<std::mutex> lock(rule.compileMutex);
+  program = rule.compiledProgram.load(std::memory_order_relaxed);
+  if (program == nullptr) {
+    // Both are published only once both exist; the tree first, as the program
+    // points into it.
+    std::unique_ptr<ConditionNode> root = compileCondition(rule.condition);
+    program = new ConditionProgram(compileProgram(*root));
+    rule.compiledCondition.store(root.release(), std::memory_order_release);
+    rule.compiledProgram.store(program, std::memory_order_release);
   }
+  return *program;
 }
 
 }  // namespace
 
 bool evaluateConditionNode(const ConditionNode& root, TokenList& tokens, size_t position,
                            WordListMemo* memo) {
-  return evaluateRecursively(root, tokens, position, memo, kRecursiveDepth);
+  return runProgram(compileProgram(root), tokens, position, memo);
 }
 
 const ConditionNode& compiledConditionOf(Rule& rule) {
-  ConditionNode* root = rule.compiledCondition.load(std::memory_order_acquire);
-  if (root != nullptr) return *root;
-  std::lock_guard<std::mutex> lock(rule.compileMutex);
-  root = rule.compiledCondition.load(std::memory_order_relaxed);
-  if (root == nullptr) {
-    root = compileCondition(rule.condition).release();
-    rule.compiledCondition.store(root, std::memory_order_release);
-  }
-  return *root;
+  compiledProgramOf(rule);
+  return *rule.compiledCondition.load(std::memory_order_acquire);
 }
 
 bool evaluateCondition(Rule& rule, TokenList& tokens, size_t position) {
@@ -459,7 +376,7 @@ bool evaluateCondition(Rule& rule, TokenList& tokens, size_t position) {
 
 bool evaluateCondition(Rule& rule, TokenList& tokens, size_t position, WordListMemo* memo) {
   if (rule.condition.empty()) return true;
-  return evaluateConditionNode(compiledConditionOf(rule), tokens, position, memo);
+  return runProgram(compiledProgramOf(rule), tokens, position, memo);
 }
 
 void WordListMemo::forget() {

@@ -1,11 +1,9 @@
 // Evaluates rule conditions at a token position, compiling a rule's condition on its
 // first evaluation. Tested by tests/addressparser/condition_evaluator_test.cc.
 //
-// Evaluation recurses through the first levels of the tree and walks anything deeper
-// with an explicit stack (a fuzzed condition can nest deeper than the call stack
-// allows); it allocates nothing for trees up to
-// kInlineEvaluationDepth deep: keyword tests read AddressToken::folded and the
-// word lists' folded look-ups.
+// Evaluation runs the condition's ConditionProgram (condition_program.h): one loop
+// over leaf tests, whatever the depth of the tree, allocating nothing; keyword tests
+// read AddressToken::folded and the word lists' folded look-ups.
 //
 // A keyword that reads a meaning (WEHAVE, WEHAVEPOSSIBLETOKENMEANING, ISTOKENA,
 // ISFIRSTSETTOKENA, CANTOKENBEA) written without one tests the meaning UNKNOWN, as
@@ -25,8 +23,6 @@
 #include "addressparser/word_lists.h"
 
 namespace addr {
-
-inline constexpr size_t kInlineEvaluationDepth = 32;
 
 // Remembers, for the tokens of one parse, the entry each token's text has in each
 // word list, so that narrowing and every word-list keyword of every rule look a
@@ -89,6 +85,7 @@ const ConditionNode& compiledConditionOf(Rule& rule);
 
 // Evaluates a compiled tree at `position`. "AND" and "OR" skip their right operand
 // once the left decides, so its side effects happen only when it is reached.
+// Compiles the tree's program on every call: rules keep theirs (evaluateCondition).
 bool evaluateConditionNode(const ConditionNode& root, TokenList& tokens, size_t position,
                            WordListMemo* memo = nullptr);
 

@@ -15,6 +15,8 @@
 
 namespace addr {
 
+struct ConditionProgram;
+
 struct Rule {
   Rule() = default;
   Rule(const Rule&) = delete;
@@ -30,12 +32,14 @@ struct Rule {
   bool terminal = false;
   bool withContext = false;
 
-  // The compiled condition, owned by the rule; null until the first evaluation.
-  // Records are parsed on many threads: the first compilation runs under
-  // compileMutex and publishes the tree with a release store, so evaluation reads it
+  // The compiled condition and the program evaluation runs (which points into the
+  // tree), owned by the rule; null until the first evaluation. Records are parsed on
+  // many threads: the first compilation runs under compileMutex and publishes the
+  // tree, then the program, with release stores, so evaluation reads the program
   // lock-free with an acquire load. A compilation that throws publishes nothing, so
   // the next evaluation compiles (and throws) again.
   std::atomic<ConditionNode*> compiledCondition{nullptr};
+  std::atomic<ConditionProgram*> compiledProgram{nullptr};
   std::mutex compileMutex;
 };
 

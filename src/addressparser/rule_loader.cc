@@ -5,6 +5,7 @@
 #include <cstring>
 #include <utility>
 
+#include "addressparser/condition_program.h"
 #include "addressparser/config_nodes.h"
 #include "addressparser/rule.h"
 #include "common/string_util.h"
@@ -32,7 +33,10 @@ TokenMeaning meaningAttribute(xmlNodePtr element, const char* attribute) {
 
 }  // namespace
 
-Rule::~Rule() { delete compiledCondition.load(std::memory_order_acquire); }
+Rule::~Rule() {
+  delete compiledProgram.load(std::memory_order_acquire);
+  delete compiledCondition.load(std::memory_order_acquire);
+}
 
 void loadRuleGroup(xmlNodePtr ruleSetElement, bool withContext, RuleList& rules) {
   xmlNodePtr group = firstChildNamed(ruleSetElement, withContext ? "WITHCONTEXT" : "NOCONTEXT");

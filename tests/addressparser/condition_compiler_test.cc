@@ -229,6 +229,70 @@ TEST(ConditionCompilerTree, DeepNestingCompilesAndReleases) {
   EXPECT_EQ(AND, compileCondition(chain)->nodeKind);
 }
 
+// A program as "entry step...", each step "index:KEYWORD?onTrue:onFalse", the
+// outcomes written T and F.
+std::string program(const std::string& condition) {
+  auto tree = compileCondition(condition);
+  const ConditionProgram compiledProgram = compileProgram(*tree);
+  auto exit = [](uint32_t at) {
+    if (at == kConditionHolds) return std::string("T");
+    if (at == kConditionFails) return std::string("F");
+    return std::to_string(at);
+  };
+  std::string out = exit(compiledProgram.entry);
+  for (size_t i = 0; i < compiledProgram.steps.size(); ++i) {
+    const ConditionStep& step = compiledProgram.steps[i];
+    out += " " + std::to_string(i) + ":" + keywordName(step.keyword) + "?" + exit(step.onTrue) +
+           ":" + exit(step.onFalse);
+  }
+  return out;
+}
+
+TEST(ConditionCompilerProgram, OperatorsBecomeJumpsBetweenLeavesInTextOrder) {
+  struct Row {
+    const char* condition;
+    const char* program;
+  } rows[] = {
+      {"ISNUMBER", "0 0:ISNUMBER?T:F"},
+      {"ISFIRSTTOKEN AND ISNUMBER", "0 0:ISFIRSTTOKEN?1:F 1:ISNUMBER?T:F"},
+      {"ISFIRSTTOKEN OR ISNUMBER", "0 0:ISFIRSTTOKEN?T:1 1:ISNUMBER?T:F"},
+      {"NOT ISNUMBER", "0 0:ISNUMBER?F:T"},
+      {"NOT NOT ISNUMBER", "0 0:ISNUMBER?T:F"},
+      {"NOT (ISFIRSTTOKEN AND ISNUMBER)", "0 0:ISFIRSTTOKEN?1:T 1:ISNUMBER?F:T"},
+      {"NOT (ISFIRSTTOKEN OR ISNUMBER)", "0 0:ISFIRSTTOKEN?F:1 1:ISNUMBER?F:T"},
+      {"(ISFIRSTTOKEN OR ISLASTTOKEN) AND NOT ISNUMBER",
+       "0 0:ISFIRSTTOKEN?2:1 1:ISLASTTOKEN?2:F 2:ISNUMBER?F:T"},
+      {"ISFIRSTTOKEN OR ISLASTTOKEN AND ISNUMBER",  // ((A OR B) AND C)
+       "0 0:ISFIRSTTOKEN?2:1 1:ISLASTTOKEN?2:F 2:ISNUMBER?T:F"},
+      {"ISFIRSTTOKEN AND (ISLASTTOKEN OR ISNUMBER) AND ISLETTER",
+       "0 0:ISFIRSTTOKEN?1:F 1:ISLASTTOKEN?3:2 2:ISNUMBER?3:F 3:ISLETTER?T:F"},
+      // A leaf without a keyword is false without a test of its own.
+      {"NOSUCHWORD OR ISNUMBER", "0 0:ISNUMBER?T:F"},
+      {"ISNUMBER AND NOSUCHWORD", "0 0:ISNUMBER?F:F"},
+      {"NOT NOSUCHWORD", "T"},
+      {"(ISNUMBER", "F"},  // an unmatched "(" makes what follows false
+      {"   ", "T"},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(row.program, program(row.condition)) << row.condition;
+  }
+}
+
+TEST(ConditionCompilerProgram, DeepNestingCompilesWithoutRecursion) {
+  constexpr int kDepth = 200000;
+  std::string negated;
+  for (int i = 0; i < kDepth + 1; ++i) negated += "NOT ";
+  EXPECT_EQ("0 0:ISNUMBER?F:T", program(negated + "ISNUMBER"));
+
+  std::string chain = "ISNUMBER";
+  for (int i = 0; i < kDepth; ++i) chain += " OR ISNUMBER";
+  auto tree = compileCondition(chain);
+  const ConditionProgram compiledProgram = compileProgram(*tree);
+  ASSERT_EQ(static_cast<size_t>(kDepth) + 1, compiledProgram.steps.size());
+  EXPECT_EQ(1u, compiledProgram.steps.front().onFalse);
+  EXPECT_EQ(kConditionFails, compiledProgram.steps.back().onFalse);
+}
+
 TEST(ConditionCompilerCheck, ReportsUnknownKeywordsAndMissingMeanings) {
   auto tree = compileCondition("ISTOKENA:PREFIX AND FOO:PREFIX OR NOT (baz AND ISTOKENA)");
   EXPECT_EQ((std::vector<std::string>{"FOO", "baz"}), unknownKeywords(*tree));

@@ -187,7 +187,36 @@ TEST_F(ConditionEvaluatorTest, SkippedOperandsHaveNoSideEffects) {
   TokenList tokens = makeTokens("N:PREDIR W", "US");
   EXPECT_FALSE(evaluate("ISFIRSTTOKEN AND ONLYONCE:PREDIR", tokens, 1));
   EXPECT_TRUE(evaluate("ISLASTTOKEN OR ONLYONCE:PREDIR", tokens, 1));
+  EXPECT_FALSE(evaluate("NOT (ISLASTTOKEN OR ONLYONCE:PREDIR)", tokens, 1));
+  EXPECT_TRUE(evaluate("NOT (NOT ISLASTTOKEN AND ONLYONCE:PREDIR)", tokens, 1));
   EXPECT_EQ(17u, tokens[1]->candidateCount());
+  // Reached through a negated operand that did not decide, it does its work.
+  EXPECT_FALSE(evaluate("NOT (NOT ISLASTTOKEN OR ONLYONCE:PREDIR)", tokens, 1));
+  EXPECT_EQ(15u, tokens[1]->candidateCount());
+}
+
+// Operators combine exactly as in boolean logic, at any nesting.
+TEST_F(ConditionEvaluatorTest, OperatorsCombineLikeBooleanLogic) {
+  // At the first of two tokens ISFIRSTTOKEN holds and ISLASTTOKEN fails.
+  struct Row {
+    const char* condition;
+    bool expected;
+  } rows[] = {
+      {"ISFIRSTTOKEN AND ISLASTTOKEN", false},
+      {"ISLASTTOKEN OR ISFIRSTTOKEN", true},
+      {"NOT (ISFIRSTTOKEN AND ISLASTTOKEN)", true},
+      {"NOT (ISLASTTOKEN OR ISFIRSTTOKEN)", false},
+      {"NOT ISLASTTOKEN AND NOT NOT ISFIRSTTOKEN", true},
+      {"(ISLASTTOKEN OR ISLASTTOKEN) OR (ISLASTTOKEN OR NOT ISLASTTOKEN)", true},
+      {"(ISFIRSTTOKEN AND ISFIRSTTOKEN) AND (ISFIRSTTOKEN AND ISLASTTOKEN)", false},
+      {"NOT ((ISLASTTOKEN OR NOT ISFIRSTTOKEN) AND ISFIRSTTOKEN) AND ISFIRSTTOKEN", true},
+      {"ISLASTTOKEN AND ISFIRSTTOKEN OR ISFIRSTTOKEN", true},  // ((A AND B) OR C)
+      {"ISFIRSTTOKEN OR ISFIRSTTOKEN AND ISLASTTOKEN", false},  // ((A OR B) AND C)
+  };
+  TokenList tokens = makeTokens("A B", "US");
+  for (const Row& row : rows) {
+    EXPECT_EQ(row.expected, evaluate(row.condition, tokens, 0)) << row.condition;
+  }
 }
 
 TEST_F(ConditionEvaluatorTest, EvaluatingRecordsAnOnlyCandidateAsTheMeaning) {

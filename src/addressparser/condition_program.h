@@ -1,0 +1,44 @@
+// The form in which rule conditions are evaluated: the leaves of a ConditionNode tree
+// laid out in an array, each naming the step that follows when its test holds and
+// the one that follows when it fails. Built by compileProgram (condition_compiler.h),
+// run by evaluateCondition (condition_evaluator.h).
+//
+// Evaluating "AND", "OR" and "NOT" with short circuits visits the leaves in an order
+// that depends only on the last leaf reached and its value, so the operators vanish
+// into the jumps: AND(a, b) sends a's success to b and its failure to the AND's own
+// failure, OR(a, b) the other way round, and NOT swaps its operand's two exits. The
+// program therefore tests exactly the leaves the tree walk tests, in the same order,
+// with the same side effects, in one loop without recursion or a stack however
+// deep the tree.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "addressparser/condition_node.h"
+#include "addressparser/token.h"
+
+namespace addr {
+
+// Step indices at or above this are the outcome of the whole condition.
+inline constexpr uint32_t kConditionFails = 0xFFFFFFFE;
+inline constexpr uint32_t kConditionHolds = 0xFFFFFFFF;
+
+struct ConditionStep {
+  // Copied from the leaf, which the step's test reads for anything else.
+  int32_t keyword = 0;
+  int32_t offset = 0;
+  TokenMeaning meaning = UNKNOWN;  // the leaf's first parameter, UNKNOWN when none
+  uint32_t onTrue = kConditionHolds;
+  uint32_t onFalse = kConditionFails;
+  const ConditionNode* leaf = nullptr;  // in the tree the program was compiled from
+};
+
+// Refers into the tree it was compiled from, which must outlive it. Steps are in the
+// order of their leaves in the condition text, so every jump goes forward.
+struct ConditionProgram {
+  std::vector<ConditionStep> steps;
+  uint32_t entry = kConditionHolds;  // first step, or the outcome when no leaf is tested
+};
+
+}  // namespace addr
