@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <functional>
 
 #include "addressparser/config_nodes.h"
 #include "common/ustring.h"
@@ -148,12 +150,65 @@ WordSequenceTable& careOfTable() {
   return table;
 }
 
-const WordList* wordListFor(const WordListTable& table, const std::string& code) {
+namespace {
+
+// Changes whenever the tables do (loadAddressParts, clearWordLists), which happens
+// only while no record is being parsed.
+std::atomic<uint64_t> tablesGeneration{1};
+
+const WordList* searchWordList(const WordListTable& table, const std::string& code) {
   auto found = table.find(code);
   if (found != table.end()) return &found->second;
   if (code == kFallbackCountry) return nullptr;
   found = table.find(kFallbackCountry);
   return found == table.end() ? nullptr : &found->second;
+}
+
+// Every parse asks for up to eleven lists of one country, several times over, and
+// each answer is a search of a map by code that changes only with the tables: each
+// thread keeps the answers for the last country it asked about. Plain data, so that
+// reaching it costs no per-thread construction check.
+constexpr size_t kRememberedCodeSize = 7;  // longer codes are searched every time
+struct CountryLists {
+  uint64_t generation = 0;
+  uint32_t known = 0;  // bit per ListKind: lists[kind] is the answer
+  uint8_t codeSize = 0;
+  char code[kRememberedCodeSize] = {};
+  const WordList* lists[kListKindCount] = {};
+
+  bool isFor(const std::string& other) const {
+    if (other.size() != codeSize) return false;
+    for (size_t i = 0; i < codeSize; ++i) {
+      if (other[i] != code[i]) return false;
+    }
+    return true;
+  }
+};
+
+}  // namespace
+
+const WordList* wordListFor(const WordListTable& table, const std::string& code) {
+  const auto& tables = allWordListTables();
+  const std::less<const WordListTable*> before;
+  if (code.size() > kRememberedCodeSize || before(&table, tables.data()) ||
+      !before(&table, tables.data() + tables.size())) {
+    return searchWordList(table, code);
+  }
+  const auto index = static_cast<size_t>(&table - tables.data());
+  thread_local constinit CountryLists remembered;
+  const uint64_t generation = tablesGeneration.load(std::memory_order_relaxed);
+  if (remembered.generation != generation || !remembered.isFor(code)) {
+    remembered.generation = generation;
+    remembered.known = 0;
+    remembered.codeSize = static_cast<uint8_t>(code.size());
+    std::copy(code.begin(), code.end(), remembered.code);
+  }
+  const uint32_t bit = uint32_t{1} << index;
+  if ((remembered.known & bit) == 0) {
+    remembered.lists[index] = searchWordList(table, code);
+    remembered.known |= bit;
+  }
+  return remembered.lists[index];
 }
 
 bool isInWordList(const WordListTable& table, std::string_view word, const std::string& code) {
@@ -219,9 +274,11 @@ void loadAddressParts(xmlNodePtr addressParts) {
         break;
     }
   }
+  tablesGeneration.fetch_add(1, std::memory_order_relaxed);
 }
 
 void clearWordLists() {
+  tablesGeneration.fetch_add(1, std::memory_order_relaxed);
   for (WordListTable& table : allWordListTables()) table.clear();
   stickySuffixTable().clear();
   careOfTable().clear();

@@ -92,6 +92,8 @@ using WordListTable = std::map<std::string, WordList, CountryCodeOrder>;  // by 
 using WordSequenceTable =
     std::map<std::string, std::vector<std::string>, CountryCodeOrder>;  // by country code
 
+// The tables change only through loadAddressParts and clearWordLists, never while a
+// record is parsed: wordListFor remembers its answers until one of those runs.
 WordListTable& wordListTable(ListKind kind);
 WordSequenceTable& stickySuffixTable();
 WordSequenceTable& careOfTable();

@@ -80,6 +80,29 @@ TEST_F(WordListsTest, UsWithoutAUsListFindsNothing) {
   EXPECT_TRUE(isInWordList(table(ListKind::kUnitLabel), "APT", "CA"));
 }
 
+// Answers are remembered per thread between parses; every change of the tables must
+// still show at once.
+TEST_F(WordListsTest, ReloadedAndClearedTablesAreSeenAtOnce) {
+  load(R"(<CONFIG><ADDRESSPARTS c2="US"><SUFFIX><PART data="ST" std="ST"/></SUFFIX>
+       </ADDRESSPARTS></CONFIG>)");
+  const WordList* fallback = wordListFor(table(ListKind::kSuffix), "FR");
+  ASSERT_NE(nullptr, fallback);
+  EXPECT_NE(nullptr, fallback->find("ST"));
+
+  load(R"(<CONFIG><ADDRESSPARTS c2="US"><SUFFIX><PART data="ST" std="ST"/></SUFFIX>
+       </ADDRESSPARTS><ADDRESSPARTS c2="FR"><SUFFIX><PART data="RUE" std="RUE"/></SUFFIX>
+       </ADDRESSPARTS></CONFIG>)");
+  const WordList* own = wordListFor(table(ListKind::kSuffix), "FR");
+  ASSERT_NE(nullptr, own);
+  EXPECT_NE(nullptr, own->find("RUE"));
+  EXPECT_EQ(nullptr, own->find("ST"));
+  EXPECT_TRUE(isInWordList(table(ListKind::kSuffix), "ST", "US"));
+
+  clearWordLists();
+  EXPECT_EQ(nullptr, wordListFor(table(ListKind::kSuffix), "FR"));
+  EXPECT_EQ(nullptr, wordListFor(table(ListKind::kSuffix), "US"));
+}
+
 TEST_F(WordListsTest, SequencesHaveNoFallbackAndKeepOrderAndDuplicates) {
   load(R"(<CONFIG>
        <ADDRESSPARTS c2="US"><CAREOF><PART data="C/O"/></CAREOF>
