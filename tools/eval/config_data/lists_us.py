@@ -150,8 +150,6 @@ PASS: PASS
 PSGE: PASSAGE PSGE
 PATH: PATH PATHS
 PIKE: PIKE PIKES
-PNE: PINE PNE
-PNES: PINES PNES
 PL: PLACE PL
 PLN: PLAIN PLN
 PLNS: PLAINS PLNS
@@ -242,6 +240,8 @@ IS: ISLAND IS ISLND
 MALL: MALL
 STA: STATION STA STATN STN
 VLY: VALLEY VLY VALLY VLLY
+PNE: PINE PNE
+PNES: PINES PNES
 VLG: VILLAGE VLG VILL VILLAG VILLG VILLIAGE
 WLS: WELLS WLS
 """)
@@ -284,11 +284,14 @@ UNITLABEL = table("""
 APT: APARTMENT APT APTS AP APARTMENTS
 STE: SUITE STE SUITES STES SUIT SU
 UNIT: UNIT UNT UNITS
+# A number sign glued to the designator (APT#4, STE# 200) stays on the word.
+APT: APT# APARTMENT#
+STE: STE# SUITE#
+UNIT: UNIT#
+RM: RM# ROOM#
 FL: FLOOR FL FLR FLOORS FLRS
 RM: ROOM RM ROOMS
-BSMT: BASEMENT BSMT
 HNGR: HANGAR HNGR
-LBBY: LOBBY LBBY
 LOT: LOT
 OFC: OFFICE OFC
 PH: PENTHOUSE PH
@@ -304,8 +307,10 @@ CONDO: CONDO
 # Box words; several are phrases that phrase joining makes into one token.
 POBOX = table("""
 PO BOX: PO_BOX P_O_BOX POST_OFFICE_BOX POBOX PO_BX P_O_B POB PO BOX BX POST_BOX
+# A number sign glued to the box word (BOX# 63) stays on the word after tokenising.
+PO BOX: PO_BOX# P_O_BOX# POBOX# BOX#
 PO BOX: P_O POST_OFFICE PO_DRAWER DRAWER CALLER FIRM_CALLER PO_CALLER BIN
-PO BOX: LOCKBOX LOCK_BOX LBX ROUTE_BOX RT_BOX RTE_BOX
+PO BOX: LOCKBOX LOCK_BOX LBX LB ROUTE_BOX RT_BOX RTE_BOX
 """)
 
 # Rural and highway-contract routes.
@@ -336,6 +341,9 @@ FRNT: FRONT FRNT
 UNITSIDE = table("""
 UPPR: UPPER UPPR
 LOWR: LOWER LOWR
+# Designators that take no identifier: alone at the end they are the unit (WACKER DR LOBBY).
+LBBY: LOBBY LBBY
+BSMT: BASEMENT BSMT
 """)
 
 DISCARD = {"#": ["#"]}
@@ -359,6 +367,10 @@ for _pair in _STATES.replace("\n", " ").split(","):
 # OLD qualifies a route the same way (OLD US HIGHWAY 90, OLD HWY 5): the route's
 # number stays its name.
 COUNTY["OLD"] = ["OLD"]
+# So do the words that say what kind of road a numbered highway is (SCENIC HWY 98, CITY
+# HIGHWAY 16).
+COUNTY["SCENIC"] = ["SCENIC"]
+COUNTY["CITY"] = ["CITY"]
 
 CAREOF = ["C/O", "ATTN", "ATTENTION", "CARE OF"]
 

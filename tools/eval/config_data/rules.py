@@ -135,6 +135,12 @@ def street_rules(after_number_before_name=True):
     START = "(ISFIRSTTOKEN OR ISTOKENA(PREV,STREETNUM))"
     # A lone sign such as "&" between two street names.
     SIGN = "(LENGTHIS({0}1) AND NOT ISLETTER{1} AND NOT HASNUMBERS{1})"
+    NAME_CONTINUES = ("ISTOKENA(PREV,STREETNAME) AND NOT HASNUMBERS AND NOT HASNUMBERSIGN AND NOT ISUNITWORD AND "
+        "NOT (ISPOBOXWORD AND NOT ISLASTTOKEN) AND NOT ISBUILDINGTYPEWORD AND NOT (ISDIRECTIONALWORD AND " + ends_street(0) + ") "
+        "AND NOT (ISDIRECTIONALWORD AND LENGTHIS(<,3) AND NOT HASNUMBERS(PREV) AND ISSUFFIXWORD(NEXT) AND "
+        "ISLASTTOKEN(NEXT)) "
+        "AND NOT (ISUNITWORD(NEXT) AND ISLASTTOKEN(NEXT)) AND NOT ((ISBUILDINGSIDEWORD OR ISUNITSIDEWORD) "
+        "AND ISLASTTOKEN)")
     nc = [
         # --- a line that is only a building's name
         rule("building-name", "(ISFIRSTTOKEN OR ISTOKENA(PREV,BUILDINGTYPE)) AND " + building_name_ahead()
@@ -164,6 +170,20 @@ def street_rules(after_number_before_name=True):
         rule("name-after-number", "ISTOKENA(PREV,STREETNUM) AND NOT ISDIRECTIONALWORD AND NOT ISPREFIXWORD "
              "AND NOT HASNUMBERS AND NOT ISLETTER", "STREETNAME",
              "the commonest case: an ordinary word after the house number starts the name"),
+        rule("predir-before-route", START + " AND ISDIRECTIONALWORD AND ISPREFIXWORD(NEXT) AND "
+             + ROUTE_NAME_AT(2), "PREDIR", "N HIGHWAY 12, E COUNTY ROAD MM"),
+        rule("predir", START + " AND ISDIRECTIONALWORD AND NOT ISLASTTOKEN AND NOT (ISSUFFIXWORD(NEXT) AND "
+             + ends_street(1) + ")", "PREDIR",
+             "a directional before the name, unless it is the name itself (123 NORTH ST)"),
+        # --- the two commonest words after a directional or a name, settled before the
+        # rules in between are tried; they leave out every word one of those rules wants
+        # (type, route and building words, directionals, a lone sign), which go on to
+        # name-after-predir and name-continues below.
+        rule("name-after-predir-early", "ISTOKENA(PREV,PREDIR) AND NOT ISPREFIXWORD AND NOT ISDIRECTIONALWORD AND "
+             "NOT ISRURALROUTEWORD AND NOT ISBUILDINGTYPEWORD AND NOT LENGTHIS(1)", "STREETNAME",
+             "the common case of name-after-predir (N MAIN ST)"),
+        rule("name-continues-early", NAME_CONTINUES + " AND NOT ISSUFFIXWORD AND NOT ISRURALROUTEWORD AND "
+             "NOT LENGTHIS(1)", "STREETNAME", "the common case of name-continues (MARTIN LUTHER KING)"),
         rule("number-word-first", "ISFIRSTTOKEN AND NOT HASNUMBERS AND NOT ISDIRECTIONALWORD AND NOT ISPREFIXWORD AND "
              "NOT ISSUFFIXWORD AND NOT ISUNITWORD AND NOT ISPOBOXWORD AND NOT ISBUILDINGTYPEWORD AND "
              "NOT ISRURALROUTEWORD AND ISDIRECTIONALWORD(NEXT) AND NOT ISLASTTOKEN(NEXT) AND NOT ISSUFFIXWORD(NEXT2)",
@@ -196,11 +216,6 @@ def street_rules(after_number_before_name=True):
              "words that name a place take no field: a line of two or more words that are neither numbers nor "
              "street, unit or box words (MUNICIPAL AIRPORT), or the words before the house number "
              "(THE BILTMORE 817 WEST PEACHTREE STREET)"),
-        rule("predir-before-route", START + " AND ISDIRECTIONALWORD AND ISPREFIXWORD(NEXT) AND "
-             + ROUTE_NAME_AT(2), "PREDIR", "N HIGHWAY 12, E COUNTY ROAD MM"),
-        rule("predir", START + " AND ISDIRECTIONALWORD AND NOT ISLASTTOKEN AND NOT (ISSUFFIXWORD(NEXT) AND "
-             + ends_street(1) + ")", "PREDIR",
-             "a directional before the name, unless it is the name itself (123 NORTH ST)"),
         rule("prefix", "(" + START + " OR ISTOKENA(PREV,PREDIR) OR ISTOKENA(PREV,PREFIX) OR ISTOKENA(PREV,COUNTY) "
              "OR ISTOKENA(PREV,POBOXNUM)) "
              "AND ISPREFIXWORD AND " + ROUTE_NAME_AT(1), "PREFIX",
@@ -224,12 +239,11 @@ def street_rules(after_number_before_name=True):
         rule("name-after-predir", "ISTOKENA(PREV,PREDIR) OR ISTOKENA(PREV,PREFIX)", "STREETNAME",
              "the word after a directional or a route type is the name, whatever its class"),
         # --- after the name
-        rule("name-continues", "ISTOKENA(PREV,STREETNAME) AND NOT HASNUMBERS AND NOT HASNUMBERSIGN AND NOT ISUNITWORD AND "
-             "NOT (ISPOBOXWORD AND NOT ISLASTTOKEN) AND NOT ISBUILDINGTYPEWORD AND NOT (ISDIRECTIONALWORD AND " + ends_street(0) + ") "
-             "AND NOT (ISDIRECTIONALWORD AND LENGTHIS(<,3) AND NOT HASNUMBERS(PREV) AND ISSUFFIXWORD(NEXT) AND "
-             "ISLASTTOKEN(NEXT)) "
-             "AND NOT (ISUNITWORD(NEXT) AND ISLASTTOKEN(NEXT)) AND NOT ((ISBUILDINGSIDEWORD OR ISUNITSIDEWORD) "
-             "AND ISLASTTOKEN)",
+        rule("suffix-before-designator", "ISTOKENA(PREV,STREETNAME) AND ISSUFFIXWORD AND ISLASTTOKEN(NEXT2) AND "
+             "HASNUMBERS(NEXT2) AND ISSUFFIXWORD(NEXT) AND LENGTHIS(NEXT,<,3) AND NOT ISPREFIXACTINGSUFFIXWORD(NEXT)",
+             "SUFFIX", "BONHOMME AVE ST 1400: a two-letter type word between the street's type and a final "
+             "number is a unit designator (ST for suite)"),
+        rule("name-continues", NAME_CONTINUES,
              "STREETNAME", "a further name word; a word glued to a # (ROAD# 1) ends the name"),
         rule("postdir", "(ISTOKENA(PREV,STREETNAME) OR ISTOKENA(PREV,SUFFIX)) AND ISDIRECTIONALWORD",
              "POSTDIR", "a directional after the name or type"),
@@ -252,6 +266,9 @@ def street_rules(after_number_before_name=True):
              + ends_street(1) + ") OR (ISTOKENA(PREV2,PREFIX) AND ISNUMBER AND LENGTHIS(PREV,2) AND "
              "CANBEFIRSTWORDINDIRECTIONAL(PREV)))", "STREETNAME",
              "a number inside the name (OLD 41 RD), or after a route's NO (STATE HIGHWAY NO 33)"),
+        rule("designator-after-suffix", "ISTOKENA(PREV,SUFFIX) AND ISLASTTOKEN(NEXT) AND HASNUMBERS(NEXT) AND "
+             "ISSUFFIXWORD AND LENGTHIS(<,3) AND NOT ISPREFIXACTINGSUFFIXWORD", "UNITLABEL",
+             "the designator of BONHOMME AVE ST 1400"),
         rule("unit-number-bare", "(ISTOKENA(PREV,STREETNAME) OR ISTOKENA(PREV,SUFFIX) OR ISTOKENA(PREV,POSTDIR) "
              "OR ISTOKENA(PREV,UNITNUM)) AND (HASNUMBERS OR ISLETTER OR (ISLASTTOKEN AND LENGTHIS(<,3)))", "UNITNUM",
              "a number after the street without a designator"),
