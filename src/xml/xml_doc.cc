@@ -36,15 +36,17 @@ void IgnoreXmlError(void*, xmlErrorPtr) {}
   throw Tarn_Exception("XMLDoc::ParseXML()", text, MAJOR_ERROR);
 }
 
-// Each thread keeps one parser context and reuses it: creating a context and its
-// name dictionary costs about a tenth of a small record's processing. Documents share
-// the dictionary (reference-counted by libxml2), and since the parser also interns
-// very short texts there, the context is renewed now and then so the dictionary
-// cannot grow without bound over millions of records. A context that saw a failure is
-// dropped rather than trusted to reset completely.
+// Each thread keeps one parser context of each kind and reuses it: creating a
+// context and its name dictionary costs about a tenth of a small record's processing.
+// Documents share the dictionary (reference-counted by libxml2), and since the parser
+// also interns very short texts there, a context is renewed now and then so the
+// dictionary cannot grow without bound over millions of records. A context that saw a
+// failure is dropped rather than trusted to reset completely.
 class ThreadParserContext {
  public:
-  ThreadParserContext() = default;
+  enum class Kind { kPush, kMemory };
+
+  explicit ThreadParserContext(Kind kind) : kind_(kind) {}
   ~ThreadParserContext() { Drop(); }
   ThreadParserContext(const ThreadParserContext&) = delete;
   ThreadParserContext& operator=(const ThreadParserContext&) = delete;
@@ -54,7 +56,9 @@ class ThreadParserContext {
       Drop();
     }
     if (context_ == nullptr) {
-      context_ = xmlNewParserCtxt();
+      context_ = kind_ == Kind::kPush
+                     ? xmlCreatePushParserCtxt(nullptr, nullptr, nullptr, 0, nullptr)
+                     : xmlNewParserCtxt();
       parses_ = 0;
     }
     ++parses_;
@@ -68,26 +72,77 @@ class ThreadParserContext {
 
  private:
   static constexpr int kParsesPerContext = 4096;
+  const Kind kind_;
   xmlParserCtxtPtr context_ = nullptr;
   int parses_ = 0;
 };
 
-thread_local ThreadParserContext threadParserContext;
+thread_local ThreadParserContext pushContext(ThreadParserContext::Kind::kPush);
+thread_local ThreadParserContext memoryContext(ThreadParserContext::Kind::kMemory);
 
-// libxml2 tries to grow its input every time fewer than 250 bytes remain before its
-// end, which for a record of a few hundred bytes means on most of the document.
-// White space after the root element is allowed and leaves no trace in the tree, so
-// a run of it behind the text keeps the content out of that zone. Only text that
-// starts with a single-byte "<" is padded: a UTF-16 or UCS-4 document would be
-// corrupted by single-byte spaces.
+// A record document is handed to the push parser whole, as its last chunk. Knowing
+// the input is complete, libxml2 never tries to grow it, which the parser reading
+// from memory does every time fewer than 250 bytes remain: on most of a record of a
+// few hundred bytes. Larger documents keep the memory parser, which is not bound by
+// the push parser's look-ahead limit of ten million bytes.
+constexpr size_t kLargestPushedDocument = 1 << 20;
+
+// For the memory parser, white space after the root element keeps the content out of
+// the zone where the input is grown: it is allowed and leaves no trace in the tree.
+// Only text that starts with a single-byte "<" is padded: a UTF-16 or UCS-4 document
+// would be corrupted by single-byte spaces.
 constexpr size_t kTrailingPadding = 256;
-constexpr size_t kLargestKeptPaddedText = 1 << 20;
 
 bool Paddable(const char* text, size_t length) {
   return length >= 2 && text[0] == '<' && text[1] != '\0';
 }
 
-thread_local std::string paddedText;
+int ParseOptions(xmlParserCtxtPtr context) {
+  // External resources are never fetched; problems are reported through the
+  // exception only. Short texts (codes such as "US" or "ADDR1") are kept inside their
+  // text node instead of in a block of their own, which libxml2 handles everywhere
+  // the content is read, replaced or freed.
+  int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_COMPACT;
+  if (xml::BlankTextDropped()) {
+    options |= XML_PARSE_NOBLANKS;
+  } else {
+    // The option sets this handler but nothing resets it on a reused context.
+    context->sax->ignorableWhitespace = xmlSAX2Characters;
+  }
+  return options;
+}
+
+// The whole document as one final chunk; the tree when it is well formed.
+xmlDocPtr PushWhole(xmlParserCtxtPtr context, const char* text, size_t length) {
+  // The first bytes go in with the reset so that their encoding is detected.
+  if (xmlCtxtResetPush(context, text, static_cast<int>(length), nullptr, nullptr) != 0) {
+    return nullptr;
+  }
+  xmlCtxtUseOptions(context, ParseOptions(context));
+  xmlParseChunk(context, nullptr, 0, 1);
+  xmlDocPtr doc = context->myDoc;
+  context->myDoc = nullptr;
+  if (!context->wellFormed) {
+    xmlFreeDoc(doc);
+    return nullptr;
+  }
+  return doc;
+}
+
+xmlDocPtr ReadPadded(xmlParserCtxtPtr context, const char* text, size_t length) {
+  std::string padded;
+  const char* input = text;
+  size_t inputLength = length;
+  if (Paddable(text, length) && length <= static_cast<size_t>(INT_MAX) - kTrailingPadding) {
+    padded.reserve(length + kTrailingPadding);
+    padded.assign(text, length);
+    padded.append(kTrailingPadding, ' ');
+    input = padded.data();
+    inputLength = padded.size();
+  }
+  return xmlCtxtReadMemory(context, input, static_cast<int>(inputLength), nullptr, nullptr,
+                           ParseOptions(context));
+}
 
 }  // namespace
 
@@ -106,38 +161,17 @@ void XMLDoc::ParseXML(const char* text, size_t length) {
   if (length > static_cast<size_t>(INT_MAX)) {
     ThrowParseError("document too large");
   }
-  xmlParserCtxtPtr context = threadParserContext.Acquire();
+  ThreadParserContext& owner = length <= kLargestPushedDocument ? pushContext : memoryContext;
+  xmlParserCtxtPtr context = owner.Acquire();
   if (context == nullptr) {
     ThrowParseError("out of memory");
   }
-  // External resources are never fetched; problems are reported through the
-  // exception only. Short texts (codes such as "US" or "ADDR1") are kept inside their
-  // text node instead of in a block of their own, which libxml2 handles everywhere
-  // the content is read, replaced or freed.
-  int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_COMPACT;
-  if (xml::BlankTextDropped()) {
-    options |= XML_PARSE_NOBLANKS;
-  } else {
-    // The option sets this handler but nothing resets it on a reused context.
-    context->sax->ignorableWhitespace = xmlSAX2Characters;
-  }
-  const char* input = text;
-  size_t inputLength = length;
-  if (Paddable(text, length) && length <= static_cast<size_t>(INT_MAX) - kTrailingPadding) {
-    paddedText.assign(text, length);
-    paddedText.append(kTrailingPadding, ' ');
-    input = paddedText.data();
-    inputLength = paddedText.size();
-  }
-  doc_ = xmlCtxtReadMemory(context, input, static_cast<int>(inputLength), nullptr, nullptr,
-                           options);
-  if (paddedText.capacity() > kLargestKeptPaddedText) {
-    std::string().swap(paddedText);
-  }
+  doc_ = &owner == &pushContext ? PushWhole(context, text, length)
+                                : ReadPadded(context, text, length);
   if (doc_ == nullptr) {
     std::string message =
         context->lastError.message != nullptr ? context->lastError.message : "";
-    threadParserContext.Drop();
+    owner.Drop();
     ThrowParseError(message.c_str());
   }
 }
