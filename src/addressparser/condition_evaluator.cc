@@ -395,14 +395,14 @@ void WordListMemo::useCountry(const std::string& country) {
   ++generation_;
 }
 
-const WordList::Entry* WordListMemo::find(ListKind kind, const AddressToken& token) {
+const WordList::Entry* WordListMemo::find(ListKind kind, const WordList::FoldedQuery& query) {
   const size_t index = static_cast<size_t>(kind);
   const uint32_t bit = uint32_t{1} << index;
   if ((listsKnown_ & bit) == 0) {
     lists_[index] = wordListFor(wordListTable(kind), listCountry_);
     listsKnown_ |= bit;
   }
-  return lists_[index] == nullptr ? nullptr : lists_[index]->findFolded(token.folded);
+  return lists_[index] == nullptr ? nullptr : lists_[index]->findFolded(query);
 }
 
 void WordListMemo::lookUpAll(const TokenList& tokens, size_t position, Entries& entries) {
@@ -410,8 +410,9 @@ void WordListMemo::lookUpAll(const TokenList& tokens, size_t position, Entries& 
   useCountry(token.country);
   // The discard list has already done its work (discardWords) and no rule reads it.
   constexpr size_t kDiscardIndex = static_cast<size_t>(ListKind::kDiscard);
+  const WordList::FoldedQuery query(token.folded);
   for (size_t index = 0; index < kListKindCount; ++index) {
-    entries[index] = index == kDiscardIndex ? nullptr : find(static_cast<ListKind>(index), token);
+    entries[index] = index == kDiscardIndex ? nullptr : find(static_cast<ListKind>(index), query);
   }
   if (position >= slots_.size()) return;
   Slot& slot = slots_[position];
@@ -426,7 +427,7 @@ const WordList::Entry* WordListMemo::entry(ListKind kind, const TokenList& token
   const AddressToken& token = *tokens[position];
   if (position >= slots_.size()) {
     useCountry(token.country);
-    return find(kind, token);
+    return find(kind, WordList::FoldedQuery(token.folded));
   }
   Slot& slot = slots_[position];
   if (slot.token != &token) {
@@ -441,7 +442,7 @@ const WordList::Entry* WordListMemo::entry(ListKind kind, const TokenList& token
       useCountry(token.country);
       slot.listsGeneration = generation_;
     }
-    slot.entries[index] = find(kind, token);
+    slot.entries[index] = find(kind, WordList::FoldedQuery(token.folded));
     slot.known |= bit;
   }
   return slot.entries[index];

@@ -53,7 +53,7 @@ class WordListMemo {
   // Makes lists_ those of `country` (every token of a parse normally has the same
   // one, so this compares codes once per token, not once per look-up).
   void useCountry(const std::string& country);
-  const WordList::Entry* find(ListKind kind, const AddressToken& token);
+  const WordList::Entry* find(ListKind kind, const WordList::FoldedQuery& query);
 
   std::array<Slot, kRememberedTokens> slots_;
   bool haveCountry_ = false;

@@ -162,8 +162,9 @@ void joinPhrasesFolded(std::vector<std::string>& words, std::vector<std::string>
       wordListFor(wordListTable(ListKind::kRural), code),
   };
   auto inAnyList = [&lists](std::string_view foldedPhrase) {
+    const WordList::FoldedQuery query(foldedPhrase);
     for (const WordList* list : lists) {
-      if (list != nullptr && list->findFolded(foldedPhrase) != nullptr) return true;
+      if (list != nullptr && list->findFolded(query) != nullptr) return true;
     }
     return false;
   };

@@ -122,6 +122,13 @@ const WordList::Entry* WordList::findFolded(std::string_view folded) const {
   return found == entries_.end() ? nullptr : &found->second;
 }
 
+const WordList::Entry* WordList::findFolded(const FoldedQuery& query) const {
+  if (!mayContain(query.folded)) return nullptr;
+  if (!query.hash) query.hash = FoldedHash()(query.folded);
+  auto found = entries_.find(HashedKey{query.folded, *query.hash});
+  return found == entries_.end() ? nullptr : &found->second;
+}
+
 const WordList::Entry* WordList::find(std::string_view word) const {
   if (entries_.empty()) return nullptr;
   return findFolded(foldWord(word));

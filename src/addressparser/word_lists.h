@@ -49,10 +49,18 @@ class WordList {
     std::string word;          // text of the first PART that introduced the key
     std::string standardForm;  // from the latest PART with an equal word
   };
+  // A folded word looked up in several lists: its hash is computed at most once,
+  // by the first list that may hold the word.
+  struct FoldedQuery {
+    explicit FoldedQuery(std::string_view foldedWord) : folded(foldedWord) {}
+    std::string_view folded;
+    mutable std::optional<size_t> hash;
+  };
   WordList();
   // Inserts `word`, or replaces the standard form of an equal word already present.
   void set(std::string_view word, std::string_view standardForm);
   const Entry* findFolded(std::string_view folded) const;
+  const Entry* findFolded(const FoldedQuery& query) const;
   const Entry* find(std::string_view word) const;
   size_t size() const { return entries_.size(); }
   bool empty() const { return entries_.empty(); }
@@ -60,16 +68,28 @@ class WordList {
   std::vector<const Entry*> ordered() const;
 
  private:
-  // Lets find() take a string_view without building a std::string per query.
+  // Lets find() take a string_view without building a std::string per query, or a
+  // query whose hash is known.
+  struct HashedKey {
+    std::string_view text;
+    size_t hash;
+  };
   struct FoldedHash {
     using is_transparent = void;
     size_t operator()(std::string_view key) const { return std::hash<std::string_view>{}(key); }
+    size_t operator()(const HashedKey& key) const { return key.hash; }
+  };
+  struct FoldedEqual {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const { return a == b; }
+    bool operator()(const HashedKey& a, std::string_view b) const { return a.text == b; }
+    bool operator()(std::string_view a, const HashedKey& b) const { return a == b.text; }
   };
   // Most queries miss (a word tried against a list it is not in), so a miss is
   // usually told by the key's length and first byte before any hashing.
   bool mayContain(std::string_view folded) const;
 
-  std::unordered_map<std::string, Entry, FoldedHash, std::equal_to<>> entries_;
+  std::unordered_map<std::string, Entry, FoldedHash, FoldedEqual> entries_;
   uint64_t keyLengths_ = 0;         // bit min(length, 63) set for every key
   uint64_t keyFirstBytes_[4] = {};  // bit b set when some key starts with byte b
 };
