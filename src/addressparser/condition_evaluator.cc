@@ -250,8 +250,10 @@ bool numberPrecedesSuffix(const LeafContext& c) {
   return false;
 }
 
-bool evaluateLeaf(const ConditionNode& leaf, TokenList& tokens, size_t current,
-                  WordListMemo* memo) {
+// Kept out of line: inlined into the program loop, its many cases would make every
+// evaluation pay for saving registers it rarely needs.
+[[gnu::noinline]] bool evaluateLeaf(const ConditionNode& leaf, TokenList& tokens, size_t current,
+                                    WordListMemo* memo) {
   // Moving one token at a time off either end of the list makes the leaf false.
   const int64_t moved = static_cast<int64_t>(current) + leaf.offset;
   if (moved < 0 || moved >= static_cast<int64_t>(tokens.size())) return false;
@@ -330,8 +332,8 @@ inline bool testStep(const ConditionStep& step, TokenList& tokens, size_t curren
   }
 }
 
-bool runProgram(const ConditionProgram& program, TokenList& tokens, size_t position,
-                WordListMemo* memo) {
+inline bool runProgram(const ConditionProgram& program, TokenList& tokens, size_t position,
+                       WordListMemo* memo) {
   const ConditionStep* steps = program.steps.data();
   uint32_t at = program.entry;
   while (at < kConditionFails) {
