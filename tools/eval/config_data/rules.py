@@ -170,6 +170,12 @@ def street_rules(after_number_before_name=True):
         rule("name-after-number", "ISTOKENA(PREV,STREETNUM) AND NOT ISDIRECTIONALWORD AND NOT ISPREFIXWORD "
              "AND NOT HASNUMBERS AND NOT ISLETTER", "STREETNAME",
              "the commonest case: an ordinary word after the house number starts the name"),
+        rule("grid-number", "ISLETTER AND ISDIRECTIONALWORD AND ISNUMBER(NEXT) AND ((ISFIRSTTOKEN AND "
+             "ISLETTER(NEXT2) AND ISDIRECTIONALWORD(NEXT2) AND ISNUMBER(NEXT3)) OR (ISTOKENA(PREV,STREETNUM) AND "
+             "NOT ISLASTTOKEN(NEXT) AND ((ISFIRSTTOKEN(PREV2) AND ISLETTER(PREV2)) OR (ISFIRSTTOKEN(PREV) AND "
+             "HASNUMBERS(PREV) AND NOT ISNUMBER(PREV)))))", "STREETNUM",
+             "the coordinates of a grid address (Wisconsin): W148 N9748 TREE TOPS DR, W206N W16282 MARASHLAND DR; "
+             "not the directional of 123 N 500 W"),
         rule("predir-before-route", START + " AND ISDIRECTIONALWORD AND ISPREFIXWORD(NEXT) AND "
              + ROUTE_NAME_AT(2), "PREDIR", "N HIGHWAY 12, E COUNTY ROAD MM"),
         rule("predir", START + " AND ISDIRECTIONALWORD AND NOT ISLASTTOKEN AND NOT (ISSUFFIXWORD(NEXT) AND "
@@ -184,6 +190,12 @@ def street_rules(after_number_before_name=True):
              "the common case of name-after-predir (N MAIN ST)"),
         rule("name-continues-early", NAME_CONTINUES + " AND NOT ISSUFFIXWORD AND NOT ISRURALROUTEWORD AND "
              "NOT LENGTHIS(1)", "STREETNAME", "the common case of name-continues (MARTIN LUTHER KING)"),
+        rule("unit-label", "ISUNITWORD AND NOT ISFIRSTTOKEN AND NOT ISTOKENA(PREV,UNITLABEL)", "UNITLABEL",
+             "a unit designator after the street"),
+        rule("unit-number-early", "ISTOKENA(PREV,UNITLABEL) AND NOT ISPOBOXWORD AND NOT ISBUILDINGTYPEWORD AND "
+             "NOT ISRURALROUTEWORD AND NOT LENGTHIS(1)", "UNITNUM", "the common case of unit-number (APT 4)"),
+        rule("postdir-after-suffix", "ISTOKENA(PREV,SUFFIX) AND ISDIRECTIONALWORD", "POSTDIR",
+             "the common case of postdir (MAIN ST NW)"),
         rule("number-word-first", "ISFIRSTTOKEN AND NOT HASNUMBERS AND NOT ISDIRECTIONALWORD AND NOT ISPREFIXWORD AND "
              "NOT ISSUFFIXWORD AND NOT ISUNITWORD AND NOT ISPOBOXWORD AND NOT ISBUILDINGTYPEWORD AND "
              "NOT ISRURALROUTEWORD AND ISDIRECTIONALWORD(NEXT) AND NOT ISLASTTOKEN(NEXT) AND NOT ISSUFFIXWORD(NEXT2)",
@@ -250,8 +262,6 @@ def street_rules(after_number_before_name=True):
         # --- the unit
         rule("postdir-second", "ISTOKENA(PREV,POSTDIR) AND CANBESECONDWORDINDIRECTIONAL AND "
              "CANBEFIRSTWORDINDIRECTIONAL(PREV)", "POSTDIR", "S E written as two words"),
-        rule("unit-label", "ISUNITWORD AND NOT ISFIRSTTOKEN AND NOT ISTOKENA(PREV,UNITLABEL)", "UNITLABEL",
-             "a unit designator after the street"),
         rule("unit-label-first", "ISFIRSTTOKEN AND ISUNITWORD AND (HASNUMBERS(NEXT) OR ISLETTER(NEXT))",
              "UNITLABEL", "APT 4 123 MAIN ST, FLAT 3 12 HIGH STREET: the unit written first"),
         rule("unit-number", "ISTOKENA(PREV,UNITLABEL)", "UNITNUM", "the word after a unit designator"),
