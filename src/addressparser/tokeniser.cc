@@ -168,6 +168,12 @@ void joinPhrasesFolded(std::vector<std::string>& words, std::vector<std::string>
     }
     return false;
   };
+  auto mayBeginPhrase = [&lists](std::string_view folded) {
+    for (const WordList* list : lists) {
+      if (list != nullptr && list->mayBeginPhrase(folded)) return true;
+    }
+    return false;
+  };
   if (lists[0] == nullptr && lists[1] == nullptr && lists[2] == nullptr) return;
 
   // Shorter phrases first at each position, positions from the left; after every
@@ -176,6 +182,10 @@ void joinPhrasesFolded(std::vector<std::string>& words, std::vector<std::string>
   size_t position = 0;
   std::string foldedPhrase;
   while (position + 1 < words.size()) {
+    if (!mayBeginPhrase(folds[position])) {
+      ++position;
+      continue;
+    }
     bool joined = false;
     foldedPhrase = folds[position];
     for (size_t extra = 1; extra <= kMaxPhraseExtraWords && position + extra < words.size();
@@ -262,9 +272,11 @@ void joinPhrases(std::vector<std::string>& words, const std::string& code) {
   joinPhrasesFolded(words, folds, code);
 }
 
-bool splitStickySuffix(const std::string& word, const std::string& code,
-                       std::pair<std::string, std::string>& parts) {
-  for (const std::string& suffix : stickySuffixesOf(code)) {
+namespace {
+
+bool splitStickySuffixOf(const std::string& word, const std::vector<std::string>& suffixes,
+                         std::pair<std::string, std::string>& parts) {
+  for (const std::string& suffix : suffixes) {
     // An empty suffix would "split" every word and so block the alphanumeric split.
     if (suffix.empty() || !cmn::EndsWith(word, suffix.c_str())) continue;
     parts.first = word.substr(0, word.size() - suffix.size());
@@ -272,6 +284,13 @@ bool splitStickySuffix(const std::string& word, const std::string& code,
     return true;
   }
   return false;
+}
+
+}  // namespace
+
+bool splitStickySuffix(const std::string& word, const std::string& code,
+                       std::pair<std::string, std::string>& parts) {
+  return splitStickySuffixOf(word, stickySuffixesOf(code), parts);
 }
 
 std::pair<std::string, std::string> splitAlphaNumeric(const std::string& word) {
@@ -309,11 +328,16 @@ TokenList tokeniseAddress(const std::string& addressText, const std::string& cod
   tokens.reserve(words.size() + 2);
   bool keepNextWhole = false;  // set after a "#" token: "#12 B7" keeps B7 whole
   std::pair<std::string, std::string> parts;
+  const std::vector<std::string>& stickySuffixes = stickySuffixesOf(code);
   for (size_t i = 0; i < words.size(); ++i) {
     bool split = false;
     if (!keepNextWhole) {
-      if (!splitStickySuffix(words[i], code, parts)) parts = splitAlphaNumeric(words[i]);
-      split = !parts.second.empty();
+      if (splitStickySuffixOf(words[i], stickySuffixes, parts)) {
+        split = !parts.second.empty();
+      } else if (hasDigit(words[i])) {  // splitAlphaNumeric splits no word without one
+        parts = splitAlphaNumeric(words[i]);
+        split = !parts.second.empty();
+      }
     }
     if (!split) {
       keepNextWhole = words[i] == "#";

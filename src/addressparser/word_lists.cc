@@ -104,6 +104,11 @@ void WordList::set(std::string_view word, std::string_view standardForm) {
     if (!key.empty()) {
       const auto first = static_cast<unsigned char>(key.front());
       keyFirstBytes_[first >> 6] |= uint64_t{1} << (first & 63);
+      for (size_t blank = key.find(' '); blank != std::string::npos;
+           blank = key.find(' ', blank + 1)) {
+        phraseBlankOffsets_ |= uint64_t{1} << std::min(blank, kLengthBits);
+        phraseFirstBytes_[first >> 6] |= uint64_t{1} << (first & 63);
+      }
     }
   }
   entry->second.standardForm = std::string(standardForm);
@@ -114,6 +119,13 @@ bool WordList::mayContain(std::string_view folded) const {
   if (folded.empty()) return true;
   const auto first = static_cast<unsigned char>(folded.front());
   return (keyFirstBytes_[first >> 6] >> (first & 63) & 1) != 0;
+}
+
+bool WordList::mayBeginPhrase(std::string_view folded) const {
+  if ((phraseBlankOffsets_ >> std::min(folded.size(), kLengthBits) & 1) == 0) return false;
+  if (folded.empty()) return true;
+  const auto first = static_cast<unsigned char>(folded.front());
+  return (phraseFirstBytes_[first >> 6] >> (first & 63) & 1) != 0;
 }
 
 const WordList::Entry* WordList::findFolded(std::string_view folded) const {

@@ -61,6 +61,10 @@ class WordList {
   void set(std::string_view word, std::string_view standardForm);
   const Entry* findFolded(std::string_view folded) const;
   const Entry* findFolded(const FoldedQuery& query) const;
+  // False when no key is `folded` followed by a blank and more: then no phrase that
+  // begins with that text and a blank is in the list. Tells most words that begin
+  // no phrase by their length and first byte, without building any phrase.
+  bool mayBeginPhrase(std::string_view folded) const;
   const Entry* find(std::string_view word) const;
   size_t size() const { return entries_.size(); }
   bool empty() const { return entries_.empty(); }
@@ -92,6 +96,10 @@ class WordList {
   std::unordered_map<std::string, Entry, FoldedHash, FoldedEqual> entries_;
   uint64_t keyLengths_ = 0;         // bit min(length, 63) set for every key
   uint64_t keyFirstBytes_[4] = {};  // bit b set when some key starts with byte b
+  // The same for keys that hold a blank: bit min(offset, 63) for each blank's offset,
+  // and their first bytes.
+  uint64_t phraseBlankOffsets_ = 0;
+  uint64_t phraseFirstBytes_[4] = {};
 };
 
 // Byte-wise order of country codes, the order of std::less<std::string>. Written out

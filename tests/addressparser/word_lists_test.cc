@@ -159,6 +159,27 @@ TEST_F(WordListsTest, MissingAttributesReadAsEmpty) {
   EXPECT_EQ("", standardFormOf(table(ListKind::kRural), "RURAL ROUTE", ""));
 }
 
+// Phrase joining skips words that begin no phrase; it must never skip one that does.
+TEST(WordList, WordsThatMayBeginAPhrase) {
+  WordList list;
+  list.set("PO BOX", "PO BOX");
+  list.set("Post Office Box", "PO BOX");
+  list.set("BOX", "BOX");
+  const std::string longFirstWord(70, 'x');
+  list.set(longFirstWord + " Y", "Y");
+  struct Row {
+    std::string folded;
+    bool mayBegin;
+  } rows[] = {
+      {"po", true},     {"post", true},  {"post office", true},  // joined words
+      {"box", false},   {"p", false},    {"po box", false},     // no key goes on after them
+      {"mo", false},    {"", false},     {longFirstWord, true},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(row.mayBegin, list.mayBeginPhrase(row.folded)) << "[" << row.folded << "]";
+  }
+}
+
 TEST(WordList, OrderedListsEntriesIgnoringCase) {
   WordList list;
   list.set("b", "");
