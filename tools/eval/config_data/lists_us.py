@@ -20,7 +20,7 @@ def table(text):
 
 
 # Street suffixes. Words that the postal tables list as suffixes but that name a
-# feature (GROVE, ISLAND, HILL, VALLEY, WELLS ...) are left out: at the end of
+# feature (GROVE, ISLAND, HILL, VALLEY, WELLS, PINE ...) are left out: at the end of
 # a line they are far more often the last word of the name (S STONY ISLAND, COTTAGE
 # GROVE, BARN HILL) than its type; see FEATURE_SUFFIX.
 SUFFIX = table("""
