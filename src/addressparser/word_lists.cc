@@ -88,10 +88,6 @@ std::string foldWord(std::string_view word) {
   return folded;
 }
 
-namespace {
-constexpr size_t kLengthBits = 63;
-}  // namespace
-
 // Short bucket chains: a miss walks its whole chain.
 WordList::WordList() { entries_.max_load_factor(0.5f); }
 
@@ -114,13 +110,6 @@ void WordList::set(std::string_view word, std::string_view standardForm) {
   entry->second.standardForm = std::string(standardForm);
 }
 
-bool WordList::mayContain(std::string_view folded) const {
-  if ((keyLengths_ >> std::min(folded.size(), kLengthBits) & 1) == 0) return false;
-  if (folded.empty()) return true;
-  const auto first = static_cast<unsigned char>(folded.front());
-  return (keyFirstBytes_[first >> 6] >> (first & 63) & 1) != 0;
-}
-
 bool WordList::mayBeginPhrase(std::string_view folded) const {
   if ((phraseBlankOffsets_ >> std::min(folded.size(), kLengthBits) & 1) == 0) return false;
   if (folded.empty()) return true;
@@ -134,8 +123,7 @@ const WordList::Entry* WordList::findFolded(std::string_view folded) const {
   return found == entries_.end() ? nullptr : &found->second;
 }
 
-const WordList::Entry* WordList::findFolded(const FoldedQuery& query) const {
-  if (!mayContain(query.folded)) return nullptr;
+const WordList::Entry* WordList::findHashed(const FoldedQuery& query) const {
   if (!query.hash) query.hash = FoldedHash()(query.folded);
   auto found = entries_.find(HashedKey{query.folded, *query.hash});
   return found == entries_.end() ? nullptr : &found->second;

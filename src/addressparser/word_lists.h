@@ -6,6 +6,7 @@
 
 #include <libxml/tree.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -60,7 +61,10 @@ class WordList {
   // Inserts `word`, or replaces the standard form of an equal word already present.
   void set(std::string_view word, std::string_view standardForm);
   const Entry* findFolded(std::string_view folded) const;
-  const Entry* findFolded(const FoldedQuery& query) const;
+  // Inline, since most queries are told apart by mayContain alone.
+  const Entry* findFolded(const FoldedQuery& query) const {
+    return mayContain(query.folded) ? findHashed(query) : nullptr;
+  }
   // False when no key is `folded` followed by a blank and more: then no phrase that
   // begins with that text and a blank is in the list. Tells most words that begin
   // no phrase by their length and first byte, without building any phrase.
@@ -91,7 +95,14 @@ class WordList {
   };
   // Most queries miss (a word tried against a list it is not in), so a miss is
   // usually told by the key's length and first byte before any hashing.
-  bool mayContain(std::string_view folded) const;
+  bool mayContain(std::string_view folded) const {
+    if ((keyLengths_ >> std::min(folded.size(), kLengthBits) & 1) == 0) return false;
+    if (folded.empty()) return true;
+    const auto first = static_cast<unsigned char>(folded.front());
+    return (keyFirstBytes_[first >> 6] >> (first & 63) & 1) != 0;
+  }
+  const Entry* findHashed(const FoldedQuery& query) const;
+  static constexpr size_t kLengthBits = 63;
 
   std::unordered_map<std::string, Entry, FoldedHash, FoldedEqual> entries_;
   uint64_t keyLengths_ = 0;         // bit min(length, 63) set for every key
