@@ -142,20 +142,6 @@ def street_rules(after_number_before_name=True):
         "AND NOT (ISUNITWORD(NEXT) AND ISLASTTOKEN(NEXT)) AND NOT ((ISBUILDINGSIDEWORD OR ISUNITSIDEWORD) "
         "AND ISLASTTOKEN)")
     nc = [
-        # --- a line that is only a building's name
-        rule("building-name", "(ISFIRSTTOKEN OR ISTOKENA(PREV,BUILDINGTYPE)) AND " + building_name_ahead()
-             + " AND NOT WEHAVE(PREV,STREETNAME) AND "
-             "NOT WEHAVE(PREV,UNITLABEL) AND NOT WEHAVE(PREV,POBOXTYPE)", "BUILDINGTYPE",
-             "a line that only names a building (1700 WELLS FARGO TOWER) has no street"),
-        # --- intersections: 12TH & MILLARD names two streets and no house
-        rule("intersection-first", "ISFIRSTTOKEN AND HASNUMBERS AND NOT ISNUMBER AND "
-             + SIGN.format("NEXT,", "(NEXT)"), "STREETNAME", "12TH & MILLARD: an ordinal street, not a number"),
-        # --- the house number and box / route starts
-        rule("number-first", "(ISFIRSTTOKEN OR (ISTOKENA(PREV,BUILDINGTYPE) AND ISNUMBER AND "
-             "NOT ISBUILDINGTYPEWORD(PREV) AND NOT ISLASTTOKEN AND NOT HASNUMBERS(NEXT) AND NOT ISPOBOXWORD(NEXT) "
-             "AND NOT ISUNITWORD(NEXT) AND NOT (ISLETTER(NEXT) AND NOT ISDIRECTIONALWORD(NEXT)))) AND HASNUMBERS",
-             "STREETNUM", "a leading word with digits is the house number, as is a number after a place's "
-             "name (THE BILTMORE 817 WEST PEACHTREE STREET)"),
         # --- the commonest cases next: a type ending the street, a name after the number
         rule("suffix", "(ISTOKENA(PREV,STREETNAME) OR (ISTOKENA(PREV,POSTDIR) AND NOT ISUNITWORD)) AND ISSUFFIXWORD AND ("
              + ends_street(0) + " OR " + building_after_street() + ")", "SUFFIX",
@@ -170,6 +156,20 @@ def street_rules(after_number_before_name=True):
         rule("name-after-number", "ISTOKENA(PREV,STREETNUM) AND NOT ISDIRECTIONALWORD AND NOT ISPREFIXWORD "
              "AND NOT HASNUMBERS AND NOT ISLETTER", "STREETNAME",
              "the commonest case: an ordinary word after the house number starts the name"),
+        # --- a line that is only a building's name
+        rule("building-name", "(ISFIRSTTOKEN OR ISTOKENA(PREV,BUILDINGTYPE)) AND " + building_name_ahead()
+             + " AND NOT WEHAVE(PREV,STREETNAME) AND "
+             "NOT WEHAVE(PREV,UNITLABEL) AND NOT WEHAVE(PREV,POBOXTYPE)", "BUILDINGTYPE",
+             "a line that only names a building (1700 WELLS FARGO TOWER) has no street"),
+        # --- intersections: 12TH & MILLARD names two streets and no house
+        rule("intersection-first", "ISFIRSTTOKEN AND HASNUMBERS AND NOT ISNUMBER AND "
+             + SIGN.format("NEXT,", "(NEXT)"), "STREETNAME", "12TH & MILLARD: an ordinal street, not a number"),
+        # --- the house number and box / route starts
+        rule("number-first", "(ISFIRSTTOKEN OR (ISTOKENA(PREV,BUILDINGTYPE) AND ISNUMBER AND "
+             "NOT ISBUILDINGTYPEWORD(PREV) AND NOT ISLASTTOKEN AND NOT HASNUMBERS(NEXT) AND NOT ISPOBOXWORD(NEXT) "
+             "AND NOT ISUNITWORD(NEXT) AND NOT (ISLETTER(NEXT) AND NOT ISDIRECTIONALWORD(NEXT)))) AND HASNUMBERS",
+             "STREETNUM", "a leading word with digits is the house number, as is a number after a place's "
+             "name (THE BILTMORE 817 WEST PEACHTREE STREET)"),
         rule("grid-number", "ISLETTER AND ISDIRECTIONALWORD AND ISNUMBER(NEXT) AND ((ISFIRSTTOKEN AND "
              "ISLETTER(NEXT2) AND ISDIRECTIONALWORD(NEXT2) AND ISNUMBER(NEXT3)) OR (ISTOKENA(PREV,STREETNUM) AND "
              "NOT ISLASTTOKEN(NEXT) AND ((ISFIRSTTOKEN(PREV2) AND ISLETTER(PREV2)) OR (ISFIRSTTOKEN(PREV) AND "
