@@ -307,6 +307,46 @@ std::unique_ptr<ConditionNode> compileCondition(std::string_view conditionText) 
   return builder.finish();
 }
 
+LengthTest parseLengthTest(std::string_view parameterText) {
+  std::string_view previous;
+  std::string_view number;
+  size_t start = 0;
+  while (start < parameterText.size()) {
+    size_t end = parameterText.find(',', start);
+    if (end == std::string_view::npos) end = parameterText.size();
+    std::string_view item = parameterText.substr(start, end - start);
+    start = end + 1;
+    if (item.empty()) continue;
+    if (isAsciiDigits(item)) {
+      number = item;
+      break;
+    }
+    previous = item;
+  }
+  LengthTest test;
+  if (number.empty()) return test;
+  // Lengths beyond this saturate; no token is that long.
+  constexpr uint64_t kSaturated = uint64_t{1} << 62;
+  for (char digit : number) {
+    test.length = test.length * 10 + static_cast<uint64_t>(digit - '0');
+    if (test.length > kSaturated) test.length = kSaturated;
+  }
+  if (previous == "!=") {
+    test.comparison = LengthComparison::kNotEqual;
+  } else if (previous == ">") {
+    test.comparison = LengthComparison::kGreater;
+  } else if (previous == ">=") {
+    test.comparison = LengthComparison::kGreaterOrEqual;
+  } else if (previous == "<") {
+    test.comparison = LengthComparison::kLess;
+  } else if (previous == "<=") {
+    test.comparison = LengthComparison::kLessOrEqual;
+  } else {
+    test.comparison = LengthComparison::kEqual;
+  }
+  return test;
+}
+
 ConditionProgram compileProgram(const ConditionNode& root) {
   // Compiles each node against the exits its value leads to. An operator's right
   // operand is compiled first, since its entry is one of the left operand's exits;
@@ -328,9 +368,11 @@ ConditionProgram compileProgram(const ConditionNode& root) {
       entry = frame.onFalse;
       if (node.keyword >= 1 && node.keyword <= kKeywordCount) {
         entry = static_cast<uint32_t>(program.steps.size());
-        program.steps.push_back({node.keyword, node.offset,
-                                 node.parameters.empty() ? UNKNOWN : node.parameters.front(),
-                                 frame.onTrue, frame.onFalse, &node});
+        ConditionStep step{node.keyword, node.offset,
+                           node.parameters.empty() ? UNKNOWN : node.parameters.front(),
+                           frame.onTrue, frame.onFalse, &node, LengthTest()};
+        if (node.keyword == kLengthIs) step.lengthTest = parseLengthTest(node.parameterText);
+        program.steps.push_back(step);
       }
       pending.pop_back();
     } else if (node.nodeKind == NOT && node.right) {

@@ -60,6 +60,11 @@ ConditionParameters parseConditionParameters(std::string_view parameterText);
 // gives 0. n is read like a C integer (blanks, sign, digits) and clamped to 32 bits.
 int32_t parseOffset(std::string_view item);
 
+// LENGTHIS's test from its parameter text: the first all-digit item is the number
+// (saturating at 2^62), the item before it the comparison (equality when there is
+// none or it is no comparison word); no such item, kNever.
+LengthTest parseLengthTest(std::string_view parameterText);
+
 // A compact one-line rendering of a tree for tests and diagnostics:
 // "AND(OR(X,Y),NOT(Z))", leaves as their term text ("ISTOKENA:PREFIX"), an unmatched
 // "(" as "OPEN(...)". Nesting deeper than kMaxDumpDepth prints "...".

@@ -183,43 +183,6 @@ bool isLetter(std::string_view text) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-// LENGTHIS reads its number and comparison back from the parameter text: the first
-// all-digit item is the number, the item before it the comparison (equality when
-// there is none or it is no comparison word).
-bool lengthIs(const LeafContext& c) {
-  std::string_view text = c.leaf.parameterText;
-  std::string_view previous;
-  std::string_view number;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find(',', start);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view item = text.substr(start, end - start);
-    start = end + 1;
-    if (item.empty()) continue;
-    if (hasOnlyDigits(item)) {
-      number = item;
-      break;
-    }
-    previous = item;
-  }
-  if (number.empty()) return false;
-  // Lengths beyond this saturate; no token is that long.
-  constexpr uint64_t kSaturated = uint64_t{1} << 62;
-  uint64_t n = 0;
-  for (char digit : number) {
-    n = n * 10 + static_cast<uint64_t>(digit - '0');
-    if (n > kSaturated) n = kSaturated;
-  }
-  const uint64_t length = c.token().text.size();
-  if (previous == "!=") return length != n;
-  if (previous == ">") return length > n;
-  if (previous == ">=") return length >= n;
-  if (previous == "<") return length < n;
-  if (previous == "<=") return length <= n;
-  return length == n;
-}
-
 // NUMBERFOLLOWSPREFIX: after the tested token, does the first token with a digit
 // come after a PREFIX token?
 bool numberFollowsPrefix(const LeafContext& c) {
@@ -275,7 +238,7 @@ bool numberPrecedesSuffix(const LeafContext& c) {
     case kIsPossibleUnitNumber: return isPossibleUnitNumber(c);
     case kIsNumber: return isNumber(token.text);
     case kIsLetter: return isLetter(token.text);
-    case kLengthIs: return lengthIs(c);
+    case kLengthIs: return parseLengthTest(leaf.parameterText).holdsFor(token.text.size());
     case kIsNumberSign: return token.text == "#";
     case kIsPrefixWord: return inWordList(ListKind::kPrefix, c);
     case kIsSuffixWord: return inWordList(ListKind::kSuffix, c);
@@ -319,6 +282,16 @@ inline bool testStep(const ConditionStep& step, TokenList& tokens, size_t curren
     case kIsNumber: return isNumber(tokens[position]->text);
     case kIsTokenA: return settledMeaning(*tokens[position]) == step.meaning;
     case kCanTokenBeA: return tokens[position]->isCandidate(step.meaning);
+    case kLengthIs: return step.lengthTest.holdsFor(tokens[position]->text.size());
+    case kIsNumberSign: return tokens[position]->text == "#";
+    case kHasNumberSign: return tokens[position]->text.find('#') != std::string::npos;
+    case kIsRuralRouteWord:
+      return wordListEntry(ListKind::kRural, tokens, position, memo) != nullptr;
+    case kIsCountyWord: return wordListEntry(ListKind::kCounty, tokens, position, memo) != nullptr;
+    case kIsBuildingSideWord:
+      return wordListEntry(ListKind::kBuildingSide, tokens, position, memo) != nullptr;
+    case kIsUnitSideWord:
+      return wordListEntry(ListKind::kUnitSide, tokens, position, memo) != nullptr;
     case kIsUnitWord:
       return wordListEntry(ListKind::kUnitLabel, tokens, position, memo) != nullptr;
     case kIsPoBoxWord: return wordListEntry(ListKind::kPoBox, tokens, position, memo) != nullptr;

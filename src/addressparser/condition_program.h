@@ -24,6 +24,35 @@ namespace addr {
 inline constexpr uint32_t kConditionFails = 0xFFFFFFFE;
 inline constexpr uint32_t kConditionHolds = 0xFFFFFFFF;
 
+// LENGTHIS, read from its parameter text once: a token's length in bytes compared
+// with a number. kNever when the text holds no number.
+enum class LengthComparison : uint8_t {
+  kNever,
+  kEqual,
+  kNotEqual,
+  kLess,
+  kLessOrEqual,
+  kGreater,
+  kGreaterOrEqual,
+};
+struct LengthTest {
+  LengthComparison comparison = LengthComparison::kNever;
+  uint64_t length = 0;
+
+  bool holdsFor(uint64_t tokenLength) const {
+    switch (comparison) {
+      case LengthComparison::kNever: return false;
+      case LengthComparison::kEqual: return tokenLength == length;
+      case LengthComparison::kNotEqual: return tokenLength != length;
+      case LengthComparison::kLess: return tokenLength < length;
+      case LengthComparison::kLessOrEqual: return tokenLength <= length;
+      case LengthComparison::kGreater: return tokenLength > length;
+      case LengthComparison::kGreaterOrEqual: return tokenLength >= length;
+    }
+    return false;
+  }
+};
+
 struct ConditionStep {
   // Copied from the leaf, which the step's test reads for anything else.
   int32_t keyword = 0;
@@ -32,6 +61,7 @@ struct ConditionStep {
   uint32_t onTrue = kConditionHolds;
   uint32_t onFalse = kConditionFails;
   const ConditionNode* leaf = nullptr;  // in the tree the program was compiled from
+  LengthTest lengthTest;                // for LENGTHIS
 };
 
 // Refers into the tree it was compiled from, which must outlive it. Steps are in the
