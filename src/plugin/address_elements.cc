@@ -149,4 +149,37 @@ AddressElements SelectAddressElements(xmlDocPtr doc) {
   return found;
 }
 
+FlatAddressElements SelectAddressElements(const xml::FlatDocument& doc) {
+  using Index = xml::FlatDocument::Index;
+  constexpr Index kNone = xml::FlatDocument::kNone;
+  FlatAddressElements found;
+  found.fill(kNone);
+  if (doc.Name(0) != "STD_BOM") {
+    return found;
+  }
+  // A flat document has no namespaces, and an element's string value is the text of
+  // its descendants, which is what the XPath comparison looks at.
+  size_t foundCount = 0;
+  for (Index feature = doc.FirstChild(0, "OBS_FEAT"); feature != kNone;
+       feature = doc.NextSibling(feature, "OBS_FEAT")) {
+    for (Index element = doc.FirstChild(feature, "OBS_FELEM"); element != kNone;
+         element = doc.NextSibling(element, "OBS_FELEM")) {
+      for (Index code = doc.FirstChild(element, "FELEM_CODE"); code != kNone;
+           code = doc.NextSibling(code, "FELEM_CODE")) {
+        std::string nested;
+        const std::string_view value =
+            doc.HasChildren(code) ? std::string_view(nested = doc.Content(code)) : doc.Text(code);
+        if (value.empty()) continue;
+        for (size_t i = 0; i < kAddressCodeCount; ++i) {
+          if (found[i] == kNone && value[0] == kAddressCodes[i][0] && value == kAddressCodes[i]) {
+            found[i] = element;
+            if (++foundCount == kAddressCodeCount) return found;
+          }
+        }
+      }
+    }
+  }
+  return found;
+}
+
 }  // namespace plugin

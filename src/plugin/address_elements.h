@@ -12,6 +12,8 @@
 
 #include <libxml/tree.h>
 
+#include "xml/flat_document.h"
+
 namespace plugin {
 
 // In the order in which the codes are read.
@@ -45,5 +47,9 @@ std::string AddressElementXPath(AddressCode code);
 // (all descendants, entity references followed) equals the code, and so do the first
 // two bytes of its text read without following entity references.
 AddressElements SelectAddressElements(xmlDocPtr doc);
+
+// The same selection in a flat document: element indices, kNone where none matched.
+using FlatAddressElements = std::array<xml::FlatDocument::Index, kAddressCodeCount>;
+FlatAddressElements SelectAddressElements(const xml::FlatDocument& doc);
 
 }  // namespace plugin

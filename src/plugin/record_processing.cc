@@ -2,39 +2,108 @@
 // through the shared library, by tests/plugin/run_dqm_test.cc.
 #include "plugin/record_processing.h"
 
+#include <cstring>
 #include <utility>
 
 #include "addressparser/address_record.h"
 #include "addressparser/parse_driver.h"
 #include "plugin/address_derived_element_creator.h"
 #include "plugin/address_elements.h"
+#include "xml/flat_document.h"
 #include "xml/xml_doc.h"
 
 namespace plugin {
 namespace {
 
-// Writes `value` as the element `code`: into the FELEM_VALUE of the element the
-// record already had for that code, or as a new OBS_FELEM. An existing element
-// without FELEM_VALUE receives one, so that the parsed value is not lost.
-void WriteAddressElement(PendingElements& pending, xmlNodePtr existing, const char* code,
-                         const std::string& value) {
-  if (existing == nullptr) {
-    pending.Add(code, value);
-    return;
+// The record flow's view of a document read into a libxml2 tree: any document.
+class TreeRecord {
+ public:
+  explicit TreeRecord(XMLDoc& doc)
+      : doc_(doc),
+        elements_(SelectAddressElements(doc.document())),
+        pending_(doc.FindElement(doc.Root(), "OBS_FEAT")) {}
+
+  bool Has(AddressCode code) const { return elements_[code] != nullptr; }
+  std::string Value(AddressCode code) const {
+    return NodeContent(FindChildElement(elements_[code], "FELEM_VALUE"), "");
   }
-  xmlNodePtr valueElement = FindChildElement(existing, "FELEM_VALUE");
-  if (valueElement != nullptr) {
-    SetNodeContent(valueElement, value);
-  } else {
-    NewTextChild(existing, "FELEM_VALUE", value);
+  // Into the FELEM_VALUE of the element the record already has for `code`, or as a
+  // new OBS_FELEM. An existing element without FELEM_VALUE receives one, so that the
+  // value is not lost.
+  void Write(AddressCode code, const std::string& value) {
+    xmlNodePtr existing = elements_[code];
+    if (existing == nullptr) {
+      pending_.Add(kAddressCodes[code], value);
+      return;
+    }
+    xmlNodePtr valueElement = FindChildElement(existing, "FELEM_VALUE");
+    if (valueElement != nullptr) {
+      SetNodeContent(valueElement, value);
+    } else {
+      NewTextChild(existing, "FELEM_VALUE", value);
+    }
   }
-}
+  PendingElements& pending() { return pending_; }
+  void Finish(std::string& resultDocument) {
+    SetNodeName(doc_.Root(), "STD_RESULT");
+    if (!doc_.DumpWithTrailingMarkup(resultDocument, pending_.feature(), pending_.Markup())) {
+      pending_.Materialise();
+      doc_.Dump(resultDocument);
+    }
+  }
+
+ private:
+  XMLDoc& doc_;
+  const AddressElements elements_;
+  PendingElements pending_;
+};
+
+// The same view of a flat document (the usual record), which has no nodes: a
+// stand-in for its OBS_FEAT routes every new element to `pending_`, which only ever
+// writes markup for it and is never materialised.
+class FlatRecord {
+ public:
+  explicit FlatRecord(xml::FlatDocument& doc)
+      : doc_(doc),
+        elements_(SelectAddressElements(doc)),
+        feature_(doc.FirstChild(0, "OBS_FEAT")),
+        pending_(feature_ != xml::FlatDocument::kNone ? &featureStandIn_ : nullptr) {}
+
+  bool Has(AddressCode code) const { return elements_[code] != xml::FlatDocument::kNone; }
+  std::string Value(AddressCode code) const {
+    return Has(code) ? doc_.Content(doc_.FirstChild(elements_[code], "FELEM_VALUE")) : "";
+  }
+  void Write(AddressCode code, const std::string& value) {
+    if (!Has(code)) {
+      pending_.Add(kAddressCodes[code], value);
+      return;
+    }
+    xml::FlatDocument::Index valueElement = doc_.FirstChild(elements_[code], "FELEM_VALUE");
+    if (valueElement != xml::FlatDocument::kNone) {
+      doc_.SetContent(valueElement, value);
+    } else {
+      doc_.AppendTextChild(elements_[code], "FELEM_VALUE", value);
+    }
+  }
+  PendingElements& pending() { return pending_; }
+  void Finish(std::string& resultDocument) {
+    doc_.Rename(0, "STD_RESULT");
+    doc_.Write(resultDocument, feature_, pending_.Markup());
+  }
+
+ private:
+  xml::FlatDocument& doc_;
+  const FlatAddressElements elements_;
+  const xml::FlatDocument::Index feature_;
+  xmlNode featureStandIn_{};
+  PendingElements pending_;
+};
 
 // The parsed street parts, then the post-office box when there is no unit. The
 // elements found before the parse decide between setting and appending, so an
 // element appended here never counts as existing.
-void WriteParsedParts(PendingElements& pending, const AddressElements& elements,
-                      const addr::AddressRecord& record) {
+template <typename Document>
+void WriteParsedParts(Document& doc, const addr::AddressRecord& record) {
   const struct {
     AddressCode code;
     const std::string& value;
@@ -44,40 +113,24 @@ void WriteParsedParts(PendingElements& pending, const AddressElements& elements,
                {kUnitNumber, record.unitNumber}};
   for (const auto& part : parts) {
     if (!part.value.empty()) {
-      WriteAddressElement(pending, elements[part.code], kAddressCodes[part.code], part.value);
+      doc.Write(part.code, part.value);
     }
   }
   if (record.unitLabel.empty() && record.unitNumber.empty() && !record.poBoxType.empty()) {
-    WriteAddressElement(pending, elements[kUnitType], kAddressCodes[kUnitType], "POB");
+    doc.Write(kUnitType, "POB");
     if (!record.poBoxNumber.empty()) {
-      WriteAddressElement(pending, elements[kUnitNumber], kAddressCodes[kUnitNumber],
-                          record.poBoxNumber);
+      doc.Write(kUnitNumber, record.poBoxNumber);
     }
   }
 }
 
-}  // namespace
-
-const char* ProcessRecord(const char* inputDocument, const RecordServices& services,
-                          std::string& resultDocument) {
-  resultDocument.clear();
-  if (!services.complete()) {
-    return kServicesMissing;
-  }
-  XMLDoc doc;
-  doc.ParseXML(inputDocument);
-  xmlNodePtr root = doc.Root();
-  if (root == nullptr) {
-    return kEmptyInputDocument;
-  }
-
-  const AddressElements elements = SelectAddressElements(doc.document());
-  xmlNodePtr feature = doc.FindElement(root, "OBS_FEAT");
-  PendingElements pending(feature);
+template <typename Document>
+void ProcessDocument(Document& doc, const RecordServices& services,
+                     std::string& resultDocument) {
   std::string values[kAddressCodeCount];
   for (size_t code = 0; code < kAddressCodeCount; ++code) {
-    if (elements[code] != nullptr) {
-      values[code] = NodeContent(FindChildElement(elements[code], "FELEM_VALUE"), "");
+    if (doc.Has(static_cast<AddressCode>(code))) {
+      values[code] = doc.Value(static_cast<AddressCode>(code));
     }
   }
 
@@ -99,9 +152,11 @@ const char* ProcessRecord(const char* inputDocument, const RecordServices& servi
     record.unitNumber = std::move(values[kUnitNumber]);
   } else {
     addr::parseAddress(record);  // its status carries nothing for us
-    WriteParsedParts(pending, elements, record);
+    WriteParsedParts(doc, record);
   }
 
+  PendingElements& pending = doc.pending();
+  xmlNodePtr feature = pending.feature();
   AddressDerivedElementCreator creator(services.transliterateText, services.metaphoneEncode,
                                        &pending);
   creator.AddStreetNameStd(feature, record, services.getTokenInfo);
@@ -111,12 +166,31 @@ const char* ProcessRecord(const char* inputDocument, const RecordServices& servi
     creator.AddStreetNumber(feature, record);
     creator.AddUnitNumber(feature, record);
   }
+  doc.Finish(resultDocument);
+}
 
-  SetNodeName(root, "STD_RESULT");
-  if (!doc.DumpWithTrailingMarkup(resultDocument, pending.feature(), pending.Markup())) {
-    pending.Materialise();
-    doc.Dump(resultDocument);
+}  // namespace
+
+const char* ProcessRecord(const char* inputDocument, const RecordServices& services,
+                          std::string& resultDocument) {
+  resultDocument.clear();
+  if (!services.complete()) {
+    return kServicesMissing;
   }
+  const size_t length = inputDocument != nullptr ? std::strlen(inputDocument) : 0;
+  thread_local xml::FlatDocument flat;
+  if (flat.Read(inputDocument, length)) {
+    FlatRecord record(flat);
+    ProcessDocument(record, services, resultDocument);
+    return nullptr;
+  }
+  XMLDoc doc;
+  doc.ParseXML(inputDocument, length);
+  if (doc.Root() == nullptr) {
+    return kEmptyInputDocument;
+  }
+  TreeRecord record(doc);
+  ProcessDocument(record, services, resultDocument);
   return nullptr;
 }
 

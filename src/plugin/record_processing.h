@@ -28,7 +28,9 @@ inline constexpr const char* kServicesMissing = "plug-in is not initialised";
 // street parts, writes the parts and the derived elements into the document, renames
 // the root to STD_RESULT and serialises it on one line into `resultDocument`. New
 // elements go straight into the serialised text (PendingElements), which reads
-// exactly as if they had been appended to the tree.
+// exactly as if they had been appended to the tree. The usual record, a plain nest
+// of elements and text, is read as an xml::FlatDocument instead of a tree, with the
+// same result.
 // Returns null on success, or one of the reasons above (with `resultDocument` left
 // empty) when the input is null or empty or a service is missing. A document that is
 // not well-formed raises Tarn_Exception, as do the parser's own errors; nothing here
