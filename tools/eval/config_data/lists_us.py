@@ -291,6 +291,8 @@ UNIT: UNIT#
 RM: RM# ROOM#
 FL: FLOOR FL FLR FLOORS FLRS
 RM: ROOM RM ROOMS
+LBBY: LOBBY LBBY
+BSMT: BASEMENT BSMT
 HNGR: HANGAR HNGR
 LOT: LOT
 OFC: OFFICE OFC
@@ -341,7 +343,8 @@ FRNT: FRONT FRNT
 UNITSIDE = table("""
 UPPR: UPPER UPPR
 LOWR: LOWER LOWR
-# Designators that take no identifier: alone at the end they are the unit (WACKER DR LOBBY).
+# Designators that take no identifier, in UNITLABEL as well: alone at the end they are
+# the unit (WACKER DR LOBBY), as REAR and UPPER are.
 LBBY: LOBBY LBBY
 BSMT: BASEMENT BSMT
 """)

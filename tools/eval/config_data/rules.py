@@ -190,8 +190,8 @@ def street_rules(after_number_before_name=True):
              "the common case of name-after-predir (N MAIN ST)"),
         rule("name-continues-early", NAME_CONTINUES + " AND NOT ISSUFFIXWORD AND NOT ISRURALROUTEWORD AND "
              "NOT LENGTHIS(1)", "STREETNAME", "the common case of name-continues (MARTIN LUTHER KING)"),
-        rule("unit-label", "ISUNITWORD AND NOT ISFIRSTTOKEN AND NOT ISTOKENA(PREV,UNITLABEL)", "UNITLABEL",
-             "a unit designator after the street"),
+        rule("unit-label", "ISUNITWORD AND NOT ISFIRSTTOKEN AND NOT ISTOKENA(PREV,UNITLABEL) AND NOT (ISLASTTOKEN AND "
+             "ISUNITSIDEWORD)", "UNITLABEL", "a unit designator after the street; LOBBY alone at the end is the unit"),
         rule("unit-number-early", "ISTOKENA(PREV,UNITLABEL) AND NOT ISPOBOXWORD AND NOT ISBUILDINGTYPEWORD AND "
              "NOT ISRURALROUTEWORD AND NOT LENGTHIS(1)", "UNITNUM", "the common case of unit-number (APT 4)"),
         rule("postdir-after-suffix", "ISTOKENA(PREV,SUFFIX) AND ISDIRECTIONALWORD", "POSTDIR",
