@@ -70,9 +70,12 @@ TokenMeaning settleMeaning(AddressToken& token);
 
 // The token's meaning once settled: the stored meaning, or its only candidate (then
 // stored), or UNKNOWN. Rules ask this of every token they scan and most of those are
-// settled already, so the stored meaning is read inline.
+// settled already, so the stored meaning is read inline; so is the usual answer for
+// an unsettled token, which still holds STREETNUM and STREETNAME (no word list
+// removes them), and so two candidates at least.
 inline TokenMeaning settledMeaning(AddressToken& token) {
   if (token.meaning != UNKNOWN) return token.meaning;
+  if (token.candidates[STREETNUM] && token.candidates[STREETNAME]) return UNKNOWN;
   return settleMeaning(token);
 }
 
