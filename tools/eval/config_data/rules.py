@@ -251,10 +251,11 @@ def street_rules(after_number_before_name=True):
         rule("name-after-predir", "ISTOKENA(PREV,PREDIR) OR ISTOKENA(PREV,PREFIX)", "STREETNAME",
              "the word after a directional or a route type is the name, whatever its class"),
         # --- after the name
-        rule("suffix-before-designator", "ISTOKENA(PREV,STREETNAME) AND ISSUFFIXWORD AND ISLASTTOKEN(NEXT2) AND "
+        rule("suffix-before-designator", "ISTOKENA(PREV,STREETNAME) AND LENGTHIS(<,4) AND ISSUFFIXWORD AND ISLASTTOKEN(NEXT2) AND "
              "HASNUMBERS(NEXT2) AND ISSUFFIXWORD(NEXT) AND LENGTHIS(NEXT,<,3) AND NOT ISPREFIXACTINGSUFFIXWORD(NEXT)",
-             "SUFFIX", "BONHOMME AVE ST 1400: a two-letter type word between the street's type and a final "
-             "number is a unit designator (ST for suite)"),
+             "SUFFIX", "BONHOMME AVE ST 1400: a two-letter type word between an abbreviated type and a final "
+             "number is a unit designator (ST for suite); a longer word before it is more often the end of "
+             "the name (LAKE SHORE DR 6, OAK PARK DR 5)"),
         rule("name-continues", NAME_CONTINUES,
              "STREETNAME", "a further name word; a word glued to a # (ROAD# 1) ends the name"),
         rule("postdir", "(ISTOKENA(PREV,STREETNAME) OR ISTOKENA(PREV,SUFFIX)) AND ISDIRECTIONALWORD",
