@@ -274,6 +274,11 @@ inline bool testStep(const ConditionStep& step, TokenList& tokens, size_t curren
   const int64_t moved = static_cast<int64_t>(current) + step.offset;
   if (moved < 0 || moved >= static_cast<int64_t>(tokens.size())) return false;
   const auto position = static_cast<size_t>(moved);
+  // The engine always passes a memo; its remembered answers are read inline.
+  auto inList = [&](ListKind kind) {
+    return (memo != nullptr ? memo->entry(kind, tokens, position)
+                            : wordListEntry(kind, tokens, position, nullptr)) != nullptr;
+  };
   switch (step.keyword) {
     case kIsFirstToken: return position == 0;
     case kIsLastToken: return position + 1 == tokens.size();
@@ -285,22 +290,16 @@ inline bool testStep(const ConditionStep& step, TokenList& tokens, size_t curren
     case kLengthIs: return step.lengthTest.holdsFor(tokens[position]->text.size());
     case kIsNumberSign: return tokens[position]->text == "#";
     case kHasNumberSign: return tokens[position]->text.find('#') != std::string::npos;
-    case kIsRuralRouteWord:
-      return wordListEntry(ListKind::kRural, tokens, position, memo) != nullptr;
-    case kIsCountyWord: return wordListEntry(ListKind::kCounty, tokens, position, memo) != nullptr;
-    case kIsBuildingSideWord:
-      return wordListEntry(ListKind::kBuildingSide, tokens, position, memo) != nullptr;
-    case kIsUnitSideWord:
-      return wordListEntry(ListKind::kUnitSide, tokens, position, memo) != nullptr;
-    case kIsUnitWord:
-      return wordListEntry(ListKind::kUnitLabel, tokens, position, memo) != nullptr;
-    case kIsPoBoxWord: return wordListEntry(ListKind::kPoBox, tokens, position, memo) != nullptr;
-    case kIsSuffixWord: return wordListEntry(ListKind::kSuffix, tokens, position, memo) != nullptr;
-    case kIsBuildingTypeWord:
-      return wordListEntry(ListKind::kBuildingType, tokens, position, memo) != nullptr;
-    case kIsDirectionalWord:
-      return wordListEntry(ListKind::kDirectional, tokens, position, memo) != nullptr;
-    case kIsPrefixWord: return wordListEntry(ListKind::kPrefix, tokens, position, memo) != nullptr;
+    case kIsRuralRouteWord: return inList(ListKind::kRural);
+    case kIsCountyWord: return inList(ListKind::kCounty);
+    case kIsBuildingSideWord: return inList(ListKind::kBuildingSide);
+    case kIsUnitSideWord: return inList(ListKind::kUnitSide);
+    case kIsUnitWord: return inList(ListKind::kUnitLabel);
+    case kIsPoBoxWord: return inList(ListKind::kPoBox);
+    case kIsSuffixWord: return inList(ListKind::kSuffix);
+    case kIsBuildingTypeWord: return inList(ListKind::kBuildingType);
+    case kIsDirectionalWord: return inList(ListKind::kDirectional);
+    case kIsPrefixWord: return inList(ListKind::kPrefix);
     default: return evaluateLeaf(*step.leaf, tokens, current, memo);
   }
 }
@@ -397,8 +396,8 @@ void WordListMemo::lookUpAll(const TokenList& tokens, size_t position, Entries& 
   slot.known = ((uint32_t{1} << kListKindCount) - 1) & ~(uint32_t{1} << kDiscardIndex);
 }
 
-const WordList::Entry* WordListMemo::entry(ListKind kind, const TokenList& tokens,
-                                           size_t position) {
+const WordList::Entry* WordListMemo::lookUp(ListKind kind, const TokenList& tokens,
+                                            size_t position) {
   const AddressToken& token = *tokens[position];
   if (position >= slots_.size()) {
     useCountry(token.country);

@@ -33,8 +33,18 @@ class WordListMemo {
  public:
   WordListMemo() { forget(); }
   // The token's entry in `kind`'s list for its country (with the "US" fallback);
-  // null when the list or the word is missing.
-  const WordList::Entry* entry(ListKind kind, const TokenList& tokens, size_t position);
+  // null when the list or the word is missing. A remembered entry is read inline:
+  // rules ask again and again about the same few tokens.
+  const WordList::Entry* entry(ListKind kind, const TokenList& tokens, size_t position) {
+    if (position < slots_.size()) {
+      const Slot& slot = slots_[position];
+      const auto index = static_cast<size_t>(kind);
+      if (slot.token == tokens[position].get() && (slot.known >> index & 1) != 0) {
+        return slot.entries[index];
+      }
+    }
+    return lookUp(kind, tokens, position);
+  }
   using Entries = std::array<const WordList::Entry*, kListKindCount>;
   // Looks the token up at once in every list but the discard list, for narrowing,
   // which asks about those ten; `entries` is indexed by ListKind, its discard entry
@@ -54,6 +64,8 @@ class WordListMemo {
   // one, so this compares codes once per token, not once per look-up).
   void useCountry(const std::string& country);
   const WordList::Entry* find(ListKind kind, const WordList::FoldedQuery& query);
+  // entry() for a token not remembered, or not for this list yet.
+  const WordList::Entry* lookUp(ListKind kind, const TokenList& tokens, size_t position);
 
   std::array<Slot, kRememberedTokens> slots_;
   bool haveCountry_ = false;
