@@ -384,16 +384,26 @@ void WordListMemo::lookUpAll(const TokenList& tokens, size_t position, Entries& 
   useCountry(token.country);
   // The discard list has already done its work (discardWords) and no rule reads it.
   constexpr size_t kDiscardIndex = static_cast<size_t>(ListKind::kDiscard);
+  constexpr uint32_t kAllButDiscard =
+      ((uint32_t{1} << kListKindCount) - 1) & ~(uint32_t{1} << kDiscardIndex);
+  if ((listsKnown_ & kAllButDiscard) != kAllButDiscard) {
+    for (size_t index = 0; index < kListKindCount; ++index) {
+      if (index == kDiscardIndex || (listsKnown_ >> index & 1) != 0) continue;
+      lists_[index] = wordListFor(wordListTable(static_cast<ListKind>(index)), listCountry_);
+      listsKnown_ |= uint32_t{1} << index;
+    }
+  }
   const WordList::FoldedQuery query(token.folded);
   for (size_t index = 0; index < kListKindCount; ++index) {
-    entries[index] = index == kDiscardIndex ? nullptr : find(static_cast<ListKind>(index), query);
+    const WordList* list = index == kDiscardIndex ? nullptr : lists_[index];
+    entries[index] = list == nullptr ? nullptr : list->findFolded(query);
   }
   if (position >= slots_.size()) return;
   Slot& slot = slots_[position];
   slot.token = &token;
   slot.listsGeneration = generation_;
   slot.entries = entries;
-  slot.known = ((uint32_t{1} << kListKindCount) - 1) & ~(uint32_t{1} << kDiscardIndex);
+  slot.known = kAllButDiscard;
 }
 
 const WordList::Entry* WordListMemo::lookUp(ListKind kind, const TokenList& tokens,
