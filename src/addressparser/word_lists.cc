@@ -104,6 +104,7 @@ void WordList::set(std::string_view word, std::string_view standardForm) {
            blank = key.find(' ', blank + 1)) {
         phraseBlankOffsets_ |= uint64_t{1} << std::min(blank, kLengthBits);
         phraseFirstBytes_[first >> 6] |= uint64_t{1} << (first & 63);
+        phraseBeginnings_.insert(key.substr(0, blank));
       }
     }
   }
@@ -112,9 +113,11 @@ void WordList::set(std::string_view word, std::string_view standardForm) {
 
 bool WordList::mayBeginPhrase(std::string_view folded) const {
   if ((phraseBlankOffsets_ >> std::min(folded.size(), kLengthBits) & 1) == 0) return false;
-  if (folded.empty()) return true;
-  const auto first = static_cast<unsigned char>(folded.front());
-  return (phraseFirstBytes_[first >> 6] >> (first & 63) & 1) != 0;
+  if (!folded.empty()) {
+    const auto first = static_cast<unsigned char>(folded.front());
+    if ((phraseFirstBytes_[first >> 6] >> (first & 63) & 1) == 0) return false;
+  }
+  return phraseBeginnings_.find(folded) != phraseBeginnings_.end();
 }
 
 const WordList::Entry* WordList::findFolded(std::string_view folded) const {

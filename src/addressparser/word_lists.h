@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace addr {
@@ -67,7 +68,7 @@ class WordList {
   }
   // False when no key is `folded` followed by a blank and more: then no phrase that
   // begins with that text and a blank is in the list. Tells most words that begin
-  // no phrase by their length and first byte, without building any phrase.
+  // no phrase by their length and first byte, the rest with one look-up.
   bool mayBeginPhrase(std::string_view folded) const;
   const Entry* find(std::string_view word) const;
   size_t size() const { return entries_.size(); }
@@ -111,6 +112,9 @@ class WordList {
   // and their first bytes.
   uint64_t phraseBlankOffsets_ = 0;
   uint64_t phraseFirstBytes_[4] = {};
+  // Every text that some key continues with a blank ("po" and "post office" for the
+  // key "post office box").
+  std::unordered_set<std::string, FoldedHash, FoldedEqual> phraseBeginnings_;
 };
 
 // Byte-wise order of country codes, the order of std::less<std::string>. Written out
