@@ -2,8 +2,9 @@
 // first evaluation. Tested by tests/addressparser/condition_evaluator_test.cc.
 //
 // Evaluation runs the condition's ConditionProgram (condition_program.h): one loop
-// over leaf tests, whatever the depth of the tree, allocating nothing; keyword tests
-// read AddressToken::folded and the word lists' folded look-ups.
+// over leaf tests, whatever the depth of the tree. A rule's program is compiled once,
+// after which evaluating it allocates nothing; keyword tests read
+// AddressToken::folded and the word lists' folded look-ups.
 //
 // A keyword that reads a meaning (WEHAVE, WEHAVEPOSSIBLETOKENMEANING, ISTOKENA,
 // ISFIRSTSETTOKENA, CANTOKENBEA) written without one tests the meaning UNKNOWN, as

@@ -1,5 +1,5 @@
 // The compiled form of a rule condition: a tree of ConditionNode records. Each node
-// owns its operands. Built by compileCondition, walked by evaluateCondition.
+// owns its operands. Built by compileCondition, laid out for evaluation by compileProgram.
 #pragma once
 
 #include <cstdint>
