@@ -28,6 +28,15 @@ std::vector<xmlNodePtr> elementsInOrder(xmlNodePtr root) {
   return elements;
 }
 
+// Whether `node` lies strictly inside `ancestor`'s subtree, which replacing the
+// ancestor's content frees.
+bool strictlyInside(xmlNodePtr node, xmlNodePtr ancestor) {
+  for (xmlNodePtr up = node->parent; up != nullptr; up = up->parent) {
+    if (up == ancestor) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -41,20 +50,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<xmlNodePtr> nodes = elementsInOrder(tree.Root());
   const size_t count = nodes.size();
 
-  if (choice & 1) {
-    size_t i = (choice >> 3) % count;
+  // Edits inside a subtree whose content is replaced would touch freed nodes.
+  const size_t replacedAt = (choice >> 3) % count;
+  const size_t appendedTo = (choice >> 5) % count;
+  size_t markupAt = (choice >> 2) % count;
+  const bool replacing = choice & 1;
+  const bool appending =
+      (choice & 2) && !(replacing && strictlyInside(nodes[appendedTo], nodes[replacedAt]));
+  if (replacing && strictlyInside(nodes[markupAt], nodes[replacedAt])) markupAt = 0;
+
+  if (replacing) {
     const std::string content = (choice & 4) ? "" : "v & <w>\r";
-    flat.SetContent(static_cast<xml::FlatDocument::Index>(i), content);
-    SetNodeContent(nodes[i], content);
+    flat.SetContent(static_cast<xml::FlatDocument::Index>(replacedAt), content);
+    SetNodeContent(nodes[replacedAt], content);
   }
-  if (choice & 2) {
-    size_t i = (choice >> 5) % count;
-    flat.AppendTextChild(static_cast<xml::FlatDocument::Index>(i), "FELEM_VALUE", "a\"b");
-    NewTextChild(nodes[i], "FELEM_VALUE", "a\"b");
+  if (appending) {
+    flat.AppendTextChild(static_cast<xml::FlatDocument::Index>(appendedTo), "FELEM_VALUE",
+                         "a\"b");
+    NewTextChild(nodes[appendedTo], "FELEM_VALUE", "a\"b");
   }
   flat.Rename(0, "STD_RESULT");
   SetNodeName(tree.Root(), "STD_RESULT");
-  const size_t markupAt = (choice >> 2) % count;
   const std::string markup = "<OBS_FELEM><FELEM_CODE>X</FELEM_CODE></OBS_FELEM>";
 
   std::string fromTree;

@@ -153,6 +153,7 @@ bool FlatDocument::Read(const char* text, size_t length) {
   if (text == nullptr || length == 0 || length > kLargestFlatDocument) {
     return false;
   }
+  GenericErrorCapture quiet;
   xmlParserCtxtPtr context = flatContext.Acquire();
   if (context == nullptr ||
       xmlCtxtResetPush(context, text, static_cast<int>(length), nullptr, nullptr) != 0) {
@@ -166,14 +167,15 @@ bool FlatDocument::Read(const char* text, size_t length) {
   context->userData = context;
   Reader reader(*this, context, BlankTextDropped());
   context->_private = &reader;
-  xmlParseChunk(context, nullptr, 0, 1);
+  const int status = xmlParseChunk(context, nullptr, 0, 1);
   context->_private = nullptr;
   // A document stopped because it is not flat leaves the context as reusable as any;
   // one that failed is dropped, as XMLDoc does.
   if (reader.refused()) {
     return false;
   }
-  if (!context->wellFormed) {
+  // A failed encoding conversion may show only in the status (see XMLDoc::ParseXML).
+  if (status != 0 || !context->wellFormed) {
     flatContext.Drop();
     return false;
   }

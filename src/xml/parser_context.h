@@ -2,7 +2,12 @@
 // record documents (XMLDoc and FlatDocument).
 #pragma once
 
+#include <cstdarg>
+#include <cstdio>
+#include <string>
+
 #include <libxml/parser.h>
+#include <libxml/xmlerror.h>
 
 namespace xml {
 
@@ -45,6 +50,41 @@ class ThreadParserContext {
   const Kind kind_;
   xmlParserCtxtPtr context_ = nullptr;
   int parses_ = 0;
+};
+
+// While it lives, what libxml2 reports on this thread through its generic error
+// channel (failed encoding conversions, for one) is kept here instead of reaching the
+// host's standard error; the thread's previous handler comes back afterwards.
+class GenericErrorCapture {
+ public:
+  GenericErrorCapture()
+      : previous_(xmlGenericError), previousContext_(xmlGenericErrorContext) {
+    xmlSetGenericErrorFunc(this, &Collect);
+  }
+  ~GenericErrorCapture() { xmlSetGenericErrorFunc(previousContext_, previous_); }
+  GenericErrorCapture(const GenericErrorCapture&) = delete;
+  GenericErrorCapture& operator=(const GenericErrorCapture&) = delete;
+
+  // The first report, without its line end; empty when there was none.
+  std::string FirstReport() const { return text_.substr(0, text_.find('\n')); }
+
+ private:
+  static constexpr size_t kKeptBytes = 512;
+
+  static void Collect(void* self, const char* format, ...) {
+    auto* capture = static_cast<GenericErrorCapture*>(self);
+    if (capture->text_.size() >= kKeptBytes) return;
+    char piece[kKeptBytes];
+    va_list arguments;
+    va_start(arguments, format);
+    int written = std::vsnprintf(piece, sizeof piece, format, arguments);
+    va_end(arguments);
+    if (written > 0) capture->text_.append(piece);
+  }
+
+  xmlGenericErrorFunc previous_;
+  void* previousContext_;
+  std::string text_;
 };
 
 }  // namespace xml

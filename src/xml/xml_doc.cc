@@ -37,6 +37,7 @@ void IgnoreXmlError(void*, xmlErrorPtr) {}
   throw Tarn_Exception("XMLDoc::ParseXML()", text, MAJOR_ERROR);
 }
 
+using xml::GenericErrorCapture;
 using xml::ThreadParserContext;
 
 thread_local ThreadParserContext pushContext(ThreadParserContext::Kind::kPush);
@@ -81,10 +82,12 @@ xmlDocPtr PushWhole(xmlParserCtxtPtr context, const char* text, size_t length) {
     return nullptr;
   }
   xmlCtxtUseOptions(context, ParseOptions(context));
-  xmlParseChunk(context, nullptr, 0, 1);
+  // A failed encoding conversion halts the parser and may show only in the status;
+  // whatever tree was built before it is not the document.
+  const int status = xmlParseChunk(context, nullptr, 0, 1);
   xmlDocPtr doc = context->myDoc;
   context->myDoc = nullptr;
-  if (!context->wellFormed) {
+  if (status != 0 || !context->wellFormed) {
     xmlFreeDoc(doc);
     return nullptr;
   }
@@ -128,11 +131,12 @@ void XMLDoc::ParseXML(const char* text, size_t length) {
   if (context == nullptr) {
     ThrowParseError("out of memory");
   }
+  GenericErrorCapture generic;
   doc_ = &owner == &pushContext ? PushWhole(context, text, length)
                                 : ReadPadded(context, text, length);
   if (doc_ == nullptr) {
-    std::string message =
-        context->lastError.message != nullptr ? context->lastError.message : "";
+    std::string message = context->lastError.message != nullptr ? context->lastError.message
+                                                                : generic.FirstReport();
     owner.Drop();
     ThrowParseError(message.c_str());
   }

@@ -158,7 +158,16 @@ TEST_F(FlatDocumentTest, RefusesMalformedDocumentsForTheTreeToReport) {
     XMLDoc tree;
     EXPECT_THROW(tree.ParseXML(text.data(), text.size()), Tarn_Exception) << text;
   }
+  // A failed encoding conversion stops libxml2 without marking the document as
+  // malformed: what was converted before it must not pass for the document.
+  std::string broken = "\xff\xfe";
+  for (char c : std::string("<r><v>ab")) broken += {c, '\0'};
+  broken += std::string("\x00\xd8", 2);
+  for (char c : std::string("cd</v></r>")) broken += {c, '\0'};
+  testing::internal::CaptureStderr();
   FlatDocument flat;
+  EXPECT_FALSE(flat.Read(broken.data(), broken.size()));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
   EXPECT_FALSE(flat.Read(nullptr, 0));
   EXPECT_FALSE(flat.Read("", 0));
 }

@@ -103,6 +103,24 @@ TEST(XMLDocParse, WideEncodingsAreReadAsWritten) {
   }
 }
 
+TEST(XMLDocParse, FailedEncodingConversionRaisesInsteadOfKeepingAPartialTree) {
+  // UTF-16LE with a lone high surrogate in the middle of the text.
+  std::string bytes = "\xff\xfe";
+  for (char c : std::string("<r>")) bytes += {c, '\0'};
+  bytes += std::string("\x00\xd8", 2);
+  for (char c : std::string("</r>")) bytes += {c, '\0'};
+  testing::internal::CaptureStderr();
+  XMLDoc doc;
+  try {
+    doc.ParseXML(bytes.data(), bytes.size());
+    ADD_FAILURE() << "a truncated tree was taken";
+  } catch (const Tarn_Exception& e) {
+    EXPECT_NE(std::string(e.what()).find("conversion"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(doc.Root(), nullptr);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "nothing reaches the host's stderr";
+}
+
 TEST(XMLDocDump, DropsTheDeclarationAndEveryLineFeed) {
   struct Row {
     const char* input;
