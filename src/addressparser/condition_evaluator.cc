@@ -365,18 +365,13 @@ void WordListMemo::useCountry(const std::string& country) {
   if (haveCountry_ && country == listCountry_) return;
   haveCountry_ = true;
   listCountry_ = country;
-  listsKnown_ = 0;
+  lists_ = wordListsFor(country);
   ++generation_;
 }
 
 const WordList::Entry* WordListMemo::find(ListKind kind, const WordList::FoldedQuery& query) {
-  const size_t index = static_cast<size_t>(kind);
-  const uint32_t bit = uint32_t{1} << index;
-  if ((listsKnown_ & bit) == 0) {
-    lists_[index] = wordListFor(wordListTable(kind), listCountry_);
-    listsKnown_ |= bit;
-  }
-  return lists_[index] == nullptr ? nullptr : lists_[index]->findFolded(query);
+  const WordList* list = lists_[static_cast<size_t>(kind)];
+  return list == nullptr ? nullptr : list->findFolded(query);
 }
 
 void WordListMemo::lookUpAll(const TokenList& tokens, size_t position, Entries& entries) {
@@ -386,13 +381,6 @@ void WordListMemo::lookUpAll(const TokenList& tokens, size_t position, Entries& 
   constexpr size_t kDiscardIndex = static_cast<size_t>(ListKind::kDiscard);
   constexpr uint32_t kAllButDiscard =
       ((uint32_t{1} << kListKindCount) - 1) & ~(uint32_t{1} << kDiscardIndex);
-  if ((listsKnown_ & kAllButDiscard) != kAllButDiscard) {
-    for (size_t index = 0; index < kListKindCount; ++index) {
-      if (index == kDiscardIndex || (listsKnown_ >> index & 1) != 0) continue;
-      lists_[index] = wordListFor(wordListTable(static_cast<ListKind>(index)), listCountry_);
-      listsKnown_ |= uint32_t{1} << index;
-    }
-  }
   const WordList::FoldedQuery query(token.folded);
   for (size_t index = 0; index < kListKindCount; ++index) {
     const WordList* list = index == kDiscardIndex ? nullptr : lists_[index];

@@ -72,8 +72,7 @@ class WordListMemo {
   bool haveCountry_ = false;
   std::string listCountry_;
   uint32_t generation_ = 1;  // changes with listCountry_; 0 is never current
-  uint32_t listsKnown_ = 0;  // bit per ListKind: lists_[kind] is valid for listCountry_
-  std::array<const WordList*, kListKindCount> lists_;
+  CountryWordLists lists_{};  // of listCountry_
 };
 
 // The token's entry in a word list, through `memo` when there is one.

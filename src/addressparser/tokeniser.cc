@@ -156,10 +156,11 @@ bool containsWholeWord(std::string_view line, std::string_view word) {
 
 void joinPhrasesFolded(std::vector<std::string>& words, std::vector<std::string>& folds,
                        const std::string& code) {
+  const CountryWordLists all = wordListsFor(code);
   const WordList* lists[] = {
-      wordListFor(wordListTable(ListKind::kSuffix), code),
-      wordListFor(wordListTable(ListKind::kPoBox), code),
-      wordListFor(wordListTable(ListKind::kRural), code),
+      all[static_cast<size_t>(ListKind::kSuffix)],
+      all[static_cast<size_t>(ListKind::kPoBox)],
+      all[static_cast<size_t>(ListKind::kRural)],
   };
   auto inAnyList = [&lists](std::string_view foldedPhrase) {
     const WordList::FoldedQuery query(foldedPhrase);

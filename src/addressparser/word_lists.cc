@@ -195,6 +195,19 @@ struct CountryLists {
   }
 };
 
+// The calling thread's answers for `code`, reset when the code or the tables change.
+CountryLists& rememberedListsFor(const std::string& code) {
+  thread_local constinit CountryLists remembered;
+  const uint64_t generation = tablesGeneration.load(std::memory_order_relaxed);
+  if (remembered.generation != generation || !remembered.isFor(code)) {
+    remembered.generation = generation;
+    remembered.known = 0;
+    remembered.codeSize = static_cast<uint8_t>(code.size());
+    std::copy(code.begin(), code.end(), remembered.code);
+  }
+  return remembered;
+}
+
 }  // namespace
 
 const WordList* wordListFor(const WordListTable& table, const std::string& code) {
@@ -205,20 +218,36 @@ const WordList* wordListFor(const WordListTable& table, const std::string& code)
     return searchWordList(table, code);
   }
   const auto index = static_cast<size_t>(&table - tables.data());
-  thread_local constinit CountryLists remembered;
-  const uint64_t generation = tablesGeneration.load(std::memory_order_relaxed);
-  if (remembered.generation != generation || !remembered.isFor(code)) {
-    remembered.generation = generation;
-    remembered.known = 0;
-    remembered.codeSize = static_cast<uint8_t>(code.size());
-    std::copy(code.begin(), code.end(), remembered.code);
-  }
+  CountryLists& remembered = rememberedListsFor(code);
   const uint32_t bit = uint32_t{1} << index;
   if ((remembered.known & bit) == 0) {
     remembered.lists[index] = searchWordList(table, code);
     remembered.known |= bit;
   }
   return remembered.lists[index];
+}
+
+CountryWordLists wordListsFor(const std::string& code) {
+  const auto& tables = allWordListTables();
+  CountryWordLists lists;
+  if (code.size() > kRememberedCodeSize) {
+    for (size_t index = 0; index < kListKindCount; ++index) {
+      lists[index] = searchWordList(tables[index], code);
+    }
+    return lists;
+  }
+  CountryLists& remembered = rememberedListsFor(code);
+  constexpr uint32_t kAll = (uint32_t{1} << kListKindCount) - 1;
+  if (remembered.known != kAll) {
+    for (size_t index = 0; index < kListKindCount; ++index) {
+      if ((remembered.known >> index & 1) == 0) {
+        remembered.lists[index] = searchWordList(tables[index], code);
+      }
+    }
+    remembered.known = kAll;
+  }
+  std::copy(std::begin(remembered.lists), std::end(remembered.lists), lists.begin());
+  return lists;
 }
 
 bool isInWordList(const WordListTable& table, std::string_view word, const std::string& code) {

@@ -7,6 +7,7 @@
 #include <libxml/tree.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -143,6 +144,9 @@ WordSequenceTable& careOfTable();
 
 // The list under `code`, else (when code is not "US") the "US" list, else null.
 const WordList* wordListFor(const WordListTable& table, const std::string& code);
+// wordListFor of every table at once, indexed by ListKind.
+using CountryWordLists = std::array<const WordList*, kListKindCount>;
+CountryWordLists wordListsFor(const std::string& code);
 bool isInWordList(const WordListTable& table, std::string_view word, const std::string& code);
 bool isInWordListFolded(const WordListTable& table, std::string_view folded,
                         const std::string& code);

@@ -98,9 +98,18 @@ TEST_F(WordListsTest, ReloadedAndClearedTablesAreSeenAtOnce) {
   EXPECT_EQ(nullptr, own->find("ST"));
   EXPECT_TRUE(isInWordList(table(ListKind::kSuffix), "ST", "US"));
 
+  for (const char* code : {"FR", "US", "DE", "LONGER THAN A CODE"}) {
+    const CountryWordLists all = wordListsFor(code);
+    for (size_t kind = 0; kind < kListKindCount; ++kind) {
+      EXPECT_EQ(wordListFor(table(static_cast<ListKind>(kind)), code), all[kind])
+          << code << " list " << kind;
+    }
+  }
+
   clearWordLists();
   EXPECT_EQ(nullptr, wordListFor(table(ListKind::kSuffix), "FR"));
   EXPECT_EQ(nullptr, wordListFor(table(ListKind::kSuffix), "US"));
+  EXPECT_EQ(nullptr, wordListsFor("FR")[static_cast<size_t>(ListKind::kSuffix)]);
 }
 
 TEST_F(WordListsTest, SequencesHaveNoFallbackAndKeepOrderAndDuplicates) {
