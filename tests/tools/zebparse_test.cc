@@ -119,13 +119,16 @@ class ZebparseTest : public ::testing::Test {
   std::string support() const { return (dir_ / "support").string(); }
 
   // Runs zebparse with `args`, standard input from `input` (a file name in the
-  // temporary directory, or none).
-  Outcome run(const std::vector<std::string>& args, const std::string& input = "") {
+  // temporary directory, or none). With `throughPipe`, standard output is a pipe, and
+  // the status is then the reader's, not zebparse's.
+  Outcome run(const std::vector<std::string>& args, const std::string& input = "",
+              bool throughPipe = false) {
     std::string command = quoted(binary_.string());
     for (const std::string& arg : args) command += " " + quoted(arg);
     if (!input.empty()) command += " < " + quoted((dir_ / input).string());
+    if (throughPipe) command += " 2> " + quoted((dir_ / "stderr").string()) + " | cat";
     command += " > " + quoted((dir_ / "stdout").string());
-    command += " 2> " + quoted((dir_ / "stderr").string());
+    if (!throughPipe) command += " 2> " + quoted((dir_ / "stderr").string());
     int raw = std::system(command.c_str());
     Outcome outcome;
     outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -181,6 +184,27 @@ TEST_F(ZebparseTest, XmlRunKeepsInputOrderAcrossThreadsAndReportsTheBrokenRecord
   }
   EXPECT_NE(outcome.err.find("zebparse: line 150: "), std::string::npos) << outcome.err;
   EXPECT_NE(outcome.err.find("399 records, 1 failed"), std::string::npos) << outcome.err;
+}
+
+TEST_F(ZebparseTest, StandardInputToStandardOutputKeepsEveryRecordOnceInOrder) {
+  // Reading standard input must not flush standard output under the writer thread.
+  std::string input;
+  const int count = 5000;
+  for (int i = 1; i <= count; ++i) input += xmlRecord(std::to_string(i) + " Main St") + "\n";
+  write("in.xml", input);
+  std::vector<std::string> args = runArgs("xml");
+  args.insert(args.end(), {"--threads", "2"});
+  Outcome outcome = run(args, "in.xml", true);
+  EXPECT_NE(outcome.err.find(std::to_string(count) + " records, 0 failed"), std::string::npos)
+      << outcome.err;
+  std::vector<std::string> lines = linesOf(outcome.out);
+  ASSERT_EQ(lines.size(), static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    std::string number = "<FELEM_CODE>STR_NUM</FELEM_CODE><FELEM_VALUE>" +
+                         std::to_string(i + 1) + "</FELEM_VALUE>";
+    ASSERT_NE(lines[static_cast<size_t>(i)].find(number), std::string::npos)
+        << "output line " << i + 1 << ": " << lines[static_cast<size_t>(i)];
+  }
 }
 
 TEST_F(ZebparseTest, JsonlRunAddsResultElementsAndPassesOtherKeysThrough) {
