@@ -115,14 +115,15 @@ bool defaultLocaleUpperCasesAsciiSpecially() {
 }
 
 // Full Unicode upper-casing in the default locale. Plain ASCII text skips the round
-// trip through UTF-16, with the same result.
-std::string upperCaseLine(std::string_view line) {
-  if (!isAscii(line) || defaultLocaleUpperCasesAsciiSpecially()) return cmn::UpperCase(line);
-  std::string upper(line);
-  for (char& c : upper) {
+// trip through UTF-16, with the same result, and is changed in place.
+void upperCaseLine(std::string& line) {
+  if (!isAscii(line) || defaultLocaleUpperCasesAsciiSpecially()) {
+    line = cmn::UpperCase(line);
+    return;
+  }
+  for (char& c : line) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
-  return upper;
 }
 
 // True when the code point just before `position` is a letter or digit.
@@ -247,7 +248,7 @@ bool normaliseAddressLine(const std::string& line, const std::string& code,
     normalised[kept++] = (c == '(' || c == ')') ? ' ' : c;
   }
   normalised.resize(kept);
-  normalised = upperCaseLine(normalised);
+  upperCaseLine(normalised);
 
   if (isCareOfLine(normalised, code)) return false;
   addressText += ' ';
@@ -318,6 +319,7 @@ std::pair<std::string, std::string> splitAlphaNumeric(const std::string& word) {
 
 TokenList tokeniseAddress(const std::string& addressText, const std::string& code) {
   std::vector<std::string> words;
+  words.reserve(addressText.size() / 2 + 1);  // room for the most words the text can hold
   cmn::Split(addressText, words, " ");
   // Each word is folded once here; phrases and unsplit words reuse the folding.
   std::vector<std::string> folds;
