@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds zeb_eval and scores the default configuration on the shared labelled US set
-# (../shared/data/eval beside the repository) and on our per-country examples.
+# Scores the default configuration on the shared labelled US set (../shared/data/eval
+# beside the repository), through zebparse run, and on our per-country examples
+# through the zeb_eval harness.
 #   scripts/eval.sh                       # summary per category and per country
 #   scripts/eval.sh --show-errors 50      # extra arguments go to the US scorer
 #   CONFIG=my.xml scripts/eval.sh         # another configuration
@@ -11,14 +12,24 @@ config=${CONFIG:-config/support/addressParserMetaData.xml}
 eval_dir=../shared/data/eval
 
 [ -f "$build_dir/build.ninja" ] || cmake -S . -B "$build_dir" -G Ninja >/dev/null
-cmake --build "$build_dir" --target zeb_eval >/dev/null
+cmake --build "$build_dir" --target zeb_eval zebparse zebConfigParseAddr >/dev/null
 zeb_eval="$build_dir/bin/zeb_eval"
 "$zeb_eval" --config "$config" --check
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 if [ -f "$eval_dir/dev.jsonl" ]; then
-  "$zeb_eval" --config "$config" --input "$eval_dir/dev.jsonl" --output "$tmp/us.jsonl"
+  # The US set goes through zebparse run, as users run the plug-in; the support
+  # directory is the configuration's own, with the token data beside it.
+  support=$(dirname "$config")
+  if [ "$(basename "$config")" != addressParserMetaData.xml ]; then
+    support="$tmp/support"
+    mkdir -p "$support"
+    cp "$config" "$support/addressParserMetaData.xml"
+    cp config/support/tokenInfo.tsv "$support/"
+  fi
+  python3 tools/eval/zebparse_predictions.py "$build_dir/bin/zebparse" "$support" \
+    "$eval_dir/dev.jsonl" "$tmp/us.jsonl"
   python3 "$eval_dir/score.py" "$eval_dir/dev.jsonl" "$tmp/us.jsonl" --by-category "$@"
 else
   echo "eval: no shared labelled data at $eval_dir; US set skipped"
