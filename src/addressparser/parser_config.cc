@@ -6,8 +6,11 @@
 // last record; parses read them without locks, so no look-up may insert.
 #include "addressparser/parser_config.h"
 
+#include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 #include "addressparser/config_nodes.h"
 #include "addressparser/word_lists.h"
@@ -30,6 +33,40 @@ struct ParserTables {
 ParserTables& tables() {
   static ParserTables instance;
   return instance;
+}
+
+// Changes whenever the tables do, so that answers remembered per thread (every record
+// of a run names the same few countries) are asked again afterwards.
+std::atomic<uint64_t> tablesGeneration{1};
+
+void tablesChanged() { tablesGeneration.fetch_add(1, std::memory_order_relaxed); }
+
+// The last answer this thread was given for a key, while the tables stay unchanged.
+template <typename Answer>
+struct RememberedAnswer {
+  uint64_t generation = 0;
+  std::string key;
+  Answer answer{};
+
+  bool holdsFor(const std::string& asked, uint64_t current) const {
+    return generation == current && key == asked;
+  }
+  void remember(const std::string& asked, uint64_t current, Answer given) {
+    generation = current;
+    key = asked;
+    answer = std::move(given);
+  }
+};
+
+std::string searchCountryCode(const std::string& country) {
+  const ParserTables& t = tables();
+  if (country.empty()) return t.defaultCountry;
+  auto code = t.countryCodeByName.find(country);
+  if (code == t.countryCodeByName.end() || code->second.empty()) return t.defaultCountry;
+  // The base region only validates the code; the code itself is returned.
+  auto base = t.regionBaseByName.find(code->second);
+  if (base == t.regionBaseByName.end() || base->second.empty()) return t.defaultCountry;
+  return code->second;
 }
 
 struct Region {
@@ -125,6 +162,7 @@ int loadParserConfiguration(const std::string& path) {
   document.ParseXML(content.c_str(), content.size());
   xmlNodePtr root = document.Root();
 
+  tablesChanged();
   loadCountries(root);
   loadRegions(root);
   for (xmlNodePtr parts = firstChildNamed(root, "ADDRESSPARTS"); parts != nullptr;
@@ -132,6 +170,7 @@ int loadParserConfiguration(const std::string& path) {
     loadAddressParts(parts);
   }
   loadRuleSets(root);
+  tablesChanged();
   return kConfigOk;
 }
 
@@ -142,6 +181,7 @@ void freeParserConfiguration() {
     ruleSet.firstContextRule = 0;
   }
   t.defaultCountry.clear();
+  tablesChanged();
 }
 
 void clearParserConfiguration() {
@@ -151,23 +191,27 @@ void clearParserConfiguration() {
   t.ruleSets.clear();
   t.defaultCountry.clear();
   clearWordLists();
+  tablesChanged();
 }
 
 std::string resolveCountryCode(const std::string& country) {
-  const ParserTables& t = tables();
-  if (country.empty()) return t.defaultCountry;
-  auto code = t.countryCodeByName.find(country);
-  if (code == t.countryCodeByName.end() || code->second.empty()) return t.defaultCountry;
-  // The base region only validates the code; the code itself is returned.
-  auto base = t.regionBaseByName.find(code->second);
-  if (base == t.regionBaseByName.end() || base->second.empty()) return t.defaultCountry;
-  return code->second;
+  thread_local RememberedAnswer<std::string> remembered;
+  const uint64_t generation = tablesGeneration.load(std::memory_order_relaxed);
+  if (!remembered.holdsFor(country, generation)) {
+    remembered.remember(country, generation, searchCountryCode(country));
+  }
+  return remembered.answer;
 }
 
 const RuleSet* findRuleSet(const std::string& code) {
-  const auto& sets = tables().ruleSets;
-  auto found = sets.find(code);
-  return found == sets.end() ? nullptr : &found->second;
+  thread_local RememberedAnswer<const RuleSet*> remembered;
+  const uint64_t generation = tablesGeneration.load(std::memory_order_relaxed);
+  if (!remembered.holdsFor(code, generation)) {
+    const auto& sets = tables().ruleSets;
+    auto found = sets.find(code);
+    remembered.remember(code, generation, found == sets.end() ? nullptr : &found->second);
+  }
+  return remembered.answer;
 }
 
 const std::map<std::string, std::string>& countryCodeByName() { return tables().countryCodeByName; }

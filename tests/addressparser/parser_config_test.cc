@@ -155,6 +155,30 @@ TEST_F(ParserConfigTest, FreeingReleasesRulesButKeepsTheOtherTables) {
   EXPECT_TRUE(isInWordList(wordListTable(ListKind::kSuffix), "ST", "US"));
 }
 
+// Answers are remembered per thread between records; every change of the tables
+// must still show at once.
+TEST_F(ParserConfigTest, ChangedTablesAreSeenAtOnce) {
+  load(R"(<R><COUNTRIES><COUNTRY name="Land" c2="DE"/></COUNTRIES>
+      <REGIONS><REGION id="1" name="DE"/><REGION id="2" name="FR"/></REGIONS>
+      <RULESET c2="DE"/></R>)");
+  EXPECT_EQ("DE", resolveCountryCode("Land"));
+  EXPECT_EQ(nullptr, findRuleSet("FR"));
+  const RuleSet* german = findRuleSet("DE");
+  ASSERT_NE(nullptr, german);
+
+  load(R"(<R><COUNTRIES><COUNTRY name="Land" c2="FR"/></COUNTRIES><RULESET c2="FR"/></R>)");
+  EXPECT_EQ("FR", resolveCountryCode("Land"));
+  EXPECT_NE(nullptr, findRuleSet("FR"));
+  EXPECT_EQ(german, findRuleSet("DE"));
+
+  freeParserConfiguration();
+  EXPECT_EQ("", resolveCountryCode(""));  // the default country is emptied
+
+  clearParserConfiguration();
+  EXPECT_EQ(nullptr, findRuleSet("DE"));
+  EXPECT_EQ("", resolveCountryCode("Land"));
+}
+
 TEST_F(ParserConfigTest, MissingFileIsStatusThreeAndChangesNothing) {
   load(kCountriesAndRegions);
   EXPECT_EQ(kConfigCannotOpen,
