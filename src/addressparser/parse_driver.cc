@@ -60,10 +60,19 @@ void addToken(AddressToken& token, AddressRecord& record) {
 
 void discardWords(TokenList& tokens, ParseTrace* trace) {
   const WordListTable& discard = wordListTable(ListKind::kDiscard);
+  // The tokens of an address share their country: its list is looked for once.
+  const WordList* list = nullptr;
+  std::string listCountry;
+  bool haveList = false;
   size_t position = 0;
   while (position < tokens.size()) {
     const AddressToken& token = *tokens[position];
-    if (!isInWordListFolded(discard, token.folded, token.country)) {
+    if (!haveList || token.country != listCountry) {
+      list = wordListFor(discard, token.country);
+      listCountry = token.country;
+      haveList = true;
+    }
+    if (list == nullptr || list->findFolded(WordList::FoldedQuery(token.folded)) == nullptr) {
       ++position;
       continue;
     }
