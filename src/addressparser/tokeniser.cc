@@ -10,12 +10,10 @@
 // threads, and each call makes its own matchers.
 #include "addressparser/tokeniser.h"
 
-#include <unicode/locid.h>
 #include <unicode/regex.h>
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
 
-#include <cstring>
 #include <memory>
 
 #include "addressparser/word_lists.h"
@@ -101,23 +99,10 @@ bool hasDigit(std::string_view text) {
   return text.find_first_of(kDigits) != std::string_view::npos;
 }
 
-bool isAscii(std::string_view text) {
-  for (char c : text) {
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  }
-  return true;
-}
-
-// Turkish and Azeri upper-case the ASCII letter i as a dotted capital I.
-bool defaultLocaleUpperCasesAsciiSpecially() {
-  const char* language = icu::Locale::getDefault().getLanguage();
-  return std::strcmp(language, "tr") == 0 || std::strcmp(language, "az") == 0;
-}
-
 // Full Unicode upper-casing in the default locale. Plain ASCII text skips the round
 // trip through UTF-16, with the same result, and is changed in place.
 void upperCaseLine(std::string& line) {
-  if (!isAscii(line) || defaultLocaleUpperCasesAsciiSpecially()) {
+  if (!cmn::AsciiUpperCaseIsPlain(line)) {
     line = cmn::UpperCase(line);
     return;
   }

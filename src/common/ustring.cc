@@ -28,13 +28,6 @@ inline char AsciiUpperChar(char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
 }
 
-// Upper-casing ASCII depends on the locale only for the Turkic languages, where
-// "i" becomes a dotted capital I.
-bool AsciiUpperIsLocaleNeutral() {
-  const char* language = icu::Locale::getDefault().getLanguage();
-  return !(language[0] == 't' && language[1] == 'r' && language[2] == '\0') &&
-         !(language[0] == 'a' && language[1] == 'z' && language[2] == '\0');
-}
 
 struct ConverterCloser {
   void operator()(UConverter* converter) const { ucnv_close(converter); }
@@ -53,8 +46,16 @@ ustring FromUnicode(const icu::UnicodeString& text) {
   return out;
 }
 
+bool AsciiUpperCaseIsPlain(std::string_view utf8) {
+  if (FirstNonAscii(utf8) != utf8.size()) return false;
+  if (utf8.find('i') == std::string_view::npos) return true;
+  const char* language = icu::Locale::getDefault().getLanguage();
+  return !(language[0] == 't' && language[1] == 'r' && language[2] == '\0') &&
+         !(language[0] == 'a' && language[1] == 'z' && language[2] == '\0');
+}
+
 ustring UpperCase(std::string_view utf8) {
-  if (FirstNonAscii(utf8) == utf8.size() && AsciiUpperIsLocaleNeutral()) {
+  if (AsciiUpperCaseIsPlain(utf8)) {
     ustring out(utf8);
     for (char& c : out) c = AsciiUpperChar(c);
     return out;

@@ -18,6 +18,12 @@ ustring FromUnicode(const icu::UnicodeString& text);
 // Full Unicode upper-casing in the default locale; ill-formed UTF-8 becomes U+FFFD.
 ustring UpperCase(std::string_view utf8);
 
+// Whether UpperCase of this text is A-Z for a-z and nothing else: the text is ASCII,
+// and either holds no small i or the default locale is not Turkic (where i becomes a
+// dotted capital I). Reading the default locale takes ICU's process-wide lock, so it
+// is read only for text that holds an i.
+bool AsciiUpperCaseIsPlain(std::string_view utf8);
+
 // Case-folded comparison (default folding): negative, 0 or positive.
 int CaseCompare(std::string_view a, std::string_view b);
 

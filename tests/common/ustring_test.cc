@@ -38,9 +38,17 @@ TEST(UpperCase, TurkishDefaultLocaleIsNotShortcut) {
   UErrorCode status = U_ZERO_ERROR;
   icu::Locale::setDefault(icu::Locale("tr"), status);
   const ustring upper = UpperCase("istanbul");
+  // Only a small i needs the locale; other ASCII text stays on the shortcut.
+  const bool plainWithoutI = AsciiUpperCaseIsPlain("north st 12b");
+  const bool plainWithI = AsciiUpperCaseIsPlain("north st 12b i");
+  const ustring upperWithoutI = UpperCase("north st");
   icu::Locale::setDefault(saved, status);
   ASSERT_TRUE(U_SUCCESS(status));
   EXPECT_EQ(upper, "\xC4\xB0STANBUL");
+  EXPECT_TRUE(plainWithoutI);
+  EXPECT_FALSE(plainWithI);
+  EXPECT_EQ(upperWithoutI, "NORTH ST");
+  EXPECT_FALSE(AsciiUpperCaseIsPlain("\xC3\xA9" "cole"));
   EXPECT_EQ(UpperCase("istanbul"), "ISTANBUL");
 }
 
