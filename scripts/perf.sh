@@ -29,20 +29,24 @@ input=$(mktemp --suffix=.xml)
 trap 'rm -f "$input"' EXIT
 python3 scripts/gen_records.py "$records" --format xml >"$input"
 
-rate() {  # rate THREADS: records per second of zebparse run over the generated input
-  local start end
+rate() {  # rate THREADS [CPU-LIST]: records per second of zebparse run over the input
+  local start end pin=()
+  [ -n "${2:-}" ] && pin=(taskset -c "$2")
   start=$(date +%s.%N)
-  "$build_dir/bin/zebparse" run --format xml --threads "$1" --no-progress "$input" /dev/null 2>/dev/null
+  "${pin[@]}" "$build_dir/bin/zebparse" run --format xml --threads "$1" --no-progress "$input" \
+    /dev/null 2>/dev/null
   end=$(date +%s.%N)
   echo "$records / ($end - $start)" | bc -l
 }
 
 echo "== zebparse run end to end, real host services, $records typical US records"
-one=$(rate 1)
+# One core means the whole process on one CPU, its reader and writer threads included.
+one=$(rate 1 0)
 cores=$(nproc)
 all=$(rate "$cores")
-printf 'zebparse run, 1 thread:   %8.0f records/s\n' "$one"
-printf 'zebparse run, %d threads:  %8.0f records/s (%.2fx)\n' "$cores" "$all" "$(echo "$all / $one" | bc -l)"
+printf 'zebparse run, 1 thread on 1 core:   %8.0f records/s\n' "$one"
+printf 'zebparse run, %d threads on %d cores: %8.0f records/s (%.2fx)\n' "$cores" "$cores" "$all" \
+  "$(echo "$all / $one" | bc -l)"
 
 echo "== start-up: load the plug-in and initPlugin with the default configuration"
 start=$(date +%s.%N)
