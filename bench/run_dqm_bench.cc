@@ -3,6 +3,7 @@
 // configuration of the plug-in tests. Run: build/bench/run_dqm_bench
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +16,7 @@
 #include "addressparser/parser_config.h"
 #include "plugin/record_processing.h"
 #include "plugin/result_buffer.h"
+#include "xml/flat_document.h"
 #include "xml/xml_doc.h"
 
 namespace {
@@ -102,6 +104,23 @@ void BM_ParseAndDump(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_ParseAndDump);
+
+// The same documents read flat (the usual record's path) and written back.
+void BM_FlatReadAndWrite(benchmark::State& state) {
+  const std::vector<std::string>& records = Records();
+  xml::FlatDocument doc;
+  std::string document;
+  size_t next = 0;
+  for (auto _ : state) {
+    const std::string& record = records[next++ % records.size()];
+    if (!doc.Read(record.data(), record.size())) std::abort();
+    document.clear();
+    doc.Write(document, xml::FlatDocument::kNone, "");
+    benchmark::DoNotOptimize(document.data());
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_FlatReadAndWrite);
 
 }  // namespace
 
