@@ -2,7 +2,7 @@
 // Tested by tests/xml/flat_document_test.cc.
 #include "xml/flat_document.h"
 
-#include <climits>
+#include <cstdint>
 
 #include <libxml/parser.h>
 
