@@ -85,5 +85,35 @@ TEST(ConcurrentBatchPipeline, FinishWithNothingSubmittedReturns) {
   pipeline.finish();
 }
 
+TEST(ConcurrentBatchPipeline, WrittenBatchesComeBackEmptiedButKeepTheirMemory) {
+  std::atomic<int> written{0};
+  BatchPipeline pipeline(
+      2, 3,
+      [](Record& record, std::vector<char>&) {
+        record.output.assign(1000, 'o');
+        record.failure = "f";
+      },
+      [&](std::vector<Record>&, bool) { ++written; });
+  std::vector<Record> batch = batchOf(1, 4);
+  batch[3].text.assign(1 << 20, 'x');  // one huge record
+  pipeline.submit(std::move(batch));
+  while (written.load() < 1) std::this_thread::yield();
+
+  std::vector<Record> spare;
+  for (int attempt = 0; attempt < 1000 && spare.empty(); ++attempt) {
+    spare = pipeline.takeSpare();
+    if (spare.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  ASSERT_EQ(spare.size(), 4u);
+  for (const Record& record : spare) {
+    EXPECT_TRUE(record.output.empty());
+    EXPECT_TRUE(record.failure.empty());
+    EXPECT_GE(record.output.capacity(), 1000u) << "the output's memory is kept";
+  }
+  EXPECT_LT(spare[3].text.capacity(), size_t{1} << 20) << "a huge text is not kept";
+  EXPECT_TRUE(pipeline.takeSpare().empty()) << "each written batch comes back once";
+  pipeline.finish();
+}
+
 }  // namespace
 }  // namespace zebparse

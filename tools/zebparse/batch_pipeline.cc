@@ -26,6 +26,14 @@ void BatchPipeline::submit(std::vector<Record> records) {
   workAvailable_.notify_one();
 }
 
+std::vector<Record> BatchPipeline::takeSpare() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (spare_.empty()) return {};
+  std::vector<Record> batch = std::move(spare_.back());
+  spare_.pop_back();
+  return batch;
+}
+
 void BatchPipeline::finish() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -75,7 +83,23 @@ void BatchPipeline::writerLoop() {
     }
     roomAvailable_.notify_one();
     write_(batch->records, idle);
+    recycle(std::move(batch->records));
   }
+}
+
+void BatchPipeline::recycle(std::vector<Record> records) {
+  // A record is kept with its memory unless one of its texts grew past what an
+  // ordinary record needs: a single huge record must not stay allocated forever.
+  constexpr size_t kLargestKeptText = 64 * 1024;
+  for (Record& record : records) {
+    if (record.text.capacity() > kLargestKeptText) std::string().swap(record.text);
+    if (record.output.capacity() > kLargestKeptText) std::string().swap(record.output);
+    record.output.clear();
+    record.failure.clear();
+    record.cells.clear();
+  }
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (spare_.size() < maxBatchesInFlight_) spare_.push_back(std::move(records));
 }
 
 }  // namespace zebparse

@@ -43,6 +43,10 @@ class BatchPipeline {
 
   // Queues one batch; blocks while the window is full.
   void submit(std::vector<Record> batch);
+  // A batch already written, to be filled again, or an empty one. Its records keep
+  // their strings' memory (output and failure emptied; very long texts released),
+  // so that a steady stream does not allocate and free memory for every record.
+  std::vector<Record> takeSpare();
   // Processes and writes everything submitted, then stops the threads.
   void finish();
 
@@ -53,6 +57,7 @@ class BatchPipeline {
   };
   void workerLoop();
   void writerLoop();
+  void recycle(std::vector<Record> records);
 
   ProcessFunction process_;
   WriteFunction write_;
@@ -64,6 +69,7 @@ class BatchPipeline {
   std::condition_variable roomAvailable_;
   std::deque<std::unique_ptr<Batch>> window_;  // in input order; front is written next
   std::deque<Batch*> todo_;                    // submitted, not yet taken by a worker
+  std::vector<std::vector<Record>> spare_;     // written, ready to be filled again
   bool closing_ = false;
   bool finished_ = false;
 

@@ -94,9 +94,13 @@ std::string oneLine(std::string message) {
   return message;
 }
 
+// `recycled` lends its memory to the outcome's text (a record's earlier output).
 DocumentOutcome runDocument(zeb::PluginLibrary& plugin, const std::string& document,
-                            uint32_t resultSize, std::vector<char>& buffer) {
+                            uint32_t resultSize, std::vector<char>& buffer,
+                            std::string recycled = {}) {
   DocumentOutcome outcome;
+  outcome.text = std::move(recycled);
+  outcome.text.clear();
   if (buffer.size() != resultSize) buffer.assign(resultSize, '\0');
   buffer[0] = '\0';
   zeb::PluginLibrary::RunResult run = plugin.run(document.c_str(), buffer.data(), resultSize);
@@ -136,7 +140,8 @@ class RecordProcessor {
 
  private:
   void processXml(Record& record, std::vector<char>& buffer) {
-    DocumentOutcome outcome = runDocument(plugin_, record.text, settings_.resultSize, buffer);
+    DocumentOutcome outcome = runDocument(plugin_, record.text, settings_.resultSize, buffer,
+                                          std::move(record.output));
     record.output = std::move(outcome.text);
     record.failure = std::move(outcome.failure);
   }
@@ -245,14 +250,21 @@ bool isBlank(const std::string& line) {
 // Reads xml or jsonl input: one record per non-blank line. A partial batch is handed
 // over as soon as no more input is buffered, so that a slow stream (a pipe fed line
 // by line) sees its results without waiting for a full batch.
+//
+// Batches come back from the pipeline once written, and their records are filled
+// again: a line is swapped into a record's text, so each string keeps its memory
+// from batch to batch and steady streaming allocates nothing per record.
 void readLines(std::istream& in, BatchPipeline& pipeline, Progress& progress) {
-  std::vector<Record> batch;
+  std::vector<Record> batch = pipeline.takeSpare();
+  size_t used = 0;
   std::string line;
   uint64_t lineNumber = 0;
   for (;;) {
-    if (!batch.empty() && (batch.size() >= kBatchRecords || in.rdbuf()->in_avail() <= 0)) {
+    if (used > 0 && (used >= kBatchRecords || in.rdbuf()->in_avail() <= 0)) {
+      batch.resize(used);
       pipeline.submit(std::move(batch));
-      batch.clear();
+      batch = pipeline.takeSpare();
+      used = 0;
     }
     if (!std::getline(in, line)) break;
     ++lineNumber;
@@ -260,11 +272,12 @@ void readLines(std::istream& in, BatchPipeline& pipeline, Progress& progress) {
     dropByteOrderMark(line, lineNumber);
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (isBlank(line)) continue;
-    Record record;
+    if (used == batch.size()) batch.emplace_back();
+    Record& record = batch[used++];
     record.line = lineNumber;
-    record.text = std::move(line);
-    batch.push_back(std::move(record));
+    record.text.swap(line);
   }
+  batch.resize(used);
   pipeline.submit(std::move(batch));
 }
 
@@ -444,9 +457,14 @@ int runCommand(int argc, char** argv) {
       inputBytes = status.st_size;
     }
   }
+  // The output is flushed whenever the writer has caught up, so a large buffer
+  // costs a stream fed line by line nothing and saves a file most of its writes.
+  std::vector<char> outputBuffer(1 << 20);
   std::ofstream outputFile;
   std::ostream* out = &std::cout;
   if (outputName != "-") {
+    outputFile.rdbuf()->pubsetbuf(outputBuffer.data(),
+                                  static_cast<std::streamsize>(outputBuffer.size()));
     outputFile.open(outputName, std::ios::binary | std::ios::trunc);
     if (!outputFile) {
       std::cerr << "zebparse: cannot open output [" << outputName
