@@ -29,35 +29,36 @@ input=$(mktemp --suffix=.xml)
 trap 'rm -f "$input"' EXIT
 python3 scripts/gen_records.py "$records" --format xml >"$input"
 
-rate() {  # rate THREADS [CPU-LIST]: records per second of zebparse run over the input
-  local start end pin=()
+rate() {  # rate THREADS [CPU-LIST]: records per second of zebparse run over the input, as
+          # zebparse reports it (from the first record read; start-up is measured below)
+  local pin=()
   [ -n "${2:-}" ] && pin=(taskset -c "$2")
-  start=$(date +%s.%N)
   "${pin[@]}" "$build_dir/bin/zebparse" run --format xml --threads "$1" --no-progress "$input" \
-    /dev/null 2>/dev/null
-  end=$(date +%s.%N)
-  echo "$records / ($end - $start)" | bc -l
+    /dev/null 2>&1 >/dev/null | sed -n 's/.* failed, \([0-9.]*\) records\/s$/\1/p'
 }
 
-best() {  # best A B: the larger of two rates
-  echo "if ($1 > $2) $1 else $2" | bc -l
+median() {  # median of the numbers on standard input
+  sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 
 echo "== zebparse run end to end, real host services, $records typical US records"
 # One core means the whole process on one CPU, its reader and writer threads included.
 # This virtual machine's speed drifts by up to a third from one minute to the next, so
-# both runs are repeated, interleaved, and the best of each is kept.
+# the two are run in turns, each pair close in time, and the medians are shown: of the
+# rates, and of each pair's ratio.
 runs=${PERF_RUNS:-5}
 cores=$(nproc)
-one=0
-all=0
+ones=() alls=() ratios=()
 for _ in $(seq "$runs"); do
-  one=$(best "$one" "$(rate 1 0)")
-  all=$(best "$all" "$(rate "$cores")")
+  one=$(rate 1 0)
+  all=$(rate "$cores")
+  ones+=("$one") alls+=("$all") ratios+=("$(echo "$all / $one" | bc -l)")
 done
-printf 'zebparse run, 1 thread on 1 core:   %8.0f records/s (best of %d)\n' "$one" "$runs"
-printf 'zebparse run, %d threads on %d cores: %8.0f records/s (%.2fx)\n' "$cores" "$cores" "$all" \
-  "$(echo "$all / $one" | bc -l)"
+printf 'zebparse run, 1 thread on 1 core:   %8.0f records/s (median of %d)\n' \
+  "$(printf '%s\n' "${ones[@]}" | median)" "$runs"
+printf 'zebparse run, %d threads on %d cores: %8.0f records/s (%.2fx, median of the pairs)\n' \
+  "$cores" "$cores" "$(printf '%s\n' "${alls[@]}" | median)" \
+  "$(printf '%s\n' "${ratios[@]}" | median)"
 
 echo "== start-up: load the plug-in and initPlugin with the default configuration"
 start=$(date +%s.%N)
