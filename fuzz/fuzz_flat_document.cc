@@ -9,24 +9,9 @@
 
 #include "xml/flat_document.h"
 #include "xml/xml_doc.h"
+#include "../tests/xml/xml_test_support.h"
 
 namespace {
-
-std::vector<xmlNodePtr> elementsInOrder(xmlNodePtr root) {
-  std::vector<xmlNodePtr> elements;
-  std::vector<xmlNodePtr> stack = {root};
-  while (!stack.empty()) {
-    xmlNodePtr node = stack.back();
-    stack.pop_back();
-    elements.push_back(node);
-    std::vector<xmlNodePtr> children;
-    for (xmlNodePtr child = node->children; child != nullptr; child = child->next) {
-      if (child->type == XML_ELEMENT_NODE) children.push_back(child);
-    }
-    stack.insert(stack.end(), children.rbegin(), children.rend());
-  }
-  return elements;
-}
 
 // Whether `node` lies strictly inside `ancestor`'s subtree, which replacing the
 // ancestor's content frees.
@@ -47,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!flat.Read(text.data(), text.size())) return 0;
   XMLDoc tree;
   tree.ParseXML(text.data(), text.size());  // an exception here is a finding
-  const std::vector<xmlNodePtr> nodes = elementsInOrder(tree.Root());
+  const std::vector<xmlNodePtr> nodes = xml_test::ElementsInOrder(tree.Root());
   const size_t count = nodes.size();
 
   // Edits inside a subtree whose content is replaced would touch freed nodes.

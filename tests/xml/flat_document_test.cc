@@ -12,27 +12,12 @@
 #include "errors/tarn_exception.h"
 #include "xml/xml_doc.h"
 #include "xml/xml_library.h"
+#include "xml_test_support.h"
 
 namespace {
 
 using xml::FlatDocument;
-
-// The tree's elements in document order, which is the flat document's index order.
-std::vector<xmlNodePtr> ElementsInOrder(xmlNodePtr root) {
-  std::vector<xmlNodePtr> elements;
-  std::vector<xmlNodePtr> stack = {root};
-  while (!stack.empty()) {
-    xmlNodePtr node = stack.back();
-    stack.pop_back();
-    elements.push_back(node);
-    std::vector<xmlNodePtr> children;
-    for (xmlNodePtr child = node->children; child != nullptr; child = child->next) {
-      if (child->type == XML_ELEMENT_NODE) children.push_back(child);
-    }
-    stack.insert(stack.end(), children.rbegin(), children.rend());
-  }
-  return elements;
-}
+using xml_test::ElementsInOrder;
 
 // One set of edits, made the same way on both forms.
 struct Edits {
@@ -160,10 +145,7 @@ TEST_F(FlatDocumentTest, RefusesMalformedDocumentsForTheTreeToReport) {
   }
   // A failed encoding conversion stops libxml2 without marking the document as
   // malformed: what was converted before it must not pass for the document.
-  std::string broken = "\xff\xfe";
-  for (char c : std::string("<r><v>ab")) broken += {c, '\0'};
-  broken += std::string("\x00\xd8", 2);
-  for (char c : std::string("cd</v></r>")) broken += {c, '\0'};
+  const std::string broken = xml_test::BrokenUtf16("<r><v>ab", "cd</v></r>");
   testing::internal::CaptureStderr();
   FlatDocument flat;
   EXPECT_FALSE(flat.Read(broken.data(), broken.size()));

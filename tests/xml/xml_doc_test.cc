@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "errors/tarn_exception.h"
+#include "xml_test_support.h"
 
 namespace {
 
@@ -104,11 +105,7 @@ TEST(XMLDocParse, WideEncodingsAreReadAsWritten) {
 }
 
 TEST(XMLDocParse, FailedEncodingConversionRaisesInsteadOfKeepingAPartialTree) {
-  // UTF-16LE with a lone high surrogate in the middle of the text.
-  std::string bytes = "\xff\xfe";
-  for (char c : std::string("<r>")) bytes += {c, '\0'};
-  bytes += std::string("\x00\xd8", 2);
-  for (char c : std::string("</r>")) bytes += {c, '\0'};
+  const std::string bytes = xml_test::BrokenUtf16("<r>", "</r>");
   testing::internal::CaptureStderr();
   XMLDoc doc;
   try {
