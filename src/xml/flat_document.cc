@@ -139,10 +139,6 @@ namespace {
 
 thread_local ThreadParserContext flatContext(ThreadParserContext::Kind::kPush);
 
-// Above this size the tree parser, which reads large documents from memory, is the
-// one to use (see XMLDoc::ParseXML).
-constexpr size_t kLargestFlatDocument = 1 << 20;
-
 }  // namespace
 
 bool FlatDocument::Read(const char* text, size_t length) {
@@ -150,7 +146,8 @@ bool FlatDocument::Read(const char* text, size_t length) {
   names_.clear();
   texts_.clear();
   edits_.clear();
-  if (text == nullptr || length == 0 || length > kLargestFlatDocument) {
+  // Larger documents are read from memory, into a tree (see XMLDoc::ParseXML).
+  if (text == nullptr || length == 0 || length > kLargestPushedDocument) {
     return false;
   }
   GenericErrorCapture quiet;
@@ -167,15 +164,14 @@ bool FlatDocument::Read(const char* text, size_t length) {
   context->userData = context;
   Reader reader(*this, context, BlankTextDropped());
   context->_private = &reader;
-  const int status = xmlParseChunk(context, nullptr, 0, 1);
+  const bool wellFormed = FinishWholeDocument(context);
   context->_private = nullptr;
   // A document stopped because it is not flat leaves the context as reusable as any;
   // one that failed is dropped, as XMLDoc does.
   if (reader.refused()) {
     return false;
   }
-  // A failed encoding conversion may show only in the status (see XMLDoc::ParseXML).
-  if (status != 0 || !context->wellFormed) {
+  if (!wellFormed) {
     flatContext.Drop();
     return false;
   }

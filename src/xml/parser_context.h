@@ -1,8 +1,9 @@
-// A libxml2 parser context kept per thread and reused, shared by the two readers of
-// record documents (XMLDoc and FlatDocument).
+// What the two readers of record documents (XMLDoc and FlatDocument) share: the
+// parser context kept per thread, the push of a whole document, the error capture.
 #pragma once
 
 #include <cstdarg>
+#include <cstddef>
 #include <cstdio>
 #include <string>
 
@@ -51,6 +52,21 @@ class ThreadParserContext {
   xmlParserCtxtPtr context_ = nullptr;
   int parses_ = 0;
 };
+
+// Record documents up to this size go to the push parser whole, as its last chunk.
+// Knowing the input is complete, libxml2 never tries to grow it, which the parser
+// reading from memory does every time fewer than 250 bytes remain: on most of a
+// record of a few hundred bytes. Larger documents are read from memory, which is
+// not bound by the push parser's look-ahead limit of ten million bytes.
+inline constexpr size_t kLargestPushedDocument = 1 << 20;
+
+// Ends the push of a whole document (handed to xmlCtxtResetPush); true when libxml2
+// took it as well formed. A failed encoding conversion halts the parser and may show
+// only in the status, so the status is checked as well as the well-formed flag.
+inline bool FinishWholeDocument(xmlParserCtxtPtr context) {
+  const int status = xmlParseChunk(context, nullptr, 0, 1);
+  return status == 0 && context->wellFormed;
+}
 
 // While it lives, what libxml2 reports on this thread through its generic error
 // channel (failed encoding conversions, for one) is kept here instead of reaching the

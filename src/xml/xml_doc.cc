@@ -43,13 +43,6 @@ using xml::ThreadParserContext;
 thread_local ThreadParserContext pushContext(ThreadParserContext::Kind::kPush);
 thread_local ThreadParserContext memoryContext(ThreadParserContext::Kind::kMemory);
 
-// A record document is handed to the push parser whole, as its last chunk. Knowing
-// the input is complete, libxml2 never tries to grow it, which the parser reading
-// from memory does every time fewer than 250 bytes remain: on most of a record of a
-// few hundred bytes. Larger documents keep the memory parser, which is not bound by
-// the push parser's look-ahead limit of ten million bytes.
-constexpr size_t kLargestPushedDocument = 1 << 20;
-
 // For the memory parser, white space after the root element keeps the content out of
 // the zone where the input is grown: it is allowed and leaves no trace in the tree.
 // Only text that starts with a single-byte "<" is padded: a UTF-16 or UCS-4 document
@@ -82,12 +75,11 @@ xmlDocPtr PushWhole(xmlParserCtxtPtr context, const char* text, size_t length) {
     return nullptr;
   }
   xmlCtxtUseOptions(context, ParseOptions(context));
-  // A failed encoding conversion halts the parser and may show only in the status;
-  // whatever tree was built before it is not the document.
-  const int status = xmlParseChunk(context, nullptr, 0, 1);
+  // A tree built before a failure is not the document.
+  const bool wellFormed = xml::FinishWholeDocument(context);
   xmlDocPtr doc = context->myDoc;
   context->myDoc = nullptr;
-  if (status != 0 || !context->wellFormed) {
+  if (!wellFormed) {
     xmlFreeDoc(doc);
     return nullptr;
   }
@@ -126,7 +118,7 @@ void XMLDoc::ParseXML(const char* text, size_t length) {
   if (length > static_cast<size_t>(INT_MAX)) {
     ThrowParseError("document too large");
   }
-  ThreadParserContext& owner = length <= kLargestPushedDocument ? pushContext : memoryContext;
+  ThreadParserContext& owner = length <= xml::kLargestPushedDocument ? pushContext : memoryContext;
   xmlParserCtxtPtr context = owner.Acquire();
   if (context == nullptr) {
     ThrowParseError("out of memory");
