@@ -46,8 +46,10 @@ ustring FromUnicode(const icu::UnicodeString& text) {
   return out;
 }
 
+bool IsAscii(std::string_view text) { return FirstNonAscii(text) == text.size(); }
+
 bool AsciiUpperCaseIsPlain(std::string_view utf8) {
-  if (FirstNonAscii(utf8) != utf8.size()) return false;
+  if (!IsAscii(utf8)) return false;
   if (utf8.find('i') == std::string_view::npos) return true;
   const char* language = icu::Locale::getDefault().getLanguage();
   return !(language[0] == 't' && language[1] == 'r' && language[2] == '\0') &&
@@ -66,7 +68,7 @@ ustring UpperCase(std::string_view utf8) {
 }
 
 int CaseCompare(std::string_view a, std::string_view b) {
-  if (FirstNonAscii(a) == a.size() && FirstNonAscii(b) == b.size()) {
+  if (IsAscii(a) && IsAscii(b)) {
     // Default folding of ASCII is lower-casing; ICU compares the folded code
     // units, which for ASCII is the order of the lower-cased bytes.
     const size_t common = a.size() < b.size() ? a.size() : b.size();

@@ -15,6 +15,9 @@ using ustring = std::string;
 icu::UnicodeString ToUnicode(std::string_view utf8);
 ustring FromUnicode(const icu::UnicodeString& text);
 
+// Whether every byte is below 128: text for which the ASCII shortcuts hold.
+bool IsAscii(std::string_view text);
+
 // Full Unicode upper-casing in the default locale; ill-formed UTF-8 becomes U+FFFD.
 ustring UpperCase(std::string_view utf8);
 

@@ -28,6 +28,8 @@
 #include <unicode/locid.h>
 #include <unicode/unistr.h>
 
+#include "common/ustring.h"
+
 namespace zeb {
 namespace {
 
@@ -40,7 +42,7 @@ constexpr char16_t kNTilde = 0x00D1;
 class Encoder {
  public:
   explicit Encoder(std::string_view word) {
-    if (isAscii(word)) {
+    if (cmn::IsAscii(word)) {
       // Plain ASCII (nearly every word) upper-cases byte by byte exactly as ICU's
       // root locale does, without the round trip through a UnicodeString.
       value_.reserve(word.size() + 5);
@@ -74,13 +76,6 @@ class Encoder {
   }
 
  private:
-  static bool isAscii(std::string_view word) {
-    for (char c : word) {
-      if (static_cast<unsigned char>(c) >= 0x80) return false;
-    }
-    return true;
-  }
-
   // The character at `pos`; 0 before the start or past the padded end.
   char16_t at(int pos) const {
     if (pos < 0 || pos >= static_cast<int>(value_.size())) return 0;

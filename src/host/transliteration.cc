@@ -10,6 +10,8 @@
 #include <unicode/unistr.h>
 #include <unicode/utypes.h>
 
+#include "common/ustring.h"
+
 namespace zeb {
 namespace {
 
@@ -49,17 +51,10 @@ icu::Transliterator* transliteratorFor(int32_t scriptCode) {
   return cache.byCode[slot].get();
 }
 
-bool isAscii(std::string_view text) {
-  for (unsigned char c : text) {
-    if (c >= 0x80) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 std::string transliterate(std::string_view text, int32_t scriptCode) {
-  if (isAscii(text)) return std::string(text);
+  if (cmn::IsAscii(text)) return std::string(text);
   icu::Transliterator* transform = transliteratorFor(scriptCode);
   if (transform == nullptr) return std::string(text);
   icu::UnicodeString unicode = icu::UnicodeString::fromUTF8(

@@ -44,11 +44,7 @@ bool IsAsciiAlnum(char c) {
 // ASCII (the usual case) is filtered in place: for it the Unicode classes agree with
 // the ASCII ones, and the round trip through UTF-16 is the costly part.
 void ReduceToUpperCaseWords(std::string& text) {
-  bool ascii = true;
-  for (char c : text) {
-    ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-  }
-  if (!ascii) {
+  if (!cmn::IsAscii(text)) {
     cmn::RemoveNonAlnum(text, u" ");
     UpperCaseAscii(text);
     return;
