@@ -1,9 +1,10 @@
-// The run pipeline keeps input order whatever the threads do, and never holds more
-// than its window of batches.
+// The run pipeline keeps input order whatever the threads do, never holds more than
+// its window of batches, and hands written batches back to be filled again.
 #include "tools/zebparse/batch_pipeline.h"
 
 #include <atomic>
 #include <chrono>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -13,21 +14,25 @@
 namespace zebparse {
 namespace {
 
-std::vector<Record> batchOf(uint64_t first, size_t count) {
-  std::vector<Record> batch(count);
-  for (size_t i = 0; i < count; ++i) {
-    batch[i].line = first + i;
-    batch[i].text = std::to_string(first + i);
-  }
-  return batch;
+// Reads `total` numbered records in batches of `perBatch`.
+BatchPipeline::ReadFunction countingReader(uint64_t total, size_t perBatch) {
+  auto next = std::make_shared<uint64_t>(1);
+  return [=](std::vector<Record>& batch) {
+    batch.resize(std::min<uint64_t>(perBatch, total + 1 - *next));
+    for (Record& record : batch) {
+      record.line = (*next)++;
+      record.text = std::to_string(record.line);
+    }
+    return *next <= total;
+  };
 }
 
 TEST(ConcurrentBatchPipeline, WritesInInputOrderWhateverTheProcessingOrder) {
-  std::vector<uint64_t> written;
-  std::atomic<int> processed{0};
-  {
-    BatchPipeline pipeline(
-        4, 6,
+  for (unsigned threads : {1u, 2u, 4u}) {
+    std::vector<uint64_t> written;
+    std::atomic<int> processed{0};
+    BatchPipeline(
+        6, countingReader(1000, 10),
         [&](Record& record, std::vector<char>&) {
           // Later records finish first now and then.
           if (record.line % 7 == 0) std::this_thread::sleep_for(std::chrono::microseconds(300));
@@ -39,80 +44,106 @@ TEST(ConcurrentBatchPipeline, WritesInInputOrderWhateverTheProcessingOrder) {
             EXPECT_EQ(record.output, "out" + std::to_string(record.line));
             written.push_back(record.line);
           }
-        });
-    for (uint64_t first = 1; first <= 1000; first += 10) pipeline.submit(batchOf(first, 10));
-    pipeline.finish();
+        })
+        .run(threads);
+    ASSERT_EQ(written.size(), 1000u) << threads << " threads";
+    for (size_t i = 0; i < written.size(); ++i) ASSERT_EQ(written[i], i + 1) << "position " << i;
+    EXPECT_EQ(processed.load(), 1000);
   }
-  ASSERT_EQ(written.size(), 1000u);
-  for (size_t i = 0; i < written.size(); ++i) ASSERT_EQ(written[i], i + 1) << "position " << i;
-  EXPECT_EQ(processed.load(), 1000);
 }
 
-TEST(ConcurrentBatchPipeline, ReaderWaitsWhenTheWindowIsFull) {
+TEST(ConcurrentBatchPipeline, ReadersWaitWhenTheWindowIsFull) {
+  // The first batch is slow, so every later one waits to be written behind it.
   constexpr size_t kWindow = 3;
-  std::atomic<int> alive{0};
-  std::atomic<int> mostAlive{0};
-  std::atomic<bool> release{false};
-  BatchPipeline pipeline(
-      2, kWindow,
-      [&](Record& record, std::vector<char>&) {
-        while (!release.load()) std::this_thread::yield();
+  std::atomic<int> inFlight{0};
+  std::atomic<int> mostInFlight{0};
+  auto read = countingReader(40, 1);
+  BatchPipeline(
+      kWindow,
+      [&](std::vector<Record>& batch) {
+        bool more = read(batch);
+        int now = ++inFlight;
+        int seen = mostInFlight.load();
+        while (now > seen && !mostInFlight.compare_exchange_weak(seen, now)) {
+        }
+        return more;
       },
-      [&](std::vector<Record>&, bool) { --alive; });
-  std::thread reader([&] {
-    for (uint64_t i = 0; i < 20; ++i) {
-      pipeline.submit(batchOf(i, 1));
-      int now = ++alive;
-      int seen = mostAlive.load();
-      while (now > seen && !mostAlive.compare_exchange_weak(seen, now)) {
-      }
-    }
-  });
-  // Nothing can be written before `release`, so the reader stops at the window.
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  EXPECT_LE(mostAlive.load(), static_cast<int>(kWindow));
-  release = true;
-  reader.join();
-  pipeline.finish();
-  EXPECT_EQ(alive.load(), 0);
+      [&](Record& record, std::vector<char>&) {
+        if (record.line == 1) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      },
+      [&](std::vector<Record>&, bool) { --inFlight; })
+      .run(4);
+  EXPECT_LE(mostInFlight.load(), static_cast<int>(kWindow));
+  EXPECT_EQ(inFlight.load(), 0);
 }
 
-TEST(ConcurrentBatchPipeline, FinishWithNothingSubmittedReturns) {
-  BatchPipeline pipeline(
-      3, 2, [](Record&, std::vector<char>&) {}, [](std::vector<Record>&, bool) {});
-  pipeline.submit({});
-  pipeline.finish();
-  pipeline.finish();
+TEST(ConcurrentBatchPipeline, EmptyInputAndEmptyReadsWriteNothing) {
+  int reads = 0;
+  int writes = 0;
+  BatchPipeline(
+      2,
+      [&](std::vector<Record>& batch) {
+        batch.clear();
+        return ++reads < 3;  // two empty reads, then the end
+      },
+      [](Record&, std::vector<char>&) { FAIL() << "no record to process"; },
+      [&](std::vector<Record>&, bool) { ++writes; })
+      .run(3);
+  EXPECT_EQ(reads, 3) << "the end of the input is read once";
+  EXPECT_EQ(writes, 0);
+}
+
+TEST(ConcurrentBatchPipeline, TheLastWriteOfARunIsIdle) {
+  // Output is flushed only on an idle write: one must come after the last batch.
+  for (unsigned threads : {1u, 2u}) {
+    bool lastIdle = false;
+    BatchPipeline(
+        4, countingReader(500, 7), [](Record&, std::vector<char>&) {},
+        [&](std::vector<Record>&, bool idle) { lastIdle = idle; })
+        .run(threads);
+    EXPECT_TRUE(lastIdle) << threads << " threads";
+  }
+}
+
+TEST(ConcurrentBatchPipeline, OneThreadIsTheCallersOwn) {
+  std::set<std::thread::id> seen;
+  BatchPipeline(
+      2, countingReader(30, 4),
+      [&](Record&, std::vector<char>&) { seen.insert(std::this_thread::get_id()); },
+      [&](std::vector<Record>&, bool) { seen.insert(std::this_thread::get_id()); })
+      .run(1);
+  EXPECT_EQ(seen, std::set<std::thread::id>{std::this_thread::get_id()});
 }
 
 TEST(ConcurrentBatchPipeline, WrittenBatchesComeBackEmptiedButKeepTheirMemory) {
-  std::atomic<int> written{0};
-  BatchPipeline pipeline(
-      2, 3,
+  // One thread, so the second read gets the batch the first one filled.
+  int reads = 0;
+  BatchPipeline(
+      1,
+      [&](std::vector<Record>& batch) {
+        ++reads;
+        if (reads == 1) {
+          batch.resize(4);
+          batch[3].text.assign(1 << 20, 'x');  // one huge record
+          return true;
+        }
+        EXPECT_EQ(batch.size(), 4u);
+        for (const Record& record : batch) {
+          EXPECT_TRUE(record.output.empty());
+          EXPECT_TRUE(record.failure.empty());
+          EXPECT_GE(record.output.capacity(), 1000u) << "the output's memory is kept";
+        }
+        EXPECT_LT(batch[3].text.capacity(), size_t{1} << 20) << "a huge text is not kept";
+        batch.clear();
+        return false;
+      },
       [](Record& record, std::vector<char>&) {
         record.output.assign(1000, 'o');
         record.failure = "f";
       },
-      [&](std::vector<Record>&, bool) { ++written; });
-  std::vector<Record> batch = batchOf(1, 4);
-  batch[3].text.assign(1 << 20, 'x');  // one huge record
-  pipeline.submit(std::move(batch));
-  while (written.load() < 1) std::this_thread::yield();
-
-  std::vector<Record> spare;
-  for (int attempt = 0; attempt < 1000 && spare.empty(); ++attempt) {
-    spare = pipeline.takeSpare();
-    if (spare.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  ASSERT_EQ(spare.size(), 4u);
-  for (const Record& record : spare) {
-    EXPECT_TRUE(record.output.empty());
-    EXPECT_TRUE(record.failure.empty());
-    EXPECT_GE(record.output.capacity(), 1000u) << "the output's memory is kept";
-  }
-  EXPECT_LT(spare[3].text.capacity(), size_t{1} << 20) << "a huge text is not kept";
-  EXPECT_TRUE(pipeline.takeSpare().empty()) << "each written batch comes back once";
-  pipeline.finish();
+      [](std::vector<Record>&, bool) {})
+      .run(1);
+  EXPECT_EQ(reads, 2);
 }
 
 }  // namespace

@@ -1,95 +1,85 @@
 // Tested by tests/tools/batch_pipeline_test.cc.
 #include "tools/zebparse/batch_pipeline.h"
 
+#include <algorithm>
+#include <thread>
+
 namespace zebparse {
 
-BatchPipeline::BatchPipeline(unsigned workerCount, size_t maxBatchesInFlight,
+BatchPipeline::BatchPipeline(size_t maxBatchesInFlight, ReadFunction read,
                              ProcessFunction process, WriteFunction write)
-    : process_(std::move(process)),
+    : read_(std::move(read)),
+      process_(std::move(process)),
       write_(std::move(write)),
-      maxBatchesInFlight_(maxBatchesInFlight < 1 ? 1 : maxBatchesInFlight) {
-  if (workerCount < 1) workerCount = 1;
-  for (unsigned i = 0; i < workerCount; ++i) workers_.emplace_back([this] { workerLoop(); });
-  writer_ = std::thread([this] { writerLoop(); });
+      maxBatchesInFlight_(maxBatchesInFlight < 1 ? 1 : maxBatchesInFlight) {}
+
+void BatchPipeline::run(unsigned threadCount) {
+  std::vector<std::thread> helpers;
+  for (unsigned i = 1; i < threadCount; ++i) helpers.emplace_back([this] { work(); });
+  work();
+  for (std::thread& helper : helpers) helper.join();
 }
 
-BatchPipeline::~BatchPipeline() { finish(); }
-
-void BatchPipeline::submit(std::vector<Record> records) {
-  if (records.empty()) return;
-  auto batch = std::make_unique<Batch>();
-  batch->records = std::move(records);
-  std::unique_lock<std::mutex> lock(mutex_);
-  roomAvailable_.wait(lock, [this] { return window_.size() < maxBatchesInFlight_; });
-  todo_.push_back(batch.get());
-  window_.push_back(std::move(batch));
-  workAvailable_.notify_one();
-}
-
-std::vector<Record> BatchPipeline::takeSpare() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (spare_.empty()) return {};
-  std::vector<Record> batch = std::move(spare_.back());
-  spare_.pop_back();
-  return batch;
-}
-
-void BatchPipeline::finish() {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (finished_) return;
-    finished_ = true;
-    closing_ = true;
-  }
-  workAvailable_.notify_all();
-  batchProcessed_.notify_all();
-  for (auto& worker : workers_) worker.join();
-  writer_.join();
-}
-
-void BatchPipeline::workerLoop() {
+void BatchPipeline::work() {
   std::vector<char> scratch;
-  for (;;) {
-    Batch* batch = nullptr;
-    {
-      std::unique_lock<std::mutex> lock(mutex_);
-      workAvailable_.wait(lock, [this] { return !todo_.empty() || closing_; });
-      if (todo_.empty()) return;  // closing and nothing left
-      batch = todo_.front();
-      todo_.pop_front();
-    }
+  auto batch = std::make_unique<Batch>();
+  while (readNext(*batch)) {
     for (Record& record : batch->records) process_(record, scratch);
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      batch->processed = true;
-    }
-    batchProcessed_.notify_all();
+    batch = handIn(std::move(batch));
   }
 }
 
-void BatchPipeline::writerLoop() {
+bool BatchPipeline::readNext(Batch& batch) {
+  std::lock_guard<std::mutex> input(inputMutex_);
   for (;;) {
-    std::unique_ptr<Batch> batch;
-    bool idle = false;
+    if (inputDone_) return false;
     {
+      // Wait for room before reading: the records read now count against the
+      // window until they are written.
       std::unique_lock<std::mutex> lock(mutex_);
-      batchProcessed_.wait(lock, [this] {
-        return (!window_.empty() && window_.front()->processed) || (closing_ && window_.empty());
-      });
-      if (window_.empty()) return;  // closing and everything written
-      batch = std::move(window_.front());
-      window_.pop_front();
-      idle = window_.empty() || !window_.front()->processed;
+      roomAvailable_.wait(lock, [this] { return nextRead_ - nextWrite_ < maxBatchesInFlight_; });
     }
-    roomAvailable_.notify_one();
-    write_(batch->records, idle);
-    recycle(std::move(batch->records));
+    inputDone_ = !read_(batch.records);
+    if (batch.records.empty()) continue;  // nothing read: no sequence number spent
+    std::lock_guard<std::mutex> lock(mutex_);
+    batch.sequence = nextRead_++;
+    return true;
   }
 }
 
-void BatchPipeline::recycle(std::vector<Record> records) {
-  // A record is kept with its memory unless one of its texts grew past what an
-  // ordinary record needs: a single huge record must not stay allocated forever.
+std::unique_ptr<BatchPipeline::Batch> BatchPipeline::handIn(std::unique_ptr<Batch> batch) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  ready_.push_back(std::move(batch));
+  if (!writing_) {
+    writing_ = true;
+    auto find = [this](uint64_t sequence) {
+      return std::find_if(ready_.begin(), ready_.end(),
+                          [sequence](const auto& ready) { return ready->sequence == sequence; });
+    };
+    for (auto next = find(nextWrite_); next != ready_.end(); next = find(nextWrite_)) {
+      std::unique_ptr<Batch> written = std::move(*next);
+      ready_.erase(next);
+      bool idle = find(nextWrite_ + 1) == ready_.end();
+      lock.unlock();
+      write_(written->records, idle);
+      emptyForReuse(written->records);
+      lock.lock();
+      // Only now does the batch leave the window: until written it holds memory.
+      ++nextWrite_;
+      spare_.push_back(std::move(written));
+      roomAvailable_.notify_one();
+    }
+    writing_ = false;
+  }
+  if (spare_.empty()) return std::make_unique<Batch>();
+  std::unique_ptr<Batch> spare = std::move(spare_.back());
+  spare_.pop_back();
+  return spare;
+}
+
+void BatchPipeline::emptyForReuse(std::vector<Record>& records) {
+  // A record keeps its memory unless one of its texts grew past what an ordinary
+  // record needs: a single huge record must not stay allocated for the whole run.
   constexpr size_t kLargestKeptText = 64 * 1024;
   for (Record& record : records) {
     if (record.text.capacity() > kLargestKeptText) std::string().swap(record.text);
@@ -98,8 +88,6 @@ void BatchPipeline::recycle(std::vector<Record> records) {
     record.failure.clear();
     record.cells.clear();
   }
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (spare_.size() < maxBatchesInFlight_) spare_.push_back(std::move(records));
 }
 
 }  // namespace zebparse

@@ -1,19 +1,21 @@
-// The record pipeline of "zebparse run": the reader hands batches of records in,
-// worker threads process them, one writer thread writes them out strictly in input
-// order. At most `maxBatchesInFlight` batches exist at once (read and not yet
-// written), so memory stays bounded however long the input; the reader waits
-// when the window is full.
+// The record pipeline of "zebparse run". Every thread does the whole job in turn:
+// it reads a batch of records (one reader at a time), processes it, and hands it in
+// to be written. Whichever thread hands in the batch that is next in input order
+// writes it, and every batch after it that is ready, so output keeps input order
+// with no thread of its own for reading or writing. A thread hands work to no
+// other thread, so none is woken per batch; on two cores two threads do the work
+// of two. At most `maxBatchesInFlight` batches are read and not yet written, so
+// memory stays bounded however long the input; a reader waits when the window is
+// full.
 // Tested by tests/tools/batch_pipeline_test.cc (suite ConcurrentBatchPipeline).
 #pragma once
 
 #include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace zebparse {
@@ -28,53 +30,55 @@ struct Record {
 
 class BatchPipeline {
  public:
-  // `process` runs on a worker thread, once per record, with that worker's
-  // `scratch` (sized by the caller on first use). `write` runs on the writer
-  // thread, once per batch, in input order; `idle` is true when no further batch
-  // is ready to be written right now (a good moment to flush).
+  // `read` fills `batch` with the next records and returns false once the input is
+  // exhausted (the records it filled on that call are still processed). The batch
+  // is one written earlier, its records emptied of output and failure but keeping
+  // their strings' memory, so that a steady stream allocates nothing per record;
+  // `read` resizes it to the records it holds. Calls never overlap.
+  using ReadFunction = std::function<bool(std::vector<Record>& batch)>;
+  // Runs once per record, with the calling thread's own `scratch`.
   using ProcessFunction = std::function<void(Record& record, std::vector<char>& scratch)>;
+  // Runs once per batch, in input order, never two at once; `idle` is true when no
+  // further batch is ready to be written right now (a good moment to flush).
   using WriteFunction = std::function<void(std::vector<Record>& batch, bool idle)>;
 
-  BatchPipeline(unsigned workerCount, size_t maxBatchesInFlight, ProcessFunction process,
+  BatchPipeline(size_t maxBatchesInFlight, ReadFunction read, ProcessFunction process,
                 WriteFunction write);
-  ~BatchPipeline();  // finishes if finish() was not called
   BatchPipeline(const BatchPipeline&) = delete;
   BatchPipeline& operator=(const BatchPipeline&) = delete;
 
-  // Queues one batch; blocks while the window is full.
-  void submit(std::vector<Record> batch);
-  // A batch already written, to be filled again, or an empty one. Its records keep
-  // their strings' memory (output and failure emptied; very long texts released),
-  // so that a steady stream does not allocate and free memory for every record.
-  std::vector<Record> takeSpare();
-  // Processes and writes everything submitted, then stops the threads.
-  void finish();
+  // Reads, processes and writes the whole input on `threadCount` threads, the
+  // calling thread among them, and returns when everything read is written.
+  void run(unsigned threadCount);
 
  private:
   struct Batch {
     std::vector<Record> records;
-    bool processed = false;
+    uint64_t sequence = 0;
   };
-  void workerLoop();
-  void writerLoop();
-  void recycle(std::vector<Record> records);
+  void work();
+  // Reads the next batch into `batch`; false when the input was already exhausted.
+  bool readNext(Batch& batch);
+  // Hands in a processed batch, writes what is due if no other thread is writing,
+  // and returns an empty batch to fill next.
+  std::unique_ptr<Batch> handIn(std::unique_ptr<Batch> batch);
+  static void emptyForReuse(std::vector<Record>& records);
 
+  ReadFunction read_;
   ProcessFunction process_;
   WriteFunction write_;
   size_t maxBatchesInFlight_;
 
-  std::mutex mutex_;
-  std::condition_variable workAvailable_;
-  std::condition_variable batchProcessed_;
-  std::condition_variable roomAvailable_;
-  std::deque<std::unique_ptr<Batch>> window_;  // in input order; front is written next
-  std::deque<Batch*> todo_;                    // submitted, not yet taken by a worker
-  std::vector<std::vector<Record>> spare_;     // written, ready to be filled again
-  bool closing_ = false;
-  bool finished_ = false;
+  std::mutex inputMutex_;  // serialises read_; taken before mutex_, never after
+  bool inputDone_ = false;
 
-  std::vector<std::thread> workers_;
-  std::thread writer_;
+  std::mutex mutex_;
+  std::condition_variable roomAvailable_;
+  uint64_t nextRead_ = 0;   // sequence of the next batch read
+  uint64_t nextWrite_ = 0;  // sequence of the next batch to write
+  bool writing_ = false;    // a thread is writing; others only hand in
+  std::vector<std::unique_ptr<Batch>> ready_;  // processed, waiting for their turn
+  std::vector<std::unique_ptr<Batch>> spare_;  // written, ready to be filled again
 };
 
 }  // namespace zebparse

@@ -25,9 +25,9 @@ constexpr const char* kUsage =
 
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
-  // Standard output is written by the writer thread of "run" while the main thread
-  // reads standard input; a tied input would flush that unsynchronised output from
-  // the reading thread and write records twice or out of order.
+  // "run" writes standard output on one thread while another reads standard input;
+  // a tied input would flush that unsynchronised output from the reading thread and
+  // write records twice or out of order.
   std::cin.tie(nullptr);
   xmlInitParser();
   if (argc < 2) {

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -193,8 +194,8 @@ class RecordProcessor {
   const RunSettings& settings_;
 };
 
-// Counts and the progress line; touched only by the writer thread, apart from the
-// byte count the reader advances.
+// Counts and the progress line; touched only by the thread writing at the time,
+// apart from the byte count the reader advances.
 class Progress {
  public:
   Progress(bool show, int64_t inputBytes)
@@ -251,35 +252,41 @@ bool isBlank(const std::string& line) {
 // over as soon as no more input is buffered, so that a slow stream (a pipe fed line
 // by line) sees its results without waiting for a full batch.
 //
-// Batches come back from the pipeline once written, and their records are filled
-// again: a line is swapped into a record's text, so each string keeps its memory
-// from batch to batch and steady streaming allocates nothing per record.
-void readLines(std::istream& in, BatchPipeline& pipeline, Progress& progress) {
-  std::vector<Record> batch = pipeline.takeSpare();
-  size_t used = 0;
-  std::string line;
-  uint64_t lineNumber = 0;
-  for (;;) {
-    if (used > 0 && (used >= kBatchRecords || in.rdbuf()->in_avail() <= 0)) {
-      batch.resize(used);
-      pipeline.submit(std::move(batch));
-      batch = pipeline.takeSpare();
-      used = 0;
+// The batches to fill were written before: a line is swapped into a record's text,
+// so each string keeps its memory from batch to batch and steady streaming
+// allocates nothing per record.
+class LineReader {
+ public:
+  LineReader(std::istream& in, Progress& progress) : in_(in), progress_(progress) {}
+
+  bool read(std::vector<Record>& batch) {
+    size_t used = 0;
+    bool more = true;
+    while (used < kBatchRecords && (used == 0 || in_.rdbuf()->in_avail() > 0)) {
+      if (!std::getline(in_, line_)) {
+        more = false;
+        break;
+      }
+      ++lineNumber_;
+      progress_.bytesRead += static_cast<int64_t>(line_.size() + 1);
+      dropByteOrderMark(line_, lineNumber_);
+      if (!line_.empty() && line_.back() == '\r') line_.pop_back();
+      if (isBlank(line_)) continue;
+      if (used == batch.size()) batch.emplace_back();
+      Record& record = batch[used++];
+      record.line = lineNumber_;
+      record.text.swap(line_);
     }
-    if (!std::getline(in, line)) break;
-    ++lineNumber;
-    progress.bytesRead += static_cast<int64_t>(line.size() + 1);
-    dropByteOrderMark(line, lineNumber);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (isBlank(line)) continue;
-    if (used == batch.size()) batch.emplace_back();
-    Record& record = batch[used++];
-    record.line = lineNumber;
-    record.text.swap(line);
+    batch.resize(used);
+    return more;
   }
-  batch.resize(used);
-  pipeline.submit(std::move(batch));
-}
+
+ private:
+  std::istream& in_;
+  Progress& progress_;
+  std::string line_;
+  uint64_t lineNumber_ = 0;
+};
 
 // libcsv hands fields and record ends to these callbacks while a line is fed.
 struct CsvCollector {
@@ -304,47 +311,61 @@ void csvRecordEnd(int, void* context) {
   collector->records.push_back(std::move(record));
 }
 
-// Reads CSV input. The first record is the header; it is handed to `onHeader`
-// before any record is submitted. False when the input has no header.
-template <typename HeaderFunction>
-bool readCsv(std::istream& in, BatchPipeline& pipeline, Progress& progress,
-             HeaderFunction onHeader) {
-  csv_parser parser;
-  csv_init(&parser, 0);
-  CsvCollector collector;
-  bool haveHeader = false;
-  std::vector<Record> batch;
-  auto drain = [&] {
-    for (Record& record : collector.records) {
-      if (!haveHeader) {
-        onHeader(record.cells);
-        haveHeader = true;
+// Reads CSV input. The first record is the header; it goes to `onHeader`, which
+// runs before any record is read into a batch and so before any is written.
+class CsvReader {
+ public:
+  using HeaderFunction = std::function<void(const std::vector<std::string>& header)>;
+
+  CsvReader(std::istream& in, Progress& progress, HeaderFunction onHeader)
+      : in_(in), progress_(progress), onHeader_(std::move(onHeader)) {
+    csv_init(&parser_, 0);
+  }
+  ~CsvReader() { csv_free(&parser_); }
+  CsvReader(const CsvReader&) = delete;
+  CsvReader& operator=(const CsvReader&) = delete;
+
+  bool read(std::vector<Record>& batch) {
+    batch.clear();
+    for (;;) {
+      if (!batch.empty() && (batch.size() >= kBatchRecords || in_.rdbuf()->in_avail() <= 0)) {
+        return true;
+      }
+      if (!std::getline(in_, line_)) {
+        csv_fini(&parser_, csvField, csvRecordEnd, &collector_);
+        drain(batch);
+        return false;
+      }
+      ++collector_.currentLine;
+      progress_.bytesRead += static_cast<int64_t>(line_.size() + 1);
+      dropByteOrderMark(line_, collector_.currentLine);
+      line_ += '\n';
+      csv_parse(&parser_, line_.data(), line_.size(), csvField, csvRecordEnd, &collector_);
+      drain(batch);
+    }
+  }
+
+ private:
+  void drain(std::vector<Record>& batch) {
+    for (Record& record : collector_.records) {
+      if (!haveHeader_) {
+        onHeader_(record.cells);
+        haveHeader_ = true;
         continue;
       }
       batch.push_back(std::move(record));
     }
-    collector.records.clear();
-  };
-  std::string line;
-  for (;;) {
-    if (!batch.empty() && (batch.size() >= kBatchRecords || in.rdbuf()->in_avail() <= 0)) {
-      pipeline.submit(std::move(batch));
-      batch.clear();
-    }
-    if (!std::getline(in, line)) break;
-    ++collector.currentLine;
-    progress.bytesRead += static_cast<int64_t>(line.size() + 1);
-    dropByteOrderMark(line, collector.currentLine);
-    line += '\n';
-    csv_parse(&parser, line.data(), line.size(), csvField, csvRecordEnd, &collector);
-    drain();
+    collector_.records.clear();
   }
-  csv_fini(&parser, csvField, csvRecordEnd, &collector);
-  drain();
-  csv_free(&parser);
-  pipeline.submit(std::move(batch));
-  return haveHeader;
-}
+
+  std::istream& in_;
+  Progress& progress_;
+  HeaderFunction onHeader_;
+  csv_parser parser_{};
+  CsvCollector collector_;
+  bool haveHeader_ = false;
+  std::string line_;
+};
 
 }  // namespace
 
@@ -435,7 +456,7 @@ int runCommand(int argc, char** argv) {
 
   // Input and output. Opened after the plug-in started, so that a failed start
   // leaves no output file behind. The input file gets a large buffer: a partial
-  // batch goes out whenever the buffer runs dry (see readLines), and a small one
+  // batch goes out whenever the buffer runs dry (see LineReader), and a small one
   // would cut a file into batches of a few records.
   std::vector<char> inputBuffer(1 << 20);
   std::ifstream inputFile;
@@ -490,21 +511,24 @@ int runCommand(int argc, char** argv) {
     if (idle) out->flush();
     progress.update();
   };
-  {
-    BatchPipeline pipeline(
-        settings.threads, 2 * static_cast<size_t>(settings.threads) + 2,
-        [&](Record& record, std::vector<char>& scratch) { processor.process(record, scratch); },
-        write);
-    if (settings.format == Format::kCsv) {
-      readCsv(*in, pipeline, progress, [&](const std::vector<std::string>& header) {
-        processor.csvHeader = header;
-        processor.csvOutputColumns = csvOutputHeader(header);
-        *out << csvLine(processor.csvOutputColumns) << '\n';
-      });
-    } else {
-      readLines(*in, pipeline, progress);
-    }
-    pipeline.finish();
+  auto process = [&](Record& record, std::vector<char>& scratch) {
+    processor.process(record, scratch);
+  };
+  size_t window = 2 * static_cast<size_t>(settings.threads) + 2;
+  if (settings.format == Format::kCsv) {
+    CsvReader reader(*in, progress, [&](const std::vector<std::string>& header) {
+      processor.csvHeader = header;
+      processor.csvOutputColumns = csvOutputHeader(header);
+      *out << csvLine(processor.csvOutputColumns) << '\n';
+    });
+    BatchPipeline(
+        window, [&](std::vector<Record>& batch) { return reader.read(batch); }, process, write)
+        .run(settings.threads);
+  } else {
+    LineReader reader(*in, progress);
+    BatchPipeline(
+        window, [&](std::vector<Record>& batch) { return reader.read(batch); }, process, write)
+        .run(settings.threads);
   }
   out->flush();
   bool outputFailed = !*out;
