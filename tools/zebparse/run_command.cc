@@ -478,14 +478,9 @@ int runCommand(int argc, char** argv) {
       inputBytes = status.st_size;
     }
   }
-  // The output is flushed whenever the writer has caught up, so a large buffer
-  // costs a stream fed line by line nothing and saves a file most of its writes.
-  std::vector<char> outputBuffer(1 << 20);
   std::ofstream outputFile;
   std::ostream* out = &std::cout;
   if (outputName != "-") {
-    outputFile.rdbuf()->pubsetbuf(outputBuffer.data(),
-                                  static_cast<std::streamsize>(outputBuffer.size()));
     outputFile.open(outputName, std::ios::binary | std::ios::trunc);
     if (!outputFile) {
       std::cerr << "zebparse: cannot open output [" << outputName
@@ -498,9 +493,20 @@ int runCommand(int argc, char** argv) {
 
   Progress progress(settings.progress, inputBytes);
   RecordProcessor processor(*plugin, settings);
+  // A batch's lines go to the stream in large pieces: the stream writes any piece
+  // of 1 KiB or more with a system call of its own, and most result lines are
+  // longer than that. The output is flushed whenever the writer has caught up, so a
+  // stream fed line by line sees each result at once.
+  constexpr size_t kOutputPiece = 1 << 20;
+  std::string pending;
   auto write = [&](std::vector<Record>& batch, bool idle) {
     for (Record& record : batch) {
-      *out << record.output << '\n';
+      pending += record.output;
+      pending += '\n';
+      if (pending.size() >= kOutputPiece) {
+        out->write(pending.data(), static_cast<std::streamsize>(pending.size()));
+        pending.clear();
+      }
       ++progress.records;
       if (!record.failure.empty()) {
         ++progress.failures;
@@ -508,6 +514,8 @@ int runCommand(int argc, char** argv) {
         std::cerr << "zebparse: line " << record.line << ": " << record.failure << "\n";
       }
     }
+    out->write(pending.data(), static_cast<std::streamsize>(pending.size()));
+    pending.clear();
     if (idle) out->flush();
     progress.update();
   };
