@@ -3,7 +3,8 @@
 #   - runDQM records per second on one core with trivial host services;
 #   - parseAddress addresses per second on one core;
 #   - zebparse run records per second end to end with the real host services,
-#     on one thread and on every core, over generated typical US records;
+#     on one thread and on every core, over generated typical US records, beside
+#     what one-thread processes running side by side on every core do together;
 #   - the cost of starting up: loading the plug-in and initPlugin with the default
 #     configuration (zebparse run over no records).
 #
@@ -42,23 +43,34 @@ median() {  # median of the numbers on standard input
 }
 
 echo "== zebparse run end to end, real host services, $records typical US records"
-# One core means the whole process on one CPU, its reader and writer threads included.
-# This virtual machine's speed drifts by up to a third from one minute to the next, so
-# the two are run in turns, each pair close in time, and the medians are shown: of the
-# rates, and of each pair's ratio.
+# One core means the whole process on one CPU. This virtual machine's speed drifts
+# by up to a third from one minute to the next, so the runs go in rounds close in
+# time, and the script prints medians: of the rates, and of each round's ratios.
+# Each round also runs two one-thread processes side by side, one per core: what
+# they do together is all the machine's cores give to work that shares nothing, the
+# ceiling for one process on all of them.
 runs=${PERF_RUNS:-5}
 cores=$(nproc)
-ones=() alls=() ratios=()
+ones=() alls=() ratios=() ceilings=() shares=()
 for _ in $(seq "$runs"); do
   one=$(rate 1 0)
   all=$(rate "$cores")
-  ones+=("$one") alls+=("$all") ratios+=("$(echo "$all / $one" | bc -l)")
+  side_by_side=$(
+    for ((cpu = 0; cpu < cores; ++cpu)); do rate 1 "$cpu" & done | paste -sd+ | bc -l
+  )
+  ones+=("$one") alls+=("$all")
+  ratios+=("$(echo "$all / $one" | bc -l)")
+  ceilings+=("$(echo "$side_by_side / $one" | bc -l)")
+  shares+=("$(echo "100 * $all / $side_by_side" | bc -l)")
 done
 printf 'zebparse run, 1 thread on 1 core:   %8.0f records/s (median of %d)\n' \
   "$(printf '%s\n' "${ones[@]}" | median)" "$runs"
-printf 'zebparse run, %d threads on %d cores: %8.0f records/s (%.2fx, median of the pairs)\n' \
+printf 'zebparse run, %d threads on %d cores: %8.0f records/s (%.2fx, median of the rounds)\n' \
   "$cores" "$cores" "$(printf '%s\n' "${alls[@]}" | median)" \
   "$(printf '%s\n' "${ratios[@]}" | median)"
+printf '%d one-thread processes side by side:  %.2fx one alone; the %d-thread run does %.0f%% of that\n' \
+  "$cores" "$(printf '%s\n' "${ceilings[@]}" | median)" "$cores" \
+  "$(printf '%s\n' "${shares[@]}" | median)"
 
 echo "== start-up: load the plug-in and initPlugin with the default configuration"
 start=$(date +%s.%N)
