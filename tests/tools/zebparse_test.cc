@@ -1,8 +1,10 @@
 // zebparse end to end: the real binary, the real plug-in, small configurations
 // written for each test into a temporary support directory.
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -204,6 +206,56 @@ TEST_F(ZebparseTest, StandardInputToStandardOutputKeepsEveryRecordOnceInOrder) {
                          std::to_string(i + 1) + "</FELEM_VALUE>";
     ASSERT_NE(lines[static_cast<size_t>(i)].find(number), std::string::npos)
         << "output line " << i + 1 << ": " << lines[static_cast<size_t>(i)];
+  }
+}
+
+TEST_F(ZebparseTest, AStreamFedLineByLineGetsEachResultBeforeTheNextRecord) {
+  // A host that waits for each answer before it sends the next record must get
+  // it: a partial batch goes out at once and the output is flushed.
+  for (const char* threads : {"1", "2"}) {
+    int toChild[2];
+    int fromChild[2];
+    ASSERT_EQ(::pipe(toChild), 0);
+    ASSERT_EQ(::pipe(fromChild), 0);
+    std::vector<std::string> args = runArgs("xml");
+    args.insert(args.end(), {"--threads", threads});
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      ::dup2(toChild[0], STDIN_FILENO);
+      ::dup2(fromChild[1], STDOUT_FILENO);
+      for (int fd : {toChild[0], toChild[1], fromChild[0], fromChild[1]}) ::close(fd);
+      std::vector<char*> argv{const_cast<char*>(binary_.c_str())};
+      for (std::string& arg : args) argv.push_back(arg.data());
+      argv.push_back(nullptr);
+      ::execv(argv[0], argv.data());
+      ::_exit(127);
+    }
+    ::close(toChild[0]);
+    ::close(fromChild[1]);
+    std::string received;
+    for (int i = 1; i <= 3; ++i) {
+      std::string record = xmlRecord(std::to_string(i) + " Main St") + "\n";
+      ASSERT_EQ(::write(toChild[1], record.data(), record.size()),
+                static_cast<ssize_t>(record.size()));
+      while (std::count(received.begin(), received.end(), '\n') < i) {
+        pollfd ready{fromChild[0], POLLIN, 0};
+        ASSERT_EQ(::poll(&ready, 1, 20000), 1)
+            << "no answer to record " << i << " with " << threads << " threads";
+        char chunk[4096];
+        ssize_t got = ::read(fromChild[0], chunk, sizeof chunk);
+        ASSERT_GT(got, 0);
+        received.append(chunk, static_cast<size_t>(got));
+      }
+      EXPECT_NE(linesOf(received).back().find("<FELEM_VALUE>" + std::to_string(i) + "</"),
+                std::string::npos)
+          << received;
+    }
+    ::close(toChild[1]);
+    ::close(fromChild[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << threads << " threads";
   }
 }
 
