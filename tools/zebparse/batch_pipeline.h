@@ -3,8 +3,7 @@
 // to be written. Whichever thread hands in the batch that is next in input order
 // writes it, and every batch after it that is ready, so output keeps input order
 // with no thread of its own for reading or writing. A thread hands work to no
-// other thread, so none is woken per batch; on two cores two threads do the work
-// of two. At most `maxBatchesInFlight` batches are read and not yet written, so
+// other thread, so none is woken per batch. At most `maxBatchesInFlight` batches are read and not yet written, so
 // memory stays bounded however long the input; a reader waits when the window is
 // full.
 // Tested by tests/tools/batch_pipeline_test.cc (suite ConcurrentBatchPipeline).
@@ -32,7 +31,7 @@ class BatchPipeline {
  public:
   // `read` fills `batch` with the next records and returns false once the input is
   // exhausted (the records it filled on that call are still processed). The batch
-  // is one written earlier, its records emptied of output and failure but keeping
+  // is new or one written earlier, its records emptied of output and failure but keeping
   // their strings' memory, so that a steady stream allocates nothing per record;
   // `read` resizes it to the records it holds. Calls never overlap.
   using ReadFunction = std::function<bool(std::vector<Record>& batch)>;
