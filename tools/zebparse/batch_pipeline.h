@@ -3,9 +3,9 @@
 // to be written. Whichever thread hands in the batch that is next in input order
 // writes it, and every batch after it that is ready, so output keeps input order
 // with no thread of its own for reading or writing. A thread hands work to no
-// other thread, so none is woken per batch. At most `maxBatchesInFlight` batches are read and not yet written, so
-// memory stays bounded however long the input; a reader waits when the window is
-// full.
+// other thread, so none is woken per batch. At most `maxBatchesInFlight` batches
+// are read and not yet written, so memory stays bounded however long the input; a
+// reader waits when the window is full.
 // Tested by tests/tools/batch_pipeline_test.cc (suite ConcurrentBatchPipeline).
 #pragma once
 
