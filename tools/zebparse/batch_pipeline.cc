@@ -6,8 +6,8 @@
 
 namespace zebparse {
 
-BatchPipeline::BatchPipeline(size_t maxBatchesInFlight, ReadFunction read,
-                             ProcessFunction process, WriteFunction write)
+BatchPipeline::BatchPipeline(size_t maxBatchesInFlight, ReadFunction read, ProcessFunction process,
+                             WriteFunction write)
     : read_(std::move(read)),
       process_(std::move(process)),
       write_(std::move(write)),

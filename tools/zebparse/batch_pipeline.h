@@ -73,9 +73,9 @@ class BatchPipeline {
 
   std::mutex mutex_;
   std::condition_variable roomAvailable_;
-  uint64_t nextRead_ = 0;   // sequence of the next batch read
-  uint64_t nextWrite_ = 0;  // sequence of the next batch to write
-  bool writing_ = false;    // a thread is writing; others only hand in
+  uint64_t nextRead_ = 0;                      // sequence of the next batch read
+  uint64_t nextWrite_ = 0;                     // sequence of the next batch to write
+  bool writing_ = false;                       // a thread is writing; others only hand in
   std::vector<std::unique_ptr<Batch>> ready_;  // processed, waiting for their turn
   std::vector<std::unique_ptr<Batch>> spare_;  // written, ready to be filled again
 };
