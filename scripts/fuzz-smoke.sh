@@ -6,14 +6,15 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-30}
 build_dir=${FUZZ_BUILD_DIR:-build-fuzz}
+targets=(fuzz_record fuzz_flat_document fuzz_parser_config fuzz_condition fuzz_address fuzz_uri
+  fuzz_logger_config)
 
 CC=clang CXX=clang++ cmake -S . -B "$build_dir" -G Ninja -DZEB_BUILD_FUZZERS=ON \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build_dir" --target fuzz_record fuzz_flat_document fuzz_parser_config fuzz_condition \
-  fuzz_address fuzz_uri fuzz_logger_config
+cmake --build "$build_dir" --target "${targets[@]}"
 
 status=0
-for target in fuzz_record fuzz_flat_document fuzz_parser_config fuzz_condition fuzz_address fuzz_uri fuzz_logger_config; do
+for target in "${targets[@]}"; do
   work=$(mktemp -d)
   cp -r "fuzz/corpus/$target/." "$work/"
   mkdir -p "fuzz/artifacts/$target"
