@@ -102,12 +102,10 @@ bool hasDigit(std::string_view text) {
 // Full Unicode upper-casing in the default locale. Plain ASCII text skips the round
 // trip through UTF-16, with the same result, and is changed in place.
 void upperCaseLine(std::string& line) {
-  if (!cmn::AsciiUpperCaseIsPlain(line)) {
+  if (cmn::AsciiUpperCaseIsPlain(line)) {
+    cmn::AsciiUpper(line);
+  } else {
     line = cmn::UpperCase(line);
-    return;
-  }
-  for (char& c : line) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
 }
 

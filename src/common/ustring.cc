@@ -11,6 +11,8 @@
 #include <unicode/ucnv.h>
 #include <unicode/unistr.h>
 
+#include "common/string_util.h"
+
 namespace cmn {
 namespace {
 
@@ -24,9 +26,6 @@ size_t FirstNonAscii(std::string_view text) {
 }
 
 inline char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-inline char AsciiUpperChar(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-}
 
 
 struct ConverterCloser {
@@ -59,7 +58,7 @@ bool AsciiUpperCaseIsPlain(std::string_view utf8) {
 ustring UpperCase(std::string_view utf8) {
   if (AsciiUpperCaseIsPlain(utf8)) {
     ustring out(utf8);
-    for (char& c : out) c = AsciiUpperChar(c);
+    AsciiUpper(out);
     return out;
   }
   icu::UnicodeString text = ToUnicode(utf8);

@@ -29,13 +29,6 @@ bool EqualsIgnoringAsciiCase(const std::string& text, const char* upper) {
   return i == text.size() && upper[i] == '\0';
 }
 
-// Only ASCII letters change: bytes of 128 and above are parts of UTF-8 sequences.
-void UpperCaseAscii(std::string& text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-}
-
 bool IsAsciiAlnum(char c) {
   return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
@@ -46,7 +39,7 @@ bool IsAsciiAlnum(char c) {
 void ReduceToUpperCaseWords(std::string& text) {
   if (!cmn::IsAscii(text)) {
     cmn::RemoveNonAlnum(text, u" ");
-    UpperCaseAscii(text);
+    cmn::AsciiUpper(text);  // bytes of 128 and above are parts of UTF-8 sequences
     return;
   }
   size_t kept = 0;
