@@ -43,16 +43,6 @@ using xml::ThreadParserContext;
 thread_local ThreadParserContext pushContext(ThreadParserContext::Kind::kPush);
 thread_local ThreadParserContext memoryContext(ThreadParserContext::Kind::kMemory);
 
-// For the memory parser, white space after the root element keeps the content out of
-// the zone where the input is grown: it is allowed and leaves no trace in the tree.
-// Only text that starts with a single-byte "<" is padded: a UTF-16 or UCS-4 document
-// would be corrupted by single-byte spaces.
-constexpr size_t kTrailingPadding = 256;
-
-bool Paddable(const char* text, size_t length) {
-  return length >= 2 && text[0] == '<' && text[1] != '\0';
-}
-
 int ParseOptions(xmlParserCtxtPtr context) {
   // External resources are never fetched; problems are reported through the
   // exception only. Short texts (codes such as "US" or "ADDR1") are kept inside their
@@ -86,21 +76,6 @@ xmlDocPtr PushWhole(xmlParserCtxtPtr context, const char* text, size_t length) {
   return doc;
 }
 
-xmlDocPtr ReadPadded(xmlParserCtxtPtr context, const char* text, size_t length) {
-  std::string padded;
-  const char* input = text;
-  size_t inputLength = length;
-  if (Paddable(text, length) && length <= static_cast<size_t>(INT_MAX) - kTrailingPadding) {
-    padded.reserve(length + kTrailingPadding);
-    padded.assign(text, length);
-    padded.append(kTrailingPadding, ' ');
-    input = padded.data();
-    inputLength = padded.size();
-  }
-  return xmlCtxtReadMemory(context, input, static_cast<int>(inputLength), nullptr, nullptr,
-                           ParseOptions(context));
-}
-
 }  // namespace
 
 XMLDoc::~XMLDoc() { xmlFreeDoc(doc_); }
@@ -124,8 +99,10 @@ void XMLDoc::ParseXML(const char* text, size_t length) {
     ThrowParseError("out of memory");
   }
   GenericErrorCapture generic;
-  doc_ = &owner == &pushContext ? PushWhole(context, text, length)
-                                : ReadPadded(context, text, length);
+  doc_ = &owner == &pushContext
+             ? PushWhole(context, text, length)
+             : xmlCtxtReadMemory(context, text, static_cast<int>(length), nullptr, nullptr,
+                                 ParseOptions(context));
   if (doc_ == nullptr) {
     std::string message = context->lastError.message != nullptr ? context->lastError.message
                                                                 : generic.FirstReport();
