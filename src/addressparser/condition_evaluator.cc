@@ -383,8 +383,7 @@ void WordListMemo::lookUpAll(const TokenList& tokens, size_t position, Entries& 
       ((uint32_t{1} << kListKindCount) - 1) & ~(uint32_t{1} << kDiscardIndex);
   const WordList::FoldedQuery query(token.folded);
   for (size_t index = 0; index < kListKindCount; ++index) {
-    const WordList* list = index == kDiscardIndex ? nullptr : lists_[index];
-    entries[index] = list == nullptr ? nullptr : list->findFolded(query);
+    entries[index] = index == kDiscardIndex ? nullptr : find(static_cast<ListKind>(index), query);
   }
   if (position >= slots_.size()) return;
   Slot& slot = slots_[position];
