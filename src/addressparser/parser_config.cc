@@ -6,7 +6,6 @@
 // last record; parses read them without locks, so no look-up may insert.
 #include "addressparser/parser_config.h"
 
-#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -35,13 +34,8 @@ ParserTables& tables() {
   return instance;
 }
 
-// Changes whenever the tables do, so that answers remembered per thread (every record
-// of a run names the same few countries) are asked again afterwards.
-std::atomic<uint64_t> tablesGeneration{1};
-
-void tablesChanged() { tablesGeneration.fetch_add(1, std::memory_order_relaxed); }
-
-// The last answer this thread was given for a key, while the tables stay unchanged.
+// The last answer this thread was given for a key, while the tables stay unchanged
+// (tablesGeneration): every record of a run names the same few countries.
 template <typename Answer>
 struct RememberedAnswer {
   uint64_t generation = 0;
@@ -196,7 +190,7 @@ void clearParserConfiguration() {
 
 std::string resolveCountryCode(const std::string& country) {
   thread_local RememberedAnswer<std::string> remembered;
-  const uint64_t generation = tablesGeneration.load(std::memory_order_relaxed);
+  const uint64_t generation = tablesGeneration();
   if (!remembered.holdsFor(country, generation)) {
     remembered.remember(country, generation, searchCountryCode(country));
   }
@@ -205,7 +199,7 @@ std::string resolveCountryCode(const std::string& country) {
 
 const RuleSet* findRuleSet(const std::string& code) {
   thread_local RememberedAnswer<const RuleSet*> remembered;
-  const uint64_t generation = tablesGeneration.load(std::memory_order_relaxed);
+  const uint64_t generation = tablesGeneration();
   if (!remembered.holdsFor(code, generation)) {
     const auto& sets = tables().ruleSets;
     auto found = sets.find(code);

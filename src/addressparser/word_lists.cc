@@ -161,10 +161,14 @@ WordSequenceTable& careOfTable() {
 }
 
 namespace {
+std::atomic<uint64_t> generation{1};
+}  // namespace
 
-// Changes whenever the tables do (loadAddressParts, clearWordLists), which happens
-// only while no record is being parsed.
-std::atomic<uint64_t> tablesGeneration{1};
+uint64_t tablesGeneration() { return generation.load(std::memory_order_relaxed); }
+
+void tablesChanged() { generation.fetch_add(1, std::memory_order_relaxed); }
+
+namespace {
 
 const WordList* searchWordList(const WordListTable& table, const std::string& code) {
   auto found = table.find(code);
@@ -198,9 +202,9 @@ struct CountryLists {
 // The calling thread's answers for `code`, reset when the code or the tables change.
 CountryLists& rememberedListsFor(const std::string& code) {
   thread_local constinit CountryLists remembered;
-  const uint64_t generation = tablesGeneration.load(std::memory_order_relaxed);
-  if (remembered.generation != generation || !remembered.isFor(code)) {
-    remembered.generation = generation;
+  const uint64_t current = tablesGeneration();
+  if (remembered.generation != current || !remembered.isFor(code)) {
+    remembered.generation = current;
     remembered.known = 0;
     remembered.codeSize = static_cast<uint8_t>(code.size());
     std::copy(code.begin(), code.end(), remembered.code);
@@ -313,11 +317,11 @@ void loadAddressParts(xmlNodePtr addressParts) {
         break;
     }
   }
-  tablesGeneration.fetch_add(1, std::memory_order_relaxed);
+  tablesChanged();
 }
 
 void clearWordLists() {
-  tablesGeneration.fetch_add(1, std::memory_order_relaxed);
+  tablesChanged();
   for (WordListTable& table : allWordListTables()) table.clear();
   stickySuffixTable().clear();
   careOfTable().clear();

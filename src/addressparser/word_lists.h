@@ -136,8 +136,13 @@ using WordListTable = std::map<std::string, WordList, CountryCodeOrder>;  // by 
 using WordSequenceTable =
     std::map<std::string, std::vector<std::string>, CountryCodeOrder>;  // by country code
 
-// The tables change only through loadAddressParts and clearWordLists, never while a
-// record is parsed: wordListFor remembers its answers until one of those runs.
+// Counts changes to the parser's tables: these word lists (loadAddressParts,
+// clearWordLists) and the countries and rule sets of parser_config.h. They change
+// only while no record is parsed, so an answer a thread remembers from them, as
+// wordListFor does, holds while the count stays the same.
+uint64_t tablesGeneration();
+void tablesChanged();
+
 WordListTable& wordListTable(ListKind kind);
 WordSequenceTable& stickySuffixTable();
 WordSequenceTable& careOfTable();
