@@ -49,7 +49,8 @@ void ExpectSameAsTree(const std::string& text, const Edits& edits) {
   SetNodeName(tree.Root(), "STD_RESULT");
 
   std::string fromTree;
-  xmlNodePtr markupNode = edits.markupAt >= 0 ? nodes[static_cast<size_t>(edits.markupAt)] : nullptr;
+  xmlNodePtr markupNode =
+      edits.markupAt >= 0 ? nodes[static_cast<size_t>(edits.markupAt)] : nullptr;
   ASSERT_TRUE(tree.DumpWithTrailingMarkup(fromTree, markupNode, markup));
   std::string fromFlat;
   flat.Write(fromFlat,
@@ -58,15 +59,6 @@ void ExpectSameAsTree(const std::string& text, const Edits& edits) {
              markup);
   EXPECT_EQ(fromFlat, fromTree) << "content of " << edits.setContentOf << ", child to "
                                 << edits.appendChildTo << ", markup at " << edits.markupAt;
-}
-
-std::string Utf16Le(const std::string& ascii) {
-  std::string bytes = "\xff\xfe";
-  for (char c : ascii) {
-    bytes += c;
-    bytes += '\0';
-  }
-  return bytes;
 }
 
 class FlatDocumentTest : public ::testing::Test {
@@ -91,7 +83,7 @@ TEST_F(FlatDocumentTest, WritesWhatTheTreeWritesAfterTheSameEdits) {
       "<a><b>Smith &amp; Sons &amp; </b><c>x\n\n</c></a>",
       "<a><b>\xc3\xa9t\xc3\xa9 \xe6\x9d\xb1</b></a>",
       "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>caf\xe9</a>",
-      Utf16Le("<?xml version=\"1.0\" encoding=\"UTF-16\"?><a><b>t</b></a>"),
+      "\xff\xfe" + xml_test::Utf16Le("<?xml version=\"1.0\" encoding=\"UTF-16\"?><a><b>t</b></a>"),
       deep,
   };
   for (const std::string& text : documents) {

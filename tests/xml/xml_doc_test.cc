@@ -89,11 +89,8 @@ TEST(XMLDocParse, LargeDocumentsAndRepeatedParsesOnOneThread) {
 TEST(XMLDocParse, WideEncodingsAreReadAsWritten) {
   // UTF-16LE, with and without byte-order mark; the second begins with "<" and a NUL.
   for (std::string prefix : {std::string("\xff\xfe"), std::string()}) {
-    std::string bytes = prefix;
-    for (char c : std::string("<?xml version='1.0' encoding='UTF-16'?><r a='x'>t</r>")) {
-      bytes += c;
-      bytes += '\0';
-    }
+    const std::string bytes =
+        prefix + xml_test::Utf16Le("<?xml version='1.0' encoding='UTF-16'?><r a='x'>t</r>");
     XMLDoc doc;
     doc.ParseXML(bytes.data(), bytes.size());
     ASSERT_NE(doc.Root(), nullptr) << prefix.size();

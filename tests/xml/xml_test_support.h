@@ -25,14 +25,17 @@ inline std::vector<xmlNodePtr> ElementsInOrder(xmlNodePtr root) {
   return elements;
 }
 
-// UTF-16LE text with a lone high surrogate between `before` and `after` (both ASCII),
-// which libxml2 fails to convert.
-inline std::string BrokenUtf16(const std::string& before, const std::string& after) {
-  std::string bytes = "\xff\xfe";
-  for (char c : before) bytes += {c, '\0'};
-  bytes += std::string("\x00\xd8", 2);
-  for (char c : after) bytes += {c, '\0'};
+// ASCII text as UTF-16LE, without a byte-order mark.
+inline std::string Utf16Le(const std::string& ascii) {
+  std::string bytes;
+  for (char c : ascii) bytes += {c, '\0'};
   return bytes;
+}
+
+// UTF-16LE text, with its byte-order mark, that holds a lone high surrogate between
+// `before` and `after` (both ASCII), which libxml2 fails to convert.
+inline std::string BrokenUtf16(const std::string& before, const std::string& after) {
+  return "\xff\xfe" + Utf16Le(before) + std::string("\x00\xd8", 2) + Utf16Le(after);
 }
 
 }  // namespace xml_test
