@@ -8,7 +8,6 @@
 
 #include "xml/parser_context.h"
 #include "xml/single_line_writer.h"
-#include "xml/xml_library.h"
 
 namespace xml {
 
@@ -16,8 +15,8 @@ namespace xml {
 // parse and refuses the document.
 class FlatDocument::Reader {
  public:
-  Reader(FlatDocument& document, xmlParserCtxtPtr context, bool blankTextDropped)
-      : document_(document), context_(context), blankTextDropped_(blankTextDropped) {}
+  Reader(FlatDocument& document, xmlParserCtxtPtr context)
+      : document_(document), context_(context) {}
 
   bool refused() const { return refused_; }
 
@@ -96,12 +95,11 @@ class FlatDocument::Reader {
     Reader& reader = Of(context);
     FlatDocument& doc = reader.document_;
     if (reader.refused_ || length <= 0) return;
-    // Text beside child elements is mixed content. Once blank text is dropped, a
+    // Text beside child elements is mixed content. Blank text is dropped, and a
     // whitespace-only piece that does not continue text already there is kept or
     // dropped by rules that look at the tree built so far.
     if (reader.open_ == kNone || doc.HasChildren(reader.open_) ||
-        (reader.blankTextDropped_ && doc.elements_[reader.open_].textLength == 0 &&
-         IsBlank(text, length)) ||
+        (doc.elements_[reader.open_].textLength == 0 && IsBlank(text, length)) ||
         doc.texts_.size() > UINT32_MAX - static_cast<size_t>(length) - 1) {
       reader.Refuse();
       return;
@@ -130,7 +128,6 @@ class FlatDocument::Reader {
 
   FlatDocument& document_;
   xmlParserCtxtPtr context_;
-  const bool blankTextDropped_;
   Index open_ = kNone;
   bool refused_ = false;
 };
@@ -162,7 +159,7 @@ bool FlatDocument::Read(const char* text, size_t length) {
   // user data stays the context itself, as libxml2's own handlers expect.
   *context->sax = Reader::Handler();
   context->userData = context;
-  Reader reader(*this, context, BlankTextDropped());
+  Reader reader(*this, context);
   context->_private = &reader;
   const bool wellFormed = FinishWholeDocument(context);
   context->_private = nullptr;
@@ -271,7 +268,6 @@ void FlatDocument::WriteName(std::string& out, Index element) const {
 }
 
 void FlatDocument::Write(std::string& out, Index markupParent, std::string_view markup) const {
-  DropBlankTextFromNowOn();
   if (markup.empty()) markupParent = kNone;
   out.reserve(out.size() + 2 * names_.size() + texts_.size() + markup.size() + 64);
   // The elements whose end tag is still to be written, innermost last.

@@ -25,9 +25,9 @@ class FlatDocument {
   static constexpr Index kNone = UINT32_MAX;
 
   // Reads `text`; false when it is not a flat document (or not well formed), and
-  // then nothing may be asked of this object but another Read. A document read
-  // while blank text is dropped (see xml_library.h) is refused if it holds any
-  // whitespace-only text, whose fate depends on the tree.
+  // then nothing may be asked of this object but another Read. A document that holds
+  // any whitespace-only text is refused: whether libxml2 drops it as blank text
+  // depends on the tree.
   bool Read(const char* text, size_t length);
 
   // The root element is element 0.

@@ -12,7 +12,6 @@
 #include "errors/tarn_exception.h"
 #include "xml/parser_context.h"
 #include "xml/single_line_writer.h"
-#include "xml/xml_library.h"
 
 namespace {
 
@@ -43,20 +42,15 @@ using xml::ThreadParserContext;
 thread_local ThreadParserContext pushContext(ThreadParserContext::Kind::kPush);
 thread_local ThreadParserContext memoryContext(ThreadParserContext::Kind::kMemory);
 
-int ParseOptions(xmlParserCtxtPtr context) {
-  // External resources are never fetched; problems are reported through the
-  // exception only. Short texts (codes such as "US" or "ADDR1") are kept inside their
-  // text node instead of in a block of their own, which libxml2 handles everywhere
-  // the content is read, replaced or freed.
-  int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_COMPACT;
-  if (xml::BlankTextDropped()) {
-    options |= XML_PARSE_NOBLANKS;
-  } else {
-    // The option sets this handler but nothing resets it on a reused context.
-    context->sax->ignorableWhitespace = xmlSAX2Characters;
-  }
-  return options;
-}
+// External resources are never fetched; problems are reported through the exception
+// only. Whitespace-only text between elements is dropped from every document, the
+// first of the process included: libxml2 keeps this choice in a process-wide default
+// that its first writer would switch while other threads parse, so it is a parse
+// option here. Short texts (codes such as "US" or "ADDR1") are kept inside their
+// text node instead of in a block of their own, which libxml2 handles everywhere the
+// content is read, replaced or freed.
+constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING |
+                              XML_PARSE_NOBLANKS | XML_PARSE_COMPACT;
 
 // The whole document as one final chunk; the tree when it is well formed.
 xmlDocPtr PushWhole(xmlParserCtxtPtr context, const char* text, size_t length) {
@@ -64,7 +58,7 @@ xmlDocPtr PushWhole(xmlParserCtxtPtr context, const char* text, size_t length) {
   if (xmlCtxtResetPush(context, text, static_cast<int>(length), nullptr, nullptr) != 0) {
     return nullptr;
   }
-  xmlCtxtUseOptions(context, ParseOptions(context));
+  xmlCtxtUseOptions(context, kParseOptions);
   // A tree built before a failure is not the document.
   const bool wellFormed = xml::FinishWholeDocument(context);
   xmlDocPtr doc = context->myDoc;
@@ -102,7 +96,7 @@ void XMLDoc::ParseXML(const char* text, size_t length) {
   doc_ = &owner == &pushContext
              ? PushWhole(context, text, length)
              : xmlCtxtReadMemory(context, text, static_cast<int>(length), nullptr, nullptr,
-                                 ParseOptions(context));
+                                 kParseOptions);
   if (doc_ == nullptr) {
     std::string message = context->lastError.message != nullptr ? context->lastError.message
                                                                 : generic.FirstReport();
@@ -158,7 +152,6 @@ size_t XMLDoc::Dump(std::string& output) const {
   if (doc_ != nullptr && doc_->children == nullptr) {
     return 0;
   }
-  xml::DropBlankTextFromNowOn();
   if (doc_ == nullptr) {
     return 0;
   }
@@ -178,7 +171,6 @@ bool XMLDoc::DumpWithTrailingMarkup(std::string& output, xmlNodePtr parent,
   if (doc_ == nullptr || doc_->children == nullptr) {
     return false;
   }
-  xml::DropBlankTextFromNowOn();
   output.reserve(2048);
   if (!xml::WriteSingleLine(doc_, output, xml::TrailingMarkup{parent, markup}) ||
       output.empty() || output.front() != '<') {
