@@ -8,6 +8,7 @@
 
 #include "xml/parser_context.h"
 #include "xml/single_line_writer.h"
+#include "xml/xml_doc.h"
 
 namespace xml {
 
@@ -56,7 +57,8 @@ class FlatDocument::Reader {
     Reader& reader = Of(context);
     FlatDocument& doc = reader.document_;
     if (reader.refused_) return;
-    if (prefix != nullptr || uri != nullptr || namespaceCount != 0 || attributeCount != 0 ||
+    if (++reader.depth_ > kDeepestNesting || prefix != nullptr || uri != nullptr ||
+        namespaceCount != 0 || attributeCount != 0 ||
         (reader.open_ != kNone && doc.elements_[reader.open_].textLength != 0) ||
         doc.elements_.size() >= kNone - 1) {
       reader.Refuse();
@@ -82,6 +84,7 @@ class FlatDocument::Reader {
       doc.texts_ += '\0';  // each text is read as a C string when written
     }
     reader.open_ = element.parent;
+    --reader.depth_;
   }
 
   static bool IsBlank(const xmlChar* text, int length) {
@@ -129,6 +132,7 @@ class FlatDocument::Reader {
   FlatDocument& document_;
   xmlParserCtxtPtr context_;
   Index open_ = kNone;
+  int depth_ = 0;
   bool refused_ = false;
 };
 
@@ -143,8 +147,9 @@ bool FlatDocument::Read(const char* text, size_t length) {
   names_.clear();
   texts_.clear();
   edits_.clear();
-  // Larger documents are read from memory, into a tree (see XMLDoc::ParseXML).
-  if (text == nullptr || length == 0 || length > kLargestPushedDocument) {
+  // XMLDoc refuses larger record documents.
+  static_assert(kLargestRecordDocument <= kLargestPushedDocument);
+  if (text == nullptr || length == 0 || length > kLargestRecordDocument) {
     return false;
   }
   GenericErrorCapture quiet;

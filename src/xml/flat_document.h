@@ -4,7 +4,9 @@
 // SAX events are kept as a flat list of elements in document order, which costs a
 // fraction of building, walking and freeing the tree. Any document outside that shape
 // is refused, and the caller reads it as an XMLDoc instead; so is any document libxml2
-// rejects, so that the tree parser reports the problem in its own words.
+// rejects or that breaks the rules for record documents (a DOCTYPE, more than
+// kLargestRecordDocument bytes, more than kDeepestNesting levels), so that the tree
+// parser reports the problem in its words.
 //
 // What is written is exactly what XMLDoc::DumpWithTrailingMarkup writes for the same
 // document after the same edits. Tested by tests/xml/flat_document_test.cc, which
