@@ -1,13 +1,12 @@
 // Initialises libxml2 once when the library is loaded and cleans it up once when it
 // is unloaded. Tested by tests/xml/xml_doc_test.cc.
+#include "xml/xml_doc.h"
 
 #include <atomic>
 #include <mutex>
 
 #include <libxml/parser.h>
 #include <libxml/xpath.h>
-
-#include "xml/xml_doc.h"
 
 namespace {
 
