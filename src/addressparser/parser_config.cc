@@ -147,13 +147,15 @@ void loadRuleSets(xmlNodePtr root) {
 int loadParserConfiguration(const std::string& path) {
   cmn::PathValue filePath;
   cmn::JoinPath(filePath, nullptr, path.c_str(), nullptr);
+  const std::string nativePath = cmn::NativePath(filePath);
   std::string content;
-  if (!readWholeFile(cmn::NativePath(filePath), content)) return kConfigCannotOpen;
+  if (!readWholeFile(nativePath, content)) return kConfigCannotOpen;
 
-  // Malformed XML throws from here, before any table changes. An empty file gives
-  // no document: every section is then absent, and only the default country is set.
+  // Malformed XML throws from here, naming the file, before any table changes; so
+  // does a file that declares entities. An empty file gives no document: every
+  // section is then absent, and only the default country is set.
   XMLDoc document;
-  document.ParseXML(content.c_str(), content.size());
+  document.ParseXML(content.c_str(), content.size(), XMLDoc::Rules::kGeneral, nativePath);
   xmlNodePtr root = document.Root();
 
   tablesChanged();

@@ -185,7 +185,7 @@ const char* ProcessRecord(const char* inputDocument, const RecordServices& servi
     return nullptr;
   }
   XMLDoc doc;
-  doc.ParseXML(inputDocument, length);
+  doc.ParseXML(inputDocument, length, XMLDoc::Rules::kRecordDocument);
   if (doc.Root() == nullptr) {
     return kEmptyInputDocument;
   }

@@ -33,8 +33,8 @@ inline constexpr const char* kServicesMissing = "plug-in is not initialised";
 // same result.
 // Returns null on success, or one of the reasons above (with `resultDocument` left
 // empty) when the input is null or empty or a service is missing. A document that is
-// not well-formed raises Tarn_Exception, as do the parser's own errors; nothing here
-// catches them.
+// not well-formed or breaks the rules for record documents (XMLDoc::Rules) raises
+// Tarn_Exception, as do the parser's own errors; nothing here catches them.
 const char* ProcessRecord(const char* inputDocument, const RecordServices& services,
                           std::string& resultDocument);
 

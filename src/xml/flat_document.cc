@@ -8,7 +8,7 @@
 
 #include "xml/parser_context.h"
 #include "xml/single_line_writer.h"
-#include "xml/xml_library.h"
+#include "xml/xml_doc.h"
 
 namespace xml {
 
@@ -16,8 +16,8 @@ namespace xml {
 // parse and refuses the document.
 class FlatDocument::Reader {
  public:
-  Reader(FlatDocument& document, xmlParserCtxtPtr context, bool blankTextDropped)
-      : document_(document), context_(context), blankTextDropped_(blankTextDropped) {}
+  Reader(FlatDocument& document, xmlParserCtxtPtr context)
+      : document_(document), context_(context) {}
 
   bool refused() const { return refused_; }
 
@@ -57,7 +57,8 @@ class FlatDocument::Reader {
     Reader& reader = Of(context);
     FlatDocument& doc = reader.document_;
     if (reader.refused_) return;
-    if (prefix != nullptr || uri != nullptr || namespaceCount != 0 || attributeCount != 0 ||
+    if (++reader.depth_ > kDeepestNesting || prefix != nullptr || uri != nullptr ||
+        namespaceCount != 0 || attributeCount != 0 ||
         (reader.open_ != kNone && doc.elements_[reader.open_].textLength != 0) ||
         doc.elements_.size() >= kNone - 1) {
       reader.Refuse();
@@ -83,6 +84,7 @@ class FlatDocument::Reader {
       doc.texts_ += '\0';  // each text is read as a C string when written
     }
     reader.open_ = element.parent;
+    --reader.depth_;
   }
 
   static bool IsBlank(const xmlChar* text, int length) {
@@ -96,12 +98,11 @@ class FlatDocument::Reader {
     Reader& reader = Of(context);
     FlatDocument& doc = reader.document_;
     if (reader.refused_ || length <= 0) return;
-    // Text beside child elements is mixed content. Once blank text is dropped, a
+    // Text beside child elements is mixed content. Blank text is dropped, and a
     // whitespace-only piece that does not continue text already there is kept or
     // dropped by rules that look at the tree built so far.
     if (reader.open_ == kNone || doc.HasChildren(reader.open_) ||
-        (reader.blankTextDropped_ && doc.elements_[reader.open_].textLength == 0 &&
-         IsBlank(text, length)) ||
+        (doc.elements_[reader.open_].textLength == 0 && IsBlank(text, length)) ||
         doc.texts_.size() > UINT32_MAX - static_cast<size_t>(length) - 1) {
       reader.Refuse();
       return;
@@ -130,8 +131,8 @@ class FlatDocument::Reader {
 
   FlatDocument& document_;
   xmlParserCtxtPtr context_;
-  const bool blankTextDropped_;
   Index open_ = kNone;
+  int depth_ = 0;
   bool refused_ = false;
 };
 
@@ -146,8 +147,9 @@ bool FlatDocument::Read(const char* text, size_t length) {
   names_.clear();
   texts_.clear();
   edits_.clear();
-  // Larger documents are read from memory, into a tree (see XMLDoc::ParseXML).
-  if (text == nullptr || length == 0 || length > kLargestPushedDocument) {
+  // XMLDoc refuses larger record documents.
+  static_assert(kLargestRecordDocument <= kLargestPushedDocument);
+  if (text == nullptr || length == 0 || length > kLargestRecordDocument) {
     return false;
   }
   GenericErrorCapture quiet;
@@ -162,7 +164,7 @@ bool FlatDocument::Read(const char* text, size_t length) {
   // user data stays the context itself, as libxml2's own handlers expect.
   *context->sax = Reader::Handler();
   context->userData = context;
-  Reader reader(*this, context, BlankTextDropped());
+  Reader reader(*this, context);
   context->_private = &reader;
   const bool wellFormed = FinishWholeDocument(context);
   context->_private = nullptr;
@@ -271,7 +273,6 @@ void FlatDocument::WriteName(std::string& out, Index element) const {
 }
 
 void FlatDocument::Write(std::string& out, Index markupParent, std::string_view markup) const {
-  DropBlankTextFromNowOn();
   if (markup.empty()) markupParent = kNone;
   out.reserve(out.size() + 2 * names_.size() + texts_.size() + markup.size() + 64);
   // The elements whose end tag is still to be written, innermost last.

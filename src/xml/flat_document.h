@@ -4,7 +4,9 @@
 // SAX events are kept as a flat list of elements in document order, which costs a
 // fraction of building, walking and freeing the tree. Any document outside that shape
 // is refused, and the caller reads it as an XMLDoc instead; so is any document libxml2
-// rejects, so that the tree parser reports the problem in its own words.
+// rejects or that breaks the rules for record documents (a DOCTYPE, more than
+// kLargestRecordDocument bytes, more than kDeepestNesting levels), so that the tree
+// parser reports the problem in its words.
 //
 // What is written is exactly what XMLDoc::DumpWithTrailingMarkup writes for the same
 // document after the same edits. Tested by tests/xml/flat_document_test.cc, which
@@ -25,9 +27,9 @@ class FlatDocument {
   static constexpr Index kNone = UINT32_MAX;
 
   // Reads `text`; false when it is not a flat document (or not well formed), and
-  // then nothing may be asked of this object but another Read. A document read
-  // while blank text is dropped (see xml_library.h) is refused if it holds any
-  // whitespace-only text, whose fate depends on the tree.
+  // then nothing may be asked of this object but another Read. A document that holds
+  // any whitespace-only text is refused: whether libxml2 drops it as blank text
+  // depends on the tree.
   bool Read(const char* text, size_t length);
 
   // The root element is element 0.

@@ -10,9 +10,9 @@
 
 #include "common/format.h"
 #include "errors/tarn_exception.h"
+#include "xml/parse_rules.h"
 #include "xml/parser_context.h"
 #include "xml/single_line_writer.h"
-#include "xml/xml_library.h"
 
 namespace {
 
@@ -31,9 +31,14 @@ bool HasName(xmlNodePtr node, const std::string& name) {
 // Errors go into the exception, not to the host's standard error.
 void IgnoreXmlError(void*, xmlErrorPtr) {}
 
-[[noreturn]] void ThrowParseError(const char* libxmlMessage) {
+[[noreturn]] void ThrowParseError(const std::string& reason, std::string_view fileName) {
   std::string text;
-  cmn::FormatBounded(text, "libxml2 error:%s", libxmlMessage != nullptr ? libxmlMessage : "");
+  if (fileName.empty()) {
+    cmn::FormatBounded(text, "%s", reason.c_str());
+  } else {
+    cmn::FormatBounded(text, "%s (file [%.*s])", reason.c_str(), static_cast<int>(fileName.size()),
+                       fileName.data());
+  }
   throw Tarn_Exception("XMLDoc::ParseXML()", text, MAJOR_ERROR);
 }
 
@@ -43,28 +48,25 @@ using xml::ThreadParserContext;
 thread_local ThreadParserContext pushContext(ThreadParserContext::Kind::kPush);
 thread_local ThreadParserContext memoryContext(ThreadParserContext::Kind::kMemory);
 
-int ParseOptions(xmlParserCtxtPtr context) {
-  // External resources are never fetched; problems are reported through the
-  // exception only. Short texts (codes such as "US" or "ADDR1") are kept inside their
-  // text node instead of in a block of their own, which libxml2 handles everywhere
-  // the content is read, replaced or freed.
-  int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_COMPACT;
-  if (xml::BlankTextDropped()) {
-    options |= XML_PARSE_NOBLANKS;
-  } else {
-    // The option sets this handler but nothing resets it on a reused context.
-    context->sax->ignorableWhitespace = xmlSAX2Characters;
-  }
-  return options;
-}
+// External resources are never fetched; problems are reported through the exception
+// only. Whitespace-only text between elements is dropped from every document, the
+// first of the process included: libxml2 keeps this choice in a process-wide default
+// that its first writer would switch while other threads parse, so it is a parse
+// option here. Short texts (codes such as "US" or "ADDR1") are kept inside their
+// text node instead of in a block of their own, which libxml2 handles everywhere the
+// content is read, replaced or freed.
+constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING |
+                              XML_PARSE_NOBLANKS | XML_PARSE_COMPACT;
 
 // The whole document as one final chunk; the tree when it is well formed.
-xmlDocPtr PushWhole(xmlParserCtxtPtr context, const char* text, size_t length) {
+xmlDocPtr PushWhole(xmlParserCtxtPtr context, const char* text, size_t length,
+                    xml::ParseGuard& guard) {
   // The first bytes go in with the reset so that their encoding is detected.
   if (xmlCtxtResetPush(context, text, static_cast<int>(length), nullptr, nullptr) != 0) {
     return nullptr;
   }
-  xmlCtxtUseOptions(context, ParseOptions(context));
+  xmlCtxtUseOptions(context, kParseOptions);
+  guard.Attach();
   // A tree built before a failure is not the document.
   const bool wellFormed = xml::FinishWholeDocument(context);
   xmlDocPtr doc = context->myDoc;
@@ -84,30 +86,52 @@ void XMLDoc::ParseXML(const char* text) {
   ParseXML(text, text != nullptr ? std::strlen(text) : 0);
 }
 
-void XMLDoc::ParseXML(const char* text, size_t length) {
+void XMLDoc::ParseXML(const char* text, size_t length, Rules rules, std::string_view fileName) {
   xmlFreeDoc(doc_);
   doc_ = nullptr;
   if (text == nullptr || length == 0) {
     return;
   }
+  if (rules == Rules::kRecordDocument && length > xml::kLargestRecordDocument) {
+    std::string reason;
+    cmn::Format(reason, "record document of %zu bytes refused: the largest accepted is %zu bytes",
+                length, xml::kLargestRecordDocument);
+    ThrowParseError(reason, fileName);
+  }
   if (length > static_cast<size_t>(INT_MAX)) {
-    ThrowParseError("document too large");
+    ThrowParseError("libxml2 error:document too large", fileName);
+  }
+  if (std::string refusal = xml::FindRawCharacterRefusal(text, length); !refusal.empty()) {
+    ThrowParseError(refusal, fileName);
   }
   ThreadParserContext& owner = length <= xml::kLargestPushedDocument ? pushContext : memoryContext;
   xmlParserCtxtPtr context = owner.Acquire();
   if (context == nullptr) {
-    ThrowParseError("out of memory");
+    ThrowParseError("libxml2 error:out of memory", fileName);
   }
-  GenericErrorCapture generic;
-  doc_ = &owner == &pushContext
-             ? PushWhole(context, text, length)
-             : xmlCtxtReadMemory(context, text, static_cast<int>(length), nullptr, nullptr,
-                                 ParseOptions(context));
-  if (doc_ == nullptr) {
-    std::string message = context->lastError.message != nullptr ? context->lastError.message
-                                                                : generic.FirstReport();
+  std::string failure;
+  {
+    GenericErrorCapture generic;
+    xml::ParseGuard guard(context, rules);
+    if (&owner == &pushContext) {
+      doc_ = PushWhole(context, text, length, guard);
+    } else {
+      guard.Attach();
+      doc_ = xmlCtxtReadMemory(context, text, static_cast<int>(length), nullptr, nullptr,
+                               kParseOptions);
+    }
+    if (!guard.refusal().empty()) {
+      failure = guard.refusal();
+    } else if (doc_ == nullptr) {
+      failure = xml::DescribeFailure(context, generic.FirstReport());
+    }
+  }
+  if (!failure.empty()) {
+    // A parse stopped by the guard may still have handed out what it had built.
+    xmlFreeDoc(doc_);
+    doc_ = nullptr;
     owner.Drop();
-    ThrowParseError(message.c_str());
+    ThrowParseError(failure, fileName);
   }
 }
 
@@ -158,7 +182,6 @@ size_t XMLDoc::Dump(std::string& output) const {
   if (doc_ != nullptr && doc_->children == nullptr) {
     return 0;
   }
-  xml::DropBlankTextFromNowOn();
   if (doc_ == nullptr) {
     return 0;
   }
@@ -178,7 +201,6 @@ bool XMLDoc::DumpWithTrailingMarkup(std::string& output, xmlNodePtr parent,
   if (doc_ == nullptr || doc_->children == nullptr) {
     return false;
   }
-  xml::DropBlankTextFromNowOn();
   output.reserve(2048);
   if (!xml::WriteSingleLine(doc_, output, xml::TrailingMarkup{parent, markup}) ||
       output.empty() || output.front() != '<') {

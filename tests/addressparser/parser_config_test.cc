@@ -188,17 +188,29 @@ TEST_F(ParserConfigTest, MissingFileIsStatusThreeAndChangesNothing) {
 }
 
 TEST_F(ParserConfigTest, MalformedFileThrowsBeforeAnyTableChanges) {
-  try {
-    addr_test::loadConfigurationText(
-        "<R><COUNTRIES><COUNTRY name=\"France\" c2=\"FR\"/></COUNTRIES><R>");
-    FAIL() << "no exception";
-  } catch (const Tarn_Exception& error) {
-    const ExceptionMessage message = error.firstMessage();
-    ASSERT_EQ(1u, message.arguments.size());
-    EXPECT_EQ(0u, message.arguments[0].rfind("libxml2 error:", 0)) << message.arguments[0];
+  struct Row {
+    const char* text;
+    const char* messageStart;
+  } rows[] = {
+      {"<R><COUNTRIES><COUNTRY name=\"France\" c2=\"FR\"/></COUNTRIES><R>", "libxml2 error:"},
+      {"<!DOCTYPE R [<!ENTITY e \"France\">]><R><COUNTRIES><COUNTRY name=\"&e;\" c2=\"FR\"/>"
+       "</COUNTRIES></R>",
+       "entity \"e\" refused: documents may not declare entities"},
+  };
+  for (const Row& row : rows) {
+    try {
+      addr_test::loadConfigurationText(row.text);
+      ADD_FAILURE() << "no exception for " << row.text;
+    } catch (const Tarn_Exception& error) {
+      const ExceptionMessage message = error.firstMessage();
+      ASSERT_EQ(1u, message.arguments.size());
+      const std::string& text = message.arguments[0];
+      EXPECT_EQ(0u, text.rfind(row.messageStart, 0)) << text;
+      EXPECT_NE(std::string::npos, text.find(".xml])")) << "names the file: " << text;
+    }
+    EXPECT_TRUE(countryCodeByName().empty());
+    EXPECT_EQ("", defaultCountry());
   }
-  EXPECT_TRUE(countryCodeByName().empty());
-  EXPECT_EQ("", defaultCountry());
 }
 
 }  // namespace

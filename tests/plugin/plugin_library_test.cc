@@ -252,7 +252,7 @@ TEST(RunDQMConcurrent, ThreadsProcessRecordsIndependently) {
       RecordDocument({{"STR_NAME", "Oak"}, {"STR_NUM", "5"}}),
   };
   // The threads start on a freshly loaded configuration, so they also race for the
-  // first compilation of each rule condition and for the first Dump of the process.
+  // first compilation of each rule condition.
   constexpr int kThreads = 4;
   constexpr int kRecordsPerThread = 200;
   std::vector<std::vector<std::string>> outputs(kThreads);

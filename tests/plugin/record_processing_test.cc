@@ -85,6 +85,21 @@ TEST_F(RecordProcessing, MalformedDocumentRaisesTheParseError) {
       EXPECT_EQ(e.entries.at(0)->origin, "XMLDoc::ParseXML()") << text;
     }
   }
+  // An entity of 25,000 words referenced 2,000 times in ADDR1 would be 100 MB of
+  // address: refused before anything is expanded.
+  std::string references;
+  for (int i = 0; i < 2000; ++i) references += "&e;";
+  const std::string entities = "<!DOCTYPE STD_BOM [<!ENTITY e \"" + std::string(25000, 'a') +
+                               "\">]><STD_BOM><OBS_FEAT><OBS_FELEM><FELEM_CODE>ADDR1</FELEM_CODE>"
+                               "<FELEM_VALUE>" +
+                               references + "</FELEM_VALUE></OBS_FELEM></OBS_FEAT></STD_BOM>";
+  try {
+    plugin::ProcessRecord(entities.c_str(), plugin_test::StubServices(), result);
+    ADD_FAILURE() << "no exception";
+  } catch (const Tarn_Exception& e) {
+    EXPECT_EQ(e.entries.at(0)->message.arguments.at(0),
+              "DOCTYPE refused: record documents may not carry a document type declaration");
+  }
 }
 
 }  // namespace

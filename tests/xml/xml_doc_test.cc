@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "errors/tarn_exception.h"
+#include "xml/flat_document.h"
 #include "xml_test_support.h"
 
 namespace {
@@ -51,9 +52,99 @@ TEST(XMLDocParse, MalformedTextRaisesMajorErrorFromParseXML) {
       ASSERT_EQ(message.arguments.size(), 1u) << text;
       EXPECT_EQ(message.arguments[0].rfind("libxml2 error:", 0), 0u) << message.arguments[0];
       EXPECT_GT(message.arguments[0].size(), std::string("libxml2 error:").size()) << text;
+      EXPECT_EQ(message.arguments[0].find('\n'), std::string::npos) << message.arguments[0];
       EXPECT_EQ(doc.Root(), nullptr) << "a failed parse must leave no document: " << text;
     }
   }
+}
+
+// The text of the error that parsing `text` raises, or "parsed".
+std::string ParseError(const std::string& text, XMLDoc::Rules rules,
+                       std::string_view fileName = {}) {
+  XMLDoc doc;
+  try {
+    doc.ParseXML(text.data(), text.size(), rules, fileName);
+    return "parsed";
+  } catch (const Tarn_Exception& e) {
+    EXPECT_EQ(doc.Root(), nullptr);
+    return e.entries.at(0)->message.arguments.at(0);
+  }
+}
+
+std::string Nested(int depth) {
+  std::string text;
+  for (int i = 0; i < depth; ++i) text += "<d>";
+  for (int i = 0; i < depth; ++i) text += "</d>";
+  return text;
+}
+
+// What a document may hold is the same whichever parser reads it: the flat reader
+// passes all of these to the tree, and the tree's two parsers (for documents up to
+// a mebibyte and beyond) give one error each.
+TEST(XMLDocParse, RefusedDocumentsGiveTheSameErrorOnEveryPath) {
+  const std::string doctype =
+      "DOCTYPE refused: record documents may not carry a document type declaration";
+  const std::string entity = "refused: documents may not declare entities";
+  const std::string reference =
+      "entity reference \"&e;\" refused: only XML's predefined entities are allowed";
+  struct Row {
+    std::string text;
+    std::string general;  // the error under the general rules, "parsed" for none
+    std::string record;   // the same under the record rules, when it differs
+  } rows[] = {
+      {"<!DOCTYPE a [<!ENTITY e \"" + std::string(2500, 'w') + "\">]><a>&e;&e;&e;</a>",
+       "entity \"e\" " + entity, doctype},
+      {"<!DOCTYPE a [<!ENTITY % p \"x\">]><a/>", "entity \"p\" " + entity, doctype},
+      {"<!DOCTYPE a [<!NOTATION n SYSTEM \"n\"><!ENTITY u SYSTEM \"u\" NDATA n>]><a/>",
+       "entity \"u\" " + entity, doctype},
+      {"<!DOCTYPE a SYSTEM \"a.dtd\"><a>1&e;2</a>", reference, doctype},
+      {"<!DOCTYPE a><a>&amp;&#65;</a>", "parsed", doctype},
+      {"<a x='&e;'/>", "libxml2 error:Entity 'e' not defined", ""},
+      {"<a>\n<b>", "libxml2 error:Premature end of data in tag b", ""},
+      {Nested(256), "parsed", ""},
+      {Nested(257), "document nested deeper than 256 elements", ""},
+      {std::string("<a>x\0y</a>", 10), "character U+0000 not allowed in XML (line 1)", ""},
+      {std::string("<a>x</a>\n\0junk", 14), "character U+0000 not allowed in XML (line 2)", ""},
+      {std::string("<a x='\0'/>", 10), "character U+0000 not allowed in XML (line 1)", ""},
+      {"<a>&#0;</a>", "character U+0000 not allowed in XML (line 1)", ""},
+      {"<a\n x='&#1;'/>", "character U+0001 not allowed in XML (line 2)", ""},
+      {"<!--\x0b--><a/>", "character U+000B not allowed in XML (line 1)", ""},
+      {"<a><![CDATA[\x1b]]></a>", "character U+001B not allowed in XML (line 1)", ""},
+      {"<a>\xef\xbf\xbe</a>", "character U+FFFE not allowed in XML (line 1)", ""},
+      {"\xff\xfe" + xml_test::Utf16Le("<a>") + std::string("\0\0", 2) + xml_test::Utf16Le("</a>"),
+       "character U+0000 not allowed in XML (line 1)", ""},
+      {"<?xml version='1.0' encoding='ISO-2022-JP'?><a>\x1b$B$\"\x1b(B</a>", "parsed", ""},
+  };
+  const std::string padding = "<!--" + std::string(1 << 20, ' ') + "-->";
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.text.substr(0, 80));
+    xml::FlatDocument flat;
+    if (row.general != "parsed") {
+      EXPECT_FALSE(flat.Read(row.text.data(), row.text.size()));
+    }
+    EXPECT_EQ(ParseError(row.text, XMLDoc::Rules::kGeneral), row.general);
+    EXPECT_EQ(ParseError(row.text, XMLDoc::Rules::kRecordDocument),
+              row.record.empty() ? row.general : row.record);
+    if (row.text[0] == '<' && row.text[1] != '?') {
+      EXPECT_EQ(ParseError(padding + row.text, XMLDoc::Rules::kGeneral), row.general)
+          << "beyond a mebibyte";
+    }
+  }
+}
+
+TEST(XMLDocParse, RecordDocumentsHaveASizeLimitAndFilesAreNamed) {
+  std::string record = "<a>" + std::string(xml::kLargestRecordDocument - 7, 'x') + "</a>";
+  EXPECT_EQ(ParseError(record, XMLDoc::Rules::kRecordDocument), "parsed");
+  record.insert(2, " ");
+  EXPECT_EQ(ParseError(record, XMLDoc::Rules::kRecordDocument),
+            "record document of 1048577 bytes refused: the largest accepted is 1048576 bytes");
+  EXPECT_EQ(ParseError(record, XMLDoc::Rules::kGeneral), "parsed");
+
+  EXPECT_EQ(ParseError("<a>", XMLDoc::Rules::kGeneral, "/etc/x.xml"),
+            "libxml2 error:Premature end of data in tag a (file [/etc/x.xml])");
+  EXPECT_EQ(ParseError("<a>\xe2\x82</a>", XMLDoc::Rules::kGeneral),
+            "libxml2 error:Input is not proper UTF-8, indicate encoding ! Bytes: 0xE2 0x82 0x3C "
+            "0x2F");
 }
 
 TEST(XMLDocParse, LargeDocumentsAndRepeatedParsesOnOneThread) {
