@@ -1,5 +1,6 @@
 """The host's standard forms of street-name and city words, and the noise words it
-drops, for gen_token_info.py (which adds the ordinals written with digits).
+drops, for gen_token_info.py (which adds the ordinals written with digits). The
+config_generated_token_info test holds config/support/tokenInfo.tsv to them.
 """
 
 # (category, standard form, spellings). Category * is both STR_NAME and CITY.
