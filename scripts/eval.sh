@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Scores the default configuration on the shared labelled US set (../shared/data/eval
 # beside the repository), through zebparse run, and on our per-country examples
-# through the zeb_eval harness.
+# through zeb_eval (tools/eval), which runs the plug-in's record processing in-process.
+# The configuration's sources and generators are in config/rules/.
 #   scripts/eval.sh                       # summary per category and per country
 #   scripts/eval.sh --show-errors 50      # extra arguments go to the US scorer
 #   CONFIG=my.xml scripts/eval.sh         # another configuration

@@ -125,8 +125,8 @@ void WriteParsedParts(Document& doc, const addr::AddressRecord& record) {
 }
 
 template <typename Document>
-void ProcessDocument(Document& doc, const RecordServices& services,
-                     std::string& resultDocument) {
+void ProcessDocument(Document& doc, const RecordServices& services, std::string& resultDocument,
+                     addr::AddressRecord* parsedRecord) {
   std::string values[kAddressCodeCount];
   for (size_t code = 0; code < kAddressCodeCount; ++code) {
     if (doc.Has(static_cast<AddressCode>(code))) {
@@ -167,12 +167,15 @@ void ProcessDocument(Document& doc, const RecordServices& services,
     creator.AddUnitNumber(feature, record);
   }
   doc.Finish(resultDocument);
+  if (parsedRecord != nullptr) {
+    *parsedRecord = std::move(record);
+  }
 }
 
 }  // namespace
 
 const char* ProcessRecord(const char* inputDocument, const RecordServices& services,
-                          std::string& resultDocument) {
+                          std::string& resultDocument, addr::AddressRecord* parsedRecord) {
   resultDocument.clear();
   if (!services.complete()) {
     return kServicesMissing;
@@ -181,7 +184,7 @@ const char* ProcessRecord(const char* inputDocument, const RecordServices& servi
   thread_local xml::FlatDocument flat;
   if (flat.Read(inputDocument, length)) {
     FlatRecord record(flat);
-    ProcessDocument(record, services, resultDocument);
+    ProcessDocument(record, services, resultDocument, parsedRecord);
     return nullptr;
   }
   XMLDoc doc;
@@ -190,7 +193,7 @@ const char* ProcessRecord(const char* inputDocument, const RecordServices& servi
     return kEmptyInputDocument;
   }
   TreeRecord record(doc);
-  ProcessDocument(record, services, resultDocument);
+  ProcessDocument(record, services, resultDocument, parsedRecord);
   return nullptr;
 }
 

@@ -7,6 +7,10 @@
 
 #include "plugin/host_services.h"
 
+namespace addr {
+struct AddressRecord;
+}
+
 namespace plugin {
 
 // The host services a record needs; borrowed, never freed.
@@ -35,7 +39,10 @@ inline constexpr const char* kServicesMissing = "plug-in is not initialised";
 // empty) when the input is null or empty or a service is missing. A document that is
 // not well-formed or breaks the rules for record documents (XMLDoc::Rules) raises
 // Tarn_Exception, as do the parser's own errors; nothing here catches them.
+// When `parsedRecord` is not null it receives the address fields the document was
+// processed with, as parsed: the scoring harness (zeb_eval) reads there the parts
+// that no element carries, such as the directionals.
 const char* ProcessRecord(const char* inputDocument, const RecordServices& services,
-                          std::string& resultDocument);
+                          std::string& resultDocument, addr::AddressRecord* parsedRecord = nullptr);
 
 }  // namespace plugin

@@ -1,31 +1,38 @@
-// zeb_eval: runs the address parser over labelled records and writes the fields the
-// plug-in would write back, for the scorer (score.py) to compare with the labels.
+// zeb_eval: runs labelled records through the plug-in's record processing and writes
+// the fields it writes back, for the scorer (score.py) to compare with the labels.
 //
 //   zeb_eval --config addressParserMetaData.xml --input dev.jsonl --output pred.jsonl
 //   zeb_eval --config addressParserMetaData.xml --check
 //
 // Each input line is a JSON object with at least "id" and "line"; "city", "zip" and
 // "country" are used when present (a record without "country" is taken as "US").
-// The output has one object per record: id, STR_NUM, STR_NAME, UNIT_TYPE, UNIT_NUM,
-// PREDIR, SUFFIX, POSTDIR. A post-office box with no unit gives UNIT_TYPE "POB" and
-// the box number, as record processing does.
+// Each becomes a record document (ADDR1, CITY, POSTAL_CODE, COUNTRY) that goes through
+// plugin::ProcessRecord with stand-in host services, which only the derived elements
+// use. The output has one object per record: id, the first STR_NUM, STR_NAME,
+// UNIT_TYPE and UNIT_NUM of the result document (empty when the record fails), and
+// the parsed PREDIR, SUFFIX and POSTDIR, which the scorer reports for information.
 //
 // --check compiles every rule condition of the configuration and reports words that
 // are no condition keyword and keywords that need a meaning but name none; it exits
 // 1 when there is any. Tested through tests/config (the accuracy and check tests).
-#include <cstdio>
+#include <cstdint>
+#include <cstring>
 #include <exception>
 #include <fstream>
 #include <iostream>
-#include <string>
-#include <vector>
-
 #include <nlohmann/json.hpp>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "addressparser/address_record.h"
 #include "addressparser/condition_compiler.h"
-#include "addressparser/parse_driver.h"
 #include "addressparser/parser_config.h"
+#include "plugin/record_processing.h"
+#include "xml/single_line_writer.h"
+#include "xml/xml_doc.h"
 
 namespace {
 
@@ -72,18 +79,54 @@ std::string textField(const nlohmann::json& record, const char* name) {
   return it->get<std::string>();
 }
 
-// The four fields record processing writes back, plus the informational ones.
-nlohmann::json predictionFor(const addr::AddressRecord& record) {
-  std::string unitType = record.unitLabel;
-  std::string unitNumber = record.unitNumber;
-  if (unitType.empty() && unitNumber.empty() && !record.poBoxType.empty()) {
-    unitType = "POB";
-    unitNumber = record.poBoxNumber;
+// Host services for the derived elements, which are not scored: no token data, and
+// text kept as it is (cut to fit) for its transliteration and its phonetic code.
+unsigned char noTokenInfo(const char*, const char*, TokenInfo*) { return 0; }
+
+void copyText(const char* text, char* out, int32_t outSize) {
+  std::strncpy(out, text, static_cast<size_t>(outSize) - 1);
+  out[outSize - 1] = '\0';
+}
+
+void transliterateAsIs(const char* text, char* out, int32_t outSize, int32_t, int32_t) {
+  copyText(text, out, outSize);
+}
+
+const plugin::RecordServices kServices = {&noTokenInfo, &transliterateAsIs, &copyText};
+
+std::string recordDocument(const nlohmann::json& gold) {
+  std::string country = textField(gold, "country");
+  if (country.empty()) country = "US";
+  const std::pair<const char*, std::string> elements[] = {{"ADDR1", textField(gold, "line")},
+                                                          {"CITY", textField(gold, "city")},
+                                                          {"POSTAL_CODE", textField(gold, "zip")},
+                                                          {"COUNTRY", country}};
+  std::string document = "<STD_BOM><OBS_FEAT>";
+  for (const auto& [code, value] : elements) {
+    document += std::string("<OBS_FELEM><FELEM_CODE>") + code + "</FELEM_CODE><FELEM_VALUE>";
+    xml::AppendEscapedText(document, value.c_str());
+    document += "</FELEM_VALUE></OBS_FELEM>";
   }
-  return {{"STR_NUM", record.streetNumber},     {"STR_NAME", record.streetName},
-          {"UNIT_TYPE", unitType},              {"UNIT_NUM", unitNumber},
-          {"PREDIR", record.preDirectional},    {"SUFFIX", record.suffix},
-          {"POSTDIR", record.postDirectional}};
+  return document + "</OBS_FEAT></STD_BOM>";
+}
+
+const char* const kScoredCodes[] = {"STR_NUM", "STR_NAME", "UNIT_TYPE", "UNIT_NUM"};
+
+// The first value of each scored code in the result document: the written-back value
+// comes before the derived copy of STR_NUM and UNIT_NUM.
+void addWrittenBack(const std::string& resultDocument, nlohmann::json& prediction) {
+  XMLDoc result;
+  result.ParseXML(resultDocument.c_str(), resultDocument.size());
+  xmlNodePtr feature = FindChildElement(result.Root(), "OBS_FEAT");
+  std::set<std::string> seen;
+  for (xmlNodePtr element = FindChildElement(feature, "OBS_FELEM"); element != nullptr;
+       element = NextSibling(element)) {
+    if (NodeName(element) != "OBS_FELEM") continue;
+    std::string code = NodeContent(FindChildElement(element, "FELEM_CODE"), "");
+    if (prediction.contains(code) && seen.insert(code).second) {
+      prediction[code] = NodeContent(FindChildElement(element, "FELEM_VALUE"), "");
+    }
+  }
 }
 
 int runRecords(const Options& options) {
@@ -100,6 +143,7 @@ int runRecords(const Options& options) {
   std::string line;
   size_t lineNumber = 0;
   size_t records = 0;
+  size_t failures = 0;
   while (std::getline(input, line)) {
     ++lineNumber;
     if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
@@ -111,19 +155,29 @@ int runRecords(const Options& options) {
                 << "\n";
       return 1;
     }
+    nlohmann::json prediction = nlohmann::json::object();
+    for (const char* code : kScoredCodes) prediction[code] = "";
     addr::AddressRecord record;
-    record.addressLine1 = textField(gold, "line");
-    record.city = textField(gold, "city");
-    record.postalCode = textField(gold, "zip");
-    record.country = textField(gold, "country");
-    if (record.country.empty()) record.country = "US";
-    addr::parseAddress(record);
-    nlohmann::json prediction = predictionFor(record);
+    std::string resultDocument;
+    try {
+      const char* failure =
+          plugin::ProcessRecord(recordDocument(gold).c_str(), kServices, resultDocument, &record);
+      if (failure != nullptr) throw std::runtime_error(failure);
+      addWrittenBack(resultDocument, prediction);
+    } catch (const std::exception& e) {
+      // Scored as the plug-in's failed record: no fields.
+      std::cerr << "zeb_eval: " << options.inputPath << ":" << lineNumber << ": " << e.what()
+                << "\n";
+      ++failures;
+    }
+    prediction["PREDIR"] = record.preDirectional;
+    prediction["SUFFIX"] = record.suffix;
+    prediction["POSTDIR"] = record.postDirectional;
     prediction["id"] = textField(gold, "id");
     output << prediction.dump() << "\n";
     ++records;
   }
-  std::cerr << "zeb_eval: " << records << " records parsed\n";
+  std::cerr << "zeb_eval: " << records << " records processed, " << failures << " failed\n";
   return 0;
 }
 

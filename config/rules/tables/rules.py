@@ -7,7 +7,10 @@ The next tokens are not narrowed yet, so look-ahead uses the word-list keywords
 (ISSUFFIXWORD(NEXT) ...) rather than candidates. Rules are ordered so the common
 cases (house number, name word, suffix) settle first. The context rules only mop up
 tokens that no context-free rule settled.
+
+Long conditions are built from named parts (conditions.py); short ones are written out.
 """
+from .conditions import all_of, any_of, not_, t
 
 
 def rule(name, condition, set_=None, description=None, set_next=None, eliminate=None,
@@ -22,119 +25,112 @@ ALL_MEANINGS = ("STREETNUM,PREDIR,POSTDIR,STREETNAME,PREFIX,SUFFIX,UNITNUM,UNITL
 
 
 def ends_street(at):
-    """The street part ends after the token at offset `at` (0 = current, 1 = next).
+    """The street part ends after the token at offset `at` (0 = current, 1 = next): at
+    the end of the text, before a unit, box or building word or a word with digits, or
+    before one of the parts named below."""
+    def w(keyword, n, *params):  # the token n places after the one at `at`
+        return t(keyword, at + n, *params)
 
-    It ends at the end of the text, before a unit word, a number, a box word, a
-    directional that is itself last or followed by a unit, building word or a number, or a letter
-    and a final number (ST M-9, DRIVE C-5: a unit written without designator).
-    """
-    def off(n):
-        n += at
-        return "" if n == 0 else ("NEXT" if n == 1 else "NEXT%d" % n)
-
-    def t(keyword, n, params=""):
-        o = off(n)
-        items = ",".join(x for x in (o, params) if x)
-        return "%s(%s)" % (keyword, items) if items else keyword
-
-    return ("(%s OR %s OR %s OR %s OR %s OR (%s AND %s AND NOT %s) OR ((%s OR %s) AND %s) OR (%s AND %s) OR (%s AND (%s OR %s OR %s OR %s OR %s OR (%s AND %s))) OR (%s AND %s AND %s))" % (
-        t("ISLASTTOKEN", 0), t("ISUNITWORD", 1), t("HASNUMBERS", 1), t("ISPOBOXWORD", 1),
-        t("ISBUILDINGTYPEWORD", 1), t("ISLASTTOKEN", 1), t("LENGTHIS", 1, "<,3"), t("ISSUFFIXWORD", 1),
-        t("ISBUILDINGSIDEWORD", 1), t("ISUNITSIDEWORD", 1), t("ISLASTTOKEN", 1),
-        t("ISUNITWORD", 2), t("ISLASTTOKEN", 2),
-        t("ISDIRECTIONALWORD", 1), t("ISLASTTOKEN", 1), t("ISUNITWORD", 2), t("HASNUMBERS", 2),
-        t("ISBUILDINGTYPEWORD", 2),
-        t("ISLETTER", 2), t("CANBESECONDWORDINDIRECTIONAL", 2), t("ISLASTTOKEN", 2),
-        t("ISLETTER", 1), t("ISNUMBER", 2), t("ISLASTTOKEN", 2)))
+    # A short final word that is no street type is the unit (MAIN ST B).
+    short_last_word = all_of(w("ISLASTTOKEN", 1), w("LENGTHIS", 1, "<", "3"),
+                             not_(w("ISSUFFIXWORD", 1)))
+    # REAR, UPPER, FRONT at the end locate the unit.
+    side_word_last = all_of(any_of(w("ISBUILDINGSIDEWORD", 1), w("ISUNITSIDEWORD", 1)),
+                            w("ISLASTTOKEN", 1))
+    # MAIN ST LOWER LEVEL: a unit's identifier before its designator at the end.
+    unit_word_ends_line = all_of(w("ISUNITWORD", 2), w("ISLASTTOKEN", 2))
+    # A directional that is itself last, or followed by a unit, number, building word
+    # or letter, or by the second half of a two-word directional at the end (N E).
+    postdirectional = all_of(w("ISDIRECTIONALWORD", 1), any_of(
+        w("ISLASTTOKEN", 1), w("ISUNITWORD", 2), w("HASNUMBERS", 2), w("ISBUILDINGTYPEWORD", 2),
+        w("ISLETTER", 2), all_of(w("CANBESECONDWORDINDIRECTIONAL", 2), w("ISLASTTOKEN", 2))))
+    # ST M-9, DRIVE C-5: a unit written without designator.
+    letter_and_final_number = all_of(w("ISLETTER", 1), w("ISNUMBER", 2), w("ISLASTTOKEN", 2))
+    return any_of(
+        w("ISLASTTOKEN", 0),
+        w("ISUNITWORD", 1), w("HASNUMBERS", 1), w("ISPOBOXWORD", 1), w("ISBUILDINGTYPEWORD", 1),
+        short_last_word, side_word_last, unit_word_ends_line, postdirectional,
+        letter_and_final_number)
 
 
 def ROUTE_NAME_AT(n):
     """The token at offset n can be the name of a route whose type word is just before
     it: a number or letter (HIGHWAY 22, AVENUE H), or two letters after a road type
     that acts as a prefix (COUNTY ROAD MM)."""
-    at = "NEXT" if n == 1 else "NEXT%d" % n
-    before = "" if n == 1 else ("NEXT" if n == 2 else "NEXT%d" % (n - 1))
-    acting = "ISPREFIXACTINGSUFFIXWORD(%s)" % before if before else "ISPREFIXACTINGSUFFIXWORD"
-    return ("(HASNUMBERS({0}) OR ISLETTER({0}) OR ({1} AND ISLASTTOKEN({0}) AND LENGTHIS({0},<,3)))"
-            .format(at, acting))
+    return any_of(t("HASNUMBERS", n), t("ISLETTER", n),
+                  all_of(t("ISPREFIXACTINGSUFFIXWORD", n - 1), t("ISLASTTOKEN", n),
+                         t("LENGTHIS", n, "<", "3")))
+
+
+def lone_sign(n):
+    """The token at offset n is a lone sign such as the "&" between two street names."""
+    return all_of(t("LENGTHIS", n, "1"), not_(t("ISLETTER", n)), not_(t("HASNUMBERS", n)))
 
 
 def building_name_ahead(max_words=4):
     """A building word ends the line within the next words, and nothing between is a
     street type or a unit word: 1700 WELLS FARGO TOWER, FIRST NATIONAL BANK BUILDING."""
-    def at(k, keyword):
-        return "%s(NEXT%s)" % (keyword, "" if k == 1 else k) if k else keyword
     cases = []
     for k in range(0, max_words + 1):
         # The position test first: it is cheap and only one k passes it.
-        terms = [at(k, "ISLASTTOKEN"), at(k, "ISBUILDINGTYPEWORD")]
+        terms = [t("ISLASTTOKEN", k), t("ISBUILDINGTYPEWORD", k)]
         for j in range(0, k):
-            terms += ["NOT " + at(j, "ISSUFFIXWORD"), "NOT " + at(j, "ISUNITWORD")]
-        cases.append("(" + " AND ".join(terms) + ")")
-    return "(" + " OR ".join(cases) + ")"
+            terms += [not_(t("ISSUFFIXWORD", j)), not_(t("ISUNITWORD", j))]
+        cases.append(all_of(*terms))
+    return any_of(*cases)
 
 
 def place_name_ahead(max_words=4):
     """The line ends within the next words and none of them, nor the current one, holds
     a digit or is a word of any list: MUNICIPAL AIRPORT, THE EMPIRE, TRANQUIL HOUSE INN."""
-    def at(k, keyword):
-        return "%s(NEXT%s)" % (keyword, "" if k == 1 else k) if k else keyword
-    plain = ("HASNUMBERS", "ISSUFFIXWORD", "ISPREFIXWORD", "ISDIRECTIONALWORD", "ISUNITWORD",
-             "ISPOBOXWORD", "ISRURALROUTEWORD", "ISBUILDINGTYPEWORD", "LENGTHIS(1)")
+    listed = ("HASNUMBERS", "ISSUFFIXWORD", "ISPREFIXWORD", "ISDIRECTIONALWORD", "ISUNITWORD",
+              "ISPOBOXWORD", "ISRURALROUTEWORD", "ISBUILDINGTYPEWORD")
     cases = []
     for k in range(0, max_words + 1):
-        terms = [at(k, "ISLASTTOKEN")]
+        terms = [t("ISLASTTOKEN", k)]
         for j in range(0, k + 1):
-            for keyword in plain:
-                if keyword.startswith("LENGTHIS"):
-                    terms.append("NOT LENGTHIS(%s1)" % ("" if j == 0 else ("NEXT," if j == 1 else "NEXT%d," % j)))
-                else:
-                    terms.append("NOT " + at(j, keyword))
-        cases.append("(" + " AND ".join(terms) + ")")
-    return "(" + " OR ".join(cases) + ")"
+            terms += [not_(t(keyword, j)) for keyword in listed]
+            terms.append(not_(t("LENGTHIS", j, "1")))
+        cases.append(all_of(*terms))
+    return any_of(*cases)
 
 
 def number_after_place_ahead(max_words=4):
     """A house number comes within the next words and the words up to it name a place
     (no digit, no unit, box, route or building word): THE BILTMORE 817 WEST PEACHTREE
     STREET, HAYES CENTER 4859 S WABASH. The number is followed by a word of the street."""
-    def at(k, keyword):
-        return "%s(NEXT%s)" % (keyword, "" if k == 1 else k) if k else keyword
     plain = ("HASNUMBERS", "ISPREFIXWORD", "ISUNITWORD", "ISPOBOXWORD", "ISRURALROUTEWORD",
              "ISBUILDINGTYPEWORD", "ISLASTTOKEN")
     cases = []
     for k in range(1, max_words + 1):
-        terms = [at(k, "ISNUMBER"), "NOT " + at(k, "ISLASTTOKEN"), "NOT " + at(k + 1, "HASNUMBERS"),
-                 "NOT " + at(k + 1, "ISPOBOXWORD"), "NOT " + at(k + 1, "ISUNITWORD"),
-                 "NOT (%s AND NOT %s)" % (at(k + 1, "ISLETTER"), at(k + 1, "ISDIRECTIONALWORD"))]
+        after = k + 1
+        terms = [t("ISNUMBER", k), not_(t("ISLASTTOKEN", k)), not_(t("HASNUMBERS", after)),
+                 not_(t("ISPOBOXWORD", after)), not_(t("ISUNITWORD", after)),
+                 not_(all_of(t("ISLETTER", after), not_(t("ISDIRECTIONALWORD", after))))]
         for j in range(0, k):
-            terms += ["NOT " + at(j, keyword) for keyword in plain]
-        cases.append("(" + " AND ".join(terms) + ")")
-    return "(" + " OR ".join(cases) + ")"
+            terms += [not_(t(keyword, j)) for keyword in plain]
+        cases.append(all_of(*terms))
+    return any_of(*cases)
 
 
 def building_after_street(max_words=3):
     """The line ends within the next one to three words and none of them is a number,
     a letter, or a street, directional, unit or box word: the name of a building or
     complex after the street (FREDERICK RD THE REED, ESSEX ST SE FACTORY LOFTS)."""
-    def at(k, keyword):
-        return "%s(NEXT%s)" % (keyword, "" if k == 1 else k)
     plain = ("HASNUMBERS", "ISLETTER", "ISSUFFIXWORD", "ISDIRECTIONALWORD", "ISUNITWORD", "ISPOBOXWORD",
              "ISBUILDINGSIDEWORD", "ISUNITSIDEWORD")
     cases = []
     for k in range(1, max_words + 1):
-        terms = [at(k, "ISLASTTOKEN")]
+        terms = [t("ISLASTTOKEN", k)]
         for j in range(1, k + 1):
-            terms += ["NOT " + at(j, keyword) for keyword in plain]
-        cases.append("(" + " AND ".join(terms) + ")")
-    return "(" + " OR ".join(cases) + ")"
+            terms += [not_(t(keyword, j)) for keyword in plain]
+        cases.append(all_of(*terms))
+    return any_of(*cases)
 
 
 def street_rules(after_number_before_name=True):
     """Rules shared by the countries written number first: [number] [dir] [type] name [type] [dir] [unit]."""
     START = "(ISFIRSTTOKEN OR ISTOKENA(PREV,STREETNUM))"
-    # A lone sign such as "&" between two street names.
-    SIGN = "(LENGTHIS({0}1) AND NOT ISLETTER{1} AND NOT HASNUMBERS{1})"
     NAME_CONTINUES = ("ISTOKENA(PREV,STREETNAME) AND NOT HASNUMBERS AND NOT HASNUMBERSIGN AND NOT ISUNITWORD AND "
         "NOT (ISPOBOXWORD AND NOT ISLASTTOKEN) AND NOT ISBUILDINGTYPEWORD AND NOT (ISDIRECTIONALWORD AND " + ends_street(0) + ") "
         "AND NOT (ISDIRECTIONALWORD AND LENGTHIS(<,3) AND NOT HASNUMBERS(PREV) AND ISSUFFIXWORD(NEXT) AND "
@@ -163,7 +159,7 @@ def street_rules(after_number_before_name=True):
              "a line that only names a building (1700 WELLS FARGO TOWER) has no street"),
         # --- intersections: 12TH & MILLARD names two streets and no house
         rule("intersection-first", "ISFIRSTTOKEN AND HASNUMBERS AND NOT ISNUMBER AND "
-             + SIGN.format("NEXT,", "(NEXT)"), "STREETNAME", "12TH & MILLARD: an ordinal street, not a number"),
+             + lone_sign(1), "STREETNAME", "12TH & MILLARD: an ordinal street, not a number"),
         # --- the house number and box / route starts
         rule("number-first", "(ISFIRSTTOKEN OR (ISTOKENA(PREV,BUILDINGTYPE) AND ISNUMBER AND "
              "NOT ISBUILDINGTYPEWORD(PREV) AND NOT ISLASTTOKEN AND NOT HASNUMBERS(NEXT) AND NOT ISPOBOXWORD(NEXT) "
@@ -212,10 +208,10 @@ def street_rules(after_number_before_name=True):
         rule("rural-route-number", "ISRURALROUTEWORD(PREV) AND HASNUMBERS AND (NOT ISPREFIXWORD(PREV) OR "
              "ISPOBOXWORD(NEXT))", "RRHCNUM",
              "the number of a rural or highway-contract route"),
-        rule("intersection-sign", SIGN.format("", "") + " AND WEHAVE(PREV,STREETNAME) AND NOT WEHAVE(PREV,STREETNUM) "
+        rule("intersection-sign", lone_sign(0) + " AND WEHAVE(PREV,STREETNAME) AND NOT WEHAVE(PREV,STREETNUM) "
              "AND NOT ISLASTTOKEN", None,
              "the & of an intersection takes no field", eliminate=ALL_MEANINGS, terminal=True),
-        rule("intersection-second", SIGN.format("PREV,", "(PREV)") + " AND WEHAVE(PREV,STREETNAME) AND "
+        rule("intersection-second", lone_sign(-1) + " AND WEHAVE(PREV,STREETNAME) AND "
              "NOT ISSUFFIXWORD AND NOT ISDIRECTIONALWORD", "STREETNAME", "the second street of an intersection"),
         rule("building", "ISBUILDINGTYPEWORD AND (HASNUMBERS(NEXT) OR ISLETTER(NEXT) OR (NOT ISFIRSTTOKEN AND "
              "NOT ISTOKENA(PREV,STREETNUM) AND NOT ISTOKENA(PREV,PREDIR)))",

@@ -8,8 +8,8 @@ Every country lists each kind it uses; a kind given as an empty table hides the 
 list of that kind, which would otherwise be used as a fallback (US directionals such
 as E or W must not fire inside French or Spanish text).
 """
-from lists_us import table
-import lists_us
+from .lists_us import table
+from . import lists_us
 
 
 def with_connectors(types, connectors):
