@@ -170,13 +170,13 @@ class RecordProcessor {
     Json input;
     std::vector<Element> elements;
     if (!jsonRecord(record.text, input, elements, record.failure)) {
-      record.output = jsonOutput(input.is_object() ? &input : nullptr, nullptr, &record.failure);
+      record.output = jsonOutput(std::move(input), nullptr, &record.failure);
       return;
     }
     ResultDocument result;
     bool succeeded = runElements(elements, buffer, result, record.failure);
     bool haveResult = succeeded || !result.elements.empty() || result.hasError;
-    record.output = jsonOutput(&input, haveResult ? &result : nullptr,
+    record.output = jsonOutput(std::move(input), haveResult ? &result : nullptr,
                                succeeded ? nullptr : &record.failure);
   }
 
