@@ -33,7 +33,8 @@ std::string defaultSupportDirectory();
 
 // Exit statuses.
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitRecordsFailed = 1;
-inline constexpr int kExitUsage = 2;
+inline constexpr int kExitRecordsFailed = 1;  // some record failed (or the input is broken)
+inline constexpr int kExitUsage = 2;          // usage error, or the plug-in did not start
+inline constexpr int kExitIo = 3;             // reading the input or writing the output failed
 
 }  // namespace zebparse
