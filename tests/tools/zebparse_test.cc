@@ -396,6 +396,27 @@ TEST_F(ZebparseTest, ResultBuffersGrowOnlyAsRecordsNeed) {
   EXPECT_LT(usage.ru_maxrss, 512 * 1024) << "kilobytes at most, for buffers of 1 GiB each";
 }
 
+TEST_F(ZebparseTest, EmptyConfigurationAndDirectoryParametersAreRefused) {
+  write("support/addressParserMetaData.xml", "");
+  write("in.xml", xmlRecord("1 Main St") + "\n");
+  Outcome outcome = run({"check", "--support-dir", support()});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_NE(outcome.out.find("addressParserMetaData.xml] is empty"), std::string::npos)
+      << outcome.out;
+  outcome = run(runArgs("xml"), "in.xml");
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_EQ(outcome.out, "");
+  EXPECT_NE(outcome.err.find("addressParserMetaData.xml] is empty"), std::string::npos)
+      << outcome.err;
+
+  std::vector<std::string> args = runArgs("xml");
+  args.insert(args.end(), {"--params", support()});
+  outcome = run(args, "in.xml");
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_NE(outcome.err.find("--params [" + support() + "] is a directory"), std::string::npos)
+      << outcome.err;
+}
+
 TEST_F(ZebparseTest, OversizedResultIsWrittenAsThePluginReturnedIt) {
   std::string longName(300000, 'A');
   write("in.xml", xmlRecord("1 " + longName + " St") + "\n" + xmlRecord("2 Oak St") + "\n");

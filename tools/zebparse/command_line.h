@@ -31,6 +31,10 @@ std::string defaultPluginPath();
 // config/support as configured (a build directory elsewhere).
 std::string defaultSupportDirectory();
 
+// True when the file at `path` holds nothing but white space. The plug-in loads such
+// a configuration without complaint and then parses nothing; the commands refuse it.
+bool isBlankFile(const std::string& path);
+
 // Exit statuses.
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitRecordsFailed = 1;  // some record failed (or the input is broken)

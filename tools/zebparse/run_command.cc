@@ -414,6 +414,10 @@ int runCommand(int argc, char** argv) {
   // Host start-up: parameters, logger, token data; then the plug-in.
   zeb::HostContext& host = zeb::HostContext::instance();
   if (auto found = args.values.find("--params"); found != args.values.end()) {
+    std::error_code ignored;
+    if (std::filesystem::is_directory(found->second, ignored)) {
+      return usage("--params [" + found->second + "] is a directory, not a parameter file");
+    }
     if (!host.parameters().loadIni(found->second, error)) return usage(error);
   }
   zeb::HostSettings hostSettings;
@@ -429,6 +433,16 @@ int runCommand(int argc, char** argv) {
   bool hostReady = host.start(hostSettings, problems);
   for (const std::string& problem : problems) std::cerr << "zebparse: " << problem << "\n";
   if (!hostReady) return kExitUsage;
+
+  // An empty configuration loads, and then every record "succeeds" unparsed.
+  if (const char* support = host.parameters().query("PIPELINE", "SUPPORTPATH");
+      support != nullptr && *support != '\0') {
+    std::string config = (std::filesystem::path(support) / "addressParserMetaData.xml").string();
+    if (isBlankFile(config)) {
+      std::cerr << "zebparse: configuration [" << config << "] is empty\n";
+      return kExitUsage;
+    }
+  }
 
   std::string pluginPath = args.values.count("--plugin") != 0 ? args.values["--plugin"]
                                                               : defaultPluginPath();
