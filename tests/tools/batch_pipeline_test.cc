@@ -44,6 +44,7 @@ TEST(ConcurrentBatchPipeline, WritesInInputOrderWhateverTheProcessingOrder) {
             EXPECT_EQ(record.output, "out" + std::to_string(record.line));
             written.push_back(record.line);
           }
+          return true;
         })
         .run(threads);
     ASSERT_EQ(written.size(), 1000u) << threads << " threads";
@@ -71,7 +72,10 @@ TEST(ConcurrentBatchPipeline, ReadersWaitWhenTheWindowIsFull) {
       [&](Record& record, std::vector<char>&) {
         if (record.line == 1) std::this_thread::sleep_for(std::chrono::milliseconds(50));
       },
-      [&](std::vector<Record>&, bool) { --inFlight; })
+      [&](std::vector<Record>&, bool) {
+        --inFlight;
+        return true;
+      })
       .run(4);
   EXPECT_LE(mostInFlight.load(), static_cast<int>(kWindow));
   EXPECT_EQ(inFlight.load(), 0);
@@ -87,7 +91,10 @@ TEST(ConcurrentBatchPipeline, EmptyInputAndEmptyReadsWriteNothing) {
         return ++reads < 3;  // two empty reads, then the end
       },
       [](Record&, std::vector<char>&) { FAIL() << "no record to process"; },
-      [&](std::vector<Record>&, bool) { ++writes; })
+      [&](std::vector<Record>&, bool) {
+        ++writes;
+        return true;
+      })
       .run(3);
   EXPECT_EQ(reads, 3) << "the end of the input is read once";
   EXPECT_EQ(writes, 0);
@@ -99,7 +106,10 @@ TEST(ConcurrentBatchPipeline, TheLastWriteOfARunIsIdle) {
     bool lastIdle = false;
     BatchPipeline(
         4, countingReader(500, 7), [](Record&, std::vector<char>&) {},
-        [&](std::vector<Record>&, bool idle) { lastIdle = idle; })
+        [&](std::vector<Record>&, bool idle) {
+          lastIdle = idle;
+          return true;
+        })
         .run(threads);
     EXPECT_TRUE(lastIdle) << threads << " threads";
   }
@@ -110,7 +120,10 @@ TEST(ConcurrentBatchPipeline, OneThreadIsTheCallersOwn) {
   BatchPipeline(
       2, countingReader(30, 4),
       [&](Record&, std::vector<char>&) { seen.insert(std::this_thread::get_id()); },
-      [&](std::vector<Record>&, bool) { seen.insert(std::this_thread::get_id()); })
+      [&](std::vector<Record>&, bool) {
+        seen.insert(std::this_thread::get_id());
+        return true;
+      })
       .run(1);
   EXPECT_EQ(seen, std::set<std::thread::id>{std::this_thread::get_id()});
 }
@@ -141,9 +154,33 @@ TEST(ConcurrentBatchPipeline, WrittenBatchesComeBackEmptiedButKeepTheirMemory) {
         record.output.assign(1000, 'o');
         record.failure = "f";
       },
-      [](std::vector<Record>&, bool) {})
+      [](std::vector<Record>&, bool) { return true; })
       .run(1);
   EXPECT_EQ(reads, 2);
+}
+
+TEST(ConcurrentBatchPipeline, AFailedWriteStopsReadingAndWriting) {
+  for (unsigned threads : {1u, 2u, 4u}) {
+    std::atomic<uint64_t> lastRead{0};
+    auto read = countingReader(100000, 10);
+    std::vector<uint64_t> written;
+    bool stopped = BatchPipeline(
+                       4,
+                       [&](std::vector<Record>& batch) {
+                         bool more = read(batch);
+                         lastRead = batch.back().line;
+                         return more;
+                       },
+                       [](Record&, std::vector<char>&) {},
+                       [&](std::vector<Record>& batch, bool) {
+                         written.push_back(batch.front().line);
+                         return written.size() < 3;
+                       })
+                       .run(threads);
+    EXPECT_TRUE(stopped);
+    EXPECT_EQ(written, (std::vector<uint64_t>{1, 11, 21})) << threads << " threads";
+    EXPECT_LE(lastRead.load(), 30u + 10 * (4 + threads)) << "reading stops at the window";
+  }
 }
 
 }  // namespace

@@ -105,9 +105,15 @@ TEST(JsonRecord, TakesElementCodesAndLeavesOtherKeysOut) {
   EXPECT_EQ(got, expected);
 }
 
+std::string manyKeys(int count) {
+  std::string line = "{";
+  for (int i = 0; i < count; ++i) line += "\"k" + std::to_string(i) + "\":" + "1,";
+  return line + "\"ADDR1\":\"1 Main St\"}";
+}
+
 TEST(JsonRecord, RefusesWhatIsNoRecord) {
   const struct {
-    const char* line;
+    std::string line;
     const char* error;
   } kRows[] = {
       {"not json", "invalid JSON"},
@@ -115,14 +121,42 @@ TEST(JsonRecord, RefusesWhatIsNoRecord) {
       {R"({"ADDR1": {"x": 1}})", "value of ADDR1 is an object"},
       {R"({"ADDR1": [["x"]]})", "value of ADDR1 holds a list or object"},
       {"{\"ADDR1\": \"\xC3\"}", "invalid JSON"},
+      {R"({"id":)" + std::string(65, '[') + std::string(65, ']') + "}",
+       "JSON nested deeper than 64 levels"},
+      {manyKeys(10000), "JSON object with more than 10000 keys"},
+      {std::string("{\"ADDR1\": \"1 Main St\"}\0junk", 27), "NUL byte in the record at byte 23"},
   };
   for (const auto& row : kRows) {
     Json object;
     std::vector<Element> elements;
     std::string error;
-    EXPECT_FALSE(jsonRecord(row.line, object, elements, error)) << row.line;
-    EXPECT_NE(error.find(row.error), std::string::npos) << row.line << " -> " << error;
+    EXPECT_FALSE(jsonRecord(row.line, object, elements, error)) << row.line.substr(0, 80);
+    EXPECT_NE(error.find(row.error), std::string::npos)
+        << row.line.substr(0, 80) << " -> " << error;
   }
+  Json object;
+  std::vector<Element> elements;
+  std::string error;
+  EXPECT_TRUE(jsonRecord(manyKeys(9999), object, elements, error)) << error;
+  EXPECT_TRUE(jsonRecord(R"({"id":)" + std::string(63, '[') + std::string(63, ']') + "}", object,
+                         elements, error))
+      << error;
+}
+
+TEST(JsonRecord, KeyGivenTwiceKeepsItsFirstPlaceAndLastValue) {
+  Json object;
+  std::vector<Element> elements;
+  std::string error;
+  ASSERT_TRUE(jsonRecord(R"({"ADDR1": "a", "id": 1, "ADDR1": "b"})", object, elements, error));
+  EXPECT_EQ(object.dump(), R"({"ADDR1":"b","id":1})");
+  ASSERT_EQ(elements.size(), 1u);
+  EXPECT_EQ(elements[0].value, "b");
+}
+
+TEST(Printable, EscapesControlsAndBrokenUtf8AndCutsLongText) {
+  EXPECT_EQ(printable("ok \x1B[31m red\x07 \xC2\x9B \xFF é 北"),
+            "ok \\x1B[31m red\\x07 \\xC2\\x9B \\xFF é 北");
+  EXPECT_EQ(printable(std::string(20, 'x') + "\n", 10), "xxxxxxxxxx... (11 more bytes)");
 }
 
 TEST(JsonOutput, RepeatedCodeBecomesListInDocumentOrder) {
@@ -130,12 +164,12 @@ TEST(JsonOutput, RepeatedCodeBecomesListInDocumentOrder) {
   ResultDocument result;
   result.elements = {{"ADDR1", "12b Main St"}, {"STR_NUM", "12b"}, {"STR_NAME", "MAIN"},
                      {"STR_NUM", "12B"}};
-  EXPECT_EQ(jsonOutput(&input, &result, nullptr),
+  EXPECT_EQ(jsonOutput(input, &result, nullptr),
             R"({"id":"a1","ADDR1":"12b Main St","STR_NUM":["12b","12B"],"STR_NAME":"MAIN"})");
   std::string error = "boom";
-  EXPECT_EQ(jsonOutput(&input, nullptr, &error),
+  EXPECT_EQ(jsonOutput(input, nullptr, &error),
             R"({"id":"a1","ADDR1":"12b Main St","ERROR":"boom"})");
-  EXPECT_EQ(jsonOutput(nullptr, nullptr, &error), R"({"ERROR":"boom"})");
+  EXPECT_EQ(jsonOutput(Json(), nullptr, &error), R"({"ERROR":"boom"})");
 }
 
 TEST(Csv, QuotesFieldsThatNeedIt) {

@@ -1,6 +1,7 @@
 // zebparse end to end: the real binary, the real plug-in, small configurations
 // written for each test into a temporary support directory.
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -311,6 +312,109 @@ TEST_F(ZebparseTest, CsvRunAddsResultColumnsAndKeepsQuotedFields) {
   EXPECT_NE(outcome.err.find("zebparse: line 5: record has 4 fields"), std::string::npos)
       << outcome.err;
   EXPECT_NE(outcome.err.find("zebparse: line 6: value of ADDR1"), std::string::npos);
+}
+
+// Hostile records: each fails on its own with a clear message and its own output
+// line, and the records around it go through.
+TEST_F(ZebparseTest, HostileRecordsFailOnTheirOwn) {
+  const std::string kDeep = std::string(50000, '[') + std::string(50000, ']');
+  const struct {
+    const char* format;
+    std::string input;
+    std::vector<std::string> lines;  // a piece of each output line
+    std::vector<std::string> err;    // pieces of standard error
+  } kRows[] = {
+      {"jsonl",
+       "{\"ADDR1\": \"1 Main St\"}\n{\"id\":" + kDeep +
+           ",\"ADDR1\":\"2 Main St\"}\n"
+           "{\"ADDR1\": \"3 Oak St\"}\n",
+       {"\"STR_NAME\":\"MAIN\"", R"({"ERROR":"JSON nested deeper than 64 levels"})",
+        "\"STR_NAME\":\"OAK\""},
+       {"line 2: JSON nested deeper than 64 levels", "3 records, 1 failed"}},
+      {"jsonl",
+       std::string("{\"ADDR1\": \"1 Main St\"}\0junk\n{\"\xFF\x1B\": 1}\n", 32),
+       {R"({"ERROR":"NUL byte in the record at byte 23"})", "invalid JSON"},
+       {"line 2: invalid JSON", "'\"\\xFF'"}},
+      {"xml",
+       xmlRecord("1 Main St") + std::string("\0junk\n", 6) + xmlRecord("2 Oak St") + "\n",
+       {"<STD_RESULT><ERROR>NUL byte in the record at byte 130</ERROR></STD_RESULT>", ">OAK<"},
+       {"line 1: NUL byte in the record at byte 130", "2 records, 1 failed"}},
+      {"csv",
+       "id,ADDR1,CITY\n1,12 Main St,\"Springfield\n2,2 Elm Ave,Town\n3,3 Oak St,X\n",
+       {"id,ADDR1", "1,12 Main St,,,,,,,,,quoted field not closed before the end of the input",
+        "2,2 Elm Ave,Town,2,ELM", "3,3 Oak St,X,3,OAK"},
+       {"line 2: quoted field not closed", "3 records, 1 failed"}},
+      {"csv",
+       "id,ADDR1\n1,\"12 Main St\"junk\n\"2\",\"2 Elm\nAve\"\n3,3 Oak St\n",
+       {"id,ADDR1", "1,,", "2,\"2 Elm", "Ave\",2,ELM", "3,3 Oak St,3,OAK"},
+       {"line 2: text after the closing quote of a field", "3 records, 1 failed"}},
+      {"csv", "id,\"ADDR1\"x\n1,1 Main St\n", {}, {"line 1: header: text after", "0 records"}},
+  };
+  for (const auto& row : kRows) {
+    write("in", row.input);
+    Outcome outcome = run(runArgs(row.format), "in");
+    EXPECT_EQ(outcome.status, 1) << row.input.substr(0, 80);
+    std::vector<std::string> lines = linesOf(outcome.out);
+    EXPECT_EQ(lines.size(), row.lines.size()) << row.input.substr(0, 80) << "\n"
+                                              << outcome.out.substr(0, 1000) << outcome.err;
+    for (size_t i = 0; i < std::min(lines.size(), row.lines.size()); ++i) {
+      EXPECT_NE(lines[i].find(row.lines[i]), std::string::npos) << lines[i].substr(0, 300);
+    }
+    for (const std::string& piece : row.err) {
+      EXPECT_NE(outcome.err.find(piece), std::string::npos) << piece << " in " << outcome.err;
+    }
+    EXPECT_EQ(outcome.err.find('\x1B'), std::string::npos) << "escaped for the terminal";
+  }
+}
+
+TEST_F(ZebparseTest, TheFirstFailedWriteStopsTheRunWithExitThree) {
+  std::string input;
+  for (int i = 1; i <= 3000; ++i) input += xmlRecord(std::to_string(i) + " Main St") + "\n";
+  write("in.xml", input);
+  std::vector<std::string> args = runArgs("xml");
+  args.insert(args.end(), {(dir_ / "in.xml").string(), "/dev/full"});
+  Outcome outcome = run(args);
+  EXPECT_EQ(outcome.status, 3) << outcome.err;
+  EXPECT_NE(outcome.err.find("zebparse: 0 records, 0 failed"), std::string::npos) << outcome.err;
+  EXPECT_NE(outcome.err.find("error writing output [/dev/full]: No space left on device"),
+            std::string::npos)
+      << outcome.err;
+
+  outcome = run({"run", "--no-progress", (dir_ / "missing.xml").string()});
+  EXPECT_EQ(outcome.status, 3) << outcome.err;
+  EXPECT_NE(outcome.err.find("cannot open input"), std::string::npos) << outcome.err;
+}
+
+TEST_F(ZebparseTest, ResultBuffersGrowOnlyAsRecordsNeed) {
+  write("in.xml", xmlRecord("1 Main St") + "\n");
+  std::vector<std::string> args = runArgs("xml");
+  args.insert(args.end(), {"--threads", "4", "--result-size", "1073741824"});
+  Outcome outcome = run(args, "in.xml");
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  rusage usage{};
+  ASSERT_EQ(::getrusage(RUSAGE_CHILDREN, &usage), 0);
+  EXPECT_LT(usage.ru_maxrss, 512 * 1024) << "kilobytes at most, for buffers of 1 GiB each";
+}
+
+TEST_F(ZebparseTest, EmptyConfigurationAndDirectoryParametersAreRefused) {
+  write("support/addressParserMetaData.xml", "");
+  write("in.xml", xmlRecord("1 Main St") + "\n");
+  Outcome outcome = run({"check", "--support-dir", support()});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_NE(outcome.out.find("addressParserMetaData.xml] is empty"), std::string::npos)
+      << outcome.out;
+  outcome = run(runArgs("xml"), "in.xml");
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_EQ(outcome.out, "");
+  EXPECT_NE(outcome.err.find("addressParserMetaData.xml] is empty"), std::string::npos)
+      << outcome.err;
+
+  std::vector<std::string> args = runArgs("xml");
+  args.insert(args.end(), {"--params", support()});
+  outcome = run(args, "in.xml");
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_NE(outcome.err.find("--params [" + support() + "] is a directory"), std::string::npos)
+      << outcome.err;
 }
 
 TEST_F(ZebparseTest, OversizedResultIsWrittenAsThePluginReturnedIt) {

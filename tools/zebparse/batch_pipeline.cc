@@ -13,11 +13,12 @@ BatchPipeline::BatchPipeline(size_t maxBatchesInFlight, ReadFunction read, Proce
       write_(std::move(write)),
       maxBatchesInFlight_(maxBatchesInFlight < 1 ? 1 : maxBatchesInFlight) {}
 
-void BatchPipeline::run(unsigned threadCount) {
+bool BatchPipeline::run(unsigned threadCount) {
   std::vector<std::thread> helpers;
   for (unsigned i = 1; i < threadCount; ++i) helpers.emplace_back([this] { work(); });
   work();
   for (std::thread& helper : helpers) helper.join();
+  return stopped_;
 }
 
 void BatchPipeline::work() {
@@ -37,7 +38,9 @@ bool BatchPipeline::readNext(Batch& batch) {
       // Wait for room before reading: the records read now count against the
       // window until they are written.
       std::unique_lock<std::mutex> lock(mutex_);
-      roomAvailable_.wait(lock, [this] { return nextRead_ - nextWrite_ < maxBatchesInFlight_; });
+      roomAvailable_.wait(
+          lock, [this] { return stopped_ || nextRead_ - nextWrite_ < maxBatchesInFlight_; });
+      if (stopped_) return false;
     }
     inputDone_ = !read_(batch.records);
     if (batch.records.empty()) continue;  // nothing read: no sequence number spent
@@ -56,21 +59,27 @@ std::unique_ptr<BatchPipeline::Batch> BatchPipeline::handIn(std::unique_ptr<Batc
       return std::find_if(ready_.begin(), ready_.end(),
                           [sequence](const auto& ready) { return ready->sequence == sequence; });
     };
-    for (auto next = find(nextWrite_); next != ready_.end(); next = find(nextWrite_)) {
+    for (auto next = find(nextWrite_); !stopped_ && next != ready_.end(); next = find(nextWrite_)) {
       std::unique_ptr<Batch> written = std::move(*next);
       ready_.erase(next);
       bool idle = find(nextWrite_ + 1) == ready_.end();
       lock.unlock();
-      write_(written->records, idle);
+      bool wrote = write_(written->records, idle);
       emptyForReuse(written->records);
       lock.lock();
       // Only now does the batch leave the window: until written it holds memory.
       ++nextWrite_;
       spare_.push_back(std::move(written));
-      roomAvailable_.notify_one();
+      if (!wrote) {
+        stopped_ = true;
+        roomAvailable_.notify_all();
+      } else {
+        roomAvailable_.notify_one();
+      }
     }
     writing_ = false;
   }
+  if (stopped_) ready_.clear();  // never to be written
   if (spare_.empty()) return std::make_unique<Batch>();
   std::unique_ptr<Batch> spare = std::move(spare_.back());
   spare_.pop_back();

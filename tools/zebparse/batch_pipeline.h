@@ -39,7 +39,8 @@ class BatchPipeline {
   using ProcessFunction = std::function<void(Record& record, std::vector<char>& scratch)>;
   // Runs once per batch, in input order, never two at once; `idle` is true when no
   // further batch is ready to be written right now (a good moment to flush).
-  using WriteFunction = std::function<void(std::vector<Record>& batch, bool idle)>;
+  // False stops the run: nothing more is read, and no later batch is written.
+  using WriteFunction = std::function<bool(std::vector<Record>& batch, bool idle)>;
 
   BatchPipeline(size_t maxBatchesInFlight, ReadFunction read, ProcessFunction process,
                 WriteFunction write);
@@ -47,8 +48,9 @@ class BatchPipeline {
   BatchPipeline& operator=(const BatchPipeline&) = delete;
 
   // Reads, processes and writes the whole input on `threadCount` threads, the
-  // calling thread among them, and returns when everything read is written.
-  void run(unsigned threadCount);
+  // calling thread among them, and returns when everything read is written, or
+  // soon after a write failed (then true: the run was stopped).
+  bool run(unsigned threadCount);
 
  private:
   struct Batch {
@@ -76,6 +78,7 @@ class BatchPipeline {
   uint64_t nextRead_ = 0;                      // sequence of the next batch read
   uint64_t nextWrite_ = 0;                     // sequence of the next batch to write
   bool writing_ = false;                       // a thread is writing; others only hand in
+  bool stopped_ = false;                       // a write failed: read and write no more
   std::vector<std::unique_ptr<Batch>> ready_;  // processed, waiting for their turn
   std::vector<std::unique_ptr<Batch>> spare_;  // written, ready to be filled again
 };

@@ -19,6 +19,7 @@
 #include "tools/zebparse/command_line.h"
 #include "tools/zebparse/commands.h"
 #include "tools/zebparse/parser_session.h"
+#include "tools/zebparse/record_formats.h"
 
 namespace zebparse {
 namespace {
@@ -29,7 +30,8 @@ constexpr const char* kCheckUsage =
     "Loads addressParserMetaData.xml from the support directory and reports every\n"
     "condition that does not compile, every unknown keyword, every set, setNext or\n"
     "eliminate name that is no meaning, every rule set without rules and every\n"
-    "country that maps to no region. Exit status 1 when it found an error.\n";
+    "country that maps to no region. Exit status 1 when it found an error (an empty\n"
+    "configuration file is one).\n";
 
 bool named(xmlNodePtr node, const char* name) {
   return node != nullptr && node->type == XML_ELEMENT_NODE &&
@@ -52,14 +54,15 @@ std::string attribute(xmlNodePtr node, const char* name) {
   return text;
 }
 
+// Names and conditions come from the configuration file: they are shown escaped.
 class Report {
  public:
   void error(const std::string& where, const std::string& what) {
-    std::printf("error: %s: %s\n", where.c_str(), what.c_str());
+    std::printf("error: %s: %s\n", printable(where).c_str(), printable(what).c_str());
     ++errors;
   }
   void warning(const std::string& where, const std::string& what) {
-    std::printf("warning: %s: %s\n", where.c_str(), what.c_str());
+    std::printf("warning: %s: %s\n", printable(where).c_str(), printable(what).c_str());
     ++warnings;
   }
   int errors = 0;
@@ -123,7 +126,7 @@ int checkCommand(int argc, char** argv) {
   std::string configPath;
   if (!loadParserSession(supportDirectoryOption(args.values["--support-dir"]), configPath,
                          error)) {
-    std::printf("error: %s\n", error.c_str());
+    std::printf("error: %s\n", printable(error).c_str());
     return kExitRecordsFailed;
   }
   xmlDocPtr doc = xmlReadFile(configPath.c_str(), nullptr,

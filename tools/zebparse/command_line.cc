@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 
 namespace zebparse {
 
@@ -45,6 +46,17 @@ bool parseArguments(int argc, char** argv, int first, const std::set<std::string
     }
   }
   return true;
+}
+
+bool isBlankFile(const std::string& path) {
+  std::error_code failure;
+  if (!std::filesystem::is_regular_file(path, failure)) return false;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  for (char c; in.get(c);) {
+    if (c != ' ' && c != '\t' && c != '\r' && c != '\n') return false;
+  }
+  return in.eof();
 }
 
 std::string executableDirectory() {

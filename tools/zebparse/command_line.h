@@ -31,9 +31,14 @@ std::string defaultPluginPath();
 // config/support as configured (a build directory elsewhere).
 std::string defaultSupportDirectory();
 
+// True when the file at `path` holds nothing but white space. The plug-in loads such
+// a configuration without complaint and then parses nothing; the commands refuse it.
+bool isBlankFile(const std::string& path);
+
 // Exit statuses.
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitRecordsFailed = 1;
-inline constexpr int kExitUsage = 2;
+inline constexpr int kExitRecordsFailed = 1;  // some record failed (or the input is broken)
+inline constexpr int kExitUsage = 2;          // usage error, or the plug-in did not start
+inline constexpr int kExitIo = 3;             // reading the input or writing the output failed
 
 }  // namespace zebparse

@@ -33,6 +33,10 @@ bool loadParserSession(const std::string& supportDir, std::string& configPath,
   cmn::PathValue path;
   cmn::JoinPath(path, supportDir.c_str(), "addressParserMetaData.xml");
   configPath = cmn::NativePath(path);
+  if (isBlankFile(configPath)) {
+    error = "configuration [" + configPath + "] is empty";
+    return false;
+  }
   try {
     if (addr::loadParserConfiguration(configPath) != addr::kConfigOk) {
       error = "cannot open configuration [" + configPath + "]";

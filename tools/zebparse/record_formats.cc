@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <map>
+#include <unordered_map>
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>
@@ -197,19 +199,137 @@ bool readResultDocument(std::string_view text, ResultDocument& result, std::stri
   return true;
 }
 
-bool jsonRecord(std::string_view line, Json& object, std::vector<Element>& elements,
-                std::string& error) {
-  elements.clear();
-  try {
-    object = Json::parse(line);
-  } catch (const Json::exception& e) {
+namespace {
+
+// The entries of an object, in order, without the ordered map's own insertion,
+// which searches every earlier key: the callers know whether a key is new.
+Json::object_t::Container& entriesOf(Json& object) { return object.get_ref<Json::object_t&>(); }
+
+// Builds the record object from parser events. Objects are filled in one pass with
+// an index of their keys: inserting into the ordered object one key at a time
+// searches all earlier keys, and a line of many keys would take quadratic time.
+class RecordBuilder : public nlohmann::json_sax<Json> {
+ public:
+  Json root;
+  std::string error;
+
+  bool null() override { return add(Json()); }
+  bool boolean(bool value) override { return add(Json(value)); }
+  bool number_integer(number_integer_t value) override { return add(Json(value)); }
+  bool number_unsigned(number_unsigned_t value) override { return add(Json(value)); }
+  bool number_float(number_float_t value, const string_t&) override { return add(Json(value)); }
+  bool string(string_t& value) override { return add(Json(std::move(value))); }
+  bool binary(binary_t& value) override { return add(Json(std::move(value))); }
+  bool start_object(std::size_t) override { return open(Json::object()); }
+  bool start_array(std::size_t) override { return open(Json::array()); }
+  bool key(string_t& key) override {
+    open_.back().key = std::move(key);
+    return true;
+  }
+  bool end_object() override { return close(); }
+  bool end_array() override { return close(); }
+  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& e) override {
     error = std::string("invalid JSON: ") + e.what();
     return false;
   }
-  if (!object.is_object()) {
+
+ private:
+  struct Open {
+    Json value;
+    std::string key;                                  // of the member being read
+    std::unordered_map<std::string, size_t> members;  // key -> place
+  };
+
+  bool open(Json value) {
+    if (open_.size() >= kMaxJsonDepth) {
+      error = "JSON nested deeper than " + std::to_string(kMaxJsonDepth) + " levels";
+      return false;
+    }
+    open_.push_back({std::move(value), {}, {}});
+    return true;
+  }
+  bool close() {
+    Json value = std::move(open_.back().value);
+    open_.pop_back();
+    return add(std::move(value));
+  }
+  bool add(Json value) {
+    if (open_.empty()) {
+      root = std::move(value);
+      return true;
+    }
+    Open& into = open_.back();
+    if (into.value.is_array()) {
+      into.value.get_ref<Json::array_t&>().push_back(std::move(value));
+      return true;
+    }
+    auto& object = entriesOf(into.value);
+    auto [place, added] = into.members.try_emplace(into.key, object.size());
+    if (!added) {
+      object[place->second].second = std::move(value);
+      return true;
+    }
+    if (object.size() >= kMaxJsonKeys) {
+      error = "JSON object with more than " + std::to_string(kMaxJsonKeys) + " keys";
+      return false;
+    }
+    object.emplace_back(std::move(into.key), std::move(value));
+    return true;
+  }
+
+  std::vector<Open> open_;
+};
+
+}  // namespace
+
+bool refuseNul(std::string_view record, std::string& error) {
+  const void* nul = std::memchr(record.data(), '\0', record.size());
+  if (nul == nullptr) return true;
+  error = "NUL byte in the record at byte " +
+          std::to_string(static_cast<const char*>(nul) - record.data() + 1);
+  return false;
+}
+
+std::string printable(std::string_view text, size_t limit) {
+  std::string out;
+  size_t pos = 0;
+  while (pos < text.size() && out.size() < limit) {
+    char32_t c = 0;
+    size_t length = decodeUtf8(text, pos, c);
+    if (length == 0 || c < 0x20 || (c >= 0x7F && c <= 0x9F)) {
+      // Each byte of a control character or of a broken sequence is shown.
+      size_t bytes = length == 0 ? 1 : length;
+      for (size_t i = 0; i < bytes; ++i) {
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned char>(text[pos + i]));
+        out += hex;
+      }
+      pos += bytes;
+      continue;
+    }
+    out.append(text.substr(pos, length));
+    pos += length;
+  }
+  if (pos < text.size()) out += "... (" + std::to_string(text.size() - pos) + " more bytes)";
+  return out;
+}
+
+bool jsonRecord(std::string_view line, Json& object, std::vector<Element>& elements,
+                std::string& error) {
+  elements.clear();
+  object = Json();
+  // The parser takes a NUL byte for the end of the input and would ignore the rest.
+  if (!refuseNul(line, error)) return false;
+  RecordBuilder builder;
+  if (!Json::sax_parse(line.begin(), line.end(), &builder)) {
+    error = builder.error;
+    return false;
+  }
+  if (!builder.root.is_object()) {
     error = "not a JSON object";
     return false;
   }
+  object = std::move(builder.root);
   for (const auto& [key, value] : object.items()) {
     if (!isElementCode(key) || value.is_null()) continue;
     if (value.is_object()) {
@@ -231,8 +351,9 @@ bool jsonRecord(std::string_view line, Json& object, std::vector<Element>& eleme
   return true;
 }
 
-std::string jsonOutput(const Json* input, const ResultDocument* result, const std::string* error) {
-  Json out = input != nullptr && input->is_object() ? *input : Json::object();
+std::string jsonOutput(Json input, const ResultDocument* result, const std::string* error) {
+  // The input is taken over, not copied: a copy of a deep value would recurse.
+  Json out = input.is_object() ? std::move(input) : Json::object();
   if (result != nullptr) {
     // Codes in the order of their first occurrence, each with all its values.
     std::vector<std::string> order;
@@ -242,16 +363,23 @@ std::string jsonOutput(const Json* input, const ResultDocument* result, const st
       if (list.empty()) order.push_back(element.code);
       list.push_back(element.value);
     }
+    // The object's keys are looked up through an index: a record may have many.
+    auto& members = entriesOf(out);
+    members.reserve(members.size() + order.size());  // the index points into the keys
+    std::unordered_map<std::string_view, size_t> places;
+    for (size_t i = 0; i < members.size(); ++i) places.emplace(members[i].first, i);
     for (const std::string& code : order) {
       // Input fields stay as given: the result document cannot carry every byte of
       // them (its serialisation has no line feeds). Only the codes the plug-in
       // writes, and codes the input lacks, come from the result.
-      if (!isResultColumn(code) && out.contains(code)) continue;
+      auto place = places.find(code);
+      if (place != places.end() && !isResultColumn(code)) continue;
       const auto& list = values[code];
-      if (list.size() == 1) {
-        out[code] = list.front();
+      Json value = list.size() == 1 ? Json(list.front()) : Json(list);
+      if (place != places.end()) {
+        members[place->second].second = std::move(value);
       } else {
-        out[code] = list;
+        members.emplace_back(code, std::move(value));  // no code comes twice
       }
     }
   }

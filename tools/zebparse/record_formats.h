@@ -44,20 +44,36 @@ struct ResultDocument {
 // False with a message when the text is not a well-formed document.
 bool readResultDocument(std::string_view text, ResultDocument& result, std::string& error);
 
+// False with a message naming the byte (counted from 1) when a record line holds
+// a NUL byte: the plug-in takes NUL-terminated text and would never see the rest.
+bool refuseNul(std::string_view record, std::string& error);
+
+// `text` made safe for a terminal: control characters (C0, DEL, C1) and bytes that
+// are not UTF-8 become \xNN, and text past `limit` bytes is cut at a character
+// boundary with a note of how much was left out.
+std::string printable(std::string_view text, size_t limit = 1000);
+
 using Json = nlohmann::ordered_json;
+
+// Bounds on one JSON-lines record, so that neither the parse nor the output
+// recurses deeply or takes time that grows faster than the line.
+inline constexpr size_t kMaxJsonDepth = 64;    // nested objects and arrays
+inline constexpr size_t kMaxJsonKeys = 10000;  // keys of one object
 
 // One JSON-lines record: the object as read and the elements taken from it. Strings
 // are taken as they are, numbers and booleans as their JSON text, null is left
 // out, an array gives one element per item; objects (and arrays inside arrays) are
-// refused with a message naming the key.
+// refused with a message naming the key. A key given twice keeps its first place
+// and its last value. `object` is left null when the line is no JSON within the
+// bounds above.
 bool jsonRecord(std::string_view line, Json& object, std::vector<Element>& elements,
                 std::string& error);
-// The input object, then each element code of the result: a string, or the list of
-// values in document order when the code occurs more than once. Input fields keep
-// their input values, except the codes the plug-in writes (STR_NUM, STR_NAME,
-// UNIT_TYPE, UNIT_NUM, STR_NAME_STD, CITY_STD, POSTAL_5). With an error the object
-// also carries "ERROR". `input` may be null (the line was not JSON).
-std::string jsonOutput(const Json* input, const ResultDocument* result, const std::string* error);
+// The input object (used up), then each element code of the result: a string, or
+// the list of values in document order when the code occurs more than once. Input
+// fields keep their input values, except the codes the plug-in writes (STR_NUM,
+// STR_NAME, UNIT_TYPE, UNIT_NUM, STR_NAME_STD, CITY_STD, POSTAL_5). With an error
+// the object also carries "ERROR". An `input` that is no object counts as empty.
+std::string jsonOutput(Json input, const ResultDocument* result, const std::string* error);
 
 // CSV (RFC 4180): fields quoted when they hold a comma, a quote, CR or LF.
 std::string csvLine(const std::vector<std::string>& fields);

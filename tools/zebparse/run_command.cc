@@ -2,24 +2,23 @@
 // dlopen like any host would load it. Records are processed on several threads and
 // written in input order; a record that fails gets an error line of its own and the
 // run goes on. Tested end to end by tests/tools/zebparse_test.cc.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <functional>
 #include <iostream>
 #include <memory>
+#include <new>
 #include <string>
 #include <thread>
 #include <vector>
-
-#include <csv.h>
 
 #include "host/host_context.h"
 #include "host/plugin_library.h"
@@ -27,6 +26,7 @@
 #include "tools/zebparse/command_line.h"
 #include "tools/zebparse/commands.h"
 #include "tools/zebparse/record_formats.h"
+#include "tools/zebparse/record_input.h"
 
 namespace zebparse {
 namespace {
@@ -45,22 +45,36 @@ constexpr const char* kRunUsage =
     "  --format jsonl    one JSON object of element codes and values per line; the\n"
     "                    output object adds every element of the result\n"
     "  --format csv      RFC 4180 with a header row of element codes; the output adds\n"
-    "                    the result columns and ERROR\n"
+    "                    the result columns and ERROR. Strict: a stray quote or a\n"
+    "                    quoted field left open fails the record where it starts\n"
+    "                    and reading goes on at the next line\n"
     "  --support-dir DIR support directory answered for PIPELINE/SUPPORTPATH\n"
     "                    (default: the bundled one)\n"
     "  --threads N       worker threads (default: the number of cores)\n"
-    "  --result-size B   result buffer given to runDQM (default 1048576)\n"
+    "  --result-size B   the largest result runDQM may return (default 1048576);\n"
+    "                    buffers grow to it only as records need\n"
     "  --plugin PATH     the plug-in library (default: ../lib next to zebparse)\n"
     "  --log-config FILE logger configuration file, watched for changes\n"
     "  --params INI      more host parameters: [SECTION] and KEY=VALUE lines\n"
     "  --no-progress     no progress line on a terminal\n"
     "\n"
+    "A record is at most 16 MiB (or --result-size, when larger); a JSON record at\n"
+    "most 64 levels deep with at most 10000 keys per object; a CSV row at most 10000\n"
+    "fields. A record beyond these fails on its own.\n"
+    "\n"
     "Exit status: 0 every record succeeded, 1 some failed, 2 usage error or the\n"
-    "plug-in did not start.\n";
+    "plug-in did not start, 3 the input could not be read or the output could not\n"
+    "be written (the run stops at the first failed write).\n";
 
 constexpr size_t kBatchRecords = 256;
+constexpr size_t kBatchBytes = 4u << 20;  // a batch of long records ends early
 constexpr uint32_t kDefaultResultSize = 1u << 20;
 constexpr uint32_t kMinimumResultSize = 128;  // the plug-in's error document must fit
+// Result buffers start at this size (or twice the document) and grow only when a
+// result does not fit; a thread keeps a buffer up to the second size for its next
+// record and releases a larger one.
+constexpr size_t kFirstResultSize = 64u << 10;
+constexpr size_t kKeptResultSize = 4u << 20;
 
 struct RunSettings {
   Format format = Format::kXml;
@@ -96,23 +110,41 @@ std::string oneLine(std::string message) {
 }
 
 // `recycled` lends its memory to the outcome's text (a record's earlier output).
+// The buffer holds what the record needs, not `resultSize` up front: it starts
+// near the document's size and grows while runDQM answers -5, up to `resultSize`.
 DocumentOutcome runDocument(zeb::PluginLibrary& plugin, const std::string& document,
                             uint32_t resultSize, std::vector<char>& buffer,
                             std::string recycled = {}) {
   DocumentOutcome outcome;
   outcome.text = std::move(recycled);
   outcome.text.clear();
-  if (buffer.size() != resultSize) buffer.assign(resultSize, '\0');
-  buffer[0] = '\0';
-  zeb::PluginLibrary::RunResult run = plugin.run(document.c_str(), buffer.data(), resultSize);
+  size_t size = std::max({kFirstResultSize, 2 * document.size(), buffer.size()});
+  size = std::min<size_t>(size, resultSize);
+  zeb::PluginLibrary::RunResult run;
+  for (;;) {
+    if (buffer.size() < size) {
+      try {
+        buffer.resize(size);
+      } catch (const std::bad_alloc&) {
+        outcome.failure = "cannot allocate " + std::to_string(size) + " bytes for the result";
+        outcome.text = errorDocument(outcome.failure);
+        return outcome;
+      }
+    }
+    buffer[0] = '\0';
+    run = plugin.run(document.c_str(), buffer.data(), static_cast<uint32_t>(size));
+    if (run.threw || run.status != -5 || size >= resultSize) break;
+    size = std::min<size_t>(4 * size, resultSize);
+  }
   if (run.threw) {
     outcome.threw = true;
     outcome.failure = oneLine(run.error);
     outcome.text = errorDocument(outcome.failure);
-    return outcome;
+  } else {
+    outcome.text.assign(buffer.data(), strnlen(buffer.data(), size));
   }
-  outcome.text.assign(buffer.data(), strnlen(buffer.data(), buffer.size()));
-  if (run.status != 0) {
+  if (buffer.size() > kKeptResultSize) std::vector<char>().swap(buffer);
+  if (!run.threw && run.status != 0) {
     ResultDocument result;
     std::string ignored;
     outcome.failure = "runDQM returned " + std::to_string(run.status);
@@ -131,16 +163,48 @@ class RecordProcessor {
   std::vector<std::string> csvHeader;
   std::vector<std::string> csvOutputColumns;
 
+  // Every record gets its output line; a record the reader already found broken,
+  // or one that cannot be processed (memory running out included), gets one that
+  // carries the reason.
   void process(Record& record, std::vector<char>& buffer) {
-    switch (settings_.format) {
-      case Format::kXml: processXml(record, buffer); break;
-      case Format::kJsonl: processJson(record, buffer); break;
-      case Format::kCsv: processCsv(record, buffer); break;
+    try {
+      if (record.failure.empty()) {
+        switch (settings_.format) {
+          case Format::kXml: processXml(record, buffer); break;
+          case Format::kJsonl: processJson(record, buffer); break;
+          case Format::kCsv: processCsv(record, buffer); break;
+        }
+        return;
+      }
+    } catch (const std::bad_alloc&) {
+      record.failure = "out of memory";
+    } catch (const std::exception& e) {
+      record.failure = oneLine(e.what());
+    }
+    try {
+      failureOutput(record);
+    } catch (const std::exception&) {
+      record.output.clear();
     }
   }
 
  private:
+  void failureOutput(Record& record) {
+    switch (settings_.format) {
+      case Format::kXml: record.output = errorDocument(record.failure); break;
+      case Format::kJsonl: record.output = jsonOutput(Json(), nullptr, &record.failure); break;
+      case Format::kCsv:
+        record.output = csvLine(
+            csvOutputRow(csvHeader, csvOutputColumns, record.cells, nullptr, &record.failure));
+        break;
+    }
+  }
+
   void processXml(Record& record, std::vector<char>& buffer) {
+    if (!refuseNul(record.text, record.failure)) {
+      failureOutput(record);
+      return;
+    }
     DocumentOutcome outcome = runDocument(plugin_, record.text, settings_.resultSize, buffer,
                                           std::move(record.output));
     record.output = std::move(outcome.text);
@@ -170,13 +234,13 @@ class RecordProcessor {
     Json input;
     std::vector<Element> elements;
     if (!jsonRecord(record.text, input, elements, record.failure)) {
-      record.output = jsonOutput(input.is_object() ? &input : nullptr, nullptr, &record.failure);
+      record.output = jsonOutput(std::move(input), nullptr, &record.failure);
       return;
     }
     ResultDocument result;
     bool succeeded = runElements(elements, buffer, result, record.failure);
     bool haveResult = succeeded || !result.elements.empty() || result.hasError;
-    record.output = jsonOutput(&input, haveResult ? &result : nullptr,
+    record.output = jsonOutput(std::move(input), haveResult ? &result : nullptr,
                                succeeded ? nullptr : &record.failure);
   }
 
@@ -239,132 +303,56 @@ class Progress {
   bool shown_ = false;
 };
 
-// A byte-order mark at the start of the input is no part of the first record.
-void dropByteOrderMark(std::string& line, uint64_t lineNumber) {
-  if (lineNumber == 1 && line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
-}
-
-bool isBlank(const std::string& line) {
-  return line.find_first_not_of(" \t\r\n") == std::string::npos;
-}
-
-// Reads xml or jsonl input: one record per non-blank line. A partial batch is handed
-// over as soon as no more input is buffered, so that a slow stream (a pipe fed line
-// by line) sees its results without waiting for a full batch.
-//
-// The batches to fill were written before: a line is swapped into a record's text,
-// so each string keeps its memory from batch to batch and steady streaming
-// allocates nothing per record.
-class LineReader {
+// The output, written with write(2) so that the first failure is seen at once and
+// it is known which records reached the output whole.
+class OutputSink {
  public:
-  LineReader(std::istream& in, Progress& progress) : in_(in), progress_(progress) {}
+  // `cutBack`: the output is a file of our own, which a failed write may leave
+  // ending inside a record; it is cut back to the last whole one.
+  OutputSink(int fd, bool cutBack) : fd_(fd), cutBack_(cutBack) {}
 
-  bool read(std::vector<Record>& batch) {
-    size_t used = 0;
-    bool more = true;
-    while (used < kBatchRecords && (used == 0 || in_.rdbuf()->in_avail() > 0)) {
-      if (!std::getline(in_, line_)) {
-        more = false;
-        break;
-      }
-      ++lineNumber_;
-      progress_.bytesRead += static_cast<int64_t>(line_.size() + 1);
-      dropByteOrderMark(line_, lineNumber_);
-      if (!line_.empty() && line_.back() == '\r') line_.pop_back();
-      if (isBlank(line_)) continue;
-      if (used == batch.size()) batch.emplace_back();
-      Record& record = batch[used++];
-      record.line = lineNumber_;
-      record.text.swap(line_);
-    }
-    batch.resize(used);
-    return more;
+  void add(const std::string& line) {
+    pending_ += line;
+    pending_ += '\n';
+    ends_.push_back(pending_.size());
   }
+  size_t pendingBytes() const { return pending_.size(); }
 
- private:
-  std::istream& in_;
-  Progress& progress_;
-  std::string line_;
-  uint64_t lineNumber_ = 0;
-};
-
-// libcsv hands fields and record ends to these callbacks while a line is fed.
-struct CsvCollector {
-  std::vector<std::string> fields;
-  std::vector<Record> records;
-  uint64_t currentLine = 0;
-  uint64_t recordLine = 0;
-};
-
-void csvField(void* data, size_t length, void* context) {
-  auto* collector = static_cast<CsvCollector*>(context);
-  if (collector->fields.empty()) collector->recordLine = collector->currentLine;
-  collector->fields.emplace_back(static_cast<const char*>(data), length);
-}
-
-void csvRecordEnd(int, void* context) {
-  auto* collector = static_cast<CsvCollector*>(context);
-  Record record;
-  record.line = collector->recordLine;
-  record.cells = std::move(collector->fields);
-  collector->fields.clear();
-  collector->records.push_back(std::move(record));
-}
-
-// Reads CSV input. The first record is the header; it goes to `onHeader`, which
-// runs before any record is read into a batch and so before any is written.
-class CsvReader {
- public:
-  using HeaderFunction = std::function<void(const std::vector<std::string>& header)>;
-
-  CsvReader(std::istream& in, Progress& progress, HeaderFunction onHeader)
-      : in_(in), progress_(progress), onHeader_(std::move(onHeader)) {
-    csv_init(&parser_, 0);
-  }
-  ~CsvReader() { csv_free(&parser_); }
-  CsvReader(const CsvReader&) = delete;
-  CsvReader& operator=(const CsvReader&) = delete;
-
-  bool read(std::vector<Record>& batch) {
-    batch.clear();
-    for (;;) {
-      if (!batch.empty() && (batch.size() >= kBatchRecords || in_.rdbuf()->in_avail() <= 0)) {
-        return true;
-      }
-      if (!std::getline(in_, line_)) {
-        csv_fini(&parser_, csvField, csvRecordEnd, &collector_);
-        drain(batch);
-        return false;
-      }
-      ++collector_.currentLine;
-      progress_.bytesRead += static_cast<int64_t>(line_.size() + 1);
-      dropByteOrderMark(line_, collector_.currentLine);
-      line_ += '\n';
-      csv_parse(&parser_, line_.data(), line_.size(), csvField, csvRecordEnd, &collector_);
-      drain(batch);
-    }
-  }
-
- private:
-  void drain(std::vector<Record>& batch) {
-    for (Record& record : collector_.records) {
-      if (!haveHeader_) {
-        onHeader_(record.cells);
-        haveHeader_ = true;
+  // Writes what was added; returns how many of the added lines went out whole.
+  size_t flush() {
+    size_t written = 0;
+    while (written < pending_.size() && error_ == 0) {
+      ssize_t n = ::write(fd_, pending_.data() + written, pending_.size() - written);
+      if (n > 0) {
+        written += static_cast<size_t>(n);
+      } else if (n < 0 && errno == EINTR) {
         continue;
+      } else {
+        error_ = n < 0 ? errno : EIO;
       }
-      batch.push_back(std::move(record));
     }
-    collector_.records.clear();
+    size_t lines =
+        static_cast<size_t>(std::upper_bound(ends_.begin(), ends_.end(), written) - ends_.begin());
+    uint64_t wholeEnd = offset_ + (lines > 0 ? ends_[lines - 1] : 0);
+    offset_ += written;
+    if (error_ != 0 && cutBack_ && wholeEnd < offset_) {
+      if (::ftruncate(fd_, static_cast<off_t>(wholeEnd)) == 0) offset_ = wholeEnd;
+    }
+    pending_.clear();
+    ends_.clear();
+    return lines;
   }
+  bool failed() const { return error_ != 0; }
+  int error() const { return error_; }
+  void fail(int error) { error_ = error; }
 
-  std::istream& in_;
-  Progress& progress_;
-  HeaderFunction onHeader_;
-  csv_parser parser_{};
-  CsvCollector collector_;
-  bool haveHeader_ = false;
-  std::string line_;
+ private:
+  int fd_;
+  bool cutBack_;
+  std::string pending_;
+  std::vector<size_t> ends_;  // the end of each line in `pending_`
+  uint64_t offset_ = 0;       // bytes written so far
+  int error_ = 0;
 };
 
 }  // namespace
@@ -426,6 +414,10 @@ int runCommand(int argc, char** argv) {
   // Host start-up: parameters, logger, token data; then the plug-in.
   zeb::HostContext& host = zeb::HostContext::instance();
   if (auto found = args.values.find("--params"); found != args.values.end()) {
+    std::error_code ignored;
+    if (std::filesystem::is_directory(found->second, ignored)) {
+      return usage("--params [" + found->second + "] is a directory, not a parameter file");
+    }
     if (!host.parameters().loadIni(found->second, error)) return usage(error);
   }
   zeb::HostSettings hostSettings;
@@ -442,6 +434,16 @@ int runCommand(int argc, char** argv) {
   for (const std::string& problem : problems) std::cerr << "zebparse: " << problem << "\n";
   if (!hostReady) return kExitUsage;
 
+  // An empty configuration loads, and then every record "succeeds" unparsed.
+  if (const char* support = host.parameters().query("PIPELINE", "SUPPORTPATH");
+      support != nullptr && *support != '\0') {
+    std::string config = (std::filesystem::path(support) / "addressParserMetaData.xml").string();
+    if (isBlankFile(config)) {
+      std::cerr << "zebparse: configuration [" << config << "] is empty\n";
+      return kExitUsage;
+    }
+  }
+
   std::string pluginPath = args.values.count("--plugin") != 0 ? args.values["--plugin"]
                                                               : defaultPluginPath();
   std::unique_ptr<zeb::PluginLibrary> plugin = zeb::PluginLibrary::open(pluginPath, error);
@@ -455,92 +457,113 @@ int runCommand(int argc, char** argv) {
   }
 
   // Input and output. Opened after the plug-in started, so that a failed start
-  // leaves no output file behind. The input file gets a large buffer: a partial
-  // batch goes out whenever the buffer runs dry (see LineReader), and a small one
-  // would cut a file into batches of a few records.
-  std::vector<char> inputBuffer(1 << 20);
-  std::ifstream inputFile;
-  inputFile.rdbuf()->pubsetbuf(inputBuffer.data(),
-                               static_cast<std::streamsize>(inputBuffer.size()));
-  std::istream* in = &std::cin;
+  // leaves no output file behind.
+  int inputFd = STDIN_FILENO;
   int64_t inputBytes = -1;
   if (inputName != "-") {
-    inputFile.open(inputName, std::ios::binary);
-    if (!inputFile) {
+    inputFd = ::open(inputName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (inputFd < 0) {
       std::cerr << "zebparse: cannot open input [" << inputName << "]: " << std::strerror(errno)
                 << "\n";
       plugin->close();
-      return kExitUsage;
+      return kExitIo;
     }
-    in = &inputFile;
     struct stat status {};
-    if (::stat(inputName.c_str(), &status) == 0 && S_ISREG(status.st_mode)) {
-      inputBytes = status.st_size;
-    }
+    if (::fstat(inputFd, &status) == 0 && S_ISREG(status.st_mode)) inputBytes = status.st_size;
   }
-  std::ofstream outputFile;
-  std::ostream* out = &std::cout;
+  int outputFd = STDOUT_FILENO;
   if (outputName != "-") {
-    outputFile.open(outputName, std::ios::binary | std::ios::trunc);
-    if (!outputFile) {
-      std::cerr << "zebparse: cannot open output [" << outputName
-                << "]: " << std::strerror(errno) << "\n";
+    outputFd = ::open(outputName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (outputFd < 0) {
+      std::cerr << "zebparse: cannot open output [" << outputName << "]: " << std::strerror(errno)
+                << "\n";
+      if (inputFd != STDIN_FILENO) ::close(inputFd);
       plugin->close();
-      return kExitUsage;
+      return kExitIo;
     }
-    out = &outputFile;
   }
+  OutputSink sink(outputFd, outputName != "-");
+  InputSource input = InputSource::fromDescriptor(inputFd);
+  size_t limit = recordLimit(settings.resultSize);
+  LineReader lines(input, limit);
+  CsvReader rows(input, limit);
 
   Progress progress(settings.progress, inputBytes);
   RecordProcessor processor(*plugin, settings);
-  // A batch's lines go to the stream in large pieces: the stream writes any piece
-  // of 1 KiB or more with a system call of its own, and most result lines are
-  // longer than that. The output is flushed whenever the writer has caught up, so a
-  // stream fed line by line sees each result at once.
-  constexpr size_t kOutputPiece = 1 << 20;
-  std::string pending;
-  auto write = [&](std::vector<Record>& batch, bool idle) {
-    for (Record& record : batch) {
-      pending += record.output;
-      pending += '\n';
-      if (pending.size() >= kOutputPiece) {
-        out->write(pending.data(), static_cast<std::streamsize>(pending.size()));
-        pending.clear();
-      }
-      ++progress.records;
-      if (!record.failure.empty()) {
-        ++progress.failures;
-        progress.clear();
-        std::cerr << "zebparse: line " << record.line << ": " << record.failure << "\n";
+  auto report = [&](const Record& record) {
+    progress.clear();
+    std::cerr << "zebparse: line " << record.line << ": " << printable(record.failure) << "\n";
+  };
+  bool headerBroken = false;
+  if (settings.format == Format::kCsv) {
+    // The header row comes before any record, and goes out before any result.
+    Record header;
+    if (rows.next(header)) {
+      if (!header.failure.empty()) {
+        header.failure = "header: " + header.failure;
+        report(header);
+        headerBroken = true;
+      } else {
+        processor.csvHeader = header.cells;
+        processor.csvOutputColumns = csvOutputHeader(header.cells);
+        sink.add(csvLine(processor.csvOutputColumns));
+        sink.flush();
       }
     }
-    out->write(pending.data(), static_cast<std::streamsize>(pending.size()));
-    pending.clear();
-    if (idle) out->flush();
+  }
+
+  // A batch's lines go out in pieces of about a megabyte. Only records whose line
+  // went out whole are counted and reported; at the first failed write the run
+  // stops.
+  constexpr size_t kOutputPiece = 1 << 20;
+  auto write = [&](std::vector<Record>& batch, bool) {
+    size_t counted = 0;
+    auto count = [&](size_t written) {
+      for (size_t end = counted + written; counted < end; ++counted) {
+        ++progress.records;
+        if (!batch[counted].failure.empty()) {
+          ++progress.failures;
+          report(batch[counted]);
+        }
+      }
+    };
+    for (Record& record : batch) {
+      sink.add(record.output);
+      if (sink.pendingBytes() >= kOutputPiece) count(sink.flush());
+      if (sink.failed()) return false;
+    }
+    count(sink.flush());
     progress.update();
+    return !sink.failed();
+  };
+  auto read = [&](std::vector<Record>& batch) {
+    size_t used = 0;
+    size_t bytes = 0;
+    bool more = true;
+    while (used < kBatchRecords && bytes < kBatchBytes && (used == 0 || input.buffered())) {
+      if (used == batch.size()) batch.emplace_back();
+      Record& record = batch[used];
+      if (!(settings.format == Format::kCsv ? rows.next(record) : lines.next(record))) {
+        more = false;
+        break;
+      }
+      ++used;
+      bytes += record.text.size();
+      for (const std::string& cell : record.cells) bytes += cell.size();
+    }
+    batch.resize(used);
+    progress.bytesRead = static_cast<int64_t>(input.bytesRead());
+    return more;
   };
   auto process = [&](Record& record, std::vector<char>& scratch) {
     processor.process(record, scratch);
   };
   size_t window = 2 * static_cast<size_t>(settings.threads) + 2;
-  if (settings.format == Format::kCsv) {
-    CsvReader reader(*in, progress, [&](const std::vector<std::string>& header) {
-      processor.csvHeader = header;
-      processor.csvOutputColumns = csvOutputHeader(header);
-      *out << csvLine(processor.csvOutputColumns) << '\n';
-    });
-    BatchPipeline(
-        window, [&](std::vector<Record>& batch) { return reader.read(batch); }, process, write)
-        .run(settings.threads);
-  } else {
-    LineReader reader(*in, progress);
-    BatchPipeline(
-        window, [&](std::vector<Record>& batch) { return reader.read(batch); }, process, write)
-        .run(settings.threads);
+  if (!headerBroken && !sink.failed()) {
+    BatchPipeline(window, read, process, write).run(settings.threads);
   }
-  out->flush();
-  bool outputFailed = !*out;
-  bool inputFailed = in->bad();
+  if (outputFd != STDOUT_FILENO && ::close(outputFd) != 0 && !sink.failed()) sink.fail(errno);
+  if (inputFd != STDIN_FILENO) ::close(inputFd);
   plugin->close();
 
   progress.clear();
@@ -551,15 +574,20 @@ int runCommand(int argc, char** argv) {
                 static_cast<unsigned long long>(progress.failures),
                 seconds > 0 ? static_cast<double>(progress.records) / seconds : 0.0);
   std::cerr << summary;
-  if (inputFailed) {
-    std::cerr << "zebparse: error reading input [" << inputName << "]\n";
-    return kExitUsage;
+  auto shown = [](const std::string& name, const char* standard) {
+    return name == "-" ? std::string(standard) : "[" + name + "]";
+  };
+  if (sink.failed()) {
+    std::cerr << "zebparse: error writing output " << shown(outputName, "(standard output)") << ": "
+              << std::strerror(sink.error()) << "; the run stopped there\n";
+    return kExitIo;
   }
-  if (outputFailed) {
-    std::cerr << "zebparse: error writing output [" << outputName << "]\n";
-    return kExitUsage;
+  if (input.error() != 0) {
+    std::cerr << "zebparse: error reading input " << shown(inputName, "(standard input)") << ": "
+              << std::strerror(input.error()) << "\n";
+    return kExitIo;
   }
-  return progress.failures == 0 ? kExitOk : kExitRecordsFailed;
+  return progress.failures == 0 && !headerBroken ? kExitOk : kExitRecordsFailed;
 }
 
 }  // namespace zebparse
