@@ -11,7 +11,6 @@
 #include <string>
 
 #include "logging/logger.h"
-#include "logging/process_logger.h"
 #include "logging/writers.h"
 
 namespace {

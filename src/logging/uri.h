@@ -41,8 +41,8 @@ std::string percentDecode(std::string_view text);
 // non-blank characters is read as a URI, and everything between the first ":"
 // of its user part and the last "@" of its authority is masked (a superset of
 // the password parsing finds). The placeholder ZEBPASSWD names no secret and
-// stays readable. Every message that may show a URI (a
-// configuration line, a file named by one) goes through this first.
+// stays readable. Every message that may show a URI (a configuration line, a
+// file named by one) goes through this first.
 std::string maskUriPasswords(std::string_view text);
 
 // The credential mode (whether ZEBDBURI is set) is read once per process and
