@@ -58,13 +58,17 @@ bool HostContext::start(const HostSettings& settings, std::vector<std::string>& 
   if (!settings.supportDir.empty() && parameters_.query("PIPELINE", "SUPPORTPATH") == nullptr) {
     parameters_.set("PIPELINE", "SUPPORTPATH", settings.supportDir);
   }
-  bool loggerReady = settings.logConfigFile.empty() ? log.loadConfig(settings.logConfigText)
-                                                    : log.loadConfigFile(settings.logConfigFile);
+  // The reason names the line, masked and escaped, rather than echoing a text
+  // that may hold passwords.
+  std::string whyNot;
+  bool loggerReady = settings.logConfigFile.empty()
+                         ? log.loadConfig(settings.logConfigText, &whyNot)
+                         : log.loadConfigFile(settings.logConfigFile, &whyNot);
   if (!loggerReady) {
     problems.push_back(settings.logConfigFile.empty()
-                           ? "logger configuration not accepted [" + settings.logConfigText + "]"
+                           ? "logger configuration not accepted: " + whyNot
                            : "logger configuration file not loaded [" + settings.logConfigFile +
-                                 "]");
+                                 "]: " + whyNot);
   }
   const char* support = parameters_.query("PIPELINE", "SUPPORTPATH");
   if (support != nullptr && *support != '\0') {

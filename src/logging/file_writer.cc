@@ -1,13 +1,19 @@
 // Log files and their rotation. Tested by tests/logging/file_writer_test.cc.
 #include "logging/file_writer.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 
 #include "common/file_util.h"
 #include "common/string_util.h"
 #include "errors/tarn_exception.h"
 #include "logging/log_clock.h"
 #include "logging/log_message.h"
+#include "logging/logger_internal.h"
 #include "logging/process_logger.h"
 #include "logging/uri.h"
 
@@ -15,6 +21,10 @@ namespace {
 
 // The file size and age are looked at no more often than this.
 constexpr int64_t kRotationCheckIntervalMillis = 60000;
+// Whether the open file still has its name is looked at no more often than
+// this: two system calls a second cost nothing, two per message would make a
+// message cost about three times as much (bench/log_file_bench).
+constexpr int64_t kNameCheckIntervalMillis = 1000;
 
 TarnLog_Exception fileError(const char* messageTemplate, const std::string& path) {
   ExceptionMessage message;
@@ -33,6 +43,18 @@ cmn::PathValue copyPath(const std::string& directory, const std::string& file, u
   cmn::PathValue copy;
   cmn::JoinPath(copy, directory.c_str(), file.c_str(), extension.c_str());
   return copy;
+}
+
+// Writes all of `text`; false when the system refuses part of it.
+bool writeAll(int fd, const std::string& text) {
+  size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t written = ::write(fd, text.data() + done, text.size() - done);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    done += static_cast<size_t>(written);
+  }
+  return true;
 }
 
 }  // namespace
@@ -55,9 +77,7 @@ void rotateLogFile(const cmn::PathValue& path, int32_t keep) {
   cmn::moveFile(path, copyPath(directory, file, 0));
 }
 
-CFileWriter::~CFileWriter() {
-  if (stream.is_open()) stream.close();
-}
+CFileWriter::~CFileWriter() { closeFile(); }
 
 void CFileWriter::open(const Uri& uri) {
   std::lock_guard<std::mutex> guard(mutex);
@@ -67,6 +87,12 @@ void CFileWriter::open(const Uri& uri) {
   rotateAge = 0;
   lastRotationCheck = 0;
   cmn::SetPath(path, (uri.host + uri.path).c_str());
+  // A URI without "//" keeps its user part in the path; the name shown comes
+  // from the same text with the password masked.
+  const Uri shown = literalUri(maskUriPasswords(uri.text));
+  cmn::PathValue shownValue;
+  cmn::SetPath(shownValue, (shown.host + shown.path).c_str());
+  shownPath = zlog::escapeForTerminal(shownValue.utf8);
 
   const auto option = [&uri](const char* name) -> const std::string* {
     const auto found = uri.params.find(name);
@@ -89,33 +115,76 @@ void CFileWriter::write(const std::string& timeStamp, const std::string& sourceL
   if (cmn::StartsWith(sourceLabel, "filewriter:")) return;  // our own failure reports
 
   std::unique_lock<std::mutex> guard(mutex);
-  if (!stream.is_open()) {
+  int64_t now = zlog::nowMillis();
+  bool linesLost = false;
+  if (fd >= 0 && !writeFailed && now - lastNameCheck > kNameCheckIntervalMillis) {
+    lastNameCheck = now;
+    linesLost = closeIfNameLost();
+  }
+  if (fd < 0) {
     // Appending: a configuration reload, or a rotation whose rename failed,
     // must not wipe what the file already holds.
-    stream.open(cmn::NativePath(path), std::ios::out | std::ios::app);
-    if (!stream.is_open()) throw fileError("Failed to open log file: {0}", path.utf8);
-    streamOpenedAt = zlog::nowMillis();
+    fd = ::open(cmn::NativePath(path).c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    if (fd < 0) {
+      // Lost lines are the news; the open is tried again with the next message.
+      if (linesLost) reportWriteFailure(guard);
+      throw fileError("Failed to open log file: {0}", shownPath);
+    }
+    writeFailed = false;
+    streamOpenedAt = now;
+    lastNameCheck = now;
   }
 
+  // One write per message: its lines reach the file together, never
+  // interleaved with another writer's on the same file.
+  std::string text;
   for (const std::string& line : message.lines) {
-    if (!bare) stream << timeStamp << " [" << sourceLabel << "] " << levelName << ": ";
-    stream << line << std::endl;
+    if (!bare) {
+      text += timeStamp;
+      text += " [";
+      text += sourceLabel;
+      text += "] ";
+      text += levelName;
+      text += ": ";
+    }
+    text += line;
+    text += '\n';
   }
-  if (!stream.good()) reportWriteFailure(guard);
+  if (!writeFailed) writeFailed = !writeAll(fd, text);
+  if (writeFailed) reportWriteFailure(guard);
 
-  const int64_t now = zlog::nowMillis();
-  if (!rotationEnabled || now - lastRotationCheck <= kRotationCheckIntervalMillis) return;
-  lastRotationCheck = now;
-  const bool tooLarge = rotateSize != 0 && cmn::fileSize(path) > static_cast<int64_t>(rotateSize);
-  const bool tooOld = rotateAge != 0 && now - streamOpenedAt > int64_t{rotateAge} * 1000;
-  if (tooLarge || tooOld) {
-    stream.close();
-    rotateLogFile(path, keep);  // the next write opens a new file
+  now = zlog::nowMillis();
+  if (rotationEnabled && now - lastRotationCheck > kRotationCheckIntervalMillis) {
+    lastRotationCheck = now;
+    const bool tooLarge = rotateSize != 0 && cmn::fileSize(path) > static_cast<int64_t>(rotateSize);
+    const bool tooOld = rotateAge != 0 && now - streamOpenedAt > int64_t{rotateAge} * 1000;
+    if (tooLarge || tooOld) {
+      closeFile();
+      rotateLogFile(path, keep);  // the next write opens a new file
+    }
   }
+  if (linesLost) reportWriteFailure(guard);
+}
+
+bool CFileWriter::closeIfNameLost() {
+  struct stat opened {};
+  if (::fstat(fd, &opened) != 0) return false;  // cannot tell: keep writing
+  struct stat named {};
+  const bool deleted = opened.st_nlink == 0;
+  if (deleted || ::stat(cmn::NativePath(path).c_str(), &named) != 0 ||
+      named.st_dev != opened.st_dev || named.st_ino != opened.st_ino) {
+    closeFile();
+  }
+  return deleted;
+}
+
+void CFileWriter::closeFile() {
+  if (fd >= 0) ::close(fd);  // a failed close loses nothing written: writes are unbuffered
+  fd = -1;
 }
 
 void CFileWriter::reportWriteFailure(std::unique_lock<std::mutex>& guard) {
-  const std::string failedPath = path.utf8;
+  const std::string failedPath = shownPath;
   guard.unlock();  // the report may reach other writers; none of them needs ours
   LogMessage report;
   report.reset("filewriter", kLevelCritical);
@@ -126,7 +195,7 @@ void CFileWriter::reportWriteFailure(std::unique_lock<std::mutex>& guard) {
 
 void CFileWriter::close() {
   std::lock_guard<std::mutex> guard(mutex);
-  if (stream.is_open()) stream.close();  // a failed close only marks the stream failed
+  closeFile();
 }
 
 std::unique_ptr<CLogWriter> CFileWriterFactory::create() { return std::make_unique<CFileWriter>(); }

@@ -4,12 +4,20 @@
 // written for more than rotateAge hours. Unlike the other writers it reports
 // its failures by throwing TarnLog_Exception (component "LOG"), which the
 // logger keeps until every other writer has been served.
+//
+// A log file whose name goes away while it is open (the file deleted, or its
+// directory) would swallow every later line unnoticed. The writer looks at most
+// once a second: a file deleted under it is reported as a failed write (the
+// lines since the last look are lost) and the path opened again, which fails,
+// and is retried with every message, while the directory is missing. A file
+// renamed away (rotated by another tool) kept its lines; the path is simply
+// opened again. Messages name the file with any URI password masked.
 // Tested by tests/logging/file_writer_test.cc.
 #pragma once
 
 #include <cstdint>
-#include <fstream>
 #include <mutex>
+#include <string>
 
 #include "common/path.h"
 #include "logging/log_writer.h"
@@ -25,7 +33,9 @@ class CFileWriter : public CLogWriter {
 
   std::mutex mutex;               // guards every field below
   cmn::PathValue path;            // the log file
-  std::ofstream stream;           // open between the first write and close or rotation
+  std::string shownPath;          // the file as messages name it: password masked, escaped
+  int fd = -1;                    // open between the first write and close or rotation
+  bool writeFailed = false;       // a write to the open file failed; stays until it is closed
   int64_t lastRotationCheck = 0;  // milliseconds
   bool rotationEnabled = false;   // rotateSize or rotateAge set
   bool bare = false;              // "style=bare": the line text only
@@ -33,9 +43,14 @@ class CFileWriter : public CLogWriter {
   uint32_t rotateSize = 0;        // bytes; 0: never by size
   uint32_t rotateAge = 0;         // seconds; 0: never by age
   int64_t streamOpenedAt = 0;     // milliseconds; when this writer opened the file
+  int64_t lastNameCheck = 0;      // milliseconds; when the open file was last found at path
 
  private:
-  void reportWriteFailure(std::unique_lock<std::mutex>& guard);
+  // Whether the open file was deleted (true) or renamed away since the last
+  // look: either way it is closed, so that the path is opened again.
+  bool closeIfNameLost();
+  void closeFile();
+  [[noreturn]] void reportWriteFailure(std::unique_lock<std::mutex>& guard);
 };
 
 class CFileWriterFactory : public CLogWriterFactory {

@@ -61,10 +61,14 @@ class Logger {
 
   // Parses a configuration text and, when every line is valid, replaces the
   // current configuration with it; otherwise the current one stays. After a
-  // direct load no file is watched.
-  bool loadConfig(const std::string& text);
-  // Loads a configuration file and watches it for changes from then on.
-  bool loadConfigFile(const std::string& path);
+  // direct load no file is watched. On failure `whyNot`, when given, says why
+  // for a person to read: the line number and the line, URI passwords masked
+  // and control bytes escaped.
+  bool loadConfig(const std::string& text, std::string* whyNot = nullptr);
+  // Loads a configuration file and watches it for changes from then on. A file
+  // over 1 MiB is refused. `whyNot` as for loadConfig, or the system's reason
+  // why the file could not be read.
+  bool loadConfigFile(const std::string& path, std::string* whyNot = nullptr);
   // Closes and deletes every writer and empties both filter tables.
   void clear();
 

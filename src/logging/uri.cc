@@ -2,6 +2,7 @@
 // Tested by tests/logging/uri_test.cc.
 #include "logging/uri.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <cstdlib>
@@ -76,7 +77,58 @@ void fillCredentials(Uri& uri) {
   if (uri.password == "ZEBPASSWD") uri.password = envPassword;
 }
 
+// Where a URI text holds its password: [begin, end) within `text`; false when
+// it holds none. The user part is found as parsing finds it, but it ends at the
+// last "@" rather than the first, so that a password with an unencoded "@" is
+// covered whole, and positions are taken before any placeholder is filled in.
+bool passwordSpan(std::string_view text, size_t& begin, size_t& end) {
+  const size_t colon = text.find(':');
+  if (colon == std::string_view::npos) return false;
+  std::string_view userArea = text.substr(colon + 1);
+  userArea = userArea.substr(0, userArea.find('?'));
+  size_t areaStart = colon + 1;
+  if (userArea.substr(0, 2) == "//") {
+    userArea.remove_prefix(2);
+    areaStart += 2;
+    if (userArea.substr(0, 2) == "./" || userArea.substr(0, 3) == "../") return false;
+    userArea = userArea.substr(0, userArea.find('/'));  // the authority
+  }
+  const size_t at = userArea.rfind('@');
+  if (at == std::string_view::npos) return false;
+  const size_t separator = userArea.substr(0, at).find(':');
+  if (separator == std::string_view::npos) return false;
+  begin = areaStart + separator + 1;
+  end = areaStart + at;
+  return true;
+}
+
 }  // namespace
+
+std::string maskUriPasswords(std::string_view text) {
+  static constexpr std::string_view kBlanks = " \t\r\n\v\f";
+  std::string masked;
+  masked.reserve(text.size());
+  size_t at = 0;
+  while (at < text.size()) {
+    const size_t tokenStart = text.find_first_not_of(kBlanks, at);
+    masked.append(text.substr(at, tokenStart - at));
+    if (tokenStart == std::string_view::npos) break;
+    const size_t tokenEnd = std::min(text.find_first_of(kBlanks, tokenStart), text.size());
+    const std::string_view token = text.substr(tokenStart, tokenEnd - tokenStart);
+    size_t begin = 0;
+    size_t end = 0;
+    if (passwordSpan(token, begin, end) && begin < end &&
+        token.substr(begin, end - begin) != "ZEBPASSWD") {
+      masked.append(token.substr(0, begin));
+      masked.append("****");
+      masked.append(token.substr(end));
+    } else {
+      masked.append(token);
+    }
+    at = tokenEnd;
+  }
+  return masked;
+}
 
 std::string percentDecode(std::string_view text) {
   std::string decoded;
@@ -94,9 +146,24 @@ std::string percentDecode(std::string_view text) {
   return decoded;
 }
 
-Uri::Uri(const std::string& source) : text(source) {
+namespace {
+
+// Every part of uri.text, placeholders left as written; false when the text
+// has no scheme and so no parts.
+bool parseParts(Uri& uri) {
+  const std::string& text = uri.text;
+  std::string& scheme = uri.scheme;
+  std::string& authority = uri.authority;
+  std::string& user = uri.user;
+  std::string& password = uri.password;
+  std::string& host = uri.host;
+  std::string& port = uri.port;
+  std::string& path = uri.path;
+  std::string& query = uri.query;
+  std::string& fragment = uri.fragment;
+
   const size_t colon = text.find(':');
-  if (colon == std::string::npos) return;
+  if (colon == std::string::npos) return false;
   scheme = text.substr(0, colon);
 
   std::string hierarchical = text.substr(colon + 1);
@@ -158,11 +225,23 @@ Uri::Uri(const std::string& source) : text(source) {
   for (const std::string& piece : pieces) {
     cmn::SplitFields(piece, parts, "=");
     if (parts.size() == 2 && !parts[0].empty()) {
-      params[percentDecode(parts[0])] = percentDecode(parts[1]);
+      uri.params[percentDecode(parts[0])] = percentDecode(parts[1]);
     }
   }
+  return true;
+}
 
-  fillCredentials(*this);
+}  // namespace
+
+Uri::Uri(const std::string& source) : text(source) {
+  if (parseParts(*this)) fillCredentials(*this);
+}
+
+Uri literalUri(const std::string& text) {
+  Uri uri;
+  uri.text = text;
+  parseParts(uri);
+  return uri;
 }
 
 void resetUriCredentialStateForTesting() {

@@ -28,9 +28,22 @@ class Uri {
   std::string fragment;  // after the "#" of the query
 };
 
+// The parts of a URI text with the placeholders left as written: for showing a
+// URI (with its password masked first), never for using one. Unlike the
+// constructor it reads no environment and logs nothing.
+Uri literalUri(const std::string& text);
+
 // Every "%" followed by two hexadecimal digits becomes the byte they denote;
 // any other "%" and every "+" stay as written.
 std::string percentDecode(std::string_view text);
+
+// `text` with the password of every URI in it replaced by "****": each run of
+// non-blank characters is read as a URI, and everything between the first ":"
+// of its user part and the last "@" of its authority is masked (a superset of
+// the password parsing finds). The placeholder ZEBPASSWD names no secret and
+// stays readable. Every message that may show a URI (a configuration line, a
+// file named by one) goes through this first.
+std::string maskUriPasswords(std::string_view text);
 
 // The credential mode (whether ZEBDBURI is set) is read once per process and
 // each conflict warning is given once per process. Tests that change the

@@ -1,6 +1,6 @@
 // Log files in a scratch directory: writing, appending across reloads, real
 // rotation by size and by age with a test clock, and the failures a full disk,
-// a vanished directory or a blocked rename cause.
+// a vanished file or directory or a blocked rename cause.
 #include "logging/file_writer.h"
 
 #include <gtest/gtest.h>
@@ -203,20 +203,49 @@ TEST_F(FileWriterTest, UnopenableFileThrowsAndIsRetriedWithTheNextMessage) {
   EXPECT_EQ(readFile(logPath), "found\n");
 }
 
-TEST_F(FileWriterTest, RemovedDirectoryFailsAtTheNextOpenAndRecovers) {
-  logPath = scratch.file("logs/app.log");
-  fs::create_directory(scratch.file("logs"));
-  configure("style=bare");
-  write("first");
-  fs::remove_all(scratch.file("logs"));
-  EXPECT_NO_THROW(write("into the removed file"));  // the open file lives on unnamed
+struct VanishCase {
+  const char* what;
+  void (*vanish)(const std::string& logPath);
+  bool reported;         // lines went to a file without a name: a write failure
+  const char* reopened;  // what the path holds after the next message
+};
 
-  configure("style=bare");  // the new writer must open the file again
-  EXPECT_THROW(write("lost for the file"), TarnLog_Exception);
-  EXPECT_TRUE(test.recorded().contains("lost for the file"));
-  fs::create_directory(scratch.file("logs"));
-  write("second");
-  EXPECT_EQ(readFile(logPath), "second\n");
+TEST_F(FileWriterTest, FileThatLosesItsNameIsReportedAndReopened) {
+  const VanishCase cases[] = {
+      {"directory removed",
+       [](const std::string& log) { fs::remove_all(fs::path(log).parent_path()); }, true, nullptr},
+      {"file deleted", [](const std::string& log) { fs::remove(log); }, true, "next\n"},
+      {"file renamed away", [](const std::string& log) { fs::rename(log, log + ".old"); }, false,
+       "next\n"},
+  };
+  for (const VanishCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    logPath = scratch.file("logs/app.log");
+    fs::create_directories(scratch.file("logs"));
+    configure("style=bare");
+    write("first");
+    c.vanish(logPath);
+    write("within the second: lost if deleted");
+    clock.advance(1001);
+    if (c.reported) {
+      EXPECT_THROW(write("next"), TarnLog_Exception);
+      cmn::PathValue shown;
+      cmn::SetPath(shown, logPath.c_str());
+      EXPECT_TRUE(test.recorded().contains("Failed to write to log file: " + shown.utf8));
+    } else {
+      EXPECT_NO_THROW(write("next"));
+    }
+    EXPECT_TRUE(test.recorded().contains("next")) << "the other writers are still served";
+    if (c.reopened != nullptr) {
+      EXPECT_EQ(readFile(logPath), c.reopened);
+    } else {
+      EXPECT_THROW(write("still no directory"), TarnLog_Exception);  // retried, not cached
+      fs::create_directories(scratch.file("logs"));
+      write("recovered");
+      EXPECT_EQ(readFile(logPath), "recovered\n");
+    }
+    fs::remove_all(scratch.file("logs"));
+  }
 }
 
 TEST_F(FileWriterTest, BlockedRotationKeepsTheFileAndItsLines) {

@@ -29,21 +29,34 @@ TEST(LoggerConfig, EmptyOrCommentOnlyTextLeavesNoWriters) {
 struct RejectedCase {
   const char* line;
   const char* report;
+  const char* why;  // what the caller is told; nullptr: not checked
 };
 
 TEST(LoggerConfig, InvalidLineRejectsTheWholeTextWithItsReport) {
   const RejectedCase cases[] = {
-      {"record://r", "Invalid config line: record://r"},
-      {"record://r *.* # note", "Invalid config line: record://r *.* # note"},
-      {"record://r\t*.*  extra", "Invalid config line: record://r\t*.*  extra"},
-      {"nosuch://x *.*", "Unknown log type [nosuch] for config line: nosuch://x *.*"},
-      {"noscheme *.*", "Unknown log type [] for config line: noscheme *.*"},
-      {"record://r *", "Invalid filter: record://r *"},
-      {"record://r *.", "Invalid filter: record://r *."},
-      {"record://r *.NOPE", "Invalid filter: record://r *.NOPE"},
-      {"record://r *.!", "Invalid filter: record://r *.!"},
-      {"record://r ;;", "Invalid filter: record://r ;;"},
-      {"record://r *.err", "Invalid filter: record://r *.err"},  // level names are exact
+      {"record://r", "Invalid config line: record://r",
+       "line 2: expected 2 fields (a writer URI and a filter list), found 1 in [record://r]"},
+      {"record://r *.* # note", "Invalid config line: record://r *.* # note", nullptr},
+      {"record://r\t*.*  extra", "Invalid config line: record://r\t*.*  extra", nullptr},
+      {"nosuch://x *.*", "Unknown log type [nosuch] for config line: nosuch://x *.*",
+       "line 2: no writer for the scheme [nosuch] (known: console, event, fail, file, record) in "
+       "[nosuch://x *.*]"},
+      {"noscheme *.*", "Unknown log type [] for config line: noscheme *.*", nullptr},
+      {"record://r *", "Invalid filter: record://r *",
+       "line 2: filter [*] is not MODULE.LEVEL in [record://r *]"},
+      {"record://r *.", "Invalid filter: record://r *.", nullptr},
+      {"record://r *.NOPE", "Invalid filter: record://r *.NOPE",
+       "line 2: unknown level [NOPE] in filter [*.NOPE] in [record://r *.NOPE]"},
+      {"record://r *.!", "Invalid filter: record://r *.!", nullptr},
+      {"record://r ;;", "Invalid filter: record://r ;;", "line 2: no filter in [record://r ;;]"},
+      {"record://r *.err", "Invalid filter: record://r *.err", nullptr},  // level names are exact
+      // Lines reach terminals: passwords masked, control bytes and bad UTF-8 escaped.
+      {"record://u:pw@r *.NOPE", "Invalid filter: record://u:****@r *.NOPE",
+       "line 2: unknown level [NOPE] in filter [*.NOPE] in [record://u:****@r *.NOPE]"},
+      {"record://\x1b]0;x\x07 *.* x\xc2\x9b\xc3\xbc",
+       "Invalid config line: record://\\x1B]0;x\\x07 *.* x\\xC2\\x9B\xc3\xbc", nullptr},
+      {"\xff\xe0\x80://r *.*",
+       "Unknown log type [\\xFF\\xE0\\x80] for config line: \\xFF\\xE0\\x80://r *.*", nullptr},
   };
   for (const RejectedCase& c : cases) {
     TestLogger test;
@@ -54,8 +67,12 @@ TEST(LoggerConfig, InvalidLineRejectsTheWholeTextWithItsReport) {
 
     // The valid lines around the bad one create writers that must go unopened.
     const std::string text = std::string("record://a *.*\n") + c.line + "\nrecord://b *.*\n";
-    EXPECT_FALSE(test.logger.loadConfig(text)) << c.line;
+    std::string why;
+    EXPECT_FALSE(test.logger.loadConfig(text, &why)) << c.line;
     EXPECT_TRUE(test.recorded().contains(c.report)) << c.line;
+    if (c.why != nullptr) {
+      EXPECT_EQ(why, c.why);
+    }
     EXPECT_EQ(test.logger.configText, "record://current *.*") << c.line;
     EXPECT_EQ(test.recorded().created - createdBefore, 1) << c.line;
     EXPECT_EQ(test.recorded().opened, openedBefore) << c.line;
@@ -173,21 +190,31 @@ TEST(LoggerConfigFile, LoadsAndWatchesTheFile) {
   EXPECT_TRUE(test.recorded().contains("Successfully loaded config file " + path));
 }
 
-TEST(LoggerConfigFile, UnreadableOrInvalidFileKeepsTheCurrentConfiguration) {
+TEST(LoggerConfigFile, UnreadableOrInvalidFileKeepsTheCurrentConfigurationAndSaysWhy) {
   ScratchDirectory scratch;
   TestLogger test;
   ASSERT_TRUE(test.logger.loadConfig("record://r *.*"));
   const std::string missing = scratch.file("missing.cfg");
   const std::string invalid = scratch.file("invalid.cfg");
-  zebtest::writeFile(invalid, "record://r\n");
-
-  EXPECT_FALSE(test.logger.loadConfigFile(missing));
-  EXPECT_TRUE(test.recorded().contains("Failed to open configuration file [" + missing +
-                                       "]. Retaining current config."));
-  EXPECT_FALSE(test.logger.loadConfigFile(scratch.path()));  // a directory reads as nothing
-  EXPECT_TRUE(test.recorded().contains("Failed to open configuration file [" + scratch.path() +
-                                       "]. Retaining current config."));
-  EXPECT_FALSE(test.logger.loadConfigFile(invalid));
+  const std::string huge = scratch.file("huge.cfg");
+  zebtest::writeFile(invalid, "# lines count from 1\n\n  \nrecord://r *.*\nrecord://r\n");
+  zebtest::writeFile(huge, "#" + std::string(1 << 20, ' ') + "\n");
+  const std::pair<std::string, std::string> cases[] = {
+      {missing, "cannot read it: No such file or directory"},
+      {scratch.path(), "cannot read it: Is a directory"},
+      {huge, "cannot read it: File too large"},
+  };
+  for (const auto& [path, expected] : cases) {
+    std::string why;
+    EXPECT_FALSE(test.logger.loadConfigFile(path, &why));
+    EXPECT_EQ(why, expected);
+    EXPECT_TRUE(test.recorded().contains("Failed to open configuration file [" + path +
+                                         "]. Retaining current config."));
+  }
+  std::string why;
+  EXPECT_FALSE(test.logger.loadConfigFile(invalid, &why));
+  EXPECT_EQ(why,
+            "line 5: expected 2 fields (a writer URI and a filter list), found 1 in [record://r]");
   EXPECT_TRUE(test.recorded().contains("Failed to load new config file " + invalid));
 
   EXPECT_EQ(test.logger.configText, "record://r *.*");
@@ -245,6 +272,25 @@ TEST_F(EnvironmentPassword, NeverLoggedInConflictWarningsOrWriterFailures) {
   } catch (const TarnLog_Exception& failure) {
     EXPECT_EQ(std::string(failure.what()).find(kSecret), std::string::npos) << failure.what();
   }
+  expectNoSecretLogged();
+}
+
+TEST_F(EnvironmentPassword, LiteralOnesAreMaskedInEveryReport) {
+  ASSERT_TRUE(test.logger.loadConfig("record://r *.*"));
+  const std::string secret = kSecret;
+  ASSERT_TRUE(test.logger.loadConfig("record://u:" + secret + "@r *.*\nfile:u:" + secret +
+                                     "@missing-zeb-dir/app.log *.ERR"));
+  EXPECT_TRUE(test.recorded().contains("Got config line: record://u:****@r *.*"));
+  try {
+    test.log("db", kLevelError, "to the file");
+    FAIL() << "the file cannot be opened";
+  } catch (const TarnLog_Exception& failure) {
+    EXPECT_EQ(std::string(failure.what()),
+              "Failed to open log file: missing-zeb-dir\\app.logu:****@missing-zeb-dir\\app.log");
+  }
+  std::string why;
+  EXPECT_FALSE(test.logger.loadConfig("record://u:" + secret + "@r *.NOPE", &why));
+  EXPECT_EQ(why.find(kSecret), std::string::npos) << why;
   expectNoSecretLogged();
 }
 

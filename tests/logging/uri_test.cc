@@ -56,6 +56,24 @@ TEST(UriParsing, SplitsEveryPart) {
     EXPECT_EQ(uri.path, c.path) << c.text;
     EXPECT_EQ(uri.query, c.query) << c.text;
     EXPECT_EQ(uri.fragment, c.fragment) << c.text;
+    if (*c.password != '\0') {
+      EXPECT_EQ(maskUriPasswords(c.text).find(c.password), std::string::npos) << c.text;
+    }
+  }
+}
+
+TEST(UriPasswordMask, HidesEveryPasswordInAText) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"file://user:secret@/var/log/app.log", "file://user:****@/var/log/app.log"},
+      {"file:user:secret@host/app.log", "file:user:****@host/app.log"},
+      {"Got config line: file://u:p@x@h/y?a=1 *.*", "Got config line: file://u:****@h/y?a=1 *.*"},
+      {"a://u:x@h b://v:y@h\tc://w@h:z@h", "a://u:****@h b://v:****@h\tc://w@h:****@h"},
+      {"mysql://ZEBUSER:ZEBPASSWD@db/zeb", "mysql://ZEBUSER:ZEBPASSWD@db/zeb"},
+      {"file://u:@h/x file://u@h/x file://h/a:b@c.log", nullptr},
+      {"file://./u:p@x.log http://h/x?u:p@q no uri: here", nullptr},
+  };
+  for (const auto& [text, shown] : cases) {
+    EXPECT_EQ(maskUriPasswords(text), shown != nullptr ? shown : text) << text;
   }
 }
 
