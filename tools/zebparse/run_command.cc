@@ -19,13 +19,12 @@
 #include <thread>
 #include <vector>
 
-#include <csv.h>
-
 #include "host/host_context.h"
 #include "host/plugin_library.h"
 #include "tools/zebparse/batch_pipeline.h"
 #include "tools/zebparse/command_line.h"
 #include "tools/zebparse/commands.h"
+#include "tools/zebparse/csv_input.h"
 #include "tools/zebparse/record_formats.h"
 
 namespace zebparse {
@@ -288,29 +287,6 @@ class LineReader {
   uint64_t lineNumber_ = 0;
 };
 
-// libcsv hands fields and record ends to these callbacks while a line is fed.
-struct CsvCollector {
-  std::vector<std::string> fields;
-  std::vector<Record> records;
-  uint64_t currentLine = 0;
-  uint64_t recordLine = 0;
-};
-
-void csvField(void* data, size_t length, void* context) {
-  auto* collector = static_cast<CsvCollector*>(context);
-  if (collector->fields.empty()) collector->recordLine = collector->currentLine;
-  collector->fields.emplace_back(static_cast<const char*>(data), length);
-}
-
-void csvRecordEnd(int, void* context) {
-  auto* collector = static_cast<CsvCollector*>(context);
-  Record record;
-  record.line = collector->recordLine;
-  record.cells = std::move(collector->fields);
-  collector->fields.clear();
-  collector->records.push_back(std::move(record));
-}
-
 // Reads CSV input. The first record is the header; it goes to `onHeader`, which
 // runs before any record is read into a batch and so before any is written.
 class CsvReader {
@@ -318,10 +294,7 @@ class CsvReader {
   using HeaderFunction = std::function<void(const std::vector<std::string>& header)>;
 
   CsvReader(std::istream& in, Progress& progress, HeaderFunction onHeader)
-      : in_(in), progress_(progress), onHeader_(std::move(onHeader)) {
-    csv_init(&parser_, 0);
-  }
-  ~CsvReader() { csv_free(&parser_); }
+      : in_(in), progress_(progress), onHeader_(std::move(onHeader)) {}
   CsvReader(const CsvReader&) = delete;
   CsvReader& operator=(const CsvReader&) = delete;
 
@@ -332,39 +305,42 @@ class CsvReader {
         return true;
       }
       if (!std::getline(in_, line_)) {
-        csv_fini(&parser_, csvField, csvRecordEnd, &collector_);
+        csv_.finish();
         drain(batch);
         return false;
       }
-      ++collector_.currentLine;
+      ++lineNumber_;
       progress_.bytesRead += static_cast<int64_t>(line_.size() + 1);
-      dropByteOrderMark(line_, collector_.currentLine);
+      dropByteOrderMark(line_, lineNumber_);
       line_ += '\n';
-      csv_parse(&parser_, line_.data(), line_.size(), csvField, csvRecordEnd, &collector_);
+      csv_.feed(line_, lineNumber_);
       drain(batch);
     }
   }
 
  private:
   void drain(std::vector<Record>& batch) {
-    for (Record& record : collector_.records) {
+    for (CsvRecord& read : csv_.records()) {
       if (!haveHeader_) {
-        onHeader_(record.cells);
+        onHeader_(read.cells);
         haveHeader_ = true;
         continue;
       }
+      Record record;
+      record.line = read.line;
+      record.cells = std::move(read.cells);
       batch.push_back(std::move(record));
     }
-    collector_.records.clear();
+    csv_.records().clear();
   }
 
   std::istream& in_;
   Progress& progress_;
   HeaderFunction onHeader_;
-  csv_parser parser_{};
-  CsvCollector collector_;
+  CsvInput csv_;
   bool haveHeader_ = false;
   std::string line_;
+  uint64_t lineNumber_ = 0;
 };
 
 }  // namespace
