@@ -50,10 +50,12 @@ bool rereadable(const std::vector<std::string>& cells) {
   return true;
 }
 
+// Reads the row back as the second line of a file, where a leading byte-order mark
+// is part of the first cell.
 void checkReread(const std::vector<std::string>& cells) {
   if (!rereadable(cells)) return;
-  std::vector<CsvRecord> back = readCsv(zebparse::csvLine(cells));
-  if (back.size() != 1 || back[0].cells != cells) std::abort();
+  std::vector<CsvRecord> back = readCsv("h\n" + zebparse::csvLine(cells));
+  if (back.size() != 2 || back[1].cells != cells) std::abort();
 }
 
 }  // namespace
