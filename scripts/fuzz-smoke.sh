@@ -33,7 +33,7 @@ max_len() {
     fuzz_condition | fuzz_uri) echo 4096 ;;
     fuzz_address) echo 8193 ;;
     fuzz_logger_config) echo 16384 ;;
-    fuzz_jsonl) echo 32768 ;;
+    fuzz_jsonl) echo 65536 ;;
     fuzz_csv) echo 16384 ;;
     *) echo 4096 ;;
   esac
