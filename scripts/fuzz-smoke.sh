@@ -75,7 +75,8 @@ for target in "${targets[@]}"; do
   seconds_used=$(awk 'NF >= 2 { used = $(NF-1) + $NF } END { printf "%.0f", used }' "$cpu")
   if [ "$failed" = 1 ] || [ "$found" -gt 0 ]; then
     echo "fuzz: $target FAILED; $found input(s) saved under fuzz/artifacts/$target/"
-    grep -E 'ERROR: libFuzzer|SUMMARY|==ERROR|Test unit written|what\(\): ' "$log" | head -n 40
+    grep -E 'ERROR: libFuzzer|SUMMARY|==ERROR|Test unit written|what\(\): ' "$log" |
+      head -n 40 || true
     [ "${FUZZ_KEEP_GOING:-0}" = 1 ] || tail -n 60 "$log"
     status=1
   fi
