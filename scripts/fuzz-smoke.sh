@@ -74,7 +74,8 @@ for target in "${targets[@]}"; do
     grep -oE '^#[0-9]+' "$log" | tail -n 1 | tr -d '#' || true)
   seconds_used=$(awk 'NF >= 2 { used = $(NF-1) + $NF } END { printf "%.0f", used }' "$cpu")
   if [ "$failed" = 1 ] || [ "$found" -gt 0 ]; then
-    echo "fuzz: $target FAILED; $found input(s) saved under fuzz/artifacts/$target/"
+    # A finding seen before keeps its file name (a hash of the input): $found counts new ones.
+    echo "fuzz: $target FAILED; the input is under fuzz/artifacts/$target/ ($found new)"
     grep -E 'ERROR: libFuzzer|SUMMARY|==ERROR|Test unit written|what\(\): ' "$log" |
       head -n 40 || true
     [ "${FUZZ_KEEP_GOING:-0}" = 1 ] || tail -n 60 "$log"
