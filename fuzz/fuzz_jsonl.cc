@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "tools/zebparse/record_formats.h"
@@ -27,13 +28,14 @@ void runLine(std::string_view line) {
   std::vector<Element> elements;
   std::string error;
   if (!zebparse::jsonRecord(line, input, elements, error)) {
-    const Json* object = input.is_object() ? &input : nullptr;
-    checkOutput(zebparse::jsonOutput(object, nullptr, &error), object ? object->size() : 0);
+    const size_t keys = input.is_object() ? input.size() : 0;
+    checkOutput(zebparse::jsonOutput(std::move(input), nullptr, &error), keys);
     return;
   }
   std::string document;
   if (!zebparse::buildRecordDocument(elements, document, error)) {
-    checkOutput(zebparse::jsonOutput(&input, nullptr, &error), input.size());
+    const size_t keys = input.size();
+    checkOutput(zebparse::jsonOutput(std::move(input), nullptr, &error), keys);
     return;
   }
   zebparse::ResultDocument result;
@@ -43,7 +45,8 @@ void runLine(std::string_view line) {
     if (result.elements[i].code != elements[i].code) std::abort();
     if (result.elements[i].value != elements[i].value) std::abort();
   }
-  checkOutput(zebparse::jsonOutput(&input, &result, nullptr), input.size());
+  const size_t keys = input.size();
+  checkOutput(zebparse::jsonOutput(std::move(input), &result, nullptr), keys);
 }
 
 }  // namespace
