@@ -61,8 +61,9 @@ void narrowCandidates(AddressToken& token);
 bool applyRule(Rule& rule, TokenList& tokens, size_t position);
 
 // Joins neighbours settled as STREETNAME or STREETNUM (with one blank) and as
-// UNITNUM (with nothing between), restarting from the start after every join. Each
-// join is reported to `trace` as part of `pass`.
+// UNITNUM (with nothing between): a run of such neighbours becomes one token, joined
+// left to right, in one pass over the list. Each join is reported to `trace` as part
+// of `pass`, with the joined token as it stands after that join.
 void mergeAdjacentTokens(TokenList& tokens, EngineTrace* trace = nullptr,
                          int pass = kContextFreePass);
 

@@ -10,6 +10,7 @@
 
 #include "addressparser/parser_fixture.h"
 #include "addressparser/token_text.h"
+#include "addressparser/word_lists.h"
 #include "errors/tarn_exception.h"
 
 namespace addr {
@@ -213,6 +214,16 @@ TEST_F(RuleEngineTest, MergedTokenIsFoundUnderItsNewText) {
   ASSERT_EQ(1u, tokens.size());
   EXPECT_EQ("PO BOX", tokens[0]->text);
   EXPECT_EQ("po box", tokens[0]->folded);
+
+  // Unit numbers join with nothing between: two halves of one UTF-8 sequence fold
+  // as the whole character.
+  tokens = makeTokens("A:UNITNUM B:UNITNUM C:UNITNUM", "US");
+  tokens[1]->text = "\xC3";
+  tokens[2]->text = "\x89";
+  for (auto& token : tokens) token->refold();
+  mergeAdjacentTokens(tokens);
+  ASSERT_EQ(1u, tokens.size());
+  EXPECT_EQ(foldWord("A\xC3\x89"), tokens[0]->folded);
 }
 
 TEST_F(RuleEngineTest, ExactlySixContextPassesWhenTokensNeverSettle) {
