@@ -64,22 +64,24 @@ void discardWords(TokenList& tokens, ParseTrace* trace) {
   const WordList* list = nullptr;
   std::string listCountry;
   bool haveList = false;
-  size_t position = 0;
-  while (position < tokens.size()) {
+  // The kept tokens move down over the discarded ones in one pass (erasing each
+  // discarded token on its own would move the rest of the list every time).
+  size_t kept = 0;
+  for (size_t position = 0; position < tokens.size(); ++position) {
     const AddressToken& token = *tokens[position];
     if (!haveList || token.country != listCountry) {
       list = wordListFor(discard, token.country);
       listCountry = token.country;
       haveList = true;
     }
-    if (list == nullptr || list->findFolded(WordList::FoldedQuery(token.folded)) == nullptr) {
-      ++position;
+    if (list != nullptr && list->findFolded(WordList::FoldedQuery(token.folded)) != nullptr) {
+      if (trace != nullptr) trace->discarded(token);
       continue;
     }
-    if (trace != nullptr) trace->discarded(token);
-    // The next token moves into this place and is tested in its turn.
-    tokens.erase(tokens.begin() + static_cast<std::ptrdiff_t>(position));
+    if (kept != position) tokens[kept] = std::move(tokens[position]);
+    ++kept;
   }
+  tokens.resize(kept);
 }
 
 void assembleParsedAddress(TokenList& tokens, AddressRecord& record) {

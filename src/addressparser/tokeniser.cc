@@ -218,20 +218,37 @@ void joinPhrasesFolded(std::vector<std::string>& words, std::vector<std::string>
   };
   if (lists[0] == nullptr && lists[1] == nullptr && lists[2] == nullptr) return;
 
-  // Shorter phrases first at each position, positions from the left; after every
-  // join the search starts again from the first word, since the joined word can now
-  // complete a phrase that begins before it.
+  // Shorter phrases first at each position, positions from the left. After a join at
+  // some position the search goes back kMaxPhraseExtraWords words, since the joined
+  // word can now complete a phrase that begins before it; a phrase that begins
+  // further back ends before the joined word, and was already tried and missed.
+  // (Starting again from the first word finds the same joins, in quadratic time.)
+  //
+  // The list is kept in place as two parts: words[0, kept) from the start up to a
+  // few words past `position`, and words[unread, size) for the rest, with a gap of
+  // removed words between them. A join removes words only at the end of the first
+  // part, so it moves at most a few words.
+  size_t kept = 0;
+  size_t unread = 0;
+  auto readUpTo = [&](size_t count) {
+    for (; kept < count && unread < words.size(); ++kept, ++unread) {
+      if (kept == unread) continue;
+      words[kept] = std::move(words[unread]);
+      folds[kept] = std::move(folds[unread]);
+    }
+  };
+  auto listSize = [&] { return kept + (words.size() - unread); };
   size_t position = 0;
   std::string foldedPhrase;
-  while (position + 1 < words.size()) {
+  while (position + 1 < listSize()) {
+    readUpTo(position + kMaxPhraseExtraWords + 1);
     if (!mayBeginPhrase(folds[position])) {
       ++position;
       continue;
     }
     bool joined = false;
     foldedPhrase = folds[position];
-    for (size_t extra = 1; extra <= kMaxPhraseExtraWords && position + extra < words.size();
-         ++extra) {
+    for (size_t extra = 1; extra <= kMaxPhraseExtraWords && position + extra < kept; ++extra) {
       foldedPhrase += ' ';
       foldedPhrase += folds[position + extra];
       if (!inAnyList(foldedPhrase)) continue;
@@ -240,15 +257,24 @@ void joinPhrasesFolded(std::vector<std::string>& words, std::vector<std::string>
         words[position] += words[position + k];
       }
       folds[position] = foldedPhrase;
-      const auto first = static_cast<std::ptrdiff_t>(position + 1);
-      const auto last = static_cast<std::ptrdiff_t>(position + extra + 1);
-      words.erase(words.begin() + first, words.begin() + last);
-      folds.erase(folds.begin() + first, folds.begin() + last);
+      // Close up the end of the first part over the joined words.
+      for (size_t from = position + extra + 1; from < kept; ++from) {
+        words[from - extra] = std::move(words[from]);
+        folds[from - extra] = std::move(folds[from]);
+      }
+      kept -= extra;
       joined = true;
       break;
     }
-    position = joined ? 0 : position + 1;
+    if (!joined) {
+      ++position;
+    } else {
+      position = position > kMaxPhraseExtraWords ? position - kMaxPhraseExtraWords : 0;
+    }
   }
+  readUpTo(listSize());
+  words.resize(kept);
+  folds.resize(kept);
 }
 
 }  // namespace

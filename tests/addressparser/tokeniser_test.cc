@@ -160,7 +160,7 @@ class TokeniserTest : public addr_test::ParserFixture {
     load(R"(<CONFIG>
       <ADDRESSPARTS c2="US">
         <SUFFIX><PART data="ST"/><PART data="Rue De La"/><PART data="B C"/>
-          <PART data="A B C D E F G"/></SUFFIX>
+          <PART data="A B C D E F G"/><PART data="H I J K L M N"/><PART data="M N"/></SUFFIX>
         <POBOX><PART data="PO BOX"/></POBOX>
         <RURAL><PART data="RURAL ROUTE"/><PART data="RR"/></RURAL>
         <CAREOF><PART data="C/O"/><PART data="ATTN"/><PART data="care"/><PART data="A.B"/>
@@ -218,11 +218,14 @@ TEST_F(TokeniserTest, NewTokensCarryCountryFoldingAndEveryCandidate) {
   }
 }
 
-TEST_F(TokeniserTest, JoinPhrasesRestartsFromTheFirstWordAfterEveryJoin) {
-  // Seven words are one word too many for a phrase until B and C have been joined.
-  std::vector<std::string> words = {"A", "B", "C", "D", "E", "F", "G", "PO", "BOX"};
+TEST_F(TokeniserTest, JoinPhrasesLooksBackAfterEveryJoin) {
+  // Seven words are one word too many for a phrase until B and C have been joined;
+  // H begins a phrase five words before the join of M and N.
+  std::vector<std::string> words = {"A", "B", "C", "D", "E", "F", "G", "PO", "BOX",
+                                    "X", "H", "I", "J", "K", "L", "M", "N", "X"};
   joinPhrases(words, "US");
-  EXPECT_EQ((std::vector<std::string>{"A B C D E F G", "PO BOX"}), words);
+  EXPECT_EQ((std::vector<std::string>{"A B C D E F G", "PO BOX", "X", "H I J K L M N", "X"}),
+            words);
 }
 
 TEST_F(TokeniserTest, CareOfLinesAreSetAsideOnWholeWords) {
