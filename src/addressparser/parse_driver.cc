@@ -2,11 +2,13 @@
 // Tested by parse_driver_test.cc.
 #include "addressparser/parse_driver.h"
 
+#include <string>
 #include <utility>
 
 #include "addressparser/parser_config.h"
 #include "addressparser/tokeniser.h"
 #include "addressparser/word_lists.h"
+#include "errors/tarn_exception.h"
 
 namespace addr {
 namespace {
@@ -92,6 +94,15 @@ void assembleParsedAddress(TokenList& tokens, AddressRecord& record) {
 int parseAddress(AddressRecord& record) { return parseAddress(record, nullptr); }
 
 int parseAddress(AddressRecord& record, ParseTrace* trace) {
+  const size_t addressBytes =
+      record.addressLine1.size() + record.addressLine2.size() + record.addressLine3.size();
+  if (addressBytes > kMaxAddressBytes) {
+    throw Tarn_Exception("parseAddress()",
+                         "Address too long to parse: ADDR1 to ADDR3 hold " +
+                             std::to_string(addressBytes) + " bytes together, at most " +
+                             std::to_string(kMaxAddressBytes) + " are parsed",
+                         MAJOR_ERROR);
+  }
   const std::string code = resolveCountryCode(record.country);
   if (trace != nullptr) trace->countryResolved(record.country, code);
 
