@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "addressparser/condition_evaluator.h"
+#include "addressparser/meaning_index.h"
 #include "addressparser/word_lists.h"
 
 namespace addr {
@@ -42,10 +43,14 @@ bool applyRuleTraced(Rule& rule, TokenList& tokens, size_t position, WordListMem
   if (isSettled(token)) return true;
   if (!evaluateCondition(rule, tokens, position, memo)) return false;
 
+  MeaningIndex* index = memo != nullptr ? memo->meanings : nullptr;
   for (TokenMeaning m : rule.eliminate) token.clearCandidate(m);
   if (rule.setNext != UNKNOWN && position + 1 < tokens.size()) {
     AddressToken& following = *tokens[position + 1];
-    if (!isSettled(following)) following.setOnlyCandidate(rule.setNext);
+    if (!isSettled(following)) {
+      following.setOnlyCandidate(rule.setNext);
+      if (index != nullptr) index->update(position + 1);
+    }
   }
   bool endsGroup;
   if (isSettled(token)) {
@@ -57,6 +62,7 @@ bool applyRuleTraced(Rule& rule, TokenList& tokens, size_t position, WordListMem
     token.setOnlyCandidate(rule.set);
     endsGroup = true;
   }
+  if (index != nullptr) index->update(position);
   if (trace != nullptr) trace->ruleFired(pass, position, rule, endsGroup, tokens);
   return endsGroup;
 }
@@ -77,6 +83,7 @@ void narrowCandidatesAt(TokenList& tokens, size_t position, WordListMemo& memo) 
     token.clearCandidate(narrowing.meaning);
     token.clearCandidate(narrowing.alsoMeaning);
   }
+  if (memo.meanings != nullptr) memo.meanings->update(position);
 }
 
 // For the trace only: settledness read without recording a meaning, so that tracing
@@ -176,9 +183,17 @@ void mergeAdjacentTokens(TokenList& tokens, EngineTrace* trace, int pass) {
   }
 }
 
-void runRules(const RuleSet& ruleSet, TokenList& tokens, EngineTrace* trace) {
+void runRules(const RuleSet& ruleSet, TokenList& tokens, EngineTrace* trace,
+              size_t indexFromTokens) {
   const RuleList& rules = ruleSet.rules;
   WordListMemo memo;
+  // Long lists are scanned through an index of their meanings (see meaning_index.h);
+  // on short ones reading the tokens themselves is quicker.
+  MeaningIndex index;
+  if (tokens.size() >= indexFromTokens) {
+    index.build(tokens);
+    memo.meanings = &index;
+  }
   const size_t contextBegin = ruleSet.firstContextRule < rules.size() ? ruleSet.firstContextRule
                                                                       : rules.size();
 
@@ -201,6 +216,7 @@ void runRules(const RuleSet& ruleSet, TokenList& tokens, EngineTrace* trace) {
     }
     mergeAdjacentTokens(tokens, trace, pass);
     memo.forget();  // joined texts and shifted positions
+    if (memo.meanings != nullptr) index.build(tokens);
     if (trace != nullptr) trace->passEnd(pass, tokens, everyTokenSettled);
     if (everyTokenSettled) break;
   }
