@@ -103,7 +103,8 @@ void zebHostTransliterateText(const char* text, char* out, int32_t outSize, int3
     out[0] = '\0';
     return;
   }
-  zeb::copyUtf8Bounded(zeb::transliterate(text, scriptCode), out, outSize);
+  zeb::copyUtf8Bounded(zeb::transliterateFor(text, scriptCode, static_cast<size_t>(outSize) - 1),
+                       out, outSize);
 }
 
 void zebHostMetaphoneEncode(const char* word, char* out, int32_t outSize) {
@@ -112,7 +113,8 @@ void zebHostMetaphoneEncode(const char* word, char* out, int32_t outSize) {
     out[0] = '\0';
     return;
   }
-  zeb::copyUtf8Bounded(zeb::doubleMetaphone(word).primary, out, outSize);
+  const auto kept = static_cast<size_t>(outSize) - 1;
+  zeb::copyUtf8Bounded(zeb::doubleMetaphone(word, kept).primary, out, outSize);
 }
 
 void* zebHostLookup(const char* serviceName) {
