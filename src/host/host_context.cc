@@ -5,6 +5,7 @@
 #include <type_traits>
 
 #include "common/path.h"
+#include "common/terminal_text.h"
 #include "host/double_metaphone.h"
 #include "host/transliteration.h"
 #include "logging/logger.h"
@@ -62,9 +63,10 @@ bool HostContext::start(const HostSettings& settings, std::vector<std::string>& 
                                                     : log.loadConfigFile(settings.logConfigFile);
   if (!loggerReady) {
     problems.push_back(settings.logConfigFile.empty()
-                           ? "logger configuration not accepted [" + settings.logConfigText + "]"
-                           : "logger configuration file not loaded [" + settings.logConfigFile +
-                                 "]");
+                           ? "logger configuration not accepted [" +
+                                 cmn::EscapeForTerminal(settings.logConfigText) + "]"
+                           : "logger configuration file not loaded [" +
+                                 cmn::EscapeForTerminal(settings.logConfigFile) + "]");
   }
   const char* support = parameters_.query("PIPELINE", "SUPPORTPATH");
   if (support != nullptr && *support != '\0') {

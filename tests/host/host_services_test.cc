@@ -175,6 +175,21 @@ TEST_F(TokenInfoTableTest, AnswersByCategoryIgnoringAsciiCase) {
   }
 }
 
+TEST_F(TokenInfoTableTest, MalformedLinesAreEscapedAndCountedBeyondTheFirstFew) {
+  std::string text = "\x1B]0;owned\x07\tX\n";  // a terminal escape sequence as the category
+  for (int i = 0; i < 1000; ++i) text += "CITY\tX\tY\t\xFF\n";
+  std::vector<std::string> problems;
+  zeb::TokenInfoTable table;
+  ASSERT_TRUE(table.load(write("tokenInfo.tsv", text), problems));
+  ASSERT_EQ(problems.size(), zeb::kDescribedMalformedLines + 1);
+  EXPECT_NE(problems[0].find(":1: unknown category [\\x1B]0;owned\\x07]"), std::string::npos)
+      << problems[0];
+  EXPECT_NE(problems[1].find(":2: score is not an integer [\\xFF]"), std::string::npos)
+      << problems[1];
+  EXPECT_NE(problems.back().find("tokenInfo.tsv: 996 more malformed lines"), std::string::npos)
+      << problems.back();
+}
+
 TEST_F(TokenInfoTableTest, MissingFileGivesNoInformation) {
   std::vector<std::string> problems;
   zeb::TokenInfoTable table;
@@ -210,6 +225,7 @@ TEST_F(ParameterTableTest, MalformedLineNamesFileAndLine) {
       {"[PIPELINE]\nSUPPORTPATH\n", "p.ini:2: expected KEY=VALUE, got [SUPPORTPATH]"},
       {"[PIPELINE\n", "p.ini:1: unclosed section [[PIPELINE]"},
       {"=value\n", "p.ini:1: expected KEY=VALUE"},
+      {"KEY\x1B[2J\n", "p.ini:1: expected KEY=VALUE, got [KEY\\x1B[2J]"},  // escaped
   };
   for (const auto& row : kRows) {
     zeb::ParameterTable table;
