@@ -1,6 +1,7 @@
 // Addresses per second through parseAddress with a realistic US configuration:
 // normalisation, tokenisation, narrowing, about twenty rules and the assembly of the
-// fields. Typical one-line US addresses, parsed on one thread.
+// fields. Typical one-line US addresses, parsed on one thread (BM_ParseAddress); and
+// the time of one parse of long and hostile addresses (BM_LongAddress).
 //
 //   cmake --build build --target parse_address_bench && build/bench/parse_address_bench
 //   ZEB_BENCH_CONFIG=config/support/addressParserMetaData.xml build/bench/parse_address_bench
@@ -11,6 +12,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -172,6 +174,61 @@ void BM_ParseAddress(benchmark::State& state) {
   state.SetLabel("addresses");
 }
 BENCHMARK(BM_ParseAddress);
+
+// Long and hostile addresses: the time of one parse of an address of N tokens, in
+// four shapes. "names" is a street number, N-2 one-letter names and a suffix (the
+// names join into one token); "numbers" is N numbers; "unsettled" is N tokens that no
+// rule settles, so that the rules run in every pass and scan the whole list; "mixed"
+// repeats a whole US address. Addresses over the parser's limit (4,096 bytes) are
+// refused: their rows (marked "refused") time the refusal, copying the record
+// included. The last row is a line of 2 MB of the "names" shape.
+std::string LongAddress(int shape, size_t tokens) {
+  std::string text;
+  switch (shape) {
+    case 0:
+      text = "1 ";
+      for (size_t i = 2; i < tokens; ++i) text += "B ";
+      text += "St";
+      break;
+    case 1:
+      for (size_t i = 0; i < tokens; ++i) text += "1 ";
+      break;
+    case 2:
+      for (size_t i = 0; i < tokens; ++i) text += "& ";
+      break;
+    default:
+      for (size_t i = 0; i < tokens; i += 7) text += "12 N MAIN ST APT 4 ";
+      break;
+  }
+  return text;
+}
+
+void BM_LongAddress(benchmark::State& state) {
+  static UsConfiguration configuration;
+  static const char* const kShapes[] = {"names", "numbers", "unsettled", "mixed"};
+  const int shape = static_cast<int>(state.range(0));
+  const auto tokens = static_cast<size_t>(state.range(1));
+  addr::AddressRecord record;
+  record.addressLine1 = LongAddress(shape, tokens);
+  record.country = "USA";
+  bool refused = false;
+  for (auto _ : state) {
+    addr::AddressRecord parsed = record;
+    try {
+      addr::parseAddress(parsed);
+    } catch (const std::exception&) {
+      refused = true;
+    }
+    benchmark::DoNotOptimize(parsed.streetName.data());
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(tokens));
+  state.SetLabel(std::string(kShapes[shape]) + ", " + std::to_string(record.addressLine1.size()) +
+                 " bytes" + (refused ? ", refused" : ""));
+}
+BENCHMARK(BM_LongAddress)
+    ->ArgsProduct({{0, 1, 2, 3}, {64, 256, 1024, 2048, 10000, 20000, 40000, 80000}})
+    ->Args({0, 1000000})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

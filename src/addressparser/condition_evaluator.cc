@@ -50,6 +50,7 @@ struct LeafContext {
   WordListMemo* memo;
 
   AddressToken& token() const { return *tokens[position]; }
+  MeaningIndex* index() const { return memo == nullptr ? nullptr : memo->meanings; }
   // Tokens strictly before the current one (clamped to the list).
   size_t beforeEnd() const { return current < tokens.size() ? current : tokens.size(); }
 };
@@ -76,6 +77,9 @@ bool weHave(const LeafContext& c) {
   } else if (c.leaf.offset < 0) {
     end = c.beforeEnd();
   }
+  if (c.index() != nullptr && c.meaning < kCandidateCount) {
+    return c.index()->firstWithMeaning(c.meaning, begin, end) != MeaningIndex::kNone;
+  }
   for (size_t i = begin; i < end; ++i) {
     if (settledMeaning(*c.tokens[i]) == c.meaning) return true;
   }
@@ -91,6 +95,7 @@ bool weHavePossibleTokenMeaning(const LeafContext& c) {
     begin = c.current + 1;
     end = c.tokens.size();
   }
+  if (c.index() != nullptr) return c.index()->anyCandidate(c.meaning, begin, end);
   for (size_t i = begin; i < end; ++i) {
     if (c.tokens[i]->isCandidate(c.meaning)) return true;
   }
@@ -113,16 +118,21 @@ bool onlyOnce(const LeafContext& c) {
   for (TokenMeaning m : c.leaf.parameters) {
     if (m >= kCandidateCount) continue;  // a digit or comparison item: nothing to remove
     bool settledSomewhere = false;
-    for (auto& other : c.tokens) {
-      if (settledMeaning(*other) == m) {
-        settledSomewhere = true;
-        break;
+    if (c.index() != nullptr) {
+      settledSomewhere = c.index()->firstWithMeaning(m, 0, c.tokens.size()) != MeaningIndex::kNone;
+    } else {
+      for (auto& other : c.tokens) {
+        if (settledMeaning(*other) == m) {
+          settledSomewhere = true;
+          break;
+        }
       }
     }
     if (!settledSomewhere) continue;
     token.clearCandidate(m);
     if (m == PREDIR) token.clearCandidate(POSTDIR);
     if (m == POSTDIR) token.clearCandidate(PREDIR);
+    if (c.index() != nullptr) c.index()->update(c.position);
   }
   return true;
 }
@@ -131,6 +141,18 @@ bool onlyOnce(const LeafContext& c) {
 // sign) of meaning m, with every unsettled token on the way able to be m?
 bool isFirstSetTokenA(const LeafContext& c) {
   const TokenMeaning m = c.meaning;
+  if (MeaningIndex* index = c.index(); index != nullptr) {
+    const size_t end = c.beforeEnd();
+    if (c.leaf.offset < 0) {
+      return index->lastSettledMeaning(0, end) == m && end > 0 && c.tokens[end - 1]->isCandidate(m);
+    }
+    const size_t begin = c.leaf.offset > 0 ? c.current + 1 : 0;
+    const size_t scanEnd = c.leaf.offset > 0 ? c.tokens.size() : end;
+    const size_t decider = index->firstSettledOrNotCandidate(m, begin, scanEnd);
+    if (decider == MeaningIndex::kNone) return c.leaf.offset == 0 && m == UNKNOWN;
+    const TokenMeaning settled = index->effective(decider);
+    return settled != UNKNOWN && settled == m;
+  }
   if (c.leaf.offset > 0) {
     for (size_t i = c.current + 1; i < c.tokens.size(); ++i) {
       AddressToken& scanned = *c.tokens[i];
@@ -186,6 +208,7 @@ bool isLetter(std::string_view text) {
 // NUMBERFOLLOWSPREFIX: after the tested token, does the first token with a digit
 // come after a PREFIX token?
 bool numberFollowsPrefix(const LeafContext& c) {
+  if (c.index() != nullptr) return c.index()->numberFollowsPrefix(c.position + 1);
   bool sawPrefix = false;
   for (size_t i = c.position + 1; i < c.tokens.size(); ++i) {
     AddressToken& scanned = *c.tokens[i];
@@ -201,6 +224,7 @@ bool numberFollowsPrefix(const LeafContext& c) {
 // NUMBERPRECEDESSUFFIX: after the tested token, does a token with a digit come
 // before the first SUFFIX token?
 bool numberPrecedesSuffix(const LeafContext& c) {
+  if (c.index() != nullptr) return c.index()->numberPrecedesSuffix(c.position + 1);
   bool sawNumber = false;
   for (size_t i = c.position + 1; i < c.tokens.size(); ++i) {
     AddressToken& scanned = *c.tokens[i];

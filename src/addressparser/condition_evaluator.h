@@ -19,6 +19,7 @@
 #include <string>
 
 #include "addressparser/condition_node.h"
+#include "addressparser/meaning_index.h"
 #include "addressparser/rule.h"
 #include "addressparser/token.h"
 #include "addressparser/word_lists.h"
@@ -47,6 +48,9 @@ class WordListMemo {
     return lookUp(kind, tokens, position);
   }
   using Entries = std::array<const WordList::Entry*, kListKindCount>;
+  // The index of the tokens' meanings that the scanning keywords read instead of the
+  // tokens, when the engine keeps one (long addresses); null otherwise.
+  MeaningIndex* meanings = nullptr;
   // Looks the token up at once in every list but the discard list, for narrowing,
   // which asks about those ten; `entries` is indexed by ListKind, its discard entry
   // null.

@@ -2,11 +2,13 @@
 // Tested by parse_driver_test.cc.
 #include "addressparser/parse_driver.h"
 
+#include <string>
 #include <utility>
 
 #include "addressparser/parser_config.h"
 #include "addressparser/tokeniser.h"
 #include "addressparser/word_lists.h"
+#include "errors/tarn_exception.h"
 
 namespace addr {
 namespace {
@@ -64,22 +66,24 @@ void discardWords(TokenList& tokens, ParseTrace* trace) {
   const WordList* list = nullptr;
   std::string listCountry;
   bool haveList = false;
-  size_t position = 0;
-  while (position < tokens.size()) {
+  // The kept tokens move down over the discarded ones in one pass (erasing each
+  // discarded token on its own would move the rest of the list every time).
+  size_t kept = 0;
+  for (size_t position = 0; position < tokens.size(); ++position) {
     const AddressToken& token = *tokens[position];
     if (!haveList || token.country != listCountry) {
       list = wordListFor(discard, token.country);
       listCountry = token.country;
       haveList = true;
     }
-    if (list == nullptr || list->findFolded(WordList::FoldedQuery(token.folded)) == nullptr) {
-      ++position;
+    if (list != nullptr && list->findFolded(WordList::FoldedQuery(token.folded)) != nullptr) {
+      if (trace != nullptr) trace->discarded(token);
       continue;
     }
-    if (trace != nullptr) trace->discarded(token);
-    // The next token moves into this place and is tested in its turn.
-    tokens.erase(tokens.begin() + static_cast<std::ptrdiff_t>(position));
+    if (kept != position) tokens[kept] = std::move(tokens[position]);
+    ++kept;
   }
+  tokens.resize(kept);
 }
 
 void assembleParsedAddress(TokenList& tokens, AddressRecord& record) {
@@ -90,6 +94,15 @@ void assembleParsedAddress(TokenList& tokens, AddressRecord& record) {
 int parseAddress(AddressRecord& record) { return parseAddress(record, nullptr); }
 
 int parseAddress(AddressRecord& record, ParseTrace* trace) {
+  const size_t addressBytes =
+      record.addressLine1.size() + record.addressLine2.size() + record.addressLine3.size();
+  if (addressBytes > kMaxAddressBytes) {
+    throw Tarn_Exception("parseAddress()",
+                         "Address too long to parse: ADDR1 to ADDR3 hold " +
+                             std::to_string(addressBytes) + " bytes together, at most " +
+                             std::to_string(kMaxAddressBytes) + " are parsed",
+                         MAJOR_ERROR);
+  }
   const std::string code = resolveCountryCode(record.country);
   if (trace != nullptr) trace->countryResolved(record.country, code);
 

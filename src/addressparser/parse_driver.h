@@ -2,6 +2,7 @@
 // parsed-address fields out. Tested by tests/addressparser/parse_driver_test.cc.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "addressparser/address_record.h"
@@ -10,7 +11,15 @@
 
 namespace addr {
 
+// The longest address parsed, in bytes of UTF-8: the three address lines together.
+// Rule conditions may look at every token of the address from every token, so a
+// parse takes time that grows with the square of the token count; real addresses
+// are a few hundred bytes at most, and text far longer is not an address.
+inline constexpr size_t kMaxAddressBytes = 4096;
+
 // Always returns 0. Exceptions from condition compilation pass through to the caller.
+// An address longer than kMaxAddressBytes is not parsed at all (never cut): a
+// Tarn_Exception says so, before any parsed-address field is written.
 int parseAddress(AddressRecord& record);
 
 // The label a unit number gets when the address names none.

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "addressparser/condition_evaluator.h"
+#include "addressparser/meaning_index.h"
 #include "addressparser/word_lists.h"
 
 namespace addr {
@@ -42,10 +43,14 @@ bool applyRuleTraced(Rule& rule, TokenList& tokens, size_t position, WordListMem
   if (isSettled(token)) return true;
   if (!evaluateCondition(rule, tokens, position, memo)) return false;
 
+  MeaningIndex* index = memo != nullptr ? memo->meanings : nullptr;
   for (TokenMeaning m : rule.eliminate) token.clearCandidate(m);
   if (rule.setNext != UNKNOWN && position + 1 < tokens.size()) {
     AddressToken& following = *tokens[position + 1];
-    if (!isSettled(following)) following.setOnlyCandidate(rule.setNext);
+    if (!isSettled(following)) {
+      following.setOnlyCandidate(rule.setNext);
+      if (index != nullptr) index->update(position + 1);
+    }
   }
   bool endsGroup;
   if (isSettled(token)) {
@@ -57,6 +62,7 @@ bool applyRuleTraced(Rule& rule, TokenList& tokens, size_t position, WordListMem
     token.setOnlyCandidate(rule.set);
     endsGroup = true;
   }
+  if (index != nullptr) index->update(position);
   if (trace != nullptr) trace->ruleFired(pass, position, rule, endsGroup, tokens);
   return endsGroup;
 }
@@ -77,6 +83,7 @@ void narrowCandidatesAt(TokenList& tokens, size_t position, WordListMemo& memo) 
     token.clearCandidate(narrowing.meaning);
     token.clearCandidate(narrowing.alsoMeaning);
   }
+  if (memo.meanings != nullptr) memo.meanings->update(position);
 }
 
 // For the trace only: settledness read without recording a meaning, so that tracing
@@ -99,6 +106,23 @@ const char* joinSeparator(TokenMeaning meaning) {
   }
 }
 
+// Keeps `joined.folded` the folding of its text after `separator` and `next.text`
+// were appended to it. Folding maps each code point on its own, so the folding of
+// the joined text is the two foldings joined by the separator; folding the whole
+// text again after each join would cost time quadratic in a run of joins. The one
+// exception, a text that begins with UTF-8 continuation bytes appended with nothing
+// between (it may complete a sequence the first text left open), folds again.
+void appendFolding(AddressToken& joined, const char* separator, const AddressToken& next) {
+  const bool mayContinueASequence = separator[0] == '\0' && !next.text.empty() &&
+                                    (static_cast<unsigned char>(next.text.front()) & 0xC0) == 0x80;
+  if (mayContinueASequence) {
+    joined.refold();
+    return;
+  }
+  joined.folded += separator;
+  joined.folded += next.folded;
+}
+
 }  // namespace
 
 void narrowCandidates(AddressToken& token) {
@@ -114,29 +138,62 @@ bool applyRule(Rule& rule, TokenList& tokens, size_t position) {
 }
 
 void mergeAdjacentTokens(TokenList& tokens, EngineTrace* trace, int pass) {
-  bool joined = true;
-  while (joined) {
-    joined = false;
-    for (size_t i = 0; i + 1 < tokens.size(); ++i) {
-      TokenMeaning first = settledMeaning(*tokens[i]);
-      TokenMeaning second = settledMeaning(*tokens[i + 1]);
-      const char* separator = first == second ? joinSeparator(first) : nullptr;
-      if (separator == nullptr) continue;
-      AddressToken& kept = *tokens[i];
-      kept.text += separator;
-      kept.text += tokens[i + 1]->text;
-      kept.refold();
-      if (trace != nullptr) trace->merged(pass, i, kept, tokens[i + 1]->text);
-      tokens.erase(tokens.begin() + static_cast<std::ptrdiff_t>(i) + 1);
-      joined = true;
-      break;
+  // One pass that keeps joining into the same token while its neighbour matches. The
+  // walk this replaces started again from the first token after every join; the pairs
+  // before the joined token cannot have changed (reading a settled meaning twice
+  // gives the same answer), so it found the same joins in the same order, but took
+  // quadratic time on long runs of names.
+  auto separatorBetween = [](AddressToken& first, AddressToken& second) -> const char* {
+    const TokenMeaning meaning = settledMeaning(first);
+    return meaning == settledMeaning(second) ? joinSeparator(meaning) : nullptr;
+  };
+  // Most lists have nothing to join, or their first join late: nothing moves before it.
+  size_t kept = 0;
+  while (kept + 1 < tokens.size() &&
+         separatorBetween(*tokens[kept], *tokens[kept + 1]) == nullptr) {
+    ++kept;
+  }
+  if (kept + 1 >= tokens.size()) return;
+
+  // From there kept tokens move down over the removed ones; `kept` is the index of the
+  // joined token in the list as it stands after each join, which is what the trace
+  // reports. The gap is closed also when a join throws (allocation).
+  struct Compaction {
+    TokenList& tokens;
+    size_t& kept;
+    size_t read;
+    ~Compaction() {
+      tokens.erase(tokens.begin() + static_cast<std::ptrdiff_t>(kept) + 1,
+                   tokens.begin() + static_cast<std::ptrdiff_t>(read));
     }
+  } compaction{tokens, kept, kept + 1};
+  for (size_t& read = compaction.read; read < tokens.size(); ++read) {
+    AddressToken& joined = *tokens[kept];
+    AddressToken& next = *tokens[read];
+    const char* separator = separatorBetween(joined, next);
+    if (separator == nullptr) {
+      tokens[++kept] = std::move(tokens[read]);
+      continue;
+    }
+    joined.text += separator;
+    joined.text += next.text;
+    appendFolding(joined, separator, next);
+    if (trace != nullptr) trace->merged(pass, kept, joined, next.text);
+    tokens[read].reset();
   }
 }
 
-void runRules(const RuleSet& ruleSet, TokenList& tokens, EngineTrace* trace) {
+void runRules(const RuleSet& ruleSet, TokenList& tokens, EngineTrace* trace,
+              size_t indexFromTokens) {
   const RuleList& rules = ruleSet.rules;
   WordListMemo memo;
+  // Long lists are scanned through an index of their meanings (see meaning_index.h);
+  // on short ones reading the tokens themselves is quicker.
+  MeaningIndex index;
+  if (tokens.size() >= indexFromTokens) {
+    index.build(tokens);
+    memo.meanings = &index;
+  }
   const size_t contextBegin = ruleSet.firstContextRule < rules.size() ? ruleSet.firstContextRule
                                                                       : rules.size();
 
@@ -159,6 +216,7 @@ void runRules(const RuleSet& ruleSet, TokenList& tokens, EngineTrace* trace) {
     }
     mergeAdjacentTokens(tokens, trace, pass);
     memo.forget();  // joined texts and shifted positions
+    if (memo.meanings != nullptr) index.build(tokens);
     if (trace != nullptr) trace->passEnd(pass, tokens, everyTokenSettled);
     if (everyTokenSettled) break;
   }

@@ -47,10 +47,15 @@ struct EngineTrace {
   virtual void passEnd(int pass, const TokenList& tokens, bool allSettled) {}
 };
 
+// Lists of this many tokens or more are scanned through a MeaningIndex.
+inline constexpr size_t kIndexFromTokens = 64;
+
 // Settles the tokens with the rule set. May shorten the list by joining neighbours.
 // Exceptions from condition compilation pass through; the tokens keep the state
-// they had reached.
-void runRules(const RuleSet& ruleSet, TokenList& tokens, EngineTrace* trace = nullptr);
+// they had reached. `indexFromTokens` only moves the point from which the scanning
+// keywords read a MeaningIndex (the result is the same either way).
+void runRules(const RuleSet& ruleSet, TokenList& tokens, EngineTrace* trace = nullptr,
+              size_t indexFromTokens = kIndexFromTokens);
 
 // Removes every candidate whose word list (of the token's country, with the "US"
 // fallback) does not hold the token's text.
@@ -61,8 +66,9 @@ void narrowCandidates(AddressToken& token);
 bool applyRule(Rule& rule, TokenList& tokens, size_t position);
 
 // Joins neighbours settled as STREETNAME or STREETNUM (with one blank) and as
-// UNITNUM (with nothing between), restarting from the start after every join. Each
-// join is reported to `trace` as part of `pass`.
+// UNITNUM (with nothing between): a run of such neighbours becomes one token, joined
+// left to right, in one pass over the list. Each join is reported to `trace` as part
+// of `pass`, with the joined token as it stands after that join.
 void mergeAdjacentTokens(TokenList& tokens, EngineTrace* trace = nullptr,
                          int pass = kContextFreePass);
 

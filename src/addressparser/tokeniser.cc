@@ -1,13 +1,16 @@
 // Normalisation of address lines and their cutting into tokens.
 // Tested by tokeniser_test.cc.
 //
-// Number-pair rewrites run ICU regular expressions over a byte view of the UTF-8
-// line: every byte becomes one UTF-16 unit of the same value (a Latin-1 reading), and
-// the patterns are read the same way, so "à" in a pattern is its two UTF-8 bytes in a
-// row. Match positions are then byte positions in the line, the rewrite edits the
-// line's bytes directly, and the matching is exactly byte-wise. The patterns are
-// fixed and compiled once per process; RegexPattern is safe to share between
-// threads, and each call makes its own matchers.
+// The number-pair rewrites of France and Spain are matched by hand, in one pass over
+// the line (findNumberPair). A regular-expression engine takes time quadratic in a
+// run of digits for these patterns (every start inside the run is tried, and each
+// try backtracks over the rest of it): a line of 20,000 digits took seconds.
+//
+// rewriteNumberPair, for any pattern, runs ICU regular expressions over a byte view
+// of the UTF-8 line: every byte becomes one UTF-16 unit of the same value (a Latin-1
+// reading), and the patterns are read the same way, so "à" in a pattern is its two
+// UTF-8 bytes in a row. Match positions are then byte positions in the line, the
+// rewrite edits the line's bytes directly, and the matching is exactly byte-wise.
 #include "addressparser/tokeniser.h"
 
 #include <unicode/regex.h>
@@ -15,6 +18,7 @@
 #include <unicode/utf8.h>
 
 #include <memory>
+#include <string_view>
 
 #include "addressparser/word_lists.h"
 #include "common/string_util.h"
@@ -44,30 +48,83 @@ std::unique_ptr<icu::RegexPattern> compileBytePattern(const char* pattern) {
   return compiled;
 }
 
+// One number-pair rewrite: the pattern "([0-9]+) *INFIX *([0-9]...)", whose
+// separator is the infix, or the infix with one blank on each side.
 struct NumberPairRewrite {
-  std::unique_ptr<icu::RegexPattern> outer;
-  std::unique_ptr<icu::RegexPattern> separator;
+  std::string_view infix;
+  bool infixIsOneOf;          // the infix is any one of these characters
+  bool separatorTakesBlanks;  // the separator is " INFIX "
   const char* replacement;
 };
 
-struct NumberPairRewrites {
-  // Tried in order for "FR"; the first that rewrites ends the step.
-  NumberPairRewrite french[3];
-  NumberPairRewrite spanish;
+// "([0-9]+) *- *([0-9]+)" with "-", "([0-9]+) *à *([0-9]+)" with " à " and
+// "([0-9]+) *et *([0-9]+)" with " et ", tried in this order; the first that rewrites
+// ends the step.
+constexpr NumberPairRewrite kFrenchRewrites[] = {
+    {"-", false, false, "/"},
+    {"\xC3\xA0", false, true, "/"},
+    {"et", false, true, "/"},
 };
+// "([0-9]+) *[-,/] *([0-9].*)" with "[-,/]".
+constexpr NumberPairRewrite kSpanishRewrite = {"-,/", true, false, " "};
 
-NumberPairRewrite makeRewrite(const char* outer, const char* separator, const char* replacement) {
-  return {compileBytePattern(outer), compileBytePattern(separator), replacement};
+bool isAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+
+size_t skipBlanks(std::string_view text, size_t position) {
+  while (position < text.size() && text[position] == ' ') ++position;
+  return position;
 }
 
-const NumberPairRewrites& numberPairRewrites() {
-  static const NumberPairRewrites rewrites{
-      {makeRewrite("([0-9]+) *- *([0-9]+)", "-", "/"),
-       makeRewrite("([0-9]+) *\xC3\xA0 *([0-9]+)", " \xC3\xA0 ", "/"),
-       makeRewrite("([0-9]+) *et *([0-9]+)", " et ", "/")},
-      makeRewrite("([0-9]+) *[-,/] *([0-9].*)", "[-,/]", " "),
-  };
-  return rewrites;
+// The leftmost match of the rewrite's pattern, as a regular-expression search finds
+// it: the first run of digits followed by blanks, the infix, blanks and a digit.
+// Every start inside a run of digits ends that run at the same place, and neither a
+// blank nor the infix can be a digit, so a run either matches from its first digit
+// or not at all. Gives the position of the infix, or npos.
+size_t findNumberPair(std::string_view text, const NumberPairRewrite& rewrite, size_t& runEnd,
+                      size_t& infixLength) {
+  size_t position = 0;
+  while (position < text.size()) {
+    if (!isAsciiDigit(text[position])) {
+      ++position;
+      continue;
+    }
+    runEnd = position;
+    while (runEnd < text.size() && isAsciiDigit(text[runEnd])) ++runEnd;
+    const size_t infix = skipBlanks(text, runEnd);
+    infixLength = 0;
+    if (rewrite.infixIsOneOf) {
+      if (infix < text.size() && rewrite.infix.find(text[infix]) != std::string_view::npos) {
+        infixLength = 1;
+      }
+    } else if (text.substr(infix, rewrite.infix.size()) == rewrite.infix) {
+      infixLength = rewrite.infix.size();
+    }
+    if (infixLength > 0) {
+      const size_t after = skipBlanks(text, infix + infixLength);
+      if (after < text.size() && isAsciiDigit(text[after])) return infix;
+    }
+    position = runEnd;
+  }
+  return std::string_view::npos;
+}
+
+// The rewrite on `text`: finds the pattern, then the separator inside the match, and
+// replaces it once. False when the pattern or the separator is not found.
+bool applyNumberPairRewrite(std::string& text, const NumberPairRewrite& rewrite) {
+  size_t runEnd = 0;
+  size_t infixLength = 0;
+  size_t start = findNumberPair(text, rewrite, runEnd, infixLength);
+  if (start == std::string_view::npos) return false;
+  size_t end = start + infixLength;
+  if (rewrite.separatorTakesBlanks) {
+    // The match holds a blank before the infix only if some blank follows the digits;
+    // one after it is inside the match whenever there is one, as digits follow.
+    if (start == runEnd || end >= text.size() || text[end] != ' ') return false;
+    --start;
+    ++end;
+  }
+  text.replace(start, end - start, rewrite.replacement);
+  return true;
 }
 
 // Finds the outer pattern (leftmost match), then the separator inside the text of
@@ -161,20 +218,37 @@ void joinPhrasesFolded(std::vector<std::string>& words, std::vector<std::string>
   };
   if (lists[0] == nullptr && lists[1] == nullptr && lists[2] == nullptr) return;
 
-  // Shorter phrases first at each position, positions from the left; after every
-  // join the search starts again from the first word, since the joined word can now
-  // complete a phrase that begins before it.
+  // Shorter phrases first at each position, positions from the left. After a join at
+  // some position the search goes back kMaxPhraseExtraWords words, since the joined
+  // word can now complete a phrase that begins before it; a phrase that begins
+  // further back ends before the joined word, and was already tried and missed.
+  // (Starting again from the first word finds the same joins, in quadratic time.)
+  //
+  // The list is kept in place as two parts: words[0, kept) from the start up to a
+  // few words past `position`, and words[unread, size) for the rest, with a gap of
+  // removed words between them. A join removes words only at the end of the first
+  // part, so it moves at most a few words.
+  size_t kept = 0;
+  size_t unread = 0;
+  auto readUpTo = [&](size_t count) {
+    for (; kept < count && unread < words.size(); ++kept, ++unread) {
+      if (kept == unread) continue;
+      words[kept] = std::move(words[unread]);
+      folds[kept] = std::move(folds[unread]);
+    }
+  };
+  auto listSize = [&] { return kept + (words.size() - unread); };
   size_t position = 0;
   std::string foldedPhrase;
-  while (position + 1 < words.size()) {
+  while (position + 1 < listSize()) {
+    readUpTo(position + kMaxPhraseExtraWords + 1);
     if (!mayBeginPhrase(folds[position])) {
       ++position;
       continue;
     }
     bool joined = false;
     foldedPhrase = folds[position];
-    for (size_t extra = 1; extra <= kMaxPhraseExtraWords && position + extra < words.size();
-         ++extra) {
+    for (size_t extra = 1; extra <= kMaxPhraseExtraWords && position + extra < kept; ++extra) {
       foldedPhrase += ' ';
       foldedPhrase += folds[position + extra];
       if (!inAnyList(foldedPhrase)) continue;
@@ -183,47 +257,52 @@ void joinPhrasesFolded(std::vector<std::string>& words, std::vector<std::string>
         words[position] += words[position + k];
       }
       folds[position] = foldedPhrase;
-      const auto first = static_cast<std::ptrdiff_t>(position + 1);
-      const auto last = static_cast<std::ptrdiff_t>(position + extra + 1);
-      words.erase(words.begin() + first, words.begin() + last);
-      folds.erase(folds.begin() + first, folds.begin() + last);
+      // Close up the end of the first part over the joined words.
+      for (size_t from = position + extra + 1; from < kept; ++from) {
+        words[from - extra] = std::move(words[from]);
+        folds[from - extra] = std::move(folds[from]);
+      }
+      kept -= extra;
       joined = true;
       break;
     }
-    position = joined ? 0 : position + 1;
+    if (!joined) {
+      ++position;
+    } else {
+      position = position > kMaxPhraseExtraWords ? position - kMaxPhraseExtraWords : 0;
+    }
   }
+  readUpTo(listSize());
+  words.resize(kept);
+  folds.resize(kept);
 }
 
 }  // namespace
 
 bool rewriteNumberPair(std::string& text, const char* outerPattern, const char* separatorPattern,
                        const char* replacement) {
-  // Compiled per call: the parse itself uses the patterns compiled once per process.
+  // Compiled per call: the parse itself matches its fixed patterns by hand.
   auto outer = compileBytePattern(outerPattern);
   auto separator = compileBytePattern(separatorPattern);
   return rewriteWith(text, outer.get(), separator.get(), replacement);
+}
+
+bool rewriteNumberPairs(std::string& line, const std::string& code) {
+  if (code == "FR") {
+    for (const NumberPairRewrite& rewrite : kFrenchRewrites) {
+      if (applyNumberPairRewrite(line, rewrite)) return true;
+    }
+    return false;
+  }
+  if (code == "ES") return applyNumberPairRewrite(line, kSpanishRewrite);
+  return false;
 }
 
 bool normaliseAddressLine(const std::string& line, const std::string& code,
                           std::string& addressText) {
   std::string normalised = line;
 
-  // Every number-pair pattern begins with a digit, so a line without one is left
-  // alone without running them.
-  if ((code == "FR" || code == "ES") && hasDigit(normalised)) {
-    const NumberPairRewrites& rewrites = numberPairRewrites();
-    if (code == "FR") {
-      for (const NumberPairRewrite& rewrite : rewrites.french) {
-        if (rewriteWith(normalised, rewrite.outer.get(), rewrite.separator.get(),
-                        rewrite.replacement)) {
-          break;
-        }
-      }
-    } else {
-      rewriteWith(normalised, rewrites.spanish.outer.get(), rewrites.spanish.separator.get(),
-                  rewrites.spanish.replacement);
-    }
-  }
+  rewriteNumberPairs(normalised, code);
 
   size_t kept = 0;
   for (char c : normalised) {

@@ -15,6 +15,12 @@ namespace addr {
 bool normaliseAddressLine(const std::string& line, const std::string& code,
                           std::string& addressText);
 bool isCareOfLine(const std::string& normalisedLine, const std::string& code);
+// The number-pair rewrites of `code` ("FR": 12-14, 12 à 14 and 3 et 5 become 12/14,
+// 12/14 and 3/5; "ES": 12-14, 5,3 and 7/2B become 12 14, 5 3 and 7 2B), in time
+// linear in the line. True when one rewrote the line.
+bool rewriteNumberPairs(std::string& line, const std::string& code);
+// One such rewrite with any regular expressions: the leftmost match of
+// `outerPattern`, in it the first match of `separatorPattern`, replaced once.
 bool rewriteNumberPair(std::string& text, const char* outerPattern, const char* separatorPattern,
                        const char* replacement);
 

@@ -64,14 +64,16 @@ class Encoder {
     germanic_ = startsWith(u"VAN ") || startsWith(u"VON ") || startsWith(u"SCH");
   }
 
-  MetaphoneCodes run() {
+  // Stops once the primary code holds `primaryLimit` characters: codes only grow, so
+  // those are final, and nobody reads on.
+  MetaphoneCodes run(size_t primaryLimit) {
     int i = 0;
     if (isAnyAt(0, {u"GN", u"KN", u"PN", u"WR", u"PS"})) i = 1;
     if (at(0) == u'X') {
       add("S");
       i = 1;
     }
-    while (i < length_) i = step(i);
+    while (i < length_ && primary_.size() < primaryLimit) i = step(i);
     return {std::move(primary_), std::move(secondary_)};
   }
 
@@ -525,6 +527,8 @@ class Encoder {
 
 }  // namespace
 
-MetaphoneCodes doubleMetaphone(std::string_view word) { return Encoder(word).run(); }
+MetaphoneCodes doubleMetaphone(std::string_view word, size_t primaryLimit) {
+  return Encoder(word).run(primaryLimit);
+}
 
 }  // namespace zeb

@@ -5,6 +5,7 @@
 #include <type_traits>
 
 #include "common/path.h"
+#include "common/terminal_text.h"
 #include "host/double_metaphone.h"
 #include "host/transliteration.h"
 #include "logging/logger.h"
@@ -67,8 +68,8 @@ bool HostContext::start(const HostSettings& settings, std::vector<std::string>& 
   if (!loggerReady) {
     problems.push_back(settings.logConfigFile.empty()
                            ? "logger configuration not accepted: " + whyNot
-                           : "logger configuration file not loaded [" + settings.logConfigFile +
-                                 "]: " + whyNot);
+                           : "logger configuration file not loaded [" +
+                                 cmn::EscapeForTerminal(settings.logConfigFile) + "]: " + whyNot);
   }
   const char* support = parameters_.query("PIPELINE", "SUPPORTPATH");
   if (support != nullptr && *support != '\0') {
@@ -107,7 +108,8 @@ void zebHostTransliterateText(const char* text, char* out, int32_t outSize, int3
     out[0] = '\0';
     return;
   }
-  zeb::copyUtf8Bounded(zeb::transliterate(text, scriptCode), out, outSize);
+  zeb::copyUtf8Bounded(zeb::transliterateFor(text, scriptCode, static_cast<size_t>(outSize) - 1),
+                       out, outSize);
 }
 
 void zebHostMetaphoneEncode(const char* word, char* out, int32_t outSize) {
@@ -116,7 +118,8 @@ void zebHostMetaphoneEncode(const char* word, char* out, int32_t outSize) {
     out[0] = '\0';
     return;
   }
-  zeb::copyUtf8Bounded(zeb::doubleMetaphone(word).primary, out, outSize);
+  const auto kept = static_cast<size_t>(outSize) - 1;
+  zeb::copyUtf8Bounded(zeb::doubleMetaphone(word, kept).primary, out, outSize);
 }
 
 void* zebHostLookup(const char* serviceName) {

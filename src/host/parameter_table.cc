@@ -4,6 +4,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "common/terminal_text.h"
+
 namespace zeb {
 namespace {
 
@@ -38,7 +40,7 @@ const char* ParameterTable::query(const char* section, const char* key) const {
 bool ParameterTable::loadIni(const std::string& path, std::string& error) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
-    error = "cannot open parameter file [" + path + "]";
+    error = "cannot open parameter file [" + cmn::EscapeForTerminal(path) + "]";
     return false;
   }
   std::ostringstream text;
@@ -58,8 +60,8 @@ bool ParameterTable::loadIniText(std::string_view text, const std::string& sourc
     if (line.empty() || line.front() == ';' || line.front() == '#') continue;
     if (line.front() == '[') {
       if (line.back() != ']') {
-        error = sourceName + ":" + std::to_string(lineNumber) + ": unclosed section [" +
-                std::string(line) + "]";
+        error = cmn::EscapeForTerminal(sourceName) + ":" + std::to_string(lineNumber) +
+                ": unclosed section [" + cmn::EscapeForTerminal(line) + "]";
         return false;
       }
       section = std::string(trimmed(line.substr(1, line.size() - 2)));
@@ -67,8 +69,8 @@ bool ParameterTable::loadIniText(std::string_view text, const std::string& sourc
     }
     size_t equals = line.find('=');
     if (equals == std::string_view::npos || trimmed(line.substr(0, equals)).empty()) {
-      error = sourceName + ":" + std::to_string(lineNumber) + ": expected KEY=VALUE, got [" +
-              std::string(line) + "]";
+      error = cmn::EscapeForTerminal(sourceName) + ":" + std::to_string(lineNumber) +
+              ": expected KEY=VALUE, got [" + cmn::EscapeForTerminal(line) + "]";
       return false;
     }
     set(section, trimmed(line.substr(0, equals)), trimmed(line.substr(equals + 1)));

@@ -1,12 +1,19 @@
 // Tested by tests/host/host_services_test.cc.
 #include "host/token_info_table.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
+#include "common/terminal_text.h"
+
 namespace zeb {
 namespace {
+
+// Bytes of a field a problem shows.
+constexpr size_t kShownFieldBytes = 64;
 
 std::string keyOf(std::string_view category, std::string_view word) {
   std::string key;
@@ -35,6 +42,7 @@ void TokenInfoTable::put(std::string key, const Entry& entry) {
 void TokenInfoTable::add(std::string_view category, std::string_view word,
                          std::string_view standardForm, int32_t score) {
   Entry entry{std::string(standardForm), score, category == "*"};
+  longestWord_ = std::max(longestWord_, word.size());
   if (entry.fromWildcard) {
     put(keyOf("STR_NAME", word), entry);
     put(keyOf("CITY", word), entry);
@@ -48,9 +56,13 @@ bool TokenInfoTable::load(const std::string& path, std::vector<std::string>& pro
   if (!std::filesystem::exists(path, ignored)) return true;
   std::ifstream in(path, std::ios::binary);
   if (!in) {
-    problems.push_back(path + ": cannot be read");
+    problems.push_back(cmn::EscapeForTerminal(path) + ": cannot be read");
     return false;
   }
+  // The file's name and text reach a terminal: both are escaped. A broken file may
+  // have thousands of bad lines; the first few are described, the rest counted.
+  const std::string shownPath = cmn::EscapeForTerminal(path);
+  size_t malformedLines = 0;
   std::string line;
   size_t lineNumber = 0;
   while (std::getline(in, line)) {
@@ -66,7 +78,9 @@ bool TokenInfoTable::load(const std::string& path, std::vector<std::string>& pro
       rest.remove_prefix(tab + 1);
     }
     auto complain = [&](const std::string& what) {
-      problems.push_back(path + ":" + std::to_string(lineNumber) + ": " + what);
+      if (++malformedLines <= kDescribedMalformedLines) {
+        problems.push_back(shownPath + ":" + std::to_string(lineNumber) + ": " + what);
+      }
     };
     if (fields.size() < 2 || fields.size() > 4) {
       complain("expected category<TAB>word<TAB>standardForm<TAB>score, got " +
@@ -76,7 +90,7 @@ bool TokenInfoTable::load(const std::string& path, std::vector<std::string>& pro
     std::string_view category = trimmed(fields[0]);
     std::string_view word = trimmed(fields[1]);
     if (category != "STR_NAME" && category != "CITY" && category != "*") {
-      complain("unknown category [" + std::string(category) + "]");
+      complain("unknown category [" + cmn::EscapeForTerminal(category, kShownFieldBytes) + "]");
       continue;
     }
     if (word.empty()) {
@@ -90,17 +104,24 @@ bool TokenInfoTable::load(const std::string& path, std::vector<std::string>& pro
       auto [end, error] =
           std::from_chars(scoreText.data(), scoreText.data() + scoreText.size(), score);
       if (error != std::errc() || end != scoreText.data() + scoreText.size()) {
-        complain("score is not an integer [" + std::string(scoreText) + "]");
+        complain("score is not an integer [" + cmn::EscapeForTerminal(scoreText, kShownFieldBytes) +
+                 "]");
         continue;
       }
     }
     add(category, word, standardForm, score);
+  }
+  if (malformedLines > kDescribedMalformedLines) {
+    problems.push_back(shownPath + ": " +
+                       std::to_string(malformedLines - kDescribedMalformedLines) +
+                       " more malformed lines");
   }
   return true;
 }
 
 bool TokenInfoTable::lookup(const char* category, const char* word, TokenInfo* info) const {
   if (category == nullptr || word == nullptr) return false;
+  if (strnlen(word, longestWord_ + 1) > longestWord_) return false;
   auto found = entries_.find(keyOf(category, word));
   if (found == entries_.end()) return false;
   if (info != nullptr) {

@@ -12,6 +12,7 @@
 // Tested by tests/host/host_services_test.cc.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -24,13 +25,16 @@ namespace zeb {
 
 inline constexpr const char* kTokenInfoFileName = "tokenInfo.tsv";
 inline constexpr int32_t kDefaultTokenScore = 100;
+inline constexpr size_t kDescribedMalformedLines = 5;
 
 class TokenInfoTable {
  public:
   // Reads the file. A missing file is no error: the table stays empty and every
-  // word gets no information. Malformed lines are skipped and described in
-  // `problems` ("tokenInfo.tsv:12: ..."). Returns false only when the file exists
-  // but cannot be read.
+  // word gets no information. Malformed lines are skipped; the first
+  // kDescribedMalformedLines are described in `problems` ("tokenInfo.tsv:12: ...",
+  // the file's text escaped for a terminal), and one more entry counts the rest
+  // ("tokenInfo.tsv: 37 more malformed lines"). Returns false only when the file
+  // exists but cannot be read.
   bool load(const std::string& path, std::vector<std::string>& problems);
   // Adds one entry (category "*" for both).
   void add(std::string_view category, std::string_view word, std::string_view standardForm,
@@ -51,6 +55,8 @@ class TokenInfoTable {
   void put(std::string key, const Entry& entry);
 
   std::unordered_map<std::string, Entry> entries_;  // "CATEGORY\tWORD" upper-cased
+  // No longer word has an entry: lookup answers it without copying or hashing it.
+  size_t longestWord_ = 0;
 };
 
 }  // namespace zeb

@@ -3,11 +3,14 @@
 // Tested by tests/host/host_services_test.cc.
 #include "host/transliteration.h"
 
+#include <algorithm>
 #include <array>
 #include <memory>
 
 #include <unicode/translit.h>
+#include <unicode/uchar.h>
 #include <unicode/unistr.h>
+#include <unicode/utf8.h>
 #include <unicode/utypes.h>
 
 #include "common/ustring.h"
@@ -63,6 +66,59 @@ std::string transliterate(std::string_view text, int32_t scriptCode) {
   std::string result;
   unicode.toUTF8String(result);
   return result;
+}
+
+namespace {
+
+// Bytes past what is kept that a prefix's result must reach: the last characters of
+// a prefix may be read differently once the text after them is seen.
+constexpr size_t kPrefixMargin = 256;
+
+// Combining marks a character keeps with it at a cut: the most that text in the
+// Unicode stream-safe format puts on one character, and a bound for text that is
+// nothing but marks.
+constexpr int kMostMarksKept = 30;
+
+// The byte length of the first `count` characters of `text`, extended past the
+// combining marks (and joiners) that follow them, so that no character is cut from
+// its marks. Ill-formed bytes count as one character each.
+size_t prefixOfCharacters(std::string_view text, size_t count) {
+  const auto length = static_cast<int32_t>(text.size());
+  int32_t end = 0;
+  for (size_t n = 0; n < count && end < length; ++n) {
+    UChar32 c;
+    U8_NEXT(text.data(), end, length, c);
+  }
+  for (int marks = 0; marks < kMostMarksKept && end < length; ++marks) {
+    int32_t next = end;
+    UChar32 c;
+    U8_NEXT(text.data(), next, length, c);
+    const bool extends = c >= 0 && (u_hasBinaryProperty(c, UCHAR_GRAPHEME_EXTEND) || c == 0x200D);
+    if (!extends) break;
+    end = next;
+  }
+  return static_cast<size_t>(end);
+}
+
+}  // namespace
+
+std::string transliterateFor(std::string_view text, int32_t scriptCode, size_t outputBytes) {
+  if (cmn::IsAscii(text)) return std::string(text.substr(0, outputBytes));
+  const size_t wanted = outputBytes + kPrefixMargin;
+  const size_t mostCharacters = kTransliteratedCharactersPerOutputByte * (outputBytes + 1);
+  // A start that fills the output in one go for Chinese, about 4.5 bytes a character.
+  size_t characters = std::min(wanted / 4 + 1, mostCharacters);
+  for (;;) {
+    const size_t end = prefixOfCharacters(text, characters);
+    std::string result = transliterate(text.substr(0, end), scriptCode);
+    if (end == text.size() || result.size() >= wanted || characters >= mostCharacters) {
+      return result;
+    }
+    // Grow by what this prefix gave per character, with some room, at least doubling.
+    const size_t estimate =
+        result.empty() ? 0 : characters * wanted / result.size() + characters / 8;
+    characters = std::min(std::max(2 * characters, estimate), mostCharacters);
+  }
 }
 
 void copyUtf8Bounded(std::string_view text, char* out, int32_t outSize) {

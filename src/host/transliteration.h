@@ -2,6 +2,7 @@
 // ICU transforms. Tested by tests/host/host_services_test.cc.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -17,6 +18,22 @@ inline constexpr int32_t kScriptJapanese = 2;
 // unchanged without entering ICU. When ICU cannot build the transform the text
 // comes back unchanged too.
 std::string transliterate(std::string_view text, int32_t scriptCode);
+
+// At most this many characters (code points) of a text are transliterated to fill
+// `outputBytes` bytes, as a multiple of outputBytes.
+inline constexpr size_t kTransliteratedCharactersPerOutputByte = 8;
+
+// transliterate() of as much of `text` as it takes to fill `outputBytes` bytes of
+// result, for callers that keep no more: the transforms take time for every
+// character (Chinese about 80 microseconds each), and a long text took seconds. The
+// text is taken in growing prefixes that end between two characters (never before a
+// combining mark), until the result of one holds `outputBytes` bytes and a margin
+// (so that the end of a prefix, which may read differently with the text after it,
+// lies beyond the bytes kept), the whole text is taken, or the prefix holds
+// kTransliteratedCharactersPerOutputByte * outputBytes characters. So the result
+// equals transliterate(text) when that is no longer than `outputBytes`, and begins
+// with the same `outputBytes` bytes otherwise.
+std::string transliterateFor(std::string_view text, int32_t scriptCode, size_t outputBytes);
 
 // Copies `text` into `out` (outSize bytes, terminator included), cut at the last
 // whole UTF-8 sequence that fits. Nothing is written when outSize is not positive.

@@ -203,6 +203,25 @@ TEST_F(ParseDriverTest, BrokenRuleLeavesBeforeAnyFieldIsWritten) {
   }
 }
 
+TEST_F(ParseDriverTest, OverlongAddressIsRefusedWhole) {
+  load(kUsConfiguration);
+  const std::string fits(kMaxAddressBytes - 10, 'B');
+  AddressRecord r = record("12 MAIN ST", fits.c_str());
+  EXPECT_EQ(0, parseAddress(r));
+  EXPECT_EQ("12", r.streetNumber);
+
+  r = record("12 MAIN ST", (fits + "B").c_str());
+  try {
+    parseAddress(r);
+    ADD_FAILURE() << "an address of " << kMaxAddressBytes + 1 << " bytes was parsed";
+  } catch (const Tarn_Exception& e) {
+    EXPECT_STREQ("Address too long to parse: ADDR1 to ADDR3 hold 4097 bytes together, at most "
+                 "4096 are parsed",
+                 e.what());
+  }
+  EXPECT_EQ("", parsedFields(r));
+}
+
 // Records the driver's reports, one line each.
 struct RecordingParseTrace : ParseTrace {
   std::vector<std::string> events;

@@ -2,7 +2,10 @@
 // of neighbours, read as token transcripts ("12:STREETNUM MAIN:STREETNAME").
 #include "addressparser/rule_engine.h"
 
+#include <deque>
+#include <iterator>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -10,6 +13,7 @@
 
 #include "addressparser/parser_fixture.h"
 #include "addressparser/token_text.h"
+#include "addressparser/word_lists.h"
 #include "errors/tarn_exception.h"
 
 namespace addr {
@@ -213,6 +217,16 @@ TEST_F(RuleEngineTest, MergedTokenIsFoundUnderItsNewText) {
   ASSERT_EQ(1u, tokens.size());
   EXPECT_EQ("PO BOX", tokens[0]->text);
   EXPECT_EQ("po box", tokens[0]->folded);
+
+  // Unit numbers join with nothing between: two halves of one UTF-8 sequence fold
+  // as the whole character.
+  tokens = makeTokens("A:UNITNUM B:UNITNUM C:UNITNUM", "US");
+  tokens[1]->text = "\xC3";
+  tokens[2]->text = "\x89";
+  for (auto& token : tokens) token->refold();
+  mergeAdjacentTokens(tokens);
+  ASSERT_EQ(1u, tokens.size());
+  EXPECT_EQ(foldWord("A\xC3\x89"), tokens[0]->folded);
 }
 
 TEST_F(RuleEngineTest, ExactlySixContextPassesWhenTokensNeverSettle) {
@@ -280,6 +294,95 @@ TEST_F(RuleEngineTest, EachTokenIsNarrowedByItsOwnCountrysLists) {
   runRules(rules, tokens);
   EXPECT_EQ("ST:SUFFIX ST:? ST:SUFFIX ST:SUFFIX", dumpTokens(tokens));
   EXPECT_FALSE(tokens[1]->isCandidate(SUFFIX));
+}
+
+// Long addresses are scanned through a MeaningIndex: the tokens, the meanings read
+// on the way and the trace must be the same as without it.
+void expectSameWithAndWithoutIndex(const RuleSet& rules, const std::string& text) {
+  std::string outcome[2];
+  for (size_t indexed = 0; indexed < 2; ++indexed) {
+    TokenList tokens = makeTokens(text, "US");
+    RecordingTrace trace;
+    runRules(rules, tokens, &trace, indexed == 1 ? 0 : static_cast<size_t>(-1));
+    for (const std::string& event : trace.events) outcome[indexed] += event + "\n";
+    for (const auto& token : tokens) {
+      outcome[indexed] += dumpCandidates(*token) + "=" + meaningName(token->meaning) + " ";
+    }
+  }
+  std::string conditions;
+  for (const auto& rule : rules.rules) conditions += rule->condition + "\n";
+  ASSERT_EQ(outcome[0], outcome[1]) << text << "\n" << conditions;
+}
+
+TEST_F(RuleEngineTest, MeaningIndexFollowsChangesOfCandidatesAndJoins) {
+  // ONLYONCE leaves N with PREDIR alone, which WEHAVE must then find.
+  expectSameWithAndWithoutIndex(makeRuleSet({}, {{"once", "ONLYONCE(NEXT,STREETNUM)"},
+                                                 {"predir", "WEHAVE(PREDIR)", STREETNAME}}),
+                                "1:STREETNUM X N:STREETNUM|PREDIR Y");
+  // After A and B are joined, 7 is the token after X.
+  expectSameWithAndWithoutIndex(
+      makeRuleSet({}, {{"after", "ISFIRSTTOKEN(PREV) AND WEHAVE(NEXT,STREETNUM)", UNITLABEL}}),
+      "A:STREETNAME B:STREETNAME X 7:STREETNUM");
+}
+
+TEST_F(RuleEngineTest, MeaningIndexChangesNothing) {
+  const char* const meanings[] = {"STREETNUM", "STREETNAME", "PREFIX",  "SUFFIX",
+                                  "PREDIR",    "POSTDIR",    "UNITNUM", "UNITLABEL",
+                                  "POBOXTYPE", "POBOXNUM",   "RRHCNUM", "RRHCBOXNUM"};
+  const char* const scans[] = {"WEHAVE", "WEHAVEPOSSIBLETOKENMEANING", "ONLYONCE",
+                               "ISFIRSTSETTOKENA"};
+  const char* const offsets[] = {"", "PREV,", "NEXT,", "PREV2,"};
+  const char* const tests[] = {"ISNUMBER",
+                               "HASNUMBERS",
+                               "ISLETTER",
+                               "ISSUFFIXWORD",
+                               "ISUNITWORD",
+                               "ISFIRSTTOKEN",
+                               "ISLASTTOKEN",
+                               "NUMBERFOLLOWSPREFIX",
+                               "NUMBERPRECEDESSUFFIX",
+                               "NUMBERFOLLOWSPREFIX(PREV)",
+                               "WEHAVE",
+                               "ISFIRSTSETTOKENA",
+                               "WEHAVEPOSSIBLETOKENMEANING(NEXT)"};
+  const char* const words[] = {"12", "3", "MAIN", "ST", "N", "APT", "4B", "PO_BOX", "X", "#"};
+  std::mt19937 random(19);
+  auto pick = [&](const auto& from) { return std::string(from[random() % std::size(from)]); };
+  auto meaning = [&] { return meaningFromName(pick(meanings)); };
+  auto term = [&] {
+    std::string text = random() % 3 == 0 ? "NOT " : "";
+    switch (random() % 3) {
+      case 0:
+        return text + pick(tests);
+      case 1:
+        return text + "ISTOKENA(" + pick(offsets) + pick(meanings) + ")";
+      default:
+        return text + pick(scans) + "(" + pick(offsets) + pick(meanings) + "," + pick(meanings) +
+               ")";
+    }
+  };
+  for (int round = 0; round < 1000; ++round) {
+    std::vector<RuleText> groups[2];
+    std::deque<std::string> conditions;  // what the rules' texts point to
+    for (auto& group : groups) {
+      for (size_t n = 1 + random() % 8; n > 0; --n) {
+        std::string condition = term();
+        for (size_t more = random() % 3; more > 0; --more) {
+          condition += (random() % 2 == 0 ? " AND " : " OR ") + term();
+        }
+        conditions.push_back(condition);
+        RuleText rule{"r", conditions.back().c_str(), random() % 3 == 0 ? UNKNOWN : meaning(),
+                      random() % 4 == 0 ? meaning() : UNKNOWN};
+        for (size_t k = random() % 8; k > 0; --k) rule.eliminate.push_back(meaning());
+        rule.terminal = random() % 2 == 0;
+        group.push_back(rule);
+      }
+    }
+    std::string text;
+    for (size_t n = 1 + random() % 100; n > 0; --n) text += pick(words) + " ";
+    expectSameWithAndWithoutIndex(makeRuleSet(groups[0], groups[1]), text);
+    if (HasFatalFailure()) return;
+  }
 }
 
 TEST_F(RuleEngineTest, ConditionErrorLeavesTheEngine) {

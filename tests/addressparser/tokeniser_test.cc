@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -57,6 +59,41 @@ TEST(NormaliseAddressLine, RewritesNumberPairsOfFranceAndSpain) {
   };
   for (const NormaliseRow& row : rows) {
     EXPECT_EQ(row.normalised, normalise(row.line, row.code)) << row.code << " [" << row.line << "]";
+  }
+}
+
+// The parse matches the number-pair patterns by hand, in one pass; it must rewrite
+// every line exactly as a regular-expression search for the patterns does.
+TEST(NormaliseAddressLine, NumberPairRewritesAgreeWithTheirPatterns) {
+  struct Pattern {
+    const char* code;
+    const char* outer;
+    const char* separator;
+    const char* replacement;
+  };
+  const Pattern patterns[] = {
+      {"FR", "([0-9]+) *- *([0-9]+)", "-", "/"},
+      {"FR", "([0-9]+) *\xC3\xA0 *([0-9]+)", " \xC3\xA0 ", "/"},
+      {"FR", "([0-9]+) *et *([0-9]+)", " et ", "/"},
+      {"ES", "([0-9]+) *[-,/] *([0-9].*)", "[-,/]", " "},
+  };
+  const char* const pieces[] = {"1", "23", " ", "  ", "-", "\xC3\xA0", "et", "e", "/", ",", "x"};
+  std::mt19937 random(19);
+  for (int i = 0; i < 4000; ++i) {
+    std::string line;
+    for (size_t n = random() % 9; n > 0; --n) line += pieces[random() % std::size(pieces)];
+    for (const char* code : {"FR", "ES"}) {
+      std::string expected = line;
+      for (const Pattern& pattern : patterns) {
+        if (pattern.code == std::string(code) &&
+            rewriteNumberPair(expected, pattern.outer, pattern.separator, pattern.replacement)) {
+          break;
+        }
+      }
+      std::string rewritten = line;
+      rewriteNumberPairs(rewritten, code);
+      ASSERT_EQ(expected, rewritten) << code << " [" << line << "]";
+    }
   }
 }
 
@@ -123,7 +160,7 @@ class TokeniserTest : public addr_test::ParserFixture {
     load(R"(<CONFIG>
       <ADDRESSPARTS c2="US">
         <SUFFIX><PART data="ST"/><PART data="Rue De La"/><PART data="B C"/>
-          <PART data="A B C D E F G"/></SUFFIX>
+          <PART data="A B C D E F G"/><PART data="H I J K L M N"/><PART data="M N"/></SUFFIX>
         <POBOX><PART data="PO BOX"/></POBOX>
         <RURAL><PART data="RURAL ROUTE"/><PART data="RR"/></RURAL>
         <CAREOF><PART data="C/O"/><PART data="ATTN"/><PART data="care"/><PART data="A.B"/>
@@ -181,11 +218,14 @@ TEST_F(TokeniserTest, NewTokensCarryCountryFoldingAndEveryCandidate) {
   }
 }
 
-TEST_F(TokeniserTest, JoinPhrasesRestartsFromTheFirstWordAfterEveryJoin) {
-  // Seven words are one word too many for a phrase until B and C have been joined.
-  std::vector<std::string> words = {"A", "B", "C", "D", "E", "F", "G", "PO", "BOX"};
+TEST_F(TokeniserTest, JoinPhrasesLooksBackAfterEveryJoin) {
+  // Seven words are one word too many for a phrase until B and C have been joined;
+  // H begins a phrase five words before the join of M and N.
+  std::vector<std::string> words = {"A", "B", "C", "D", "E", "F", "G", "PO", "BOX",
+                                    "X", "H", "I", "J", "K", "L", "M", "N", "X"};
   joinPhrases(words, "US");
-  EXPECT_EQ((std::vector<std::string>{"A B C D E F G", "PO BOX"}), words);
+  EXPECT_EQ((std::vector<std::string>{"A B C D E F G", "PO BOX", "X", "H I J K L M N", "X"}),
+            words);
 }
 
 TEST_F(TokeniserTest, CareOfLinesAreSetAsideOnWholeWords) {

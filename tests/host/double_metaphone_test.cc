@@ -76,6 +76,15 @@ TEST(MetaphoneEncodeService, WritesPrimaryCodeWithinTheBuffer) {
   zebHostMetaphoneEncode("ELECTROENCEPHALOGRAMS", small, sizeof small);
   EXPECT_STREQ(small, "ALK") << "cut to the buffer, terminator included";
 
+  // A long word is encoded only as far as the buffer holds, with the same code.
+  std::string longWord;
+  for (int i = 0; i < 100; ++i) longWord += "SCHMIDT";
+  const std::string primary = zeb::doubleMetaphone(longWord, 10).primary;
+  EXPECT_LE(primary.size(), 12u);
+  EXPECT_EQ(primary.substr(0, 10), zeb::doubleMetaphone(longWord).primary.substr(0, 10));
+  zebHostMetaphoneEncode(longWord.c_str(), small, sizeof small);
+  EXPECT_STREQ(small, "XMT");
+
   char untouched[2] = {'x', 'x'};
   zebHostMetaphoneEncode("SMITH", untouched, 0);
   EXPECT_EQ(untouched[0], 'x') << "a zero size writes nothing";

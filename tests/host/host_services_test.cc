@@ -54,6 +54,39 @@ TEST(TransliterateTextService, CutsOnlyBetweenWholeCharacters) {
   EXPECT_EQ(transliterated("abc", 0, 1), "");
 }
 
+// Only as much of a text is transliterated as it takes to fill the output; what is
+// kept reads exactly as the transliteration of the whole text.
+TEST(TransliterateTextService, TransliteratesOnlyWhatFillsTheOutput) {
+  auto repeated = [](const std::string& unit, size_t count) {
+    std::string text;
+    for (size_t i = 0; i < count; ++i) text += unit;
+    return text;
+  };
+  const struct {
+    std::string text;
+    int32_t script;
+  } kRows[] = {
+      {repeated("\u5317\u4EAC", 1000), 1},                          // Chinese, ~4.5 bytes each
+      {repeated("\u6771\u4EAC\u3068\u3046", 400), 2},               // Japanese
+      {repeated("\u041B\u0435\u043D\u0438\u043D\u0430 ", 700), 0},  // Cyrillic
+      {repeated("e\u0301", 3000), 0},                               // a letter and its mark
+      {repeated("Stra\u00DFe \u5317\u4EAC \u041B\u0435 ", 300), 0},
+      {repeated("\u0301", 20000), 0},  // marks alone: nothing to keep, work bounded
+  };
+  for (const auto& row : kRows) {
+    const std::string whole = zeb::transliterate(row.text, row.script);
+    for (size_t kept : {size_t{100}, size_t{2047}, whole.size(), whole.size() - 1}) {
+      const std::string part = zeb::transliterateFor(row.text, row.script, kept);
+      EXPECT_EQ(part.substr(0, kept), whole.substr(0, kept))
+          << row.text.substr(0, 12) << " " << kept;
+      if (whole.size() <= kept) {
+        EXPECT_EQ(part, whole) << row.text.substr(0, 12);
+      }
+      EXPECT_LT(part.size(), 3 * kept + 1024) << row.text.substr(0, 12) << " " << kept;
+    }
+  }
+}
+
 TEST(TransliterateTextService, LeavesOutputAloneForNonPositiveSize) {
   char out[4] = {'x', 'x', 'x', 'x'};
   zebHostTransliterateText("abc", out, 0, 0, 0);
@@ -142,6 +175,21 @@ TEST_F(TokenInfoTableTest, AnswersByCategoryIgnoringAsciiCase) {
   }
 }
 
+TEST_F(TokenInfoTableTest, MalformedLinesAreEscapedAndCountedBeyondTheFirstFew) {
+  std::string text = "\x1B]0;owned\x07\tX\n";  // a terminal escape sequence as the category
+  for (int i = 0; i < 1000; ++i) text += "CITY\tX\tY\t\xFF\n";
+  std::vector<std::string> problems;
+  zeb::TokenInfoTable table;
+  ASSERT_TRUE(table.load(write("tokenInfo.tsv", text), problems));
+  ASSERT_EQ(problems.size(), zeb::kDescribedMalformedLines + 1);
+  EXPECT_NE(problems[0].find(":1: unknown category [\\x1B]0;owned\\x07]"), std::string::npos)
+      << problems[0];
+  EXPECT_NE(problems[1].find(":2: score is not an integer [\\xFF]"), std::string::npos)
+      << problems[1];
+  EXPECT_NE(problems.back().find("tokenInfo.tsv: 996 more malformed lines"), std::string::npos)
+      << problems.back();
+}
+
 TEST_F(TokenInfoTableTest, MissingFileGivesNoInformation) {
   std::vector<std::string> problems;
   zeb::TokenInfoTable table;
@@ -177,6 +225,7 @@ TEST_F(ParameterTableTest, MalformedLineNamesFileAndLine) {
       {"[PIPELINE]\nSUPPORTPATH\n", "p.ini:2: expected KEY=VALUE, got [SUPPORTPATH]"},
       {"[PIPELINE\n", "p.ini:1: unclosed section [[PIPELINE]"},
       {"=value\n", "p.ini:1: expected KEY=VALUE"},
+      {"KEY\x1B[2J\n", "p.ini:1: expected KEY=VALUE, got [KEY\\x1B[2J]"},  // escaped
   };
   for (const auto& row : kRows) {
     zeb::ParameterTable table;

@@ -418,8 +418,11 @@ TEST_F(ZebparseTest, EmptyConfigurationAndDirectoryParametersAreRefused) {
 }
 
 TEST_F(ZebparseTest, OversizedResultIsWrittenAsThePluginReturnedIt) {
+  // A long city: addresses longer than 4,096 bytes are refused before any result.
   std::string longName(300000, 'A');
-  write("in.xml", xmlRecord("1 " + longName + " St") + "\n" + xmlRecord("2 Oak St") + "\n");
+  write("in.xml", "<STD_BOM><OBS_FEAT><OBS_FELEM><FELEM_CODE>CITY</FELEM_CODE><FELEM_VALUE>" +
+                      longName + "</FELEM_VALUE></OBS_FELEM></OBS_FEAT></STD_BOM>\n" +
+                      xmlRecord("2 Oak St") + "\n");
   std::vector<std::string> args = runArgs("xml");
   args.insert(args.end(), {"--result-size", "2000", (dir_ / "in.xml").string()});
   Outcome outcome = run(args);
