@@ -11,8 +11,10 @@ namespace cmn {
 namespace {
 
 // Characters a terminal acts on, or that change how the rest of the line is shown.
+// A tab only moves to the next column, and configuration lines use it as a
+// separator, so it stays.
 bool ActsOnTerminal(UChar32 c) {
-  return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x061C || c == 0x200E || c == 0x200F ||
+  return (c < 0x20 && c != '\t') || (c >= 0x7F && c <= 0x9F) || c == 0x061C || c == 0x200E || c == 0x200F ||
          (c >= 0x2028 && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
 }
 

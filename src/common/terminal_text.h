@@ -13,7 +13,7 @@ inline constexpr size_t kTerminalTextMaxBytes = 200;
 
 // `text` as it can be shown on a terminal without the terminal acting on it: every
 // byte that is not part of well-formed UTF-8, and every control character (C0 and C1
-// controls, DEL) and bidirectional-formatting character, is written as \xNN per byte,
+// controls but tab, DEL) and bidirectional-formatting character, is written as \xNN per byte,
 // so escape sequences, bells and text that reorders the line never reach the
 // terminal. Everything else, backslashes included, stays as it is. A text longer
 // than `maxBytes` is cut at the last whole character that fits and ends with

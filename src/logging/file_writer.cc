@@ -10,6 +10,7 @@
 
 #include "common/file_util.h"
 #include "common/string_util.h"
+#include "common/terminal_text.h"
 #include "errors/tarn_exception.h"
 #include "logging/log_clock.h"
 #include "logging/log_message.h"
@@ -92,7 +93,7 @@ void CFileWriter::open(const Uri& uri) {
   const Uri shown = literalUri(maskUriPasswords(uri.text));
   cmn::PathValue shownValue;
   cmn::SetPath(shownValue, (shown.host + shown.path).c_str());
-  shownPath = zlog::escapeForTerminal(shownValue.utf8);
+  shownPath = cmn::EscapeForTerminal(shownValue.utf8);
 
   const auto option = [&uri](const char* name) -> const std::string* {
     const auto found = uri.params.find(name);

@@ -55,74 +55,7 @@ bool configFileModifiedTime(const std::string& path, int64_t& seconds) {
   return true;
 }
 
-namespace {
-
-// Length of the UTF-8 sequence at `at`, 0 when the bytes there are not one.
-size_t utf8SequenceLength(std::string_view text, size_t at) {
-  const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[at + k]); };
-  const unsigned char lead = byte(0);
-  size_t length = 0;
-  unsigned char low = 0x80;  // bounds of the second byte
-  unsigned char high = 0xBF;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;   // overlong
-    if (lead == 0xED) high = 0x9F;  // surrogates
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;   // overlong
-    if (lead == 0xF4) high = 0x8F;  // beyond U+10FFFF
-  } else {
-    return 0;
-  }
-  if (text.size() - at < length || byte(1) < low || byte(1) > high) return 0;
-  for (size_t k = 2; k < length; ++k) {
-    if (byte(k) < 0x80 || byte(k) > 0xBF) return 0;
-  }
-  return length;
-}
-
-void appendEscapedByte(std::string& out, unsigned char byte) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  out += "\\x";
-  out += kHex[byte >> 4];
-  out += kHex[byte & 0xF];
-}
-
-}  // namespace
-
-std::string escapeForTerminal(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  size_t at = 0;
-  while (at < text.size()) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    if (lead < 0x80) {
-      if ((lead < 0x20 && lead != '\t') || lead == 0x7F) {
-        appendEscapedByte(out, lead);
-      } else {
-        out += static_cast<char>(lead);
-      }
-      ++at;
-      continue;
-    }
-    const size_t length = utf8SequenceLength(text, at);
-    const bool c1Control =
-        lead == 0xC2 && length == 2 && static_cast<unsigned char>(text[at + 1]) < 0xA0;
-    if (length == 0 || c1Control) {
-      for (size_t k = 0; k < std::max<size_t>(length, 1); ++k) {
-        appendEscapedByte(out, static_cast<unsigned char>(text[at + k]));
-      }
-      at += std::max<size_t>(length, 1);
-    } else {
-      out.append(text.substr(at, length));
-      at += length;
-    }
-  }
-  return out;
-}
+namespace {}  // namespace
 
 void reportFromLogger(uint32_t level, const char* format, ...) {
   va_list args;

@@ -11,6 +11,7 @@
 
 #include "common/path.h"
 #include "common/string_util.h"
+#include "common/terminal_text.h"
 #include "logging/logger.h"
 #include "logging/logger_internal.h"
 
@@ -125,7 +126,7 @@ bool Logger::loadConfig(const std::string& text, std::string* whyNot) {
       cmn::ReplaceAll(line, "$MODULE_NAME", name.c_str());
       if (line.empty() || line[0] == '#') continue;  // "#" starts a comment only here
 
-      const std::string shownLine = zlog::escapeForTerminal(maskUriPasswords(line));
+      const std::string shownLine = cmn::EscapeForTerminal(maskUriPasswords(line));
       std::vector<std::string> fields;
       cmn::Split(line, fields, " \t");
       if (fields.size() != 2) {
@@ -136,7 +137,7 @@ bool Logger::loadConfig(const std::string& text, std::string* whyNot) {
       Uri uri(fields[0]);
       const auto factory = factories.find(uri.scheme);
       if (factory == factories.end() || factory->second == nullptr) {
-        const std::string shownScheme = zlog::escapeForTerminal(uri.scheme);
+        const std::string shownScheme = cmn::EscapeForTerminal(uri.scheme);
         zlog::reportFromLogger(kLevelError, "Unknown log type [%s] for config line: %s",
                                shownScheme.c_str(), shownLine.c_str());
         std::string known;
@@ -150,7 +151,7 @@ bool Logger::loadConfig(const std::string& text, std::string* whyNot) {
       std::string filterProblem;
       if (!zlog::parseFilterExplained(*this, fields[1], filters, &filterProblem)) {
         zlog::reportFromLogger(kLevelError, "Invalid filter: %s", shownLine.c_str());
-        return reject(zlog::escapeForTerminal(filterProblem) + " in [" + shownLine + "]");
+        return reject(cmn::EscapeForTerminal(filterProblem) + " in [" + shownLine + "]");
       }
 
       const auto index = static_cast<uint32_t>(newWriters.size());
@@ -159,11 +160,11 @@ bool Logger::loadConfig(const std::string& text, std::string* whyNot) {
         addFilter(module.empty() ? newGlobal : newModules[module], mask, index);
       }
       zlog::reportFromLogger(kLevelConfigProgress, "Got config line: %s %s",
-                             zlog::escapeForTerminal(maskUriPasswords(fields[0])).c_str(),
-                             zlog::escapeForTerminal(fields[1]).c_str());
+                             cmn::EscapeForTerminal(maskUriPasswords(fields[0])).c_str(),
+                             cmn::EscapeForTerminal(fields[1]).c_str());
     }
   } catch (const std::exception& failure) {
-    return reject(zlog::escapeForTerminal(maskUriPasswords(failure.what())));
+    return reject(cmn::EscapeForTerminal(maskUriPasswords(failure.what())));
   } catch (...) {
     return reject("unexpected failure");
   }

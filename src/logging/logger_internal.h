@@ -19,10 +19,6 @@ bool configFileModifiedTime(const std::string& path, int64_t& seconds);
 void reportFromLogger(uint32_t level, const char* format, ...)
     __attribute__((format(printf, 2, 3)));
 
-// `text` made safe to show on a terminal: control characters other than tab
-// (C0, DEL and C1) and bytes that are not UTF-8 become \xNN; valid UTF-8 stays.
-std::string escapeForTerminal(std::string_view text);
-
 // parseFilter, and on failure what is wrong with the list, for a person to read.
 bool parseFilterExplained(const Logger& logger, const std::string& text, FilterList& out,
                           std::string* problem);

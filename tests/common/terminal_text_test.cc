@@ -16,7 +16,7 @@ TEST(EscapeForTerminal, EscapesWhatATerminalWouldActOn) {
       {"Main St 12", "Main St 12"},
       {"caf\xC3\xA9 \xE5\x8C\x97 C:\\data", "caf\xC3\xA9 \xE5\x8C\x97 C:\\data"},
       {"\x1B]0;owned\x07x", "\\x1B]0;owned\\x07x"},  // escape sequence, bell
-      {"a\tb\r\nc\x7F", "a\\x09b\\x0D\\x0Ac\\x7F"},
+      {"a\tb\r\nc\x7F", "a\tb\\x0D\\x0Ac\\x7F"},
       {std::string("nul\0in", 6), "nul\\x00in"},
       {"\xC2\x9Bm", "\\xC2\\x9Bm"},                                      // C1 control (CSI)
       {"abc\xE2\x80\xAEzyx", "abc\\xE2\\x80\\xAEzyx"},                   // right-to-left override

@@ -153,12 +153,6 @@ TEST(JsonRecord, KeyGivenTwiceKeepsItsFirstPlaceAndLastValue) {
   EXPECT_EQ(elements[0].value, "b");
 }
 
-TEST(Printable, EscapesControlsAndBrokenUtf8AndCutsLongText) {
-  EXPECT_EQ(printable("ok \x1B[31m red\x07 \xC2\x9B \xFF é 北"),
-            "ok \\x1B[31m red\\x07 \\xC2\\x9B \\xFF é 北");
-  EXPECT_EQ(printable(std::string(20, 'x') + "\n", 10), "xxxxxxxxxx... (11 more bytes)");
-}
-
 TEST(JsonOutput, RepeatedCodeBecomesListInDocumentOrder) {
   Json input = Json::parse(R"({"id": "a1", "ADDR1": "12b Main St"})");
   ResultDocument result;

@@ -4,18 +4,19 @@
 // countries that map to no region. The rule attributes are re-read from the XML,
 // because the loaded rules keep only the converted meanings, not the text written.
 // Tested end to end by tests/tools/zebparse_test.cc.
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+
 #include <cstdio>
 #include <exception>
 #include <iostream>
 #include <string>
 #include <vector>
 
-#include <libxml/parser.h>
-#include <libxml/tree.h>
-
 #include "addressparser/condition_compiler.h"
 #include "addressparser/parser_config.h"
 #include "addressparser/token.h"
+#include "common/terminal_text.h"
 #include "tools/zebparse/command_line.h"
 #include "tools/zebparse/commands.h"
 #include "tools/zebparse/parser_session.h"
@@ -58,11 +59,13 @@ std::string attribute(xmlNodePtr node, const char* name) {
 class Report {
  public:
   void error(const std::string& where, const std::string& what) {
-    std::printf("error: %s: %s\n", printable(where).c_str(), printable(what).c_str());
+    std::printf("error: %s: %s\n", cmn::EscapeForTerminal(where, kMessageMaxBytes).c_str(),
+                cmn::EscapeForTerminal(what, kMessageMaxBytes).c_str());
     ++errors;
   }
   void warning(const std::string& where, const std::string& what) {
-    std::printf("warning: %s: %s\n", printable(where).c_str(), printable(what).c_str());
+    std::printf("warning: %s: %s\n", cmn::EscapeForTerminal(where, kMessageMaxBytes).c_str(),
+                cmn::EscapeForTerminal(what, kMessageMaxBytes).c_str());
     ++warnings;
   }
   int errors = 0;
@@ -124,9 +127,8 @@ int checkCommand(int argc, char** argv) {
     return kExitUsage;
   }
   std::string configPath;
-  if (!loadParserSession(supportDirectoryOption(args.values["--support-dir"]), configPath,
-                         error)) {
-    std::printf("error: %s\n", printable(error).c_str());
+  if (!loadParserSession(supportDirectoryOption(args.values["--support-dir"]), configPath, error)) {
+    std::printf("error: %s\n", cmn::EscapeForTerminal(error, kMessageMaxBytes).c_str());
     return kExitRecordsFailed;
   }
   xmlDocPtr doc = xmlReadFile(configPath.c_str(), nullptr,
@@ -156,9 +158,10 @@ int checkCommand(int argc, char** argv) {
   for (const auto& [name, code] : addr::countryCodeByName()) {
     auto region = regions.find(code);
     if (code.empty() || region == regions.end() || region->second.empty()) {
-      report.error("country [" + name + "]",
-                   "maps to code [" + code + "], which is no region; its records use the "
-                   "default country " + addr::defaultCountry());
+      report.error("country [" + name + "]", "maps to code [" + code +
+                                                 "], which is no region; its records use the "
+                                                 "default country " +
+                                                 addr::defaultCountry());
     }
   }
   if (regions.find(addr::defaultCountry()) == regions.end()) {

@@ -1,14 +1,14 @@
 // Tested by tests/tools/record_formats_test.cc.
 #include "tools/zebparse/record_formats.h"
 
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
 #include <unordered_map>
-
-#include <libxml/parser.h>
-#include <libxml/tree.h>
 
 namespace zebparse {
 namespace {
@@ -37,8 +37,7 @@ size_t decodeUtf8(std::string_view text, size_t pos, char32_t& codePoint) {
     if ((byte(pos + i) & 0xC0) != 0x80) return 0;
     codePoint = (codePoint << 6) | (byte(pos + i) & 0x3F);
   }
-  if (codePoint < minimum || codePoint > 0x10FFFF ||
-      (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
+  if (codePoint < minimum || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
     return 0;
   }
   return length;
@@ -72,11 +71,20 @@ bool appendEscaped(std::string& out, std::string_view text, bool lenient, std::s
       continue;
     }
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;   // keeps "]]>" harmless
-      case '\r': out += "&#13;"; break;  // a bare CR would be read as a line end
-      default: out.append(text.substr(pos, length));
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;  // keeps "]]>" harmless
+      case '\r':
+        out += "&#13;";
+        break;  // a bare CR would be read as a line end
+      default:
+        out.append(text.substr(pos, length));
     }
     pos += length;
   }
@@ -288,30 +296,6 @@ bool refuseNul(std::string_view record, std::string& error) {
   error = "NUL byte in the record at byte " +
           std::to_string(static_cast<const char*>(nul) - record.data() + 1);
   return false;
-}
-
-std::string printable(std::string_view text, size_t limit) {
-  std::string out;
-  size_t pos = 0;
-  while (pos < text.size() && out.size() < limit) {
-    char32_t c = 0;
-    size_t length = decodeUtf8(text, pos, c);
-    if (length == 0 || c < 0x20 || (c >= 0x7F && c <= 0x9F)) {
-      // Each byte of a control character or of a broken sequence is shown.
-      size_t bytes = length == 0 ? 1 : length;
-      for (size_t i = 0; i < bytes; ++i) {
-        char hex[8];
-        std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned char>(text[pos + i]));
-        out += hex;
-      }
-      pos += bytes;
-      continue;
-    }
-    out.append(text.substr(pos, length));
-    pos += length;
-  }
-  if (pos < text.size()) out += "... (" + std::to_string(text.size() - pos) + " more bytes)";
-  return out;
 }
 
 bool jsonRecord(std::string_view line, Json& object, std::vector<Element>& elements,

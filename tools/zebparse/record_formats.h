@@ -3,11 +3,10 @@
 // CSV forms of both. Tested by tests/tools/record_formats_test.cc.
 #pragma once
 
+#include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 namespace zebparse {
 
@@ -48,10 +47,8 @@ bool readResultDocument(std::string_view text, ResultDocument& result, std::stri
 // a NUL byte: the plug-in takes NUL-terminated text and would never see the rest.
 bool refuseNul(std::string_view record, std::string& error);
 
-// `text` made safe for a terminal: control characters (C0, DEL, C1) and bytes that
-// are not UTF-8 become \xNN, and text past `limit` bytes is cut at a character
-// boundary with a note of how much was left out.
-std::string printable(std::string_view text, size_t limit = 1000);
+// How much of a record's error message standard error shows.
+inline constexpr size_t kMessageMaxBytes = 1000;
 
 using Json = nlohmann::ordered_json;
 

@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/terminal_text.h"
 #include "host/host_context.h"
 #include "host/plugin_library.h"
 #include "tools/zebparse/batch_pipeline.h"
@@ -170,9 +171,15 @@ class RecordProcessor {
     try {
       if (record.failure.empty()) {
         switch (settings_.format) {
-          case Format::kXml: processXml(record, buffer); break;
-          case Format::kJsonl: processJson(record, buffer); break;
-          case Format::kCsv: processCsv(record, buffer); break;
+          case Format::kXml:
+            processXml(record, buffer);
+            break;
+          case Format::kJsonl:
+            processJson(record, buffer);
+            break;
+          case Format::kCsv:
+            processCsv(record, buffer);
+            break;
         }
         return;
       }
@@ -191,8 +198,12 @@ class RecordProcessor {
  private:
   void failureOutput(Record& record) {
     switch (settings_.format) {
-      case Format::kXml: record.output = errorDocument(record.failure); break;
-      case Format::kJsonl: record.output = jsonOutput(Json(), nullptr, &record.failure); break;
+      case Format::kXml:
+        record.output = errorDocument(record.failure);
+        break;
+      case Format::kJsonl:
+        record.output = jsonOutput(Json(), nullptr, &record.failure);
+        break;
       case Format::kCsv:
         record.output = csvLine(
             csvOutputRow(csvHeader, csvOutputColumns, record.cells, nullptr, &record.failure));
@@ -205,8 +216,8 @@ class RecordProcessor {
       failureOutput(record);
       return;
     }
-    DocumentOutcome outcome = runDocument(plugin_, record.text, settings_.resultSize, buffer,
-                                          std::move(record.output));
+    DocumentOutcome outcome =
+        runDocument(plugin_, record.text, settings_.resultSize, buffer, std::move(record.output));
     record.output = std::move(outcome.text);
     record.failure = std::move(outcome.failure);
   }
@@ -249,9 +260,9 @@ class RecordProcessor {
     ResultDocument result;
     bool succeeded = csvRecord(csvHeader, record.cells, elements, record.failure) &&
                      runElements(elements, buffer, result, record.failure);
-    record.output = csvLine(csvOutputRow(csvHeader, csvOutputColumns, record.cells,
-                                         succeeded ? &result : nullptr,
-                                         succeeded ? nullptr : &record.failure));
+    record.output =
+        csvLine(csvOutputRow(csvHeader, csvOutputColumns, record.cells,
+                             succeeded ? &result : nullptr, succeeded ? nullptr : &record.failure));
   }
 
   zeb::PluginLibrary& plugin_;
@@ -283,9 +294,9 @@ class Progress {
                                static_cast<unsigned long long>(records),
                                elapsed > 0 ? static_cast<double>(records) / elapsed : 0.0);
     if (inputBytes_ > 0 && length > 0 && static_cast<size_t>(length) < sizeof line) {
-      std::snprintf(line + length, sizeof line - static_cast<size_t>(length), ", %.0f%%",
-                    100.0 * static_cast<double>(bytesRead.load()) /
-                        static_cast<double>(inputBytes_));
+      std::snprintf(
+          line + length, sizeof line - static_cast<size_t>(length), ", %.0f%%",
+          100.0 * static_cast<double>(bytesRead.load()) / static_cast<double>(inputBytes_));
     }
     std::fputs(line, stderr);
     std::fflush(stderr);
@@ -401,8 +412,8 @@ int runCommand(int argc, char** argv) {
     uint64_t size = 0;
     if (!parseNumber(found->second, 1u << 30, size) || size < kMinimumResultSize) {
       return usage("--result-size needs a number of bytes from " +
-                   std::to_string(kMinimumResultSize) + " to 1073741824, got [" +
-                   found->second + "]");
+                   std::to_string(kMinimumResultSize) + " to 1073741824, got [" + found->second +
+                   "]");
     }
     settings.resultSize = static_cast<uint32_t>(size);
   }
@@ -444,8 +455,8 @@ int runCommand(int argc, char** argv) {
     }
   }
 
-  std::string pluginPath = args.values.count("--plugin") != 0 ? args.values["--plugin"]
-                                                              : defaultPluginPath();
+  std::string pluginPath =
+      args.values.count("--plugin") != 0 ? args.values["--plugin"] : defaultPluginPath();
   std::unique_ptr<zeb::PluginLibrary> plugin = zeb::PluginLibrary::open(pluginPath, error);
   if (!plugin) {
     std::cerr << "zebparse: " << error << "\n";
@@ -492,7 +503,8 @@ int runCommand(int argc, char** argv) {
   RecordProcessor processor(*plugin, settings);
   auto report = [&](const Record& record) {
     progress.clear();
-    std::cerr << "zebparse: line " << record.line << ": " << printable(record.failure) << "\n";
+    std::cerr << "zebparse: line " << record.line << ": "
+              << cmn::EscapeForTerminal(record.failure, kMessageMaxBytes) << "\n";
   };
   bool headerBroken = false;
   if (settings.format == Format::kCsv) {
