@@ -143,6 +143,10 @@ thread_local ThreadParserContext flatContext(ThreadParserContext::Kind::kPush);
 }  // namespace
 
 bool FlatDocument::Read(const char* text, size_t length) {
+  // libxml2 creates its per-thread state under a mutex that only its initialisation
+  // makes; two threads reaching it first would race. The call also keeps the
+  // once-per-process initialisation linked into every binary that reads documents.
+  InitializeXmlLibrary();
   elements_.clear();
   names_.clear();
   texts_.clear();

@@ -87,6 +87,7 @@ void XMLDoc::ParseXML(const char* text) {
 }
 
 void XMLDoc::ParseXML(const char* text, size_t length, Rules rules, std::string_view fileName) {
+  InitializeXmlLibrary();  // see FlatDocument::Read
   xmlFreeDoc(doc_);
   doc_ = nullptr;
   if (text == nullptr || length == 0) {
