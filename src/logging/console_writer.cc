@@ -4,7 +4,7 @@
 #include <mutex>
 
 #include "common/ustring.h"
-#include "logging/log_message.h"
+#include "logcore/log_message.h"
 #include "logging/uri.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <set>
 
 #include "common/string_util.h"
-#include "logging/log_message.h"
-#include "logging/process_logger.h"
+#include "logcore/log_message.h"
+#include "logcore/process_logger.h"
 #include "logging/process_settings.h"
 
 namespace {

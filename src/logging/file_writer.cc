@@ -11,10 +11,10 @@
 #include "common/file_util.h"
 #include "common/string_util.h"
 #include "errors/tarn_exception.h"
+#include "logcore/log_message.h"
+#include "logcore/process_logger.h"
 #include "logging/log_clock.h"
-#include "logging/log_message.h"
 #include "logging/logger_internal.h"
-#include "logging/process_logger.h"
 #include "logging/uri.h"
 
 namespace {
