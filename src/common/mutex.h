@@ -5,7 +5,9 @@
 // tests/logging/logger_concurrent_test.cc.
 #pragma once
 
+#include <condition_variable>
 #include <mutex>
+#include <shared_mutex>
 
 #include "common/thread_annotations.h"
 
@@ -23,6 +25,7 @@ class CAPABILITY("mutex") Mutex {
   void unlock() RELEASE() { mutex_.unlock(); }
 
  private:
+  friend class MutexLock;
   std::mutex mutex_;
 };
 
@@ -33,8 +36,57 @@ class SCOPED_CAPABILITY MutexLock {
   MutexLock(const MutexLock&) = delete;
   MutexLock& operator=(const MutexLock&) = delete;
 
+  // Releases the mutex while waiting for `condition` and holds it again
+  // before returning; callers loop on their own predicate.
+  void wait(std::condition_variable& condition) {
+    std::unique_lock<std::mutex> native(mutex_.mutex_, std::adopt_lock);
+    condition.wait(native);
+    native.release();  // ownership stays with this guard
+  }
+
  private:
   Mutex& mutex_;
+};
+
+// A readers-writer mutex for data read often and changed rarely. Never taken
+// recursively.
+class CAPABILITY("mutex") SharedMutex {
+ public:
+  SharedMutex() = default;
+  SharedMutex(const SharedMutex&) = delete;
+  SharedMutex& operator=(const SharedMutex&) = delete;
+
+  void lock() ACQUIRE() { mutex_.lock(); }
+  void unlock() RELEASE() { mutex_.unlock(); }
+  void lock_shared() ACQUIRE_SHARED() { mutex_.lock_shared(); }
+  void unlock_shared() RELEASE_SHARED() { mutex_.unlock_shared(); }
+
+ private:
+  std::shared_mutex mutex_;
+};
+
+class SCOPED_CAPABILITY WriterLock {
+ public:
+  explicit WriterLock(SharedMutex& mutex) ACQUIRE(mutex) : mutex_(mutex) { mutex_.lock(); }
+  ~WriterLock() RELEASE() { mutex_.unlock(); }
+  WriterLock(const WriterLock&) = delete;
+  WriterLock& operator=(const WriterLock&) = delete;
+
+ private:
+  SharedMutex& mutex_;
+};
+
+class SCOPED_CAPABILITY ReaderLock {
+ public:
+  explicit ReaderLock(SharedMutex& mutex) ACQUIRE_SHARED(mutex) : mutex_(mutex) {
+    mutex_.lock_shared();
+  }
+  ~ReaderLock() RELEASE_GENERIC() { mutex_.unlock_shared(); }
+  ReaderLock(const ReaderLock&) = delete;
+  ReaderLock& operator=(const ReaderLock&) = delete;
+
+ private:
+  SharedMutex& mutex_;
 };
 
 }  // namespace cmn

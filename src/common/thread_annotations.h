@@ -25,6 +25,11 @@
 // The function takes / releases the lock(s) (on a lock type: the object itself).
 #define ACQUIRE(...) ZEB_THREAD_ANNOTATION(acquire_capability(__VA_ARGS__))
 #define RELEASE(...) ZEB_THREAD_ANNOTATION(release_capability(__VA_ARGS__))
+// The same for a lock taken for reading (shared).
+#define ACQUIRE_SHARED(...) ZEB_THREAD_ANNOTATION(acquire_shared_capability(__VA_ARGS__))
+#define RELEASE_SHARED(...) ZEB_THREAD_ANNOTATION(release_shared_capability(__VA_ARGS__))
+// Releases the lock whichever way it is held (scoped lock destructors).
+#define RELEASE_GENERIC(...) ZEB_THREAD_ANNOTATION(release_generic_capability(__VA_ARGS__))
 // The function returns a reference to the lock named.
 #define RETURN_CAPABILITY(x) ZEB_THREAD_ANNOTATION(lock_returned(x))
 // Turns the analysis off for one function the checker cannot follow.
