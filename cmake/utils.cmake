@@ -6,6 +6,10 @@ function(zeb_enable_warnings target)
   if(ZEB_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()
+  # Data guarded by a lock is touched only with it held: an error, whatever ZEB_WERROR says.
+  if(ZEB_THREAD_SAFETY_ANALYSIS)
+    target_compile_options(${target} PRIVATE -Wthread-safety -Werror=thread-safety)
+  endif()
   # GCC 12 at -O3 reports overlapping memcpy inside std::string's operator+ where
   # none can happen (a known false positive of -Wrestrict in libstdc++ inlining).
   if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "logging/log_message.h"
+#include "logcore/log_message.h"
 #include "logging/log_writer.h"
 #include "logging/logger.h"
 

@@ -5,15 +5,15 @@
 
 #include "common/string_util.h"
 #include "common/ustring.h"
-#include "logging/log_message.h"
-#include "logging/process_logger.h"
+#include "logcore/log_message.h"
+#include "logcore/process_logger.h"
 
 namespace {
 
 // Entries are rebuilt from their message, so a copy's texts always match it.
 std::unique_ptr<Tarn_Exception_Entry> RebuildEntry(const Tarn_Exception_Entry& source) {
-  auto entry = std::make_unique<Tarn_Exception_Entry>(source.origin, source.message,
-                                                      source.severity);
+  auto entry =
+      std::make_unique<Tarn_Exception_Entry>(source.origin, source.message, source.severity);
   entry->number = source.number;
   return entry;
 }
@@ -175,8 +175,8 @@ ExceptionMessage Tarn_Exception::firstMessage() const {
   return entries.empty() ? ExceptionMessage() : entries.front()->message;
 }
 
-void Tarn_Exception::writeHeadline(LogMessage& out, int32_t /*severity*/,
-                                   const std::string& prefix, const std::string& body) const {
+void Tarn_Exception::writeHeadline(LogMessage& out, int32_t /*severity*/, const std::string& prefix,
+                                   const std::string& body) const {
   // The headline names the exception's own severity, whatever the caller logs at.
   out.appendFormatted("%s%s: %s", severityText(severity), prefix.c_str(), body.c_str());
 }

@@ -1,40 +1,41 @@
 // Console output. Tested by tests/logging/console_writer_test.cc.
 #include "logging/console_writer.h"
 
-#include <mutex>
-
 #include "common/ustring.h"
-#include "logging/log_message.h"
+#include "logcore/log_message.h"
 #include "logging/uri.h"
 
 namespace {
 
-// Shared by every console writer. A std::mutex is constant-initialised, so it
-// is usable by writers built before this file's other static objects.
-std::mutex gConsoleLock;
+// Shared by every console writer. It is constant-initialised, so it is usable
+// by writers built before this file's other static objects.
+constinit cmn::Mutex gConsoleLock;
 
 }  // namespace
 
-void CConsoleWriter::open(const Uri& uri) {
+CConsoleWriter::CConsoleWriter() : CLockedLogWriter(gConsoleLock, nullptr) {}
+
+void CConsoleWriter::openLocked(const Uri& uri) {
   bare = false;
   toStdout = uri.host == "stdout";
   const auto style = uri.params.find("style");
   if (style != uri.params.end()) bare = style->second == "bare";
 }
 
-void CConsoleWriter::write(const std::string& timeStamp, const std::string& sourceLabel,
-                           const std::string& levelName, const LogMessage& message) {
-  std::lock_guard<std::mutex> guard(gConsoleLock);
+std::string CConsoleWriter::writeLocked(const std::string& timeStamp,
+                                        const std::string& sourceLabel,
+                                        const std::string& levelName, const LogMessage& message) {
   std::ostream& out = toStdout ? *outputStream : *errorStream;
   if (bare) {
     for (const std::string& line : message.lines) out << line << std::endl;
-    return;
+    return {};
   }
   const std::string stamp = cmn::ToCodePage(timeStamp);
   for (const std::string& line : message.lines) {
     out << stamp << " [" << sourceLabel << "] " << levelName << ": " << cmn::ToCodePage(line)
         << std::endl;
   }
+  return {};  // the console reports no failures of its own
 }
 
 std::unique_ptr<CLogWriter> CConsoleWriterFactory::create() {

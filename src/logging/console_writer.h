@@ -7,19 +7,24 @@
 
 #include <iostream>
 
-#include "logging/log_writer.h"
+#include "logging/locked_log_writer.h"
 
-class CConsoleWriter : public CLogWriter {
+class CConsoleWriter : public CLockedLogWriter {
  public:
-  void open(const Uri& uri) override;
-  void write(const std::string& timeStamp, const std::string& sourceLabel,
-             const std::string& levelName, const LogMessage& message) override;
-  void close() override {}
+  CConsoleWriter();
 
-  std::ostream* errorStream = &std::cerr;   // used unless toStdout
-  std::ostream* outputStream = &std::cout;  // used when toStdout
-  bool bare = false;
-  bool toStdout = false;
+ protected:
+  void openLocked(const Uri& uri) override REQUIRES(writerLock());
+  std::string writeLocked(const std::string& timeStamp, const std::string& sourceLabel,
+                          const std::string& levelName, const LogMessage& message) override
+      REQUIRES(writerLock());
+  void closeLocked() override REQUIRES(writerLock()) {}
+
+ private:
+  std::ostream* errorStream GUARDED_BY(writerLock()) = &std::cerr;   // used unless toStdout
+  std::ostream* outputStream GUARDED_BY(writerLock()) = &std::cout;  // used when toStdout
+  bool bare GUARDED_BY(writerLock()) = false;
+  bool toStdout GUARDED_BY(writerLock()) = false;
 };
 
 class CConsoleWriterFactory : public CLogWriterFactory {

@@ -6,9 +6,9 @@
 #include <atomic>
 #include <set>
 
-#include "common/string_util.h"
-#include "logging/log_message.h"
-#include "logging/process_logger.h"
+#include "common/mutex.h"
+#include "logcore/log_message.h"
+#include "logcore/process_logger.h"
 #include "logging/process_settings.h"
 
 namespace {
@@ -25,9 +25,9 @@ class SysLog : public SystemEventLog {
   void* registerSource(const std::string& name, uint32_t& errorCode) override {
     // openlog keeps the identity pointer until closelog, so the text must stay
     // put: one node per distinct name, never released.
-    static std::mutex identitiesLock;
+    static cmn::Mutex identitiesLock;
     static std::set<std::string> identities;
-    std::lock_guard<std::mutex> guard(identitiesLock);
+    cmn::MutexLock guard(identitiesLock);
     const std::string& identity = *identities.insert(name).first;
     ::openlog(identity.c_str(), LOG_PID, LOG_USER);
     errorCode = 0;
@@ -53,12 +53,15 @@ SystemEventLog& activeEventLog() {
   return replacement != nullptr ? *replacement : gSysLog;
 }
 
-void reportFailure(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void reportFailure(const char* format, ...) {
+// One failure report, formatted now and logged once the writer's lock is released.
+std::string failureText(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string failureText(const char* format, ...) {
   va_list args;
   va_start(args, format);
-  logFormattedFrom("eventwriter", kLevelError, format, args);
+  LogMessage formatted;
+  formatted.appendFormattedV(format, args);
   va_end(args);
+  return formatted.lines.front();
 }
 
 }  // namespace
@@ -67,30 +70,29 @@ void setSystemEventLogForTesting(SystemEventLog* eventLog) {
   gEventLog.store(eventLog, std::memory_order_release);
 }
 
-void CEventWriter::write(const std::string&, const std::string& sourceLabel,
-                         const std::string& levelName, const LogMessage& message) {
-  if (cmn::StartsWith(sourceLabel, "eventwriter:")) return;  // our own failure reports
+CEventWriter::CEventWriter() : CLockedLogWriter("eventwriter") {}
 
-  void* handle = nullptr;
-  SystemEventLog* target = nullptr;
-  {
-    std::unique_lock<std::mutex> guard(mutex);
-    if (eventSource == nullptr) {
-      std::string sourceName;
-      moduleName(sourceName);
-      uint32_t errorCode = 0;
-      SystemEventLog& candidate = activeEventLog();
-      eventSource = candidate.registerSource(sourceName, errorCode);
-      if (eventSource == nullptr) {
-        guard.unlock();
-        reportFailure("Failed RegisterEventSource [%s]: 0x%04x", sourceName.c_str(), errorCode);
-        return;
-      }
-      eventLog = &candidate;
-    }
-    handle = eventSource;
-    target = eventLog;
+bool CEventWriter::registered(std::string& failure) {
+  if (eventSource != nullptr) return true;
+  std::string sourceName;
+  moduleName(sourceName);
+  uint32_t errorCode = 0;
+  SystemEventLog& candidate = activeEventLog();
+  eventSource = candidate.registerSource(sourceName, errorCode);
+  if (eventSource == nullptr) {
+    failure = failureText("Failed RegisterEventSource [%s]: 0x%04x", sourceName.c_str(), errorCode);
+    return false;  // tried again with the next message
   }
+  eventLog = &candidate;
+  return true;
+}
+
+// The system log serialises its own calls, so reporting under the writer's lock
+// costs no concurrency.
+std::string CEventWriter::writeLocked(const std::string&, const std::string&,
+                                      const std::string& levelName, const LogMessage& message) {
+  std::string failure;
+  if (!registered(failure)) return failure;
 
   std::string text = "[";
   text += levelName;
@@ -100,13 +102,20 @@ void CEventWriter::write(const std::string&, const std::string& sourceLabel,
     text += '\n';
   }
   uint32_t errorCode = 0;
-  if (!target->reportEvent(handle, eventTypeOf(levelName), text, errorCode)) {
-    reportFailure("Failed ReportEvent: 0x%04x", errorCode);
+  if (!eventLog->reportEvent(eventSource, eventTypeOf(levelName), text, errorCode)) {
+    failure = failureText("Failed ReportEvent: 0x%04x", errorCode);
   }
+  return failure;
 }
 
-void CEventWriter::close() {
-  std::lock_guard<std::mutex> guard(mutex);
+void CEventWriter::reportFailure(const std::string& failure) {
+  LogMessage report;
+  report.reset("eventwriter", kLevelError);
+  report.appendFormatted("%s", failure.c_str());
+  logMessage(report);
+}
+
+void CEventWriter::closeLocked() {
   if (eventSource != nullptr) eventLog->deregisterSource(eventSource);
   eventSource = nullptr;
   eventLog = nullptr;

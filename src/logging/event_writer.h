@@ -11,9 +11,8 @@
 #pragma once
 
 #include <cstdint>
-#include <mutex>
 
-#include "logging/log_writer.h"
+#include "logging/locked_log_writer.h"
 
 // Event types, as the event log numbers them.
 inline constexpr uint16_t kEventTypeError = 1;
@@ -36,18 +35,26 @@ class SystemEventLog {
 // replacement must outlive every event writer that registered with it.
 void setSystemEventLogForTesting(SystemEventLog* eventLog);
 
-class CEventWriter : public CLogWriter {
+class CEventWriter : public CLockedLogWriter {
  public:
+  CEventWriter();
   ~CEventWriter() override = default;  // does not deregister: close does
-  void open(const Uri&) override {}
-  void write(const std::string& timeStamp, const std::string& sourceLabel,
-             const std::string& levelName, const LogMessage& message) override;
-  void close() override;
 
-  void* eventSource = nullptr;  // null until the first message registers it
-  std::mutex mutex;             // guards eventSource and eventLog
+ protected:
+  void openLocked(const Uri&) override REQUIRES(writerLock()) {}
+  std::string writeLocked(const std::string& timeStamp, const std::string& sourceLabel,
+                          const std::string& levelName, const LogMessage& message) override
+      REQUIRES(writerLock());
+  void closeLocked() override REQUIRES(writerLock());
+  void reportFailure(const std::string& failure) override EXCLUDES(writerLock());
+
  private:
-  SystemEventLog* eventLog = nullptr;  // the seam the source was registered with
+  // Registers the event source unless it is; false with `failure` set when
+  // registration failed.
+  bool registered(std::string& failure) REQUIRES(writerLock());
+
+  void* eventSource GUARDED_BY(writerLock()) = nullptr;         // null until the first message
+  SystemEventLog* eventLog GUARDED_BY(writerLock()) = nullptr;  // the seam it was registered with
 };
 
 class CEventWriterFactory : public CLogWriterFactory {

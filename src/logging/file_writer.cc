@@ -12,10 +12,10 @@
 #include "common/string_util.h"
 #include "common/terminal_text.h"
 #include "errors/tarn_exception.h"
+#include "logcore/log_message.h"
+#include "logcore/process_logger.h"
 #include "logging/log_clock.h"
-#include "logging/log_message.h"
 #include "logging/logger_internal.h"
-#include "logging/process_logger.h"
 #include "logging/uri.h"
 
 namespace {
@@ -78,10 +78,12 @@ void rotateLogFile(const cmn::PathValue& path, int32_t keep) {
   cmn::moveFile(path, copyPath(directory, file, 0));
 }
 
-CFileWriter::~CFileWriter() { closeFile(); }
+CFileWriter::CFileWriter() : CLockedLogWriter("filewriter") {}
 
-void CFileWriter::open(const Uri& uri) {
-  std::lock_guard<std::mutex> guard(mutex);
+// No other thread can reach a writer being destroyed, so its lock is not taken.
+CFileWriter::~CFileWriter() NO_THREAD_SAFETY_ANALYSIS { closeFile(); }
+
+void CFileWriter::openLocked(const Uri& uri) {
   bare = false;
   keep = -1;
   rotateSize = 0;
@@ -111,11 +113,8 @@ void CFileWriter::open(const Uri& uri) {
   rotationEnabled = rotateSize != 0 || rotateAge != 0;
 }
 
-void CFileWriter::write(const std::string& timeStamp, const std::string& sourceLabel,
-                        const std::string& levelName, const LogMessage& message) {
-  if (cmn::StartsWith(sourceLabel, "filewriter:")) return;  // our own failure reports
-
-  std::unique_lock<std::mutex> guard(mutex);
+std::string CFileWriter::writeLocked(const std::string& timeStamp, const std::string& sourceLabel,
+                                     const std::string& levelName, const LogMessage& message) {
   int64_t now = zlog::nowMillis();
   bool linesLost = false;
   if (fd >= 0 && !writeFailed && now - lastNameCheck > kNameCheckIntervalMillis) {
@@ -128,7 +127,7 @@ void CFileWriter::write(const std::string& timeStamp, const std::string& sourceL
     fd = ::open(cmn::NativePath(path).c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
     if (fd < 0) {
       // Lost lines are the news; the open is tried again with the next message.
-      if (linesLost) reportWriteFailure(guard);
+      if (linesLost) return shownPath;
       throw fileError("Failed to open log file: {0}", shownPath);
     }
     writeFailed = false;
@@ -152,7 +151,7 @@ void CFileWriter::write(const std::string& timeStamp, const std::string& sourceL
     text += '\n';
   }
   if (!writeFailed) writeFailed = !writeAll(fd, text);
-  if (writeFailed) reportWriteFailure(guard);
+  if (writeFailed) return shownPath;
 
   now = zlog::nowMillis();
   if (rotationEnabled && now - lastRotationCheck > kRotationCheckIntervalMillis) {
@@ -164,7 +163,7 @@ void CFileWriter::write(const std::string& timeStamp, const std::string& sourceL
       rotateLogFile(path, keep);  // the next write opens a new file
     }
   }
-  if (linesLost) reportWriteFailure(guard);
+  return linesLost ? shownPath : std::string();
 }
 
 bool CFileWriter::closeIfNameLost() {
@@ -184,20 +183,15 @@ void CFileWriter::closeFile() {
   fd = -1;
 }
 
-void CFileWriter::reportWriteFailure(std::unique_lock<std::mutex>& guard) {
-  const std::string failedPath = shownPath;
-  guard.unlock();  // the report may reach other writers; none of them needs ours
+void CFileWriter::reportFailure(const std::string& shownFile) {
   LogMessage report;
   report.reset("filewriter", kLevelCritical);
-  report.appendFormatted("Failed to write to log file: %s", failedPath.c_str());
+  report.appendFormatted("Failed to write to log file: %s", shownFile.c_str());
   logMessage(report);
-  throw fileError("Failed to write to log file: {0}", failedPath);
+  throw fileError("Failed to write to log file: {0}", shownFile);
 }
 
-void CFileWriter::close() {
-  std::lock_guard<std::mutex> guard(mutex);
-  closeFile();
-}
+void CFileWriter::closeLocked() { closeFile(); }
 
 std::unique_ptr<CLogWriter> CFileWriterFactory::create() { return std::make_unique<CFileWriter>(); }
 

@@ -16,41 +16,45 @@
 #pragma once
 
 #include <cstdint>
-#include <mutex>
 #include <string>
 
 #include "common/path.h"
-#include "logging/log_writer.h"
+#include "logging/locked_log_writer.h"
 
-class CFileWriter : public CLogWriter {
+class CFileWriter : public CLockedLogWriter {
  public:
+  CFileWriter();
   ~CFileWriter() override;
-  // Reads the options; the file itself is opened by the first write.
-  void open(const Uri& uri) override;
-  void write(const std::string& timeStamp, const std::string& sourceLabel,
-             const std::string& levelName, const LogMessage& message) override;
-  void close() override;
 
-  std::mutex mutex;               // guards every field below
-  cmn::PathValue path;            // the log file
-  std::string shownPath;          // the file as messages name it: password masked, escaped
-  int fd = -1;                    // open between the first write and close or rotation
-  bool writeFailed = false;       // a write to the open file failed; stays until it is closed
-  int64_t lastRotationCheck = 0;  // milliseconds
-  bool rotationEnabled = false;   // rotateSize or rotateAge set
-  bool bare = false;              // "style=bare": the line text only
-  int32_t keep = -1;              // rotated copies kept; negative: all
-  uint32_t rotateSize = 0;        // bytes; 0: never by size
-  uint32_t rotateAge = 0;         // seconds; 0: never by age
-  int64_t streamOpenedAt = 0;     // milliseconds; when this writer opened the file
-  int64_t lastNameCheck = 0;      // milliseconds; when the open file was last found at path
+ protected:
+  // Reads the options; the file itself is opened by the first write.
+  void openLocked(const Uri& uri) override REQUIRES(writerLock());
+  std::string writeLocked(const std::string& timeStamp, const std::string& sourceLabel,
+                          const std::string& levelName, const LogMessage& message) override
+      REQUIRES(writerLock());
+  void closeLocked() override REQUIRES(writerLock());
+  // Logs "Failed to write to log file" and throws it.
+  [[noreturn]] void reportFailure(const std::string& shownFile) override EXCLUDES(writerLock());
 
  private:
   // Whether the open file was deleted (true) or renamed away since the last
   // look: either way it is closed, so that the path is opened again.
-  bool closeIfNameLost();
-  void closeFile();
-  [[noreturn]] void reportWriteFailure(std::unique_lock<std::mutex>& guard);
+  bool closeIfNameLost() REQUIRES(writerLock());
+  void closeFile() REQUIRES(writerLock());
+
+  cmn::PathValue path GUARDED_BY(writerLock());    // the log file
+  std::string shownPath GUARDED_BY(writerLock());  // as messages name it: password masked, escaped
+  int fd GUARDED_BY(writerLock()) = -1;  // open between the first write and close or rotation
+  bool writeFailed GUARDED_BY(writerLock()) = false;       // stays until the file is closed
+  int64_t lastRotationCheck GUARDED_BY(writerLock()) = 0;  // milliseconds
+  bool rotationEnabled GUARDED_BY(writerLock()) = false;   // rotateSize or rotateAge set
+  bool bare GUARDED_BY(writerLock()) = false;              // "style=bare": the line text only
+  int32_t keep GUARDED_BY(writerLock()) = -1;              // rotated copies kept; negative: all
+  uint32_t rotateSize GUARDED_BY(writerLock()) = 0;        // bytes; 0: never by size
+  uint32_t rotateAge GUARDED_BY(writerLock()) = 0;         // seconds; 0: never by age
+  int64_t streamOpenedAt GUARDED_BY(writerLock()) = 0;     // milliseconds; when the file was opened
+  int64_t lastNameCheck GUARDED_BY(writerLock()) =
+      0;  // milliseconds; when it was last found at path
 };
 
 class CFileWriterFactory : public CLogWriterFactory {

@@ -3,7 +3,8 @@
 // registered under its URI scheme; the logger opens it once when the
 // configuration is installed, calls write from many threads at once while
 // holding its lock for reading, and closes and deletes it when the
-// configuration is replaced. A writer therefore protects its own state.
+// configuration is replaced. A writer therefore protects its own state; this
+// system's writers do it through CLockedLogWriter (locked_log_writer.h).
 // Tested by tests/logging/console_writer_test.cc and file_writer_test.cc.
 #pragma once
 

@@ -13,9 +13,9 @@
 #include "common/datetime.h"
 #include "common/path.h"
 #include "errors/tarn_exception.h"
+#include "logcore/process_logger.h"
 #include "logging/log_clock.h"
 #include "logging/logger_internal.h"
-#include "logging/process_logger.h"
 
 namespace {
 
@@ -152,4 +152,8 @@ void Logger::log(LogMessage& message) {
     if (moduleTable != moduleFilters.end()) pass(moduleTable->second);
   }
   if (lastFailure) throw TarnLog_Exception(*lastFailure);
+}
+
+void setProcessLogger(Logger* logger) {
+  installProcessLogger(logger, [](Logger& target, LogMessage& message) { target.log(message); });
 }

@@ -25,7 +25,7 @@
 #include <utility>
 #include <vector>
 
-#include "logging/log_message.h"
+#include "logcore/log_message.h"
 #include "logging/log_writer.h"
 #include "logging/rw_lock.h"
 #include "logging/uri.h"
@@ -97,3 +97,7 @@ using FilterList = std::vector<std::pair<std::string, uint32_t>>;
 // Parses a filter list such as "*.ERR;db.pool.WARN". True when every filter is
 // valid and there is at least one.
 bool parseFilter(const Logger& logger, const std::string& text, FilterList& out);
+
+// Installs `logger` in the process logger slot (nullptr empties it): from then
+// on every component's messages are dispatched by it.
+void setProcessLogger(Logger* logger);

@@ -3,14 +3,32 @@
 #include "logging/process_settings.h"
 
 #include <map>
-#include <mutex>
-#include <shared_mutex>
+
+#include "common/mutex.h"
 
 namespace {
 
-struct ProcessSettings {
-  std::shared_mutex lock;  // never taken recursively, so the standard lock serves
-  std::map<std::string, std::string> values;
+class ProcessSettings {
+ public:
+  bool get(const std::string& name, std::string& value) EXCLUDES(lock_) {
+    cmn::ReaderLock guard(lock_);
+    const auto found = values_.find(name);
+    if (found == values_.end()) {
+      value.clear();
+      return false;
+    }
+    value = found->second;
+    return true;
+  }
+
+  void set(const std::string& name, const std::string& value) EXCLUDES(lock_) {
+    cmn::WriterLock guard(lock_);
+    values_[name] = value;
+  }
+
+ private:
+  cmn::SharedMutex lock_;  // never taken recursively, so the standard lock serves
+  std::map<std::string, std::string> values_ GUARDED_BY(lock_);
 };
 
 // Built on first use, so that it exists whatever order static objects are built in.
@@ -22,21 +40,11 @@ ProcessSettings& processSettings() {
 }  // namespace
 
 bool getProcessSetting(const std::string& name, std::string& value) {
-  ProcessSettings& settings = processSettings();
-  std::shared_lock<std::shared_mutex> guard(settings.lock);
-  const auto found = settings.values.find(name);
-  if (found == settings.values.end()) {
-    value.clear();
-    return false;
-  }
-  value = found->second;
-  return true;
+  return processSettings().get(name, value);
 }
 
 void setProcessSetting(const std::string& name, const std::string& value) {
-  ProcessSettings& settings = processSettings();
-  std::unique_lock<std::shared_mutex> guard(settings.lock);
-  settings.values[name] = value;
+  processSettings().set(name, value);
 }
 
 bool moduleName(std::string& value) { return getProcessSetting("DIZ_MODULE", value); }

@@ -32,14 +32,14 @@ void ReadersWriterLock::acquireRead() {
     ++hold->depth;  // re-entry never waits, whatever writers are queued
     return;
   }
-  std::unique_lock<std::mutex> guard(mutex_);
+  cmn::MutexLock guard(mutex_);
   const bool writingHere =
       writerActive_ && writerOwner_.load(std::memory_order_relaxed) == std::this_thread::get_id();
   if (writingHere) {
     tReadHolds.push_back({this, 1, false});
     return;
   }
-  readersMayEnter_.wait(guard, [this] { return !writerActive_ && waitingWriters_ == 0; });
+  while (writerActive_ || waitingWriters_ != 0) guard.wait(readersMayEnter_);
   ++activeReaders_;
   tReadHolds.push_back({this, 1, true});
 }
@@ -51,7 +51,7 @@ void ReadersWriterLock::releaseRead() {
   const bool counted = hold->counted;
   tReadHolds.erase(tReadHolds.begin() + (hold - tReadHolds.data()));
   if (!counted) return;
-  std::lock_guard<std::mutex> guard(mutex_);
+  cmn::MutexLock guard(mutex_);
   if (--activeReaders_ == 0 && waitingWriters_ > 0) writerMayEnter_.notify_one();
 }
 
@@ -60,16 +60,16 @@ void ReadersWriterLock::acquireWrite() {
     throw std::system_error(std::make_error_code(std::errc::resource_deadlock_would_occur),
                             "ReadersWriterLock::acquireWrite()");
   }
-  std::unique_lock<std::mutex> guard(mutex_);
+  cmn::MutexLock guard(mutex_);
   ++waitingWriters_;
-  writerMayEnter_.wait(guard, [this] { return !writerActive_ && activeReaders_ == 0; });
+  while (writerActive_ || activeReaders_ != 0) guard.wait(writerMayEnter_);
   --waitingWriters_;
   writerActive_ = true;
   writerOwner_.store(std::this_thread::get_id(), std::memory_order_relaxed);
 }
 
 void ReadersWriterLock::releaseWrite() {
-  std::lock_guard<std::mutex> guard(mutex_);
+  cmn::MutexLock guard(mutex_);
   writerActive_ = false;
   writerOwner_.store(std::thread::id(), std::memory_order_relaxed);
   if (waitingWriters_ > 0) {
@@ -85,6 +85,6 @@ bool ReadersWriterLock::heldByThisThread() const {
 }
 
 bool ReadersWriterLock::writerWaiting() const {
-  std::lock_guard<std::mutex> guard(mutex_);
+  cmn::MutexLock guard(mutex_);
   return waitingWriters_ > 0;
 }

@@ -15,8 +15,9 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
-#include <mutex>
 #include <thread>
+
+#include "common/mutex.h"
 
 class ReadersWriterLock {
  public:
@@ -39,12 +40,12 @@ class ReadersWriterLock {
   bool writerWaiting() const;
 
  private:
-  mutable std::mutex mutex_;
+  mutable cmn::Mutex mutex_;
   std::condition_variable readersMayEnter_;
   std::condition_variable writerMayEnter_;
-  uint32_t activeReaders_ = 0;  // threads holding the lock for reading
-  uint32_t waitingWriters_ = 0;
-  bool writerActive_ = false;
+  uint32_t activeReaders_ GUARDED_BY(mutex_) = 0;  // threads holding the lock for reading
+  uint32_t waitingWriters_ GUARDED_BY(mutex_) = 0;
+  bool writerActive_ GUARDED_BY(mutex_) = false;
   // Written under mutex_, read without it by heldByThisThread: only the owner
   // itself can see its own id there, so a stale read never matters.
   std::atomic<std::thread::id> writerOwner_{};

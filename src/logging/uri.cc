@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "common/string_util.h"
-#include "logging/process_logger.h"
+#include "logcore/process_logger.h"
 
 namespace {
 

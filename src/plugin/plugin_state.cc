@@ -3,7 +3,7 @@
 
 #include "addressparser/parser_config.h"
 #include "common/path.h"
-#include "logging/process_logger.h"
+#include "logging/logger.h"
 
 namespace plugin {
 namespace {
@@ -63,8 +63,8 @@ int32_t InitializePlugin(LookupFunction lookup, std::string& message) {
   cmn::PathValue configurationPath;
   cmn::JoinPath(configurationPath, supportPath, kParserConfigurationFile);
   if (addr::loadParserConfiguration(configurationPath.utf8) != addr::kConfigOk) {
-    message = "Unabled to initialize address parser with configuration [" +
-              configurationPath.utf8 + "]";
+    message =
+        "Unabled to initialize address parser with configuration [" + configurationPath.utf8 + "]";
     return kInitFailed;
   }
   return kInitOk;

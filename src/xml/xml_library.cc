@@ -1,19 +1,19 @@
 // Initialises libxml2 once when the library is loaded and cleans it up once when it
 // is unloaded. Tested by tests/xml/xml_doc_test.cc.
-#include "xml/xml_doc.h"
-
-#include <atomic>
-#include <mutex>
-
 #include <libxml/parser.h>
 #include <libxml/xpath.h>
+
+#include <atomic>
+
+#include "common/mutex.h"
+#include "xml/xml_doc.h"
 
 namespace {
 
 // Both are constant-initialised and trivially destructible, so they are usable before
 // any constructor of this library has run and still usable by the clean-up at unload.
 constinit std::atomic<bool> xmlLibraryInitialised{false};
-constinit std::mutex xmlLibraryMutex;
+constinit cmn::Mutex xmlLibraryMutex;
 
 // Construction at load initialises libxml2; destruction at unload cleans it up.
 struct XmlLibraryLifetime {
@@ -31,7 +31,7 @@ void InitializeXmlLibrary() {
   if (xmlLibraryInitialised.load(std::memory_order_acquire)) {
     return;
   }
-  std::lock_guard<std::mutex> lock(xmlLibraryMutex);
+  cmn::MutexLock lock(xmlLibraryMutex);
   if (!xmlLibraryInitialised.load(std::memory_order_relaxed)) {
     xmlInitParser();
 #if LIBXML_VERSION < 21000
@@ -45,7 +45,7 @@ void CleanupXmlLibrary() {
   if (!xmlLibraryInitialised.load(std::memory_order_acquire)) {
     return;
   }
-  std::lock_guard<std::mutex> lock(xmlLibraryMutex);
+  cmn::MutexLock lock(xmlLibraryMutex);
   if (xmlLibraryInitialised.load(std::memory_order_relaxed)) {
     xmlCleanupParser();
     xmlLibraryInitialised.store(false, std::memory_order_release);

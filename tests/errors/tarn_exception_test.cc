@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "logging/log_message.h"
+#include "logcore/log_message.h"
+#include "logcore/process_logger.h"
 #include "logging/log_writer.h"
 #include "logging/logger.h"
-#include "logging/process_logger.h"
 
 namespace {
 
@@ -25,8 +25,8 @@ ExceptionMessage Message(const std::string& id, const std::string& messageTempla
   return message;
 }
 
-std::vector<std::string> Lines(const Tarn_Exception& exception, int32_t severity,
-                               bool withOrigin, bool detailed) {
+std::vector<std::string> Lines(const Tarn_Exception& exception, int32_t severity, bool withOrigin,
+                               bool detailed) {
   LogMessage out;
   exception.toLogMessage(out, severity, withOrigin, detailed);
   return out.lines;
@@ -61,7 +61,7 @@ TEST(FormatMessage, FillsPlaceholdersOnceLeftToRight) {
   } rows[] = {
       {"{0} {1}", {"a"}, "a {1}"},
       {"{{0}}", {"a"}, "{a}"},
-      {"{0}{0}", {"{0}"}, "{0}{0}"},      // inserted text is not scanned again
+      {"{0}{0}", {"{0}"}, "{0}{0}"},  // inserted text is not scanned again
       {"{1}-{0}", {"a", "b"}, "b-a"},
       {"{0}", {""}, ""},
       {"{0}", {}, "{0}"},
@@ -206,8 +206,7 @@ TEST(TarnException, DetailedRenderingListsEveryEntry) {
   exception.addEntry("", Message("0000E", "third"), WARNING);
 
   EXPECT_EQ(Lines(exception, MAJOR_ERROR, true, true),
-            (std::vector<std::string>{"MAJOR ERROR: ", "{",
-                                      "  Parser::load() [KVD-00123]: first A",
+            (std::vector<std::string>{"MAJOR ERROR: ", "{", "  Parser::load() [KVD-00123]: first A",
                                       "  Reader::next() [00045]: second", "   third", "}"}));
   EXPECT_EQ(Lines(exception, MAJOR_ERROR, false, true),
             (std::vector<std::string>{"MAJOR ERROR: ", "{", "  [KVD-00123]: first A",
@@ -228,9 +227,16 @@ TEST(TarnException, OverlongAndOddTextsRenderSafely) {
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines.front().rfind("CRITICAL ERROR: xxx", 0), 0u);
 
-  Tarn_Exception accented("", "Stra\xC3\x9F" "e \xE2\x82\xAC", CRITICAL_ERROR);
-  EXPECT_STREQ(accented.what(), "Stra\xC3\x9F" "e \xE2\x82\xAC");
-  EXPECT_EQ(accented.entries.front()->text, "Stra\xC3\x9F" "e \xE2\x82\xAC");
+  Tarn_Exception accented("",
+                          "Stra\xC3\x9F"
+                          "e \xE2\x82\xAC",
+                          CRITICAL_ERROR);
+  EXPECT_STREQ(accented.what(),
+               "Stra\xC3\x9F"
+               "e \xE2\x82\xAC");
+  EXPECT_EQ(accented.entries.front()->text,
+            "Stra\xC3\x9F"
+            "e \xE2\x82\xAC");
 }
 
 // Keeps every line a writer is handed.

@@ -20,10 +20,10 @@
 #include <vector>
 
 #include "errors/tarn_exception.h"
+#include "logcore/log_message.h"
+#include "logcore/process_logger.h"
 #include "logging/log_clock.h"
-#include "logging/log_message.h"
 #include "logging/logger.h"
-#include "logging/process_logger.h"
 #include "logging/uri.h"
 #include "logging/writers.h"
 

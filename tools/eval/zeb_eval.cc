@@ -186,7 +186,8 @@ int runRecords(const Options& options) {
 int checkConditions() {
   size_t problems = 0;
   size_t rules = 0;
-  for (const auto& [code, ruleSet] : addr::ruleSets()) {
+  for (const auto& [countryCode, ruleSet] : addr::ruleSets()) {
+    const std::string& code = countryCode;  // clang before 16 cannot capture a binding
     for (const auto& rule : ruleSet.rules) {
       ++rules;
       auto report = [&](const std::string& what) {

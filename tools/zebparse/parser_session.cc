@@ -9,7 +9,7 @@
 #include "common/path.h"
 #include "errors/tarn_exception.h"
 #include "host/host_context.h"
-#include "logging/process_logger.h"
+#include "logging/logger.h"
 #include "tools/zebparse/command_line.h"
 
 namespace zebparse {
@@ -18,8 +18,7 @@ std::string supportDirectoryOption(const std::string& given) {
   return given.empty() ? defaultSupportDirectory() : given;
 }
 
-bool loadParserSession(const std::string& supportDir, std::string& configPath,
-                       std::string& error) {
+bool loadParserSession(const std::string& supportDir, std::string& configPath, std::string& error) {
   zeb::HostContext& host = zeb::HostContext::instance();
   host.parameters().set("PIPELINE", "SUPPORTPATH", supportDir);
   zeb::HostSettings settings;

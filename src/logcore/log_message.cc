@@ -1,5 +1,5 @@
 // Building log messages. Tested by tests/logging/logger_test.cc.
-#include "logging/log_message.h"
+#include "logcore/log_message.h"
 
 #include <cstdio>
 
