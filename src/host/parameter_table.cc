@@ -4,6 +4,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "common/string_util.h"
+
 namespace zeb {
 namespace {
 
@@ -18,9 +20,9 @@ std::string_view trimmed(std::string_view text) {
 
 std::string ParameterTable::keyOf(std::string_view section, std::string_view key) {
   std::string result;
-  for (char c : section) result += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-  result += '\n';
-  for (char c : key) result += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+  result.reserve(section.size() + key.size() + 1);
+  result.append(section).append(1, '\n').append(key);
+  cmn::AsciiUpper(result);
   return result;
 }
 

@@ -5,15 +5,16 @@
 #include <filesystem>
 #include <fstream>
 
+#include "common/string_util.h"
+
 namespace zeb {
 namespace {
 
 std::string keyOf(std::string_view category, std::string_view word) {
   std::string key;
   key.reserve(category.size() + word.size() + 1);
-  for (char c : category) key += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-  key += '\t';
-  for (char c : word) key += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+  key.append(category).append(1, '\t').append(word);
+  cmn::AsciiUpper(key);
   return key;
 }
 
