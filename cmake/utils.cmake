@@ -1,8 +1,18 @@
 # Warning and sanitizer settings, applied to the project's own targets only.
+
+# Folders whose targets are not yet built with -Wconversion.
+set(ZEB_WITHOUT_CONVERSION_WARNINGS src/logging src/errors)
+
 function(zeb_enable_warnings target)
   target_compile_options(${target} PRIVATE
     -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align
     -Wno-unused-parameter)
+  # Implicit narrowing (64 to 32 bits, int to char, floating to integer) is an error
+  # unless cast. GCC's -Wconversion only: clang's also takes in -Wsign-conversion.
+  file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND NOT folder IN_LIST ZEB_WITHOUT_CONVERSION_WARNINGS)
+    target_compile_options(${target} PRIVATE -Wconversion)
+  endif()
   if(ZEB_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()

@@ -19,9 +19,7 @@ bool isYes(std::string_view text) {
   static constexpr char kYes[] = "YES";
   if (text.size() != 3) return false;
   for (size_t i = 0; i < 3; ++i) {
-    char c = text[i];
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    if (c != kYes[i]) return false;
+    if (cmn::AsciiUpper(text[i]) != kYes[i]) return false;
   }
   return true;
 }

@@ -180,7 +180,11 @@ bool alnumAt(std::string_view text, size_t position) {
   if (position >= text.size()) return false;
   auto index = static_cast<int32_t>(position);
   UChar32 c;
+  // ICU's macro narrows int to uint8_t inside its own expansion.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wconversion"
   U8_NEXT(text.data(), index, static_cast<int32_t>(text.size()), c);
+#pragma GCC diagnostic pop
   return c >= 0 && u_isalnum(c);
 }
 

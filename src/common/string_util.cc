@@ -74,9 +74,7 @@ size_t TrimLeftChar(std::string& text, char c) {
 }
 
 std::string& AsciiUpper(std::string& text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-  }
+  for (char& c : text) c = AsciiUpper(c);
   return text;
 }
 

@@ -16,6 +16,11 @@ inline constexpr size_t npos = std::string::npos;
 std::string& TrimLeft(std::string& text, std::string_view set = kDefaultTrimSet);
 std::string& TrimRight(std::string& text, std::string_view set = kDefaultTrimSet);
 size_t TrimLeftChar(std::string& text, char c);
+// 'a'..'z' become 'A'..'Z'; every other byte, those of UTF-8 sequences included,
+// stays as it is.
+constexpr char AsciiUpper(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 std::string& AsciiUpper(std::string& text);
 
 int CompareText(std::string_view text, const char* other);

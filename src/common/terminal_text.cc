@@ -42,7 +42,11 @@ std::string EscapeForTerminal(std::string_view text, size_t maxBytes) {
   while (shown < readable) {
     auto next = static_cast<int32_t>(shown);
     UChar32 c;
+    // ICU's macro narrows int to uint8_t inside its own expansion.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wconversion"
     U8_NEXT(text.data(), next, length, c);
+#pragma GCC diagnostic pop
     if (static_cast<size_t>(next) > maxBytes) break;
     const std::string_view character = text.substr(shown, static_cast<size_t>(next) - shown);
     if (c < 0 || ActsOnTerminal(c)) {

@@ -28,6 +28,7 @@
 #include <unicode/locid.h>
 #include <unicode/unistr.h>
 
+#include "common/string_util.h"
 #include "common/ustring.h"
 
 namespace zeb {
@@ -46,9 +47,7 @@ class Encoder {
       // Plain ASCII (nearly every word) upper-cases byte by byte exactly as ICU's
       // root locale does, without the round trip through a UnicodeString.
       value_.reserve(word.size() + 5);
-      for (char c : word) {
-        value_.push_back(static_cast<char16_t>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c));
-      }
+      for (char c : word) value_.push_back(static_cast<char16_t>(cmn::AsciiUpper(c)));
       length_ = static_cast<int>(word.size());
       value_.append(u"     ");
     } else {

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "common/string_util.h"
 #include "common/terminal_text.h"
 
 namespace zeb {
@@ -20,14 +21,13 @@ std::string_view trimmed(std::string_view text) {
 
 std::string ParameterTable::keyOf(std::string_view section, std::string_view key) {
   std::string result;
-  for (char c : section) result += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-  result += '\n';
-  for (char c : key) result += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+  result.reserve(section.size() + key.size() + 1);
+  result.append(section).append(1, '\n').append(key);
+  cmn::AsciiUpper(result);
   return result;
 }
 
-void ParameterTable::set(std::string_view section, std::string_view key,
-                         std::string_view value) {
+void ParameterTable::set(std::string_view section, std::string_view key, std::string_view value) {
   values_[keyOf(section, key)] = std::string(value);
 }
 

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "common/string_util.h"
 #include "common/terminal_text.h"
 
 namespace zeb {
@@ -18,9 +19,8 @@ constexpr size_t kShownFieldBytes = 64;
 std::string keyOf(std::string_view category, std::string_view word) {
   std::string key;
   key.reserve(category.size() + word.size() + 1);
-  for (char c : category) key += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-  key += '\t';
-  for (char c : word) key += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+  key.append(category).append(1, '\t').append(word);
+  cmn::AsciiUpper(key);
   return key;
 }
 

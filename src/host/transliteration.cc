@@ -82,6 +82,9 @@ constexpr int kMostMarksKept = 30;
 // The byte length of the first `count` characters of `text`, extended past the
 // combining marks (and joiners) that follow them, so that no character is cut from
 // its marks. Ill-formed bytes count as one character each.
+// ICU's U8_NEXT narrows int to uint8_t inside its own expansion.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wconversion"
 size_t prefixOfCharacters(std::string_view text, size_t count) {
   const auto length = static_cast<int32_t>(text.size());
   int32_t end = 0;
@@ -99,6 +102,7 @@ size_t prefixOfCharacters(std::string_view text, size_t count) {
   }
   return static_cast<size_t>(end);
 }
+#pragma GCC diagnostic pop
 
 }  // namespace
 

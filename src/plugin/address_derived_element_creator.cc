@@ -22,9 +22,7 @@ constexpr int32_t kMinimumTokenScore = 50;
 bool EqualsIgnoringAsciiCase(const std::string& text, const char* upper) {
   size_t i = 0;
   for (; i < text.size() && upper[i] != '\0'; ++i) {
-    char c = text[i];
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    if (c != upper[i]) return false;
+    if (cmn::AsciiUpper(text[i]) != upper[i]) return false;
   }
   return i == text.size() && upper[i] == '\0';
 }
@@ -45,7 +43,7 @@ void ReduceToUpperCaseWords(std::string& text) {
   size_t kept = 0;
   for (char c : text) {
     if (IsAsciiAlnum(c) || c == ' ') {
-      text[kept++] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+      text[kept++] = cmn::AsciiUpper(c);
     }
   }
   text.resize(kept);

@@ -1,4 +1,4 @@
-// The plug-in's start-up and shut-down. Tested by tests/plugin/init_plugin_test.cc.
+// The plug-in's start-up and shut-down. Tested by tests/plugin/plugin_library_test.cc.
 #include "plugin/plugin_state.h"
 
 #include "addressparser/parser_config.h"

@@ -1,6 +1,7 @@
 // The plug-in's process-wide state and its start-up and shut-down: the host's
 // services, looked up once by initPlugin and read by every record, and the parser
-// configuration. Tested through the shared library by tests/plugin/init_plugin_test.cc.
+// configuration. Tested through the shared library by
+// tests/plugin/plugin_library_test.cc (suite InitPlugin).
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,5 @@
 // The record flow of runDQM. Tested by tests/plugin/record_processing_test.cc and,
-// through the shared library, by tests/plugin/run_dqm_test.cc.
+// through the shared library, by tests/plugin/plugin_library_test.cc (suite RunDQM).
 #include "plugin/record_processing.h"
 
 #include <cstring>

@@ -16,6 +16,7 @@
 #include <iostream>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -366,29 +367,37 @@ class OutputSink {
   int error_ = 0;
 };
 
-}  // namespace
+// What the command line asked for.
+struct RunOptions {
+  Arguments args;  // host start-up reads --params, --support-dir and --log-config
+  RunSettings settings;
+  std::string inputName = "-";
+  std::string outputName = "-";
+};
 
-int runCommand(int argc, char** argv) {
-  Arguments args;
+int usageError(const std::string& message) {
+  std::cerr << "zebparse run: " << message << "\n" << kRunUsage;
+  return kExitUsage;
+}
+
+// Step 1: the options. Returns the exit status when the command ends here (--help
+// or a usage error).
+std::optional<int> parseRunOptions(int argc, char** argv, RunOptions& options) {
+  Arguments& args = options.args;
   std::string error;
   if (!parseArguments(argc, argv, 2,
                       {"--support-dir", "--format", "--threads", "--result-size", "--plugin",
                        "--log-config", "--params"},
                       {"--no-progress", "--help"}, args, error)) {
-    std::cerr << "zebparse run: " << error << "\n" << kRunUsage;
-    return kExitUsage;
+    return usageError(error);
   }
   if (args.flags.count("--help") != 0) {
     std::cout << kRunUsage;
     return kExitOk;
   }
-  auto usage = [](const std::string& message) {
-    std::cerr << "zebparse run: " << message << "\n" << kRunUsage;
-    return kExitUsage;
-  };
-  if (args.positional.size() > 2) return usage("too many arguments");
+  if (args.positional.size() > 2) return usageError("too many arguments");
 
-  RunSettings settings;
+  RunSettings& settings = options.settings;
   settings.threads = std::max(1u, std::thread::hardware_concurrency());
   if (auto found = args.values.find("--format"); found != args.values.end()) {
     if (found->second == "xml") {
@@ -398,38 +407,47 @@ int runCommand(int argc, char** argv) {
     } else if (found->second == "csv") {
       settings.format = Format::kCsv;
     } else {
-      return usage("unknown format [" + found->second + "]; use xml, jsonl or csv");
+      return usageError("unknown format [" + found->second + "]; use xml, jsonl or csv");
     }
   }
   if (auto found = args.values.find("--threads"); found != args.values.end()) {
     uint64_t threads = 0;
     if (!parseNumber(found->second, 1024, threads) || threads == 0) {
-      return usage("--threads needs a number from 1 to 1024, got [" + found->second + "]");
+      return usageError("--threads needs a number from 1 to 1024, got [" + found->second + "]");
     }
     settings.threads = static_cast<unsigned>(threads);
   }
   if (auto found = args.values.find("--result-size"); found != args.values.end()) {
     uint64_t size = 0;
     if (!parseNumber(found->second, 1u << 30, size) || size < kMinimumResultSize) {
-      return usage("--result-size needs a number of bytes from " +
-                   std::to_string(kMinimumResultSize) + " to 1073741824, got [" + found->second +
-                   "]");
+      return usageError("--result-size needs a number of bytes from " +
+                        std::to_string(kMinimumResultSize) + " to 1073741824, got [" +
+                        found->second + "]");
     }
     settings.resultSize = static_cast<uint32_t>(size);
   }
   settings.progress = args.flags.count("--no-progress") == 0 && isatty(STDERR_FILENO) != 0;
+  if (args.positional.size() > 0) options.inputName = args.positional[0];
+  if (args.positional.size() > 1) options.outputName = args.positional[1];
+  return std::nullopt;
+}
 
-  std::string inputName = args.positional.size() > 0 ? args.positional[0] : "-";
-  std::string outputName = args.positional.size() > 1 ? args.positional[1] : "-";
-
-  // Host start-up: parameters, logger, token data; then the plug-in.
+// Step 2: host start-up (parameters, logger, token data), then the plug-in, loaded
+// and initialised. Null when it did not start (reported).
+std::unique_ptr<zeb::PluginLibrary> startPlugin(const RunOptions& options) {
+  const Arguments& args = options.args;
+  std::string error;
   zeb::HostContext& host = zeb::HostContext::instance();
   if (auto found = args.values.find("--params"); found != args.values.end()) {
     std::error_code ignored;
     if (std::filesystem::is_directory(found->second, ignored)) {
-      return usage("--params [" + found->second + "] is a directory, not a parameter file");
+      usageError("--params [" + found->second + "] is a directory, not a parameter file");
+      return nullptr;
     }
-    if (!host.parameters().loadIni(found->second, error)) return usage(error);
+    if (!host.parameters().loadIni(found->second, error)) {
+      usageError(error);
+      return nullptr;
+    }
   }
   zeb::HostSettings hostSettings;
   hostSettings.name = "zebparse";
@@ -443,7 +461,7 @@ int runCommand(int argc, char** argv) {
   std::vector<std::string> problems;
   bool hostReady = host.start(hostSettings, problems);
   for (const std::string& problem : problems) std::cerr << "zebparse: " << problem << "\n";
-  if (!hostReady) return kExitUsage;
+  if (!hostReady) return nullptr;
 
   // An empty configuration loads, and then every record "succeeds" unparsed.
   if (const char* support = host.parameters().query("PIPELINE", "SUPPORTPATH");
@@ -451,77 +469,112 @@ int runCommand(int argc, char** argv) {
     std::string config = (std::filesystem::path(support) / "addressParserMetaData.xml").string();
     if (isBlankFile(config)) {
       std::cerr << "zebparse: configuration [" << config << "] is empty\n";
-      return kExitUsage;
+      return nullptr;
     }
   }
 
-  std::string pluginPath =
-      args.values.count("--plugin") != 0 ? args.values["--plugin"] : defaultPluginPath();
-  std::unique_ptr<zeb::PluginLibrary> plugin = zeb::PluginLibrary::open(pluginPath, error);
+  auto path = args.values.find("--plugin");
+  std::unique_ptr<zeb::PluginLibrary> plugin = zeb::PluginLibrary::open(
+      path != args.values.end() ? path->second : defaultPluginPath(), error);
   if (!plugin) {
     std::cerr << "zebparse: " << error << "\n";
-    return kExitUsage;
+    return nullptr;
   }
   if (!plugin->init(&zebHostLookup, error)) {
     std::cerr << "zebparse: initPlugin failed: " << error << "\n";
-    return kExitUsage;
+    return nullptr;
   }
+  return plugin;
+}
 
-  // Input and output. Opened after the plug-in started, so that a failed start
-  // leaves no output file behind.
+// The input and output descriptors; standard input and output are never closed.
+struct RunFiles {
   int inputFd = STDIN_FILENO;
-  int64_t inputBytes = -1;
-  if (inputName != "-") {
-    inputFd = ::open(inputName.c_str(), O_RDONLY | O_CLOEXEC);
-    if (inputFd < 0) {
-      std::cerr << "zebparse: cannot open input [" << inputName << "]: " << std::strerror(errno)
-                << "\n";
-      plugin->close();
-      return kExitIo;
+  int64_t inputBytes = -1;  // the input file's size, -1 when it is no regular file
+  int outputFd = STDOUT_FILENO;
+
+  void closeInput() {
+    if (inputFd != STDIN_FILENO) ::close(inputFd);
+    inputFd = STDIN_FILENO;
+  }
+};
+
+// Step 3: opens INPUT and OUTPUT. Runs after the plug-in started, so that a failed
+// start leaves no output file behind. False when either does not open (reported).
+bool openFiles(const RunOptions& options, RunFiles& files) {
+  if (options.inputName != "-") {
+    files.inputFd = ::open(options.inputName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (files.inputFd < 0) {
+      std::cerr << "zebparse: cannot open input [" << options.inputName
+                << "]: " << std::strerror(errno) << "\n";
+      files.inputFd = STDIN_FILENO;
+      return false;
     }
     struct stat status {};
-    if (::fstat(inputFd, &status) == 0 && S_ISREG(status.st_mode)) inputBytes = status.st_size;
-  }
-  int outputFd = STDOUT_FILENO;
-  if (outputName != "-") {
-    outputFd = ::open(outputName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (outputFd < 0) {
-      std::cerr << "zebparse: cannot open output [" << outputName << "]: " << std::strerror(errno)
-                << "\n";
-      if (inputFd != STDIN_FILENO) ::close(inputFd);
-      plugin->close();
-      return kExitIo;
+    if (::fstat(files.inputFd, &status) == 0 && S_ISREG(status.st_mode)) {
+      files.inputBytes = status.st_size;
     }
   }
-  OutputSink sink(outputFd, outputName != "-");
-  InputSource input = InputSource::fromDescriptor(inputFd);
+  if (options.outputName != "-") {
+    files.outputFd =
+        ::open(options.outputName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (files.outputFd < 0) {
+      std::cerr << "zebparse: cannot open output [" << options.outputName
+                << "]: " << std::strerror(errno) << "\n";
+      files.outputFd = STDOUT_FILENO;
+      files.closeInput();
+      return false;
+    }
+  }
+  return true;
+}
+
+// How the records went through.
+struct PipelineOutcome {
+  bool headerBroken = false;  // the CSV header row failed: no record was run
+  int writeError = 0;         // errno of the failed write (or close) of the output
+  int readError = 0;          // errno of the failed read of the input
+};
+
+void reportFailure(Progress& progress, const Record& record) {
+  progress.clear();
+  std::cerr << "zebparse: line " << record.line << ": "
+            << cmn::EscapeForTerminal(record.failure, kMessageMaxBytes) << "\n";
+}
+
+// The CSV header row comes before any record, and goes out before any result.
+// False when it is broken (reported): then no record is run.
+bool startCsv(CsvReader& rows, RecordProcessor& processor, OutputSink& sink, Progress& progress) {
+  Record header;
+  if (!rows.next(header)) return true;
+  if (!header.failure.empty()) {
+    header.failure = "header: " + header.failure;
+    reportFailure(progress, header);
+    return false;
+  }
+  processor.csvHeader = header.cells;
+  processor.csvOutputColumns = csvOutputHeader(header.cells);
+  sink.add(csvLine(processor.csvOutputColumns));
+  sink.flush();
+  return true;
+}
+
+// Step 4: every record through the plug-in and out, in input order; the output
+// file is closed here, its close being the last write that may fail.
+PipelineOutcome runPipeline(zeb::PluginLibrary& plugin, const RunOptions& options, RunFiles& files,
+                            Progress& progress) {
+  const RunSettings& settings = options.settings;
+  PipelineOutcome outcome;
+  OutputSink sink(files.outputFd, options.outputName != "-");
+  InputSource input = InputSource::fromDescriptor(files.inputFd);
   size_t limit = recordLimit(settings.resultSize);
   LineReader lines(input, limit);
   CsvReader rows(input, limit);
 
-  Progress progress(settings.progress, inputBytes);
-  RecordProcessor processor(*plugin, settings);
-  auto report = [&](const Record& record) {
-    progress.clear();
-    std::cerr << "zebparse: line " << record.line << ": "
-              << cmn::EscapeForTerminal(record.failure, kMessageMaxBytes) << "\n";
-  };
-  bool headerBroken = false;
+  RecordProcessor processor(plugin, settings);
+  auto report = [&](const Record& record) { reportFailure(progress, record); };
   if (settings.format == Format::kCsv) {
-    // The header row comes before any record, and goes out before any result.
-    Record header;
-    if (rows.next(header)) {
-      if (!header.failure.empty()) {
-        header.failure = "header: " + header.failure;
-        report(header);
-        headerBroken = true;
-      } else {
-        processor.csvHeader = header.cells;
-        processor.csvOutputColumns = csvOutputHeader(header.cells);
-        sink.add(csvLine(processor.csvOutputColumns));
-        sink.flush();
-      }
-    }
+    outcome.headerBroken = !startCsv(rows, processor, sink, progress);
   }
 
   // A batch's lines go out in pieces of about a megabyte. Only records whose line
@@ -571,13 +624,20 @@ int runCommand(int argc, char** argv) {
     processor.process(record, scratch);
   };
   size_t window = 2 * static_cast<size_t>(settings.threads) + 2;
-  if (!headerBroken && !sink.failed()) {
+  if (!outcome.headerBroken && !sink.failed()) {
     BatchPipeline(window, read, process, write).run(settings.threads);
   }
-  if (outputFd != STDOUT_FILENO && ::close(outputFd) != 0 && !sink.failed()) sink.fail(errno);
-  if (inputFd != STDIN_FILENO) ::close(inputFd);
-  plugin->close();
+  if (files.outputFd != STDOUT_FILENO && ::close(files.outputFd) != 0 && !sink.failed()) {
+    sink.fail(errno);
+  }
+  files.outputFd = STDOUT_FILENO;
+  outcome.writeError = sink.error();
+  outcome.readError = input.error();
+  return outcome;
+}
 
+// Step 5: the summary on standard error, and the exit status.
+int finishRun(const RunOptions& options, Progress& progress, const PipelineOutcome& outcome) {
   progress.clear();
   double seconds = progress.seconds();
   char summary[200];
@@ -589,17 +649,36 @@ int runCommand(int argc, char** argv) {
   auto shown = [](const std::string& name, const char* standard) {
     return name == "-" ? std::string(standard) : "[" + name + "]";
   };
-  if (sink.failed()) {
-    std::cerr << "zebparse: error writing output " << shown(outputName, "(standard output)") << ": "
-              << std::strerror(sink.error()) << "; the run stopped there\n";
+  if (outcome.writeError != 0) {
+    std::cerr << "zebparse: error writing output " << shown(options.outputName, "(standard output)")
+              << ": " << std::strerror(outcome.writeError) << "; the run stopped there\n";
     return kExitIo;
   }
-  if (input.error() != 0) {
-    std::cerr << "zebparse: error reading input " << shown(inputName, "(standard input)") << ": "
-              << std::strerror(input.error()) << "\n";
+  if (outcome.readError != 0) {
+    std::cerr << "zebparse: error reading input " << shown(options.inputName, "(standard input)")
+              << ": " << std::strerror(outcome.readError) << "\n";
     return kExitIo;
   }
-  return progress.failures == 0 && !headerBroken ? kExitOk : kExitRecordsFailed;
+  return progress.failures == 0 && !outcome.headerBroken ? kExitOk : kExitRecordsFailed;
+}
+
+}  // namespace
+
+int runCommand(int argc, char** argv) {
+  RunOptions options;
+  if (std::optional<int> status = parseRunOptions(argc, argv, options)) return *status;
+  std::unique_ptr<zeb::PluginLibrary> plugin = startPlugin(options);
+  if (!plugin) return kExitUsage;
+  RunFiles files;
+  if (!openFiles(options, files)) {
+    plugin->close();
+    return kExitIo;
+  }
+  Progress progress(options.settings.progress, files.inputBytes);
+  PipelineOutcome outcome = runPipeline(*plugin, options, files, progress);
+  files.closeInput();
+  plugin->close();
+  return finishRun(options, progress, outcome);
 }
 
 }  // namespace zebparse
