@@ -140,9 +140,7 @@ TEST(LoggerConfig, ReplacementClosesOldWritersAndOpensNewOnes) {
 }
 
 TEST(LoggerConfig, ProgressGoesThroughTheOldConfigurationThenTheNew) {
-  TestLogger test;
-  ASSERT_TRUE(test.logger.loadConfig("record://r *.*"));
-  test.recorded().clear();
+  TestLogger test("record://r *.*");
   ASSERT_TRUE(test.logger.loadConfig("record://r *.!DBUG"));
   EXPECT_TRUE(test.recorded().contains("Got config line: record://r *.!DBUG"));
   EXPECT_FALSE(test.recorded().contains("Successfully loaded new config"));

@@ -139,9 +139,7 @@ TEST_F(UriCredentials, MissingVariableEmptiesThePlaceholder) {
 }
 
 TEST_F(UriCredentials, WithDatabaseUriConflictsAreWarnedOncePerProcess) {
-  zebtest::TestLogger test;
-  ASSERT_TRUE(test.logger.loadConfig("record://r *.*"));
-  test.recorded().clear();
+  zebtest::TestLogger test("record://r *.*");
   ::setenv("ZEBDBURI", "mysql://db/x", 1);
   ::setenv("ZEBUSER", "alice", 1);
   ::setenv("ZEBPASSWD", "pw", 1);
