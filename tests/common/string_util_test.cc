@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace cmn {
@@ -34,18 +35,10 @@ TEST(Split, YieldsMaximalRunsAndNeverEmptyItems) {
     EXPECT_EQ(Joined(out), row.expected) << "text '" << row.text << "'";
     EXPECT_EQ(count, out.size()) << "text '" << row.text << "'";
   }
-}
-
-TEST(Split, KeepAppendsToTheList) {
   std::vector<std::string> out = {"x"};
-  EXPECT_EQ(Split("a b", out, " ", true), 3u);
+  EXPECT_EQ(Split("a b", out, " ", true), 3u) << "keep appends to the list";
   EXPECT_EQ(Joined(out), "[x][a][b]");
-}
-
-TEST(Split, ReusedListDropsLongerLeftovers) {
-  std::vector<std::string> out;
-  Split("one two three four", out, " ");
-  EXPECT_EQ(Split("five", out, " "), 1u);
+  EXPECT_EQ(Split("five", out, " "), 1u) << "a reused list drops longer leftovers";
   EXPECT_EQ(Joined(out), "[five]");
 }
 
@@ -70,8 +63,7 @@ TEST(SplitFields, KeepsEmptyFieldsAndAlwaysTheLastOne) {
   };
   for (const Row& row : rows) {
     std::vector<std::string> out = {"stale", "stale", "stale", "stale"};
-    const size_t count =
-        SplitFields(row.text, out, row.separators, row.collapse, row.skipLeading);
+    const size_t count = SplitFields(row.text, out, row.separators, row.collapse, row.skipLeading);
     EXPECT_EQ(Joined(out), row.expected) << "text '" << row.text << "'";
     EXPECT_EQ(count, out.size()) << "text '" << row.text << "'";
   }
@@ -121,25 +113,26 @@ TEST(ReplaceAll, DoesNotRescanInsertedText) {
 }
 
 TEST(NumberReading, StopsAtTheFirstOtherByte) {
-  struct Row {
-    const char* text;
-    int32_t value;
-  } rows[] = {
-      {"42", 42},   {" \t\r\n-17x", -17}, {"+8", 8},     {"", 0},
-      {"-", 0},     {"--3", 0},           {"1 2", 1},    {"x12", 0},
-      {"2147483647", 2147483647},         {"-2147483648", INT32_MIN},
+  const std::pair<const char*, int32_t> rows[] = {
+      {"42", 42},
+      {" \t\r\n-17x", -17},
+      {"+8", 8},
+      {"", 0},
+      {"-", 0},
+      {"--3", 0},
+      {"1 2", 1},
+      {"x12", 0},
+      {"2147483647", 2147483647},
+      {"-2147483648", INT32_MIN},
       {"4294967297", 1},  // no overflow check: the value wraps
   };
-  for (const Row& row : rows) EXPECT_EQ(TextToInt(row.text), row.value) << row.text;
+  for (const auto& [text, value] : rows) EXPECT_EQ(TextToInt(text), value) << text;
 
-  struct HexRow {
-    const char* text;
-    uint32_t value;
-  } hexRows[] = {
-      {"ff", 0xFF}, {" 1aG", 0x1A}, {"DEADbeef", 0xDEADBEEF}, {"", 0}, {"0x10", 0},
-      {"g", 0},     {"123456789", 0x23456789},
+  const std::pair<const char*, uint32_t> hexRows[] = {
+      {"ff", 0xFF}, {" 1aG", 0x1A}, {"DEADbeef", 0xDEADBEEF},  {"", 0},
+      {"0x10", 0},  {"g", 0},       {"123456789", 0x23456789},
   };
-  for (const HexRow& row : hexRows) EXPECT_EQ(HexToInt(row.text), row.value) << row.text;
+  for (const auto& [text, value] : hexRows) EXPECT_EQ(HexToInt(text), value) << text;
 }
 
 TEST(NumberTests, SignsBlanksAndEmptyText) {
@@ -158,20 +151,19 @@ TEST(NumberTests, SignsBlanksAndEmptyText) {
 }
 
 TEST(Utf8Length, CountsByLeadBytes) {
-  struct Row {
-    std::string text;
-    size_t length;
-  } rows[] = {
+  const std::pair<std::string, size_t> rows[] = {
       {"", 0},
       {"abc", 3},
-      {"\xC3\xA9\xE2\x82\xAC", 2},            // two-byte and three-byte characters
-      {"\xF0\x9F\x98\x80x", 2},               // four-byte character
-      {"\x80\x80", 2},                        // stray continuation bytes count one each
-      {"\xE2\x82", 1},                        // a cut sequence at the end
-      {"\xFF" "a", 2},
+      {"\xC3\xA9\xE2\x82\xAC", 2},  // two-byte and three-byte characters
+      {"\xF0\x9F\x98\x80x", 2},     // four-byte character
+      {"\x80\x80", 2},              // stray continuation bytes count one each
+      {"\xE2\x82", 1},              // a cut sequence at the end
+      {"\xFF"
+       "a",
+       2},
       {"\xF8\x80\x80\x80\x80", 1},
   };
-  for (const Row& row : rows) EXPECT_EQ(Utf8Length(row.text), row.length) << row.text;
+  for (const auto& [text, length] : rows) EXPECT_EQ(Utf8Length(text), length) << text;
 }
 
 TEST(Compare, NullTextsAndCase) {

@@ -2,10 +2,11 @@
 // records carry resolve to their codes, and the host's token data loads cleanly and
 // gives variant spellings one standard form. Parsing accuracy is measured by the
 // config_accuracy_* tests through zeb_eval.
-#include <string>
-#include <vector>
-
 #include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "addressparser/parser_config.h"
 #include "host/token_info_table.h"
@@ -27,23 +28,39 @@ class DefaultSupportTest : public ::testing::Test {
 };
 
 TEST_F(DefaultSupportTest, CountryNamesAsRecordsWriteThemResolveToTheirCode) {
-  const struct {
-    const char* country;
-    const char* code;
-  } rows[] = {
-      {"US", "US"},          {"USA", "US"},           {"U.S.A.", "US"},
-      {"United States", "US"}, {"UNITED STATES", "US"}, {"united states", "US"},
-      {"CA", "CA"},          {"Canada", "CA"},        {"CANADA", "CA"},
-      {"GB", "GB"},          {"UK", "GB"},            {"United Kingdom", "GB"},
-      {"AU", "AU"},          {"AUS", "AU"},           {"Australia", "AU"},
-      {"FR", "FR"},          {"FRA", "FR"},           {"France", "FR"},
-      {"DE", "DE"},          {"Deutschland", "DE"},   {"GERMANY", "DE"},
-      {"ES", "ES"},          {"España", "ES"},        {"ESPAÑA", "ES"},
-      {"IT", "IT"},          {"Italia", "IT"},        {"NL", "NL"},
-      {"Nederland", "NL"},   {"The Netherlands", "NL"},
+  const std::pair<const char*, const char*> rows[] = {
+      {"US", "US"},
+      {"USA", "US"},
+      {"U.S.A.", "US"},
+      {"United States", "US"},
+      {"UNITED STATES", "US"},
+      {"united states", "US"},
+      {"CA", "CA"},
+      {"Canada", "CA"},
+      {"CANADA", "CA"},
+      {"GB", "GB"},
+      {"UK", "GB"},
+      {"United Kingdom", "GB"},
+      {"AU", "AU"},
+      {"AUS", "AU"},
+      {"Australia", "AU"},
+      {"FR", "FR"},
+      {"FRA", "FR"},
+      {"France", "FR"},
+      {"DE", "DE"},
+      {"Deutschland", "DE"},
+      {"GERMANY", "DE"},
+      {"ES", "ES"},
+      {"España", "ES"},
+      {"ESPAÑA", "ES"},
+      {"IT", "IT"},
+      {"Italia", "IT"},
+      {"NL", "NL"},
+      {"Nederland", "NL"},
+      {"The Netherlands", "NL"},
   };
-  for (const auto& row : rows) {
-    EXPECT_EQ(addr::resolveCountryCode(row.country), row.code) << row.country;
+  for (const auto& [country, code] : rows) {
+    EXPECT_EQ(addr::resolveCountryCode(country), code) << country;
   }
 }
 
@@ -91,10 +108,18 @@ TEST_F(TokenInfoDataTest, VariantSpellingsShareOneStandardForm) {
     const char* a;
     const char* b;
   } rows[] = {
-      {"CITY", "ST", "SAINT"},      {"CITY", "SANKT", "ST"},       {"CITY", "STE", "SAINTE"},     {"CITY", "FT", "FORT"},
-      {"CITY", "MT", "MOUNT"},      {"STR_NAME", "1ST", "FIRST"},  {"STR_NAME", "22ND", "TWENTYSECOND"},
-      {"STR_NAME", "13TH", "THIRTEENTH"}, {"STR_NAME", "100TH", "HUNDREDTH"},
-      {"STR_NAME", "MT", "MOUNT"},  {"CITY", "N", "NORTH"},       {"STR_NAME", "DR", "DOCTOR"},
+      {"CITY", "ST", "SAINT"},
+      {"CITY", "SANKT", "ST"},
+      {"CITY", "STE", "SAINTE"},
+      {"CITY", "FT", "FORT"},
+      {"CITY", "MT", "MOUNT"},
+      {"STR_NAME", "1ST", "FIRST"},
+      {"STR_NAME", "22ND", "TWENTYSECOND"},
+      {"STR_NAME", "13TH", "THIRTEENTH"},
+      {"STR_NAME", "100TH", "HUNDREDTH"},
+      {"STR_NAME", "MT", "MOUNT"},
+      {"CITY", "N", "NORTH"},
+      {"STR_NAME", "DR", "DOCTOR"},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(keyWord(row.category, row.a), keyWord(row.category, row.b))

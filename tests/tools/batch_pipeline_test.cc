@@ -2,14 +2,14 @@
 // its window of batches, and hands written batches back to be filled again.
 #include "tools/zebparse/batch_pipeline.h"
 
+#include <gtest/gtest.h>
+
 #include <atomic>
 #include <chrono>
 #include <set>
 #include <string>
 #include <thread>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 namespace zebparse {
 namespace {

@@ -3,11 +3,11 @@
 // refuses must be one the tree handles (or rejects) on its own.
 #include "xml/flat_document.h"
 
+#include <gtest/gtest.h>
+
 #include <cstring>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "errors/tarn_exception.h"
 #include "xml/xml_doc.h"
@@ -52,10 +52,10 @@ void ExpectSameAsTree(const std::string& text, const Edits& edits) {
       edits.markupAt >= 0 ? nodes[static_cast<size_t>(edits.markupAt)] : nullptr;
   ASSERT_TRUE(tree.DumpWithTrailingMarkup(fromTree, markupNode, markup));
   std::string fromFlat;
-  flat.Write(fromFlat,
-             edits.markupAt >= 0 ? static_cast<FlatDocument::Index>(edits.markupAt)
-                                 : FlatDocument::kNone,
-             markup);
+  flat.Write(
+      fromFlat,
+      edits.markupAt >= 0 ? static_cast<FlatDocument::Index>(edits.markupAt) : FlatDocument::kNone,
+      markup);
   EXPECT_EQ(fromFlat, fromTree) << "content of " << edits.setContentOf << ", child to "
                                 << edits.appendChildTo << ", markup at " << edits.markupAt;
 }
@@ -98,16 +98,9 @@ TEST(FlatDocument, WritesWhatTheTreeWritesAfterTheSameEdits) {
 
 TEST(FlatDocument, RefusesWhatOnlyTheTreeCanHold) {
   const std::vector<std::string> documents = {
-      "<a x=\"1\"/>",
-      "<a xmlns=\"urn:x\"/>",
-      "<p:a xmlns:p=\"urn:x\"/>",
-      "<!-- c --><a/>",
-      "<a/><?pi x?>",
-      "<a><![CDATA[x]]></a>",
-      "<!DOCTYPE a><a/>",
-      "<a>x<b/></a>",
-      "<a><b/>x</a>",
-      "<a>\n  <b/>\n</a>",
+      "<a x=\"1\"/>",    "<a xmlns=\"urn:x\"/>", "<p:a xmlns:p=\"urn:x\"/>", "<!-- c --><a/>",
+      "<a/><?pi x?>",    "<a><![CDATA[x]]></a>", "<!DOCTYPE a><a/>",         "<a>x<b/></a>",
+      "<a><b/>x</a>",    "<a>\n  <b/>\n</a>",
       "<a><b> </b></a>",  // whitespace-only text
   };
   for (const std::string& text : documents) {

@@ -1,10 +1,11 @@
 // Parsing, element search, node editing and the single-line Dump of XMLDoc.
 #include "xml/xml_doc.h"
 
-#include <string>
-#include <vector>
-
 #include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "errors/tarn_exception.h"
 #include "xml/flat_document.h"
@@ -35,8 +36,14 @@ TEST(XMLDocParse, EmptyOrNullTextLeavesNoDocumentAndRaisesNothing) {
 }
 
 TEST(XMLDocParse, MalformedTextRaisesMajorErrorFromParseXML) {
-  const char* malformed[] = {"<a>", "<a></b>", "not xml at all", "<a/><b/>", "<a x='1' x='2'/>",
-                             "<?xml version='1.0'?>", "<a>&undefined;</a>", "\xff\xfe<a/>"};
+  const char* malformed[] = {"<a>",
+                             "<a></b>",
+                             "not xml at all",
+                             "<a/><b/>",
+                             "<a x='1' x='2'/>",
+                             "<?xml version='1.0'?>",
+                             "<a>&undefined;</a>",
+                             "\xff\xfe<a/>"};
   for (const char* text : malformed) {
     XMLDoc doc;
     doc.ParseXML("<previous/>");
@@ -207,10 +214,7 @@ TEST(XMLDocParse, FailedEncodingConversionRaisesInsteadOfKeepingAPartialTree) {
 }
 
 TEST(XMLDocDump, DropsTheDeclarationAndEveryLineFeed) {
-  struct Row {
-    const char* input;
-    const char* expected;
-  } rows[] = {
+  const std::pair<const char*, const char*> rows[] = {
       {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<a><b>x</b></a>", "<a><b>x</b></a>"},
       {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>caf\xe9</a>", "<a>caf\xc3\xa9</a>"},
       {"<a>line one\nline two\n</a>", "<a>line oneline two</a>"},
@@ -218,8 +222,8 @@ TEST(XMLDocDump, DropsTheDeclarationAndEveryLineFeed) {
       {"<a t=\"x&#10;y\">&#13;</a>", "<a t=\"x&#10;y\">&#13;</a>"},
       {"<a/>", "<a/>"},
   };
-  for (const Row& row : rows) {
-    EXPECT_EQ(DumpOf(row.input), row.expected) << row.input;
+  for (const auto& [input, expected] : rows) {
+    EXPECT_EQ(DumpOf(input), expected) << input;
   }
 }
 
