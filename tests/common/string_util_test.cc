@@ -22,13 +22,8 @@ TEST(Split, YieldsMaximalRunsAndNeverEmptyItems) {
     const char* separators;
     const char* expected;
   } rows[] = {
-      {"  a \t b  ", " \t", "[a][b]"},
-      {"", " ", ""},
-      {"   ", " ", ""},
-      {"abc", " ", "[abc]"},
-      {"a,,b;c", ",;", "[a][b][c]"},
-      {"abc", "", "[abc]"},
-  };
+      {"  a \t b  ", " \t", "[a][b]"}, {"", " ", ""},       {"   ", " ", ""}, {"abc", " ", "[abc]"},
+      {"a,,b;c", ",;", "[a][b][c]"},   {"abc", "", "[abc]"}};
   for (const Row& row : rows) {
     std::vector<std::string> out = {"stale"};
     const size_t count = Split(row.text, out, row.separators);

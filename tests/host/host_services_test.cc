@@ -49,10 +49,7 @@ TEST(TransliterateTextService, TurnsScriptsIntoAscii) {
 TEST(TransliterateTextService, CutsOnlyBetweenWholeCharacters) {
   // "é" survives Any-Latin only until Latin-ASCII; use text ICU leaves alone to
   // see the cut: a character with no Latin form stays as it is.
-  std::string cut = transliterated(
-      "ab\xF0\x9F\x98\x80"
-      "cd",
-      0, 5);  // emoji, 4 bytes
+  std::string cut = transliterated("ab\U0001F600cd", 0, 5);  // emoji, 4 bytes
   EXPECT_EQ(cut, "ab") << "the emoji does not fit in 2 bytes and is left out whole";
   EXPECT_EQ(transliterated("abcdef", 0, 4), "abc");
   EXPECT_EQ(transliterated("abc", 0, 1), "");

@@ -26,8 +26,7 @@ const char* kWrittenDocuments[] = {
     "<r xmlns=\"urn:default\" xmlns:p=\"urn:p\" xmlns:q='urn:\"quoted\"'>"
     "<p:c p:attr=\"1\" q:attr=\"2\"/><d xmlns=\"\"/><p:e xmlns:p=\"urn:other\"/></r>",
     "<r xml:lang=\"en\" xml:space=\"preserve\">  </r>",
-    "<\xc3\xa9l\xc3\xa9ment attr\xc3\xaf"
-    "but=\"\xe2\x82\xac \xf0\x9f\x98\x80\">"
+    "<\u00E9l\u00E9ment attr\u00EFbut=\"\u20AC \U0001F600\">"
     "\xe4\xb8\xad\xe6\x96\x87 \xf0\x9f\x98\x80<!--\xc3\xa9--></\xc3\xa9l\xc3\xa9ment>",
     "<STD_BOM>\n  <OBS_FEAT>\n    <OBS_FELEM>\n      <FELEM_CODE>ADDR1</FELEM_CODE>\n"
     "      <FELEM_VALUE>123 Main St</FELEM_VALUE>\n    </OBS_FELEM>\n  </OBS_FEAT>\n</STD_BOM>\n",
