@@ -112,27 +112,6 @@ TEST(FlatDocument, RefusesWhatOnlyTheTreeCanHold) {
   }
 }
 
-TEST(FlatDocument, RefusesMalformedDocumentsForTheTreeToReport) {
-  for (const std::string& text :
-       {std::string("<a>"), std::string("<a></b>"), std::string("<a/><b/>"), std::string("x"),
-        std::string("<a>&undefined;</a>"), std::string("<a>\0</a>", 8),
-        std::string("<!DOCTYPE a [<!ENTITY e \"v\">]><a>&e;</a>")}) {
-    FlatDocument flat;
-    EXPECT_FALSE(flat.Read(text.data(), text.size())) << text;
-    XMLDoc tree;
-    EXPECT_THROW(tree.ParseXML(text.data(), text.size()), Tarn_Exception) << text;
-  }
-  // A failed encoding conversion stops libxml2 without marking the document as
-  // malformed: what was converted before it must not pass for the document.
-  const std::string broken = xml_test::BrokenUtf16("<r><v>ab", "cd</v></r>");
-  testing::internal::CaptureStderr();
-  FlatDocument flat;
-  EXPECT_FALSE(flat.Read(broken.data(), broken.size()));
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-  EXPECT_FALSE(flat.Read(nullptr, 0));
-  EXPECT_FALSE(flat.Read("", 0));
-}
-
 TEST(FlatDocument, ReadsAgainAfterRefusalsAndFailures) {
   FlatDocument flat;
   for (int i = 0; i < 5000; ++i) {

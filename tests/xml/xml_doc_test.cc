@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -33,6 +34,9 @@ TEST(XMLDocParse, EmptyOrNullTextLeavesNoDocumentAndRaisesNothing) {
   std::string out = "stale";
   EXPECT_EQ(doc.Dump(out), 0u);
   EXPECT_EQ(out, "");
+  xml::FlatDocument flat;
+  EXPECT_FALSE(flat.Read(nullptr, 0));
+  EXPECT_FALSE(flat.Read("", 0));
 }
 
 TEST(XMLDocParse, MalformedTextRaisesMajorErrorFromParseXML) {
@@ -45,6 +49,8 @@ TEST(XMLDocParse, MalformedTextRaisesMajorErrorFromParseXML) {
                              "<a>&undefined;</a>",
                              "\xff\xfe<a/>"};
   for (const char* text : malformed) {
+    xml::FlatDocument flat;
+    EXPECT_FALSE(flat.Read(text, std::strlen(text))) << "the tree reports it: " << text;
     XMLDoc doc;
     doc.ParseXML("<previous/>");
     try {
@@ -199,9 +205,13 @@ TEST(XMLDocParse, WideEncodingsAreReadAsWritten) {
   }
 }
 
+// A failed encoding conversion stops libxml2 without marking the document as
+// malformed: what was converted before it must not pass for the document.
 TEST(XMLDocParse, FailedEncodingConversionRaisesInsteadOfKeepingAPartialTree) {
-  const std::string bytes = xml_test::BrokenUtf16("<r>", "</r>");
+  const std::string bytes = xml_test::BrokenUtf16("<r><v>ab", "cd</v></r>");
   testing::internal::CaptureStderr();
+  xml::FlatDocument flat;
+  EXPECT_FALSE(flat.Read(bytes.data(), bytes.size()));
   XMLDoc doc;
   try {
     doc.ParseXML(bytes.data(), bytes.size());
