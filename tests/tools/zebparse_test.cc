@@ -152,6 +152,17 @@ std::string xmlRecord(const std::string& addr1) {
          "</FELEM_VALUE></OBS_FELEM></OBS_FEAT></STD_BOM>";
 }
 
+// Record `number` of a numbered input, "<number> Main St", with its line feed.
+std::string numberedRecord(int number) {
+  return xmlRecord(std::to_string(number) + " Main St") + "\n";
+}
+
+// What the result of a numbered record holds.
+std::string streetNumber(int number) {
+  return "<FELEM_CODE>STR_NUM</FELEM_CODE><FELEM_VALUE>" + std::to_string(number) +
+         "</FELEM_VALUE>";
+}
+
 TEST_F(ZebparseTest, XmlRunKeepsInputOrderAcrossThreadsAndReportsTheBrokenRecord) {
   std::string input;
   for (int i = 1; i <= 400; ++i) {
@@ -160,7 +171,7 @@ TEST_F(ZebparseTest, XmlRunKeepsInputOrderAcrossThreadsAndReportsTheBrokenRecord
     } else if (i == 151) {
       input += "   \n";  // blank: no record
     } else {
-      input += xmlRecord(std::to_string(i) + " Main St") + "\n";
+      input += numberedRecord(i);
     }
   }
   write("in.xml", input);
@@ -178,10 +189,8 @@ TEST_F(ZebparseTest, XmlRunKeepsInputOrderAcrossThreadsAndReportsTheBrokenRecord
       EXPECT_EQ(lines[i].rfind("<STD_RESULT><ERROR>", 0), 0u) << lines[i];
       continue;
     }
-    std::string number = "<FELEM_CODE>STR_NUM</FELEM_CODE><FELEM_VALUE>" +
-                         std::to_string(inputLine) + "</FELEM_VALUE>";
     EXPECT_EQ(lines[i].rfind("<STD_RESULT>", 0), 0u) << "output line " << i + 1;
-    EXPECT_NE(lines[i].find(number), std::string::npos)
+    EXPECT_NE(lines[i].find(streetNumber(inputLine)), std::string::npos)
         << "output line " << i + 1 << ": " << lines[i];
   }
   EXPECT_NE(outcome.err.find("zebparse: line 150: "), std::string::npos) << outcome.err;
@@ -192,7 +201,7 @@ TEST_F(ZebparseTest, StandardInputToStandardOutputKeepsEveryRecordOnceInOrder) {
   // Reading standard input must not flush standard output under the writer thread.
   std::string input;
   const int count = 5000;
-  for (int i = 1; i <= count; ++i) input += xmlRecord(std::to_string(i) + " Main St") + "\n";
+  for (int i = 1; i <= count; ++i) input += numberedRecord(i);
   write("in.xml", input);
   std::vector<std::string> args = runArgs("xml");
   args.insert(args.end(), {"--threads", "2"});
@@ -202,9 +211,7 @@ TEST_F(ZebparseTest, StandardInputToStandardOutputKeepsEveryRecordOnceInOrder) {
   std::vector<std::string> lines = linesOf(outcome.out);
   ASSERT_EQ(lines.size(), static_cast<size_t>(count));
   for (int i = 0; i < count; ++i) {
-    std::string number =
-        "<FELEM_CODE>STR_NUM</FELEM_CODE><FELEM_VALUE>" + std::to_string(i + 1) + "</FELEM_VALUE>";
-    ASSERT_NE(lines[static_cast<size_t>(i)].find(number), std::string::npos)
+    ASSERT_NE(lines[static_cast<size_t>(i)].find(streetNumber(i + 1)), std::string::npos)
         << "output line " << i + 1 << ": " << lines[static_cast<size_t>(i)];
   }
 }
@@ -235,7 +242,7 @@ TEST_F(ZebparseTest, AStreamFedLineByLineGetsEachResultBeforeTheNextRecord) {
     ::close(fromChild[1]);
     std::string received;
     for (int i = 1; i <= 3; ++i) {
-      std::string record = xmlRecord(std::to_string(i) + " Main St") + "\n";
+      std::string record = numberedRecord(i);
       ASSERT_EQ(::write(toChild[1], record.data(), record.size()),
                 static_cast<ssize_t>(record.size()));
       while (std::count(received.begin(), received.end(), '\n') < i) {
@@ -365,7 +372,7 @@ TEST_F(ZebparseTest, EachFormatAddsResultsAndFailsBadRecordsOnTheirOwn) {
 
 TEST_F(ZebparseTest, TheFirstFailedWriteStopsTheRunWithExitThree) {
   std::string input;
-  for (int i = 1; i <= 3000; ++i) input += xmlRecord(std::to_string(i) + " Main St") + "\n";
+  for (int i = 1; i <= 3000; ++i) input += numberedRecord(i);
   write("in.xml", input);
   std::vector<std::string> args = runArgs("xml");
   args.insert(args.end(), {(dir_ / "in.xml").string(), "/dev/full"});
