@@ -42,11 +42,6 @@ TEST_F(FileUtilTest, ComposedPathReachesTheRealFileAndDirectory) {
   Write("a.log", "12345");
   EXPECT_TRUE(fileExists(path));
   EXPECT_EQ(fileSize(path), 5);
-  int64_t seconds = 0;
-  EXPECT_TRUE(fileModifiedTime(path.utf8, seconds));
-  EXPECT_GT(seconds, 1600000000);
-  EXPECT_TRUE(fileModifiedTime(NativePath(path), seconds));
-  EXPECT_FALSE(fileModifiedTime(Composed("missing").utf8, seconds));
 
   Write("empty", "");
   EXPECT_EQ(fileSize(Composed("empty")), 0);

@@ -76,12 +76,6 @@ TEST(Trim, RemovesOnlyTheSetAtEachEnd) {
   EXPECT_EQ(TrimLeft(text, "x"), "axx");
   text = "";
   EXPECT_EQ(TrimLeft(text), "");
-  text = "000";
-  EXPECT_EQ(TrimLeftChar(text, '0'), 3u);
-  EXPECT_EQ(text, "");
-  text = "0012";
-  EXPECT_EQ(TrimLeftChar(text, '0'), 2u);
-  EXPECT_EQ(text, "12");
 }
 
 TEST(ReplaceAll, DoesNotRescanInsertedText) {
@@ -130,48 +124,14 @@ TEST(NumberReading, StopsAtTheFirstOtherByte) {
   for (const auto& [text, value] : hexRows) EXPECT_EQ(HexToInt(text), value) << text;
 }
 
-TEST(NumberTests, SignsBlanksAndEmptyText) {
+TEST(IsAllDigits, EmptyTextHoldsNoOtherByte) {
   EXPECT_TRUE(IsAllDigits(""));
   EXPECT_TRUE(IsAllDigits("0123"));
   EXPECT_FALSE(IsAllDigits("12a"));
   EXPECT_FALSE(IsAllDigits("-1"));
-  EXPECT_TRUE(IsInteger("-"));
-  EXPECT_TRUE(IsInteger(" +12 \n"));
-  EXPECT_TRUE(IsInteger("   "));
-  EXPECT_FALSE(IsInteger("1 2"));
-  EXPECT_FALSE(IsInteger("--1"));
-  std::string text = "a1-b2 3";
-  EXPECT_EQ(KeepDigits(text), 4u);
-  EXPECT_EQ(text, "123");
 }
 
-TEST(Utf8Length, CountsByLeadBytes) {
-  const std::pair<std::string, size_t> rows[] = {
-      {"", 0},
-      {"abc", 3},
-      {"\xC3\xA9\xE2\x82\xAC", 2},  // two-byte and three-byte characters
-      {"\xF0\x9F\x98\x80x", 2},     // four-byte character
-      {"\x80\x80", 2},              // stray continuation bytes count one each
-      {"\xE2\x82", 1},              // a cut sequence at the end
-      {"\xFF"
-       "a",
-       2},
-      {"\xF8\x80\x80\x80\x80", 1},
-  };
-  for (const auto& [text, length] : rows) EXPECT_EQ(Utf8Length(text), length) << text;
-}
-
-TEST(Compare, NullTextsAndCase) {
-  EXPECT_EQ(FindChar(std::string_view("a\0b", 3), '\0'), npos);
-  EXPECT_EQ(FindChar("abc", 'c', 99), npos);
-  EXPECT_EQ(FindText("abc", nullptr), npos);
-  EXPECT_EQ(CompareText("a", nullptr), 1);
-  EXPECT_EQ(CompareText("", nullptr), 1);
-  EXPECT_EQ(CompareText("abd", "abc"), 1);
-  EXPECT_EQ(CompareTextNoCase("MainSt", "mainst"), 0);
-  EXPECT_LT(CompareTextNoCase("ab", "ABC"), 0);
-  EXPECT_GT(CompareTextNoCase("abc", "AB"), 0);
-  EXPECT_GT(CompareTextNoCase("x", nullptr), 0);
+TEST(StartsAndEndsWith, NullNeverMatches) {
   EXPECT_FALSE(StartsWith("abc", nullptr));
   EXPECT_FALSE(StartsWith("ab", "abc"));
   EXPECT_TRUE(StartsWith("abc", ""));
@@ -183,8 +143,6 @@ TEST(Compare, NullTextsAndCase) {
 TEST(Padding, NeverCutsAndPadsAfterTheSign) {
   EXPECT_EQ(PadLeft("12345", '0', 3), "12345");
   EXPECT_EQ(PadLeft("7", '0', 3), "007");
-  EXPECT_EQ(PadRight("ab", '.', 4), "ab..");
-  EXPECT_EQ(PadRight("abcde", '.', 4), "abcde");
   EXPECT_EQ(FormatInt(42, 5), "00042");
   EXPECT_EQ(FormatInt(123456, 3), "123456");
   EXPECT_EQ(FormatInt(-5, 3), "-05");

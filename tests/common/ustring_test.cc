@@ -91,19 +91,6 @@ TEST(RemoveNonAlnum, DeletesEveryUnitNeitherAlphanumericNorKept) {
   EXPECT_EQ(text, "");
 }
 
-TEST(UnicodeToInt, SkipsBlanksAndSignsOnlyBeforeTheFirstDigit) {
-  const std::pair<const char*, int> rows[] = {
-      {" -12", -12},
-      {"12-3", 12},
-      {"", 0},
-      {"x5", 0},
-      {"  7 8", 7},
-      {"\xD9\xA4\xD9\xA2", 42},  // Arabic-Indic digits
-      {"99999999999", static_cast<int>(99999999999LL & 0xFFFFFFFF)},
-  };
-  for (const auto& [text, value] : rows) EXPECT_EQ(UnicodeToInt(ToUnicode(text)), value) << text;
-}
-
 TEST(ToCodePage, DefaultCodePageKeepsUtf8) {
   EXPECT_EQ(ToCodePage(std::string_view("Z\xC3\xBCrich")), "Z\xC3\xBCrich");
   EXPECT_EQ(ToCodePage(std::string_view("")), "");
