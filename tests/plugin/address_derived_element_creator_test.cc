@@ -48,11 +48,7 @@ TEST_F(DerivedElements, PostalFiveKeepsFiveLeadingDigitsOnly) {
   struct Row {
     const char* postalCode;
     const char* expected;
-  } rows[] = {{"12345-6789", "12345"},
-              {"   ", ""},
-              {"stra\xc3\x9f"
-               "e",
-               "STRASSE"}};
+  } rows[] = {{"12345-6789", "12345"}, {"   ", ""}, {"stra\u00DFe", "STRASSE"}};
   for (const Row& row : rows) {
     SetUp();
     addr::AddressRecord record;
