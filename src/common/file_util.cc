@@ -49,17 +49,4 @@ bool moveFile(const PathValue& from, const PathValue& to) {
 
 bool deleteFile(const PathValue& path) { return ::unlink(NativePath(path).c_str()) == 0; }
 
-bool fileModifiedTime(const std::string& path, int64_t& seconds) {
-  struct stat status;
-  if (::stat(path.c_str(), &status) != 0) {
-    // A composed path with backslash separators: try its native form.
-    if (path.find('\\') == std::string::npos) return false;
-    PathValue composed;
-    composed.utf8 = path;
-    if (::stat(NativePath(composed).c_str(), &status) != 0) return false;
-  }
-  seconds = static_cast<int64_t>(status.st_mtime);
-  return true;
-}
-
 }  // namespace cmn

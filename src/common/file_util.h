@@ -16,7 +16,5 @@ bool fileExists(const PathValue& path);
 int64_t fileSize(const PathValue& path);  // -1 when missing, 0 for a directory
 bool moveFile(const PathValue& from, const PathValue& to);  // fails when `to` exists
 bool deleteFile(const PathValue& path);
-// Modification time in seconds since the epoch; false when the file cannot be queried.
-bool fileModifiedTime(const std::string& path, int64_t& seconds);
 
 }  // namespace cmn

@@ -66,35 +66,9 @@ std::string& TrimRight(std::string& text, std::string_view set) {
   return text;
 }
 
-size_t TrimLeftChar(std::string& text, char c) {
-  size_t count = 0;
-  while (count < text.size() && text[count] == c) ++count;
-  text.erase(0, count);
-  return count;
-}
-
 std::string& AsciiUpper(std::string& text) {
   for (char& c : text) c = AsciiUpper(c);
   return text;
-}
-
-int CompareText(std::string_view text, const char* other) {
-  if (other == nullptr) return 1;
-  const int result = text.compare(other);
-  return result < 0 ? -1 : (result > 0 ? 1 : 0);
-}
-
-int CompareTextNoCase(std::string_view text, const char* other) {
-  if (other == nullptr) return 1;
-  size_t i = 0;
-  for (;; ++i) {
-    const int a = i < text.size() ? static_cast<unsigned char>(text[i]) : 0;
-    const int b = static_cast<unsigned char>(other[i]);
-    const int la = (a >= 'A' && a <= 'Z') ? a + 32 : a;
-    const int lb = (b >= 'A' && b <= 'Z') ? b + 32 : b;
-    if (la != lb) return la - lb;
-    if (b == 0) return i < text.size() ? 1 : 0;
-  }
 }
 
 bool StartsWith(std::string_view text, const char* prefix) {
@@ -103,27 +77,6 @@ bool StartsWith(std::string_view text, const char* prefix) {
 
 bool EndsWith(std::string_view text, const char* suffix) {
   return suffix != nullptr && text.ends_with(suffix);
-}
-
-size_t FindChar(std::string_view text, char c, size_t start) {
-  if (c == '\0' || start >= text.size()) return npos;
-  return text.find(c, start);
-}
-
-size_t FindText(std::string_view text, const char* needle, size_t start, size_t needleLength) {
-  if (needle == nullptr) return npos;
-  if (needleLength == npos) needleLength = std::strlen(needle);
-  return text.find(needle, start, needleLength);
-}
-
-size_t FindLastChar(std::string_view text, char c) { return text.rfind(c); }
-
-size_t FindFirstOf(std::string_view text, std::string_view set, size_t start) {
-  return text.find_first_of(set, start);
-}
-
-size_t FindFirstNotOf(std::string_view text, std::string_view set, size_t start) {
-  return text.find_first_not_of(set, start);
 }
 
 size_t Split(std::string_view text, std::vector<std::string>& out, std::string_view separators,
@@ -203,22 +156,6 @@ bool IsAllDigits(std::string_view text) {
   return true;
 }
 
-bool IsInteger(std::string_view text) {
-  const std::string_view set(kDefaultTrimSet);
-  const size_t first = text.find_first_not_of(set);
-  if (first == std::string_view::npos) return true;
-  const size_t last = text.find_last_not_of(set);
-  std::string_view core = text.substr(first, last - first + 1);
-  if (core.front() == '+' || core.front() == '-') core.remove_prefix(1);
-  return IsAllDigits(core);
-}
-
-size_t KeepDigits(std::string& text) {
-  const size_t before = text.size();
-  std::erase_if(text, [](char c) { return !IsAsciiDigit(c); });
-  return before - text.size();
-}
-
 int32_t TextToInt(std::string_view text) {
   size_t i = SkipDefaultTrim(text);
   bool negative = false;
@@ -244,39 +181,10 @@ uint32_t HexToInt(std::string_view text) {
   return value;
 }
 
-size_t Utf8Length(std::string_view text) {
-  size_t count = 0;
-  size_t i = 0;
-  while (i < text.size()) {
-    const unsigned char lead = static_cast<unsigned char>(text[i]);
-    size_t span = 1;
-    if ((lead & 0xE0) == 0xC0) {
-      span = 2;
-    } else if ((lead & 0xF0) == 0xE0) {
-      span = 3;
-    } else if ((lead & 0xF8) == 0xF0) {
-      span = 4;
-    } else if ((lead & 0xFC) == 0xF8) {
-      span = 5;
-    } else if ((lead & 0xFE) == 0xFC) {
-      span = 6;
-    }
-    ++count;
-    i += span < text.size() - i ? span : text.size() - i;
-  }
-  return count;
-}
-
 std::string PadLeft(std::string_view text, char pad, size_t width) {
   std::string out;
   if (text.size() < width) out.assign(width - text.size(), pad);
   out.append(text);
-  return out;
-}
-
-std::string PadRight(std::string_view text, char pad, size_t width) {
-  std::string out(text);
-  if (out.size() < width) out.append(width - out.size(), pad);
   return out;
 }
 

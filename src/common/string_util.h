@@ -1,6 +1,5 @@
-// Byte-string helpers on UTF-8 text: trimming, comparing, finding, splitting,
-// replacing, number reading and padding. Positions are byte indexes; npos means
-// not found. Tested by tests/common/string_util_test.cc.
+// Byte-string helpers on UTF-8 text: trimming, prefix tests, splitting, replacing,
+// number reading and padding. Tested by tests/common/string_util_test.cc.
 #pragma once
 
 #include <cstdint>
@@ -11,11 +10,9 @@
 namespace cmn {
 
 inline constexpr const char* kDefaultTrimSet = " \t\r\n";
-inline constexpr size_t npos = std::string::npos;
 
 std::string& TrimLeft(std::string& text, std::string_view set = kDefaultTrimSet);
 std::string& TrimRight(std::string& text, std::string_view set = kDefaultTrimSet);
-size_t TrimLeftChar(std::string& text, char c);
 // 'a'..'z' become 'A'..'Z'; every other byte, those of UTF-8 sequences included,
 // stays as it is.
 constexpr char AsciiUpper(char c) {
@@ -23,17 +20,8 @@ constexpr char AsciiUpper(char c) {
 }
 std::string& AsciiUpper(std::string& text);
 
-int CompareText(std::string_view text, const char* other);
-int CompareTextNoCase(std::string_view text, const char* other);
 bool StartsWith(std::string_view text, const char* prefix);
 bool EndsWith(std::string_view text, const char* suffix);
-
-size_t FindChar(std::string_view text, char c, size_t start = 0);
-size_t FindText(std::string_view text, const char* needle, size_t start = 0,
-                size_t needleLength = npos);
-size_t FindLastChar(std::string_view text, char c);
-size_t FindFirstOf(std::string_view text, std::string_view set, size_t start = 0);
-size_t FindFirstNotOf(std::string_view text, std::string_view set, size_t start = 0);
 
 // Appends every maximal run of non-separator bytes; empties the list first unless `keep`.
 size_t Split(std::string_view text, std::vector<std::string>& out, std::string_view separators,
@@ -46,14 +34,10 @@ size_t RemoveChar(std::string& text, char c);
 size_t ReplaceAll(std::string& text, std::string_view search, const char* replacement);
 
 bool IsAllDigits(std::string_view text);
-bool IsInteger(std::string_view text);
-size_t KeepDigits(std::string& text);
 int32_t TextToInt(std::string_view text);
 uint32_t HexToInt(std::string_view text);
-size_t Utf8Length(std::string_view text);
 
 std::string PadLeft(std::string_view text, char pad, size_t width);
-std::string PadRight(std::string_view text, char pad, size_t width);
 std::string FormatInt(long long value, size_t width);
 
 }  // namespace cmn

@@ -116,23 +116,6 @@ size_t RemoveNonAlnum(ustring& text, std::u16string_view kept) {
   return removed;
 }
 
-int UnicodeToInt(const icu::UnicodeString& text) {
-  // Unsigned arithmetic: an over-long number wraps instead of overflowing.
-  uint32_t value = 0;
-  bool negative = false;
-  for (int32_t i = 0; i < text.length(); i = text.moveIndex32(i, 1)) {
-    const UChar32 c = text.char32At(i);
-    if (value == 0 && c == u' ') continue;
-    if (value == 0 && c == u'-') {
-      negative = true;
-      continue;
-    }
-    if (!u_isdigit(c)) break;
-    value = value * 10u + static_cast<uint32_t>(u_digit(c, 10));
-  }
-  return static_cast<int>(negative ? 0u - value : value);
-}
-
 std::string ToCodePage(const icu::UnicodeString& text) {
   if (text.isEmpty()) return std::string();
   UErrorCode status = U_ZERO_ERROR;

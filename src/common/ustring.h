@@ -37,8 +37,6 @@ ustring FoldCase(std::string_view utf8);
 // Deletes every UTF-16 unit that is neither alphanumeric nor in `kept`; returns the count.
 size_t RemoveNonAlnum(ustring& text, std::u16string_view kept);
 
-int UnicodeToInt(const icu::UnicodeString& text);
-
 // Converts to the platform's default code page (UTF-8 on Linux).
 std::string ToCodePage(std::string_view utf8);
 std::string ToCodePage(const icu::UnicodeString& text);

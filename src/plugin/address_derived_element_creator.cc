@@ -78,23 +78,24 @@ void AppendAddressElement(xmlNodePtr feature, const char* code, const std::strin
   NewTextChild(element, "FELEM_VALUE", value);
 }
 
-PendingElements::PendingElements(xmlNodePtr feature) : feature_(feature) {}
-
-void PendingElements::Add(const char* code, const std::string& value) {
-  if (feature_ == nullptr) {
-    return;
-  }
-  if (elements_.empty()) {
-    elements_.reserve(8);
+void ElementMarkup::Append(const char* code, const std::string& value) {
+  if (markup_.empty()) {
     markup_.reserve(512);
   }
-  elements_.emplace_back(code, value);
   markup_ += "<OBS_FELEM><FELEM_CODE>";
   xml::AppendEscapedText(markup_, code);
   markup_ += "</FELEM_CODE><FELEM_VALUE>";
   // A text node keeps the value up to its first NUL; so does the escaping.
   xml::AppendEscapedText(markup_, value.c_str());
   markup_ += "</FELEM_VALUE></OBS_FELEM>";
+}
+
+void PendingElements::Append(const char* code, const std::string& value) {
+  if (elements_.empty()) {
+    elements_.reserve(8);
+  }
+  elements_.emplace_back(code, value);
+  ElementMarkup::Append(code, value);
 }
 
 void PendingElements::Materialise() {
@@ -107,19 +108,10 @@ void PendingElements::Materialise() {
 
 AddressDerivedElementCreator::AddressDerivedElementCreator(
     TransliterateTextFunction transliterateFunction, MetaphoneEncodeFunction metaphoneFunction,
-    PendingElements* pendingElements)
+    ElementSink* featureSink)
     : transliterate(transliterateFunction),
       metaphoneEncode(metaphoneFunction),
-      pending(pendingElements) {}
-
-void AddressDerivedElementCreator::Append(xmlNodePtr feature, const char* code,
-                                          const std::string& value) const {
-  if (pending != nullptr && feature == pending->feature()) {
-    pending->Add(code, value);
-  } else {
-    AppendAddressElement(feature, code, value);
-  }
-}
+      feature(featureSink) {}
 
 AddressDerivedElementCreator::~AddressDerivedElementCreator() = default;
 
@@ -164,8 +156,7 @@ std::string AddressDerivedElementCreator::StandardisedName(
   return result;
 }
 
-bool AddressDerivedElementCreator::AddStandardisedName(xmlNodePtr feature,
-                                                       const std::string& name,
+bool AddressDerivedElementCreator::AddStandardisedName(const std::string& name,
                                                        const char* category, const char* code,
                                                        const std::string& script,
                                                        GetTokenInfoFunction getTokenInfo) const {
@@ -176,31 +167,27 @@ bool AddressDerivedElementCreator::AddStandardisedName(xmlNodePtr feature,
   if (feature == nullptr) {
     return false;
   }
-  Append(feature, code, standardised);
+  feature->Append(code, standardised);
   return true;
 }
 
-bool AddressDerivedElementCreator::AddStreetNameStd(xmlNodePtr feature,
-                                                    const addr::AddressRecord& record,
+bool AddressDerivedElementCreator::AddStreetNameStd(const addr::AddressRecord& record,
                                                     GetTokenInfoFunction getTokenInfo) const {
   if (feature == nullptr) {
     return false;
   }
-  return AddStandardisedName(feature, record.streetName, "STR_NAME", "STR_NAME_STD",
-                             record.script, getTokenInfo);
+  return AddStandardisedName(record.streetName, "STR_NAME", "STR_NAME_STD", record.script,
+                             getTokenInfo);
 }
 
 // Unlike the street name, the city is standardised (and the host's services called)
 // even when there is no OBS_FEAT to receive it; only the element is then missing.
-bool AddressDerivedElementCreator::AddCityStd(xmlNodePtr feature,
-                                              const addr::AddressRecord& record,
+bool AddressDerivedElementCreator::AddCityStd(const addr::AddressRecord& record,
                                               GetTokenInfoFunction getTokenInfo) const {
-  return AddStandardisedName(feature, record.city, "CITY", "CITY_STD", record.script,
-                             getTokenInfo);
+  return AddStandardisedName(record.city, "CITY", "CITY_STD", record.script, getTokenInfo);
 }
 
-bool AddressDerivedElementCreator::AddPostal5(xmlNodePtr feature,
-                                              const addr::AddressRecord& record) const {
+bool AddressDerivedElementCreator::AddPostal5(const addr::AddressRecord& record) const {
   if (record.postalCode.empty()) {
     return false;
   }
@@ -212,25 +199,23 @@ bool AddressDerivedElementCreator::AddPostal5(xmlNodePtr feature,
   if (feature == nullptr) {
     return false;
   }
-  Append(feature, "POSTAL_5", postal);
+  feature->Append("POSTAL_5", postal);
   return true;
 }
 
-bool AddressDerivedElementCreator::AddStreetNumber(xmlNodePtr feature,
-                                                   const addr::AddressRecord& record) const {
+bool AddressDerivedElementCreator::AddStreetNumber(const addr::AddressRecord& record) const {
   if (record.streetNumber.empty() || feature == nullptr) {
     return false;
   }
-  Append(feature, "STR_NUM", cmn::UpperCase(record.streetNumber));
+  feature->Append("STR_NUM", cmn::UpperCase(record.streetNumber));
   return true;
 }
 
-bool AddressDerivedElementCreator::AddUnitNumber(xmlNodePtr feature,
-                                                 const addr::AddressRecord& record) const {
+bool AddressDerivedElementCreator::AddUnitNumber(const addr::AddressRecord& record) const {
   if (record.unitNumber.empty() || feature == nullptr) {
     return false;
   }
-  Append(feature, "UNIT_NUM", cmn::UpperCase(record.unitNumber));
+  feature->Append("UNIT_NUM", cmn::UpperCase(record.unitNumber));
   return true;
 }
 

@@ -1,16 +1,16 @@
 // The derived elements of a record: standardised phonetic forms of the street name
 // and the city (STR_NAME_STD, CITY_STD), the five-digit postal code (POSTAL_5) and
 // upper-cased copies of the street and unit numbers (STR_NUM, UNIT_NUM), each
-// appended to OBS_FEAT as a new OBS_FELEM. The phonetic forms rest on the host's
-// TransliterateText, GetTokenInfo and MetaphoneEncode.
+// appended to OBS_FEAT as a new OBS_FELEM through an ElementSink. The phonetic forms
+// rest on the host's TransliterateText, GetTokenInfo and MetaphoneEncode.
 // Tested by tests/plugin/address_derived_element_creator_test.cc.
 #pragma once
+
+#include <libxml/tree.h>
 
 #include <string>
 #include <utility>
 #include <vector>
-
-#include <libxml/tree.h>
 
 #include "addressparser/address_record.h"
 #include "plugin/host_services.h"
@@ -30,64 +30,72 @@ int32_t ScriptCode(const std::string& script);
 // `feature`; does nothing when `feature` is null.
 void AppendAddressElement(xmlNodePtr feature, const char* code, const std::string& value);
 
-// A record's new OBS_FELEMs for one OBS_FEAT, held back from the tree so that the
-// serialiser writes them (XMLDoc::DumpWithTrailingMarkup): building and freeing some
-// forty libxml2 nodes per record costs more than writing their text.
-class PendingElements {
+// Where a record's new OBS_FELEMs go: the end of its OBS_FEAT, in a libxml2 tree or in
+// a flat document.
+class ElementSink {
  public:
-  explicit PendingElements(xmlNodePtr feature);
+  virtual ~ElementSink() = default;
+  virtual void Append(const char* code, const std::string& value) = 0;
+};
+
+// New OBS_FELEMs held as the markup the serialiser writes at the end of the OBS_FEAT
+// (XMLDoc::DumpWithTrailingMarkup, FlatDocument::Write): building and freeing some
+// forty nodes per record costs more than writing their text.
+class ElementMarkup : public ElementSink {
+ public:
+  void Append(const char* code, const std::string& value) override;
+  const std::string& Markup() const { return markup_; }
+
+ protected:
+  std::string markup_;
+};
+
+// The same for a libxml2 tree, which may still have to be written by libxml2: the
+// elements are also kept so that they can become nodes then.
+class PendingElements final : public ElementMarkup {
+ public:
+  explicit PendingElements(xmlNodePtr feature) : feature_(feature) {}
 
   xmlNodePtr feature() const { return feature_; }
-  // What AppendAddressElement(feature(), code, value) would append; nothing when
-  // feature() is null.
-  void Add(const char* code, const std::string& value);
-  // The held elements as the serialiser writes their nodes.
-  const std::string& Markup() const { return markup_; }
-  // Appends the held elements to the tree, in order, and holds none any more.
+  void Append(const char* code, const std::string& value) override;
+  // Appends the held elements to feature() (see AppendAddressElement), in order, and
+  // holds none any more.
   void Materialise();
 
  private:
   xmlNodePtr const feature_;
   std::vector<std::pair<const char*, std::string>> elements_;
-  std::string markup_;
 };
 
-// One per record. Every operation takes the record's OBS_FEAT (may be null: then
-// nothing is appended) and returns true when it appended its element.
+// One per record. Every operation returns true when it appended its element to the
+// record's OBS_FEAT.
 class AddressDerivedElementCreator {
  public:
   // Both services must be non-null; they are the host's and are only called.
-  // With `pending`, elements for its OBS_FEAT are added there instead of to the tree.
+  // `feature` receives the new elements; null when the record has no OBS_FEAT.
   AddressDerivedElementCreator(TransliterateTextFunction transliterate,
-                               MetaphoneEncodeFunction metaphoneEncode,
-                               PendingElements* pending = nullptr);
+                               MetaphoneEncodeFunction metaphoneEncode, ElementSink* feature);
   virtual ~AddressDerivedElementCreator();
 
-  bool AddStreetNameStd(xmlNodePtr feature, const addr::AddressRecord& record,
-                        GetTokenInfoFunction getTokenInfo) const;
-  bool AddCityStd(xmlNodePtr feature, const addr::AddressRecord& record,
-                  GetTokenInfoFunction getTokenInfo) const;
-  bool AddPostal5(xmlNodePtr feature, const addr::AddressRecord& record) const;
-  bool AddStreetNumber(xmlNodePtr feature, const addr::AddressRecord& record) const;
-  bool AddUnitNumber(xmlNodePtr feature, const addr::AddressRecord& record) const;
+  bool AddStreetNameStd(const addr::AddressRecord& record, GetTokenInfoFunction getTokenInfo) const;
+  bool AddCityStd(const addr::AddressRecord& record, GetTokenInfoFunction getTokenInfo) const;
+  bool AddPostal5(const addr::AddressRecord& record) const;
+  bool AddStreetNumber(const addr::AddressRecord& record) const;
+  bool AddUnitNumber(const addr::AddressRecord& record) const;
 
   // The standardised form of `name`: transliterated, reduced to letters, digits and
   // spaces, ASCII upper-cased, and each word that the host does not reject replaced
   // by the phonetic code of its standard form; codes joined by single spaces.
   std::string StandardisedName(const std::string& name, const char* category,
-                               const std::string& script,
-                               GetTokenInfoFunction getTokenInfo) const;
+                               const std::string& script, GetTokenInfoFunction getTokenInfo) const;
 
  private:
-  bool AddStandardisedName(xmlNodePtr feature, const std::string& name, const char* category,
-                           const char* code, const std::string& script,
-                           GetTokenInfoFunction getTokenInfo) const;
-
-  void Append(xmlNodePtr feature, const char* code, const std::string& value) const;
+  bool AddStandardisedName(const std::string& name, const char* category, const char* code,
+                           const std::string& script, GetTokenInfoFunction getTokenInfo) const;
 
   TransliterateTextFunction const transliterate;
   MetaphoneEncodeFunction const metaphoneEncode;
-  PendingElements* const pending;
+  ElementSink* const feature;
 };
 
 }  // namespace plugin

@@ -33,7 +33,9 @@ class TreeRecord {
   void Write(AddressCode code, const std::string& value) {
     xmlNodePtr existing = elements_[code];
     if (existing == nullptr) {
-      pending_.Add(kAddressCodes[code], value);
+      if (ElementSink* feature = sink()) {
+        feature->Append(kAddressCodes[code], value);
+      }
       return;
     }
     xmlNodePtr valueElement = FindChildElement(existing, "FELEM_VALUE");
@@ -43,7 +45,8 @@ class TreeRecord {
       NewTextChild(existing, "FELEM_VALUE", value);
     }
   }
-  PendingElements& pending() { return pending_; }
+  // Where new OBS_FELEMs go; nowhere without an OBS_FEAT.
+  ElementSink* sink() { return pending_.feature() != nullptr ? &pending_ : nullptr; }
   void Finish(std::string& resultDocument) {
     SetNodeName(doc_.Root(), "STD_RESULT");
     if (!doc_.DumpWithTrailingMarkup(resultDocument, pending_.feature(), pending_.Markup())) {
@@ -58,16 +61,12 @@ class TreeRecord {
   PendingElements pending_;
 };
 
-// The same view of a flat document (the usual record), which has no nodes: a
-// stand-in for its OBS_FEAT routes every new element to `pending_`, which only ever
-// writes markup for it and is never materialised.
+// The same view of a flat document (the usual record), which has no nodes: new
+// elements are only ever written as markup.
 class FlatRecord {
  public:
   explicit FlatRecord(xml::FlatDocument& doc)
-      : doc_(doc),
-        elements_(SelectAddressElements(doc)),
-        feature_(doc.FirstChild(0, "OBS_FEAT")),
-        pending_(feature_ != xml::FlatDocument::kNone ? &featureStandIn_ : nullptr) {}
+      : doc_(doc), elements_(SelectAddressElements(doc)), feature_(doc.FirstChild(0, "OBS_FEAT")) {}
 
   bool Has(AddressCode code) const { return elements_[code] != xml::FlatDocument::kNone; }
   std::string Value(AddressCode code) const {
@@ -75,7 +74,9 @@ class FlatRecord {
   }
   void Write(AddressCode code, const std::string& value) {
     if (!Has(code)) {
-      pending_.Add(kAddressCodes[code], value);
+      if (ElementSink* feature = sink()) {
+        feature->Append(kAddressCodes[code], value);
+      }
       return;
     }
     xml::FlatDocument::Index valueElement = doc_.FirstChild(elements_[code], "FELEM_VALUE");
@@ -85,18 +86,17 @@ class FlatRecord {
       doc_.AppendTextChild(elements_[code], "FELEM_VALUE", value);
     }
   }
-  PendingElements& pending() { return pending_; }
+  ElementSink* sink() { return feature_ != xml::FlatDocument::kNone ? &newElements_ : nullptr; }
   void Finish(std::string& resultDocument) {
     doc_.Rename(0, "STD_RESULT");
-    doc_.Write(resultDocument, feature_, pending_.Markup());
+    doc_.Write(resultDocument, feature_, newElements_.Markup());
   }
 
  private:
   xml::FlatDocument& doc_;
   const FlatAddressElements elements_;
   const xml::FlatDocument::Index feature_;
-  xmlNode featureStandIn_{};
-  PendingElements pending_;
+  ElementMarkup newElements_;
 };
 
 // The parsed street parts, then the post-office box when there is no unit. The
@@ -155,16 +155,14 @@ void ProcessDocument(Document& doc, const RecordServices& services, std::string&
     WriteParsedParts(doc, record);
   }
 
-  PendingElements& pending = doc.pending();
-  xmlNodePtr feature = pending.feature();
   AddressDerivedElementCreator creator(services.transliterateText, services.metaphoneEncode,
-                                       &pending);
-  creator.AddStreetNameStd(feature, record, services.getTokenInfo);
-  creator.AddCityStd(feature, record, services.getTokenInfo);
-  creator.AddPostal5(feature, record);
+                                       doc.sink());
+  creator.AddStreetNameStd(record, services.getTokenInfo);
+  creator.AddCityStd(record, services.getTokenInfo);
+  creator.AddPostal5(record);
   if (!record.alreadyParsed) {
-    creator.AddStreetNumber(feature, record);
-    creator.AddUnitNumber(feature, record);
+    creator.AddStreetNumber(record);
+    creator.AddUnitNumber(record);
   }
   doc.Finish(resultDocument);
   if (parsedRecord != nullptr) {

@@ -31,7 +31,7 @@ inline constexpr const char* kServicesMissing = "plug-in is not initialised";
 // Parses `inputDocument`, splits its address unless the record already carries the
 // street parts, writes the parts and the derived elements into the document, renames
 // the root to STD_RESULT and serialises it on one line into `resultDocument`. New
-// elements go straight into the serialised text (PendingElements), which reads
+// elements go straight into the serialised text (ElementMarkup), which reads
 // exactly as if they had been appended to the tree. The usual record, a plain nest
 // of elements and text, is read as an xml::FlatDocument instead of a tree, with the
 // same result.

@@ -1,42 +1,29 @@
+// Date and time texts, in UTC.
 #include "common/datetime.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <ctime>
+#include <string>
+#include <utility>
 
 namespace cmn {
 namespace {
 
-// Runs the tests in UTC so that the broken-down times are known.
-class DateTimeTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    const char* zone = std::getenv("TZ");
-    hadZone_ = zone != nullptr;
-    if (hadZone_) savedZone_ = zone;
-    setenv("TZ", "UTC", 1);
-    tzset();
-  }
-  void TearDown() override {
-    if (hadZone_) {
-      setenv("TZ", savedZone_.c_str(), 1);
-    } else {
-      unsetenv("TZ");
-    }
-    tzset();
-  }
-  static std::string Text(const DateTime& value, bool emptyIfInvalid = false) {
-    std::string out = "stale";
-    return formatDateTime(value, out, emptyIfInvalid);
-  }
+// Broken-down times are known only in a known zone; nothing else here reads it.
+const bool kUtc = [] {
+  setenv("TZ", "UTC", 1);
+  tzset();
+  return true;
+}();
 
- private:
-  bool hadZone_ = false;
-  std::string savedZone_;
-};
+std::string Text(const DateTime& value, bool emptyIfInvalid = false) {
+  std::string out = "stale";
+  return formatDateTime(value, out, emptyIfInvalid);
+}
 
-TEST_F(DateTimeTest, SpecialValues) {
+TEST(DateTimeText, SpecialValues) {
   EXPECT_EQ(Text(DateTime::null()), "NULL");
   EXPECT_EQ(Text(DateTime::null(), true), "NULL");
   EXPECT_EQ(Text(DateTime()), "#INVALID#");
@@ -48,18 +35,15 @@ TEST_F(DateTimeTest, SpecialValues) {
   EXPECT_EQ(Text(DateTime(DateTime::kPast + 1)), "-292275055-05-16 16:47:04.195");
 }
 
-TEST_F(DateTimeTest, PadsEveryFieldAndTheMilliseconds) {
-  struct Row {
-    int64_t millis;
-    const char* expected;
-  } rows[] = {
+TEST(DateTimeText, PadsEveryFieldAndTheMilliseconds) {
+  const std::pair<int64_t, const char*> rows[] = {
       {0, "1970-01-01 00:00:00.000"},
       {5, "1970-01-01 00:00:00.005"},
       {1234567890123, "2009-02-13 23:31:30.123"},
       {-1, "1969-12-31 23:59:59.999"},
       {951782400050, "2000-02-29 00:00:00.050"},
   };
-  for (const Row& row : rows) EXPECT_EQ(Text(DateTime(row.millis)), row.expected) << row.millis;
+  for (const auto& [millis, expected] : rows) EXPECT_EQ(Text(DateTime(millis)), expected) << millis;
 }
 
 TEST(DateTime, NowIsARealTime) {

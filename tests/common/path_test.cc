@@ -7,10 +7,7 @@ namespace cmn {
 namespace {
 
 TEST(NormalisePath, CollapsesSeparatorsAndKeepsNetworkPrefix) {
-  struct Row {
-    const char* text;
-    const char* expected;
-  } rows[] = {
+  const std::pair<const char*, const char*> rows[] = {
       {"C:/a/./b/", "C:\\a\\b"},
       {"C:\\\\dir\\\\\\x", "C:\\dir\\x"},
       {"\\\\server\\share\\", "\\\\server\\share"},
@@ -22,11 +19,11 @@ TEST(NormalisePath, CollapsesSeparatorsAndKeepsNetworkPrefix) {
       {"", ""},
       {"rel\\file.xml", "rel\\file.xml"},
   };
-  for (const Row& row : rows) {
+  for (const auto& [text, expected] : rows) {
     PathValue path;
-    SetPath(path, row.text);
-    EXPECT_EQ(path.utf8, row.expected) << row.text;
-    EXPECT_EQ(path.utf16, std::u16string(path.utf8.begin(), path.utf8.end())) << row.text;
+    SetPath(path, text);
+    EXPECT_EQ(path.utf8, expected) << text;
+    EXPECT_EQ(path.utf16, std::u16string(path.utf8.begin(), path.utf8.end())) << text;
   }
 }
 
@@ -62,34 +59,39 @@ TEST(NativePath, GivesTheOperatingSystemForwardSlashes) {
 }
 
 TEST(Utf8ToUtf16Lenient, ReplacesBadSequencesByQuestionMarks) {
-  struct Row {
-    std::string text;
-    std::u16string expected;
-  } rows[] = {
+  const std::pair<std::string, std::u16string> rows[] = {
       {"abc", u"abc"},
       {"\xC3\xA9", u"\u00E9"},
       {"\xE2\x82\xAC", u"\u20AC"},
       {"\xF0\x9F\x98\x80", u"\U0001F600"},
       {"\xF0\xA0\x80\x80", u"\U00020000"},
-      {"\xF1\x80\x80\x80", u"?"},                  // U+40000: beyond the accepted planes
-      {"\xF0\x8F\xBF\xBF", u"?"},                  // over-long four-byte form
-      {"\xC0\xAF", u"?"},                          // over-long slash
+      {"\xF1\x80\x80\x80", u"?"},  // U+40000: beyond the accepted planes
+      {"\xF0\x8F\xBF\xBF", u"?"},  // over-long four-byte form
+      {"\xC0\xAF", u"?"},          // over-long slash
       {"\xE0\x80\xAF", u"?"},
-      {"\xEF\xBF\xBD", u"?"},                      // U+FFFD
-      {"\xEF\xBF\xBF", u"?"},                      // U+FFFF
+      {"\xEF\xBF\xBD", u"?"},  // U+FFFD
+      {"\xEF\xBF\xBF", u"?"},  // U+FFFF
       {"\xEF\xBF\xBC", u"\uFFFC"},
-      {"\xED\xA0\x80", u"?"},                      // an encoded surrogate
-      {"\x80" "a", u"?a"},                         // stray continuation byte
-      {"\xC3" "a", u"?a"},                         // cut sequence resumes at 'a'
-      {"\xE2\x82" "a", u"?a"},
-      {"\xE2\x82", u"?"},                          // cut at the end of the text
-      {"\xF8\x88\x80\x80\x80" "a", u"?a"},         // five-byte form
-      {"\xFC\x84\x80\x80\x80\x80", u"?"},          // six-byte form
+      {"\xED\xA0\x80", u"?"},  // an encoded surrogate
+      {"\x80"
+       "a",
+       u"?a"},  // stray continuation byte
+      {"\xC3"
+       "a",
+       u"?a"},  // cut sequence resumes at 'a'
+      {"\xE2\x82"
+       "a",
+       u"?a"},
+      {"\xE2\x82", u"?"},  // cut at the end of the text
+      {"\xF8\x88\x80\x80\x80"
+       "a",
+       u"?a"},                             // five-byte form
+      {"\xFC\x84\x80\x80\x80\x80", u"?"},  // six-byte form
       {"\xFE\xFF", u"??"},
       {std::string("a\0b", 3), std::u16string(u"a\0b", 3)},
   };
-  for (const Row& row : rows) {
-    EXPECT_EQ(Utf8ToUtf16Lenient(row.text), row.expected) << row.text;
+  for (const auto& [text, expected] : rows) {
+    EXPECT_EQ(Utf8ToUtf16Lenient(text), expected) << text;
   }
 }
 

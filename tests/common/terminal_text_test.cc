@@ -4,15 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 namespace cmn {
 namespace {
 
 TEST(EscapeForTerminal, EscapesWhatATerminalWouldActOn) {
-  struct Row {
-    std::string text;
-    const char* shown;
-  } rows[] = {
+  const std::pair<std::string, const char*> rows[] = {
       {"Main St 12", "Main St 12"},
       {"caf\xC3\xA9 \xE5\x8C\x97 C:\\data", "caf\xC3\xA9 \xE5\x8C\x97 C:\\data"},
       {"\x1B]0;owned\x07x", "\\x1B]0;owned\\x07x"},  // escape sequence, bell
@@ -22,7 +20,7 @@ TEST(EscapeForTerminal, EscapesWhatATerminalWouldActOn) {
       {"abc\xE2\x80\xAEzyx", "abc\\xE2\\x80\\xAEzyx"},                   // right-to-left override
       {"bad \xFF\xC3 utf8 \xE5\x8C", "bad \\xFF\\xC3 utf8 \\xE5\\x8C"},  // invalid, truncated
   };
-  for (const Row& row : rows) EXPECT_EQ(row.shown, EscapeForTerminal(row.text)) << row.shown;
+  for (const auto& [text, shown] : rows) EXPECT_EQ(shown, EscapeForTerminal(text)) << shown;
 }
 
 TEST(EscapeForTerminal, CutsLongTextAtAWholeCharacter) {

@@ -3,17 +3,14 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
-#include "logcore/log_message.h"
-#include "logcore/process_logger.h"
-#include "logging/log_writer.h"
-#include "logging/logger.h"
+#include "logging/test_writers.h"
 
 namespace {
+
+using Lines = std::vector<std::string>;
 
 ExceptionMessage Message(const std::string& id, const std::string& messageTemplate,
                          std::vector<std::string> arguments = {}) {
@@ -25,8 +22,7 @@ ExceptionMessage Message(const std::string& id, const std::string& messageTempla
   return message;
 }
 
-std::vector<std::string> Lines(const Tarn_Exception& exception, int32_t severity, bool withOrigin,
-                               bool detailed) {
+Lines Rendered(const Tarn_Exception& exception, int32_t severity, bool withOrigin, bool detailed) {
   LogMessage out;
   exception.toLogMessage(out, severity, withOrigin, detailed);
   return out.lines;
@@ -69,22 +65,15 @@ TEST(FormatMessage, FillsPlaceholdersOnceLeftToRight) {
       {"x{0}", {"{1}"}, "x{1}"},
       {"", {"a"}, ""},
       {"{", {"a"}, "{"},
-      {"Failed to open log file: {0}", {"/var/log/x"}, "Failed to open log file: /var/log/x"},
   };
   for (const Row& row : rows) {
     EXPECT_EQ(Message("0000E", row.messageTemplate, row.arguments).text, row.expected)
         << row.messageTemplate;
   }
-}
-
-TEST(FormatMessage, NumberIsTheValueOfTheIdentifierDigits) {
-  struct Row {
-    const char* id;
-    uint32_t number;
-  } rows[] = {
-      {"0000E", 0}, {"    E", 0}, {"123", 123}, {"E1x2", 12}, {"", 0}, {"00042W", 42},
-  };
-  for (const Row& row : rows) EXPECT_EQ(Message(row.id, "").number, row.number) << row.id;
+  // The number is the value of the identifier's digits.
+  const std::pair<const char*, uint32_t> numbers[] = {{"0000E", 0}, {"    E", 0}, {"123", 123},
+                                                      {"E1x2", 12}, {"", 0},      {"00042W", 42}};
+  for (const auto& [id, number] : numbers) EXPECT_EQ(Message(id, "").number, number) << id;
 }
 
 TEST(TarnException, WhatIsTheFirstEntryOrEmpty) {
@@ -92,6 +81,7 @@ TEST(TarnException, WhatIsTheFirstEntryOrEmpty) {
   EXPECT_STREQ(empty.what(), "");
   EXPECT_EQ(empty.component, "KVD");
   EXPECT_EQ(empty.severity, CRITICAL_ERROR);
+  EXPECT_EQ(empty.firstMessage().id, "");
 
   Tarn_Exception parsed("XMLDoc::ParseXML()", "Start tag expected, '<' not found", MAJOR_ERROR);
   EXPECT_STREQ(parsed.what(), "Start tag expected, '<' not found");
@@ -102,10 +92,15 @@ TEST(TarnException, WhatIsTheFirstEntryOrEmpty) {
   EXPECT_EQ(parsed.entries.front()->origin, "XMLDoc::ParseXML()");
   EXPECT_EQ(parsed.entryCount, 1);
 
-  // Placeholder text in the sentence is taken as it is.
-  Tarn_Exception braces("", "value {0} is odd", CRITICAL_ERROR);
-  EXPECT_STREQ(braces.what(), "value {0} is odd");
-  EXPECT_EQ(empty.firstMessage().id, "");
+  // Placeholders, percent signs, UTF-8 and sheer length in the sentence are taken as they are.
+  for (const std::string& text : {std::string("value {0} is odd 100% %s %n"),
+                                  std::string("Stra\u00DFe \u20AC"), std::string(100000, 'x')}) {
+    Tarn_Exception odd("", text, CRITICAL_ERROR);
+    EXPECT_EQ(odd.what(), text);
+    const Lines lines = Rendered(odd, CRITICAL_ERROR, true, false);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].substr(0, 40), ("CRITICAL ERROR: " + text).substr(0, 40));
+  }
 }
 
 TEST(TarnException, ThrownByValueKeepsItsEntries) {
@@ -177,7 +172,7 @@ TEST(TarnException, PlainRenderingIsOneHeadline) {
   LogMessage out;
   out.lines = {"stale"};
   parameter.toLogMessage(out, CRITICAL_ERROR, true, false);
-  EXPECT_EQ(out.lines, std::vector<std::string>{"CRITICAL ERROR: Unknown parameter: FOO"});
+  EXPECT_EQ(out.lines, Lines{"CRITICAL ERROR: Unknown parameter: FOO"});
   EXPECT_EQ(out.level, kLevelCritical);
 
   // The headline names the exception's severity; the level follows the argument.
@@ -186,18 +181,16 @@ TEST(TarnException, PlainRenderingIsOneHeadline) {
   EXPECT_EQ(out.lines.front(), "CRITICAL ERROR: Unknown parameter: FOO");
 
   Tarn_Exception numbered("", Message("123", "Numbered"), MAJOR_ERROR);
-  EXPECT_EQ(Lines(numbered, MAJOR_ERROR, false, false),
-            std::vector<std::string>{"MAJOR ERROR[KVD-00123]: : Numbered"});
-
+  EXPECT_EQ(Rendered(numbered, MAJOR_ERROR, false, false),
+            Lines{"MAJOR ERROR[KVD-00123]: : Numbered"});
   numbered.component = "LOG";
   numbered.addEntry("", Message("E9", "x"), MAJOR_ERROR);
-  EXPECT_EQ(Lines(numbered, MAJOR_ERROR, false, false).front(),
+  EXPECT_EQ(Rendered(numbered, MAJOR_ERROR, false, false).front(),
             "MAJOR ERROR[LOG-00123]: : Numbered");
 
   Tarn_Exception longId("", Message("1234567", "Long"), WARNING);
-  EXPECT_EQ(Lines(longId, WARNING, false, false).front(), "WARNING[KVD-1234567]: : Long");
-
-  EXPECT_TRUE(Lines(Tarn_Exception(), CRITICAL_ERROR, true, false).empty());
+  EXPECT_EQ(Rendered(longId, WARNING, false, false).front(), "WARNING[KVD-1234567]: : Long");
+  EXPECT_TRUE(Rendered(Tarn_Exception(), CRITICAL_ERROR, true, false).empty());
 }
 
 TEST(TarnException, DetailedRenderingListsEveryEntry) {
@@ -205,89 +198,19 @@ TEST(TarnException, DetailedRenderingListsEveryEntry) {
   exception.addEntry("Reader::next()", Message("45", "second"), MINOR_ERROR);
   exception.addEntry("", Message("0000E", "third"), WARNING);
 
-  EXPECT_EQ(Lines(exception, MAJOR_ERROR, true, true),
-            (std::vector<std::string>{"MAJOR ERROR: ", "{", "  Parser::load() [KVD-00123]: first A",
-                                      "  Reader::next() [00045]: second", "   third", "}"}));
-  EXPECT_EQ(Lines(exception, MAJOR_ERROR, false, true),
-            (std::vector<std::string>{"MAJOR ERROR: ", "{", "  [KVD-00123]: first A",
-                                      "  [00045]: second", "  third", "}"}));
-
+  EXPECT_EQ(Rendered(exception, MAJOR_ERROR, true, true),
+            (Lines{"MAJOR ERROR: ", "{", "  Parser::load() [KVD-00123]: first A",
+                   "  Reader::next() [00045]: second", "   third", "}"}));
+  EXPECT_EQ(
+      Rendered(exception, MAJOR_ERROR, false, true),
+      (Lines{"MAJOR ERROR: ", "{", "  [KVD-00123]: first A", "  [00045]: second", "  third", "}"}));
   exception.component = "LOG";
-  EXPECT_EQ(Lines(exception, MAJOR_ERROR, false, true)[3], "  [00045]: second");
-
-  EXPECT_EQ(Lines(Tarn_Exception(), INFORMATION, true, true),
-            std::vector<std::string>{"CRITICAL ERROR: "});
+  EXPECT_EQ(Rendered(exception, MAJOR_ERROR, false, true)[3], "  [00045]: second");
+  EXPECT_EQ(Rendered(Tarn_Exception(), INFORMATION, true, true), Lines{"CRITICAL ERROR: "});
 }
 
-TEST(TarnException, OverlongAndOddTextsRenderSafely) {
-  const std::string huge(100000, 'x');
-  Tarn_Exception exception("", huge + " 100% %s %n", CRITICAL_ERROR);
-  EXPECT_EQ(std::string(exception.what()).size(), huge.size() + 11);
-  const auto lines = Lines(exception, CRITICAL_ERROR, true, false);
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_EQ(lines.front().rfind("CRITICAL ERROR: xxx", 0), 0u);
-
-  Tarn_Exception accented("",
-                          "Stra\xC3\x9F"
-                          "e \xE2\x82\xAC",
-                          CRITICAL_ERROR);
-  EXPECT_STREQ(accented.what(),
-               "Stra\xC3\x9F"
-               "e \xE2\x82\xAC");
-  EXPECT_EQ(accented.entries.front()->text,
-            "Stra\xC3\x9F"
-            "e \xE2\x82\xAC");
-}
-
-// Keeps every line a writer is handed.
-class RecordingWriter : public CLogWriter {
- public:
-  explicit RecordingWriter(std::vector<LogMessage>* sink) : sink_(sink) {}
-  void open(const Uri&) override {}
-  void write(const std::string&, const std::string&, const std::string&,
-             const LogMessage& message) override {
-    sink_->push_back(message);
-  }
-  void close() override {}
-
- private:
-  std::vector<LogMessage>* sink_;
-};
-
-class RecordingFactory : public CLogWriterFactory {
- public:
-  std::unique_ptr<CLogWriter> create() override {
-    return std::make_unique<RecordingWriter>(&messages);
-  }
-  std::vector<LogMessage> messages;
-};
-
-class TarnExceptionLogging : public ::testing::Test {
- protected:
-  void SetUp() override {
-    const std::pair<uint32_t, const char*> levels[] = {{kLevelCritical, "CRIT"},
-                                                       {kLevelError, "ERR"},
-                                                       {kLevelWarning, "WARN"},
-                                                       {kLevelInformation, "INFO"},
-                                                       {kLevelProgress, "DBUG"}};
-    for (const auto& [value, levelName] : levels) {
-      logger_.levelNames[value] = levelName;
-      logger_.levelValues[levelName] = value;
-    }
-    logger_.factories["record"] = &factory_;
-    ASSERT_TRUE(logger_.loadConfig("record://r *.*"));
-    setProcessLogger(&logger_);
-  }
-  void TearDown() override {
-    setProcessLogger(nullptr);
-    logger_.clear();
-  }
-
-  RecordingFactory factory_;
-  Logger logger_;
-};
-
-TEST_F(TarnExceptionLogging, LogSendsWhatToLogMessageBuilds) {
+TEST(TarnException, LogSendsWhatToLogMessageBuildsAndNothingWithoutALogger) {
+  zebtest::TestLogger test("record://r *.*");
   Tarn_Exception exception("origin()", Message("12", "first"), MAJOR_ERROR);
   exception.addEntry("", Message("13", "second"), WARNING);
 
@@ -296,24 +219,24 @@ TEST_F(TarnExceptionLogging, LogSendsWhatToLogMessageBuilds) {
   exception.logText(INFORMATION, "[pre]", nullptr);
   exception.logText(INFORMATION, nullptr, nullptr);
 
-  ASSERT_EQ(factory_.messages.size(), 4u);
-  EXPECT_EQ(factory_.messages[0].lines, Lines(exception, MINOR_ERROR, true, true));
-  EXPECT_EQ(factory_.messages[0].level, kLevelError);
-  EXPECT_EQ(factory_.messages[1].lines,
-            (std::vector<std::string>{"{", "  [KVD-00012]: first", "  [00013]: second", "}"}));
-  EXPECT_EQ(factory_.messages[1].level, kLevelWarning);
-  EXPECT_EQ(factory_.messages[2].lines, std::vector<std::string>{"MAJOR ERROR[pre]: "});
-  EXPECT_EQ(factory_.messages[2].level, kLevelInformation);
-  EXPECT_EQ(factory_.messages[3].lines, std::vector<std::string>{"MAJOR ERROR: "});
-}
+  Lines expected = Rendered(exception, MINOR_ERROR, true, true);
+  const size_t entriesAt = expected.size();
+  for (const char* line : {"{", "  [KVD-00012]: first", "  [00013]: second", "}",
+                           "MAJOR ERROR[pre]: ", "MAJOR ERROR: "}) {
+    expected.push_back(line);
+  }
+  EXPECT_EQ(test.recorded().texts(), expected);
+  const auto lines = test.recorded().lines();
+  ASSERT_EQ(lines.size(), expected.size());
+  EXPECT_EQ(lines[0].levelName, "ERR");
+  EXPECT_EQ(lines[entriesAt].levelName, "WARN");
+  EXPECT_EQ(lines.back().levelName, "INFO");
 
-TEST(TarnExceptionWithoutLogger, LoggingIsDropped) {
-  setProcessLogger(nullptr);
-  Tarn_Exception exception("", "nobody listens", CRITICAL_ERROR);
+  setProcessLogger(nullptr);  // nobody listens: dropped, not dereferenced
   exception.log(CRITICAL_ERROR, true, true);
   exception.logEntries(CRITICAL_ERROR, true);
   exception.logText(CRITICAL_ERROR, nullptr, "x");
-  SUCCEED();
+  EXPECT_EQ(test.recorded().lines().size(), expected.size());
 }
 
 }  // namespace

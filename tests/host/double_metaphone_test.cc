@@ -2,11 +2,11 @@
 // service that wraps it.
 #include "host/double_metaphone.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "host/host_context.h"
 
@@ -53,12 +53,22 @@ TEST(DoubleMetaphone, CodesNamedRuleExamples) {
     const char* primary;
     const char* secondary;
   } kRows[] = {
-      {"SMITH", "SM0", "XMT"},      {"SCHMIDT", "XMT", "SMT"},   {"XAVIER", "SF", "SFR"},
-      {"CAESAR", "SSR", "SSR"},     {"MICHAEL", "MKL", "MXL"},   {"GNOCCHI", "NX", "NX"},
-      {"KNIGHT", "NT", "NT"},       {"LAUGH", "LF", "LF"},       {"CABRILLO", "KPRL", "KPR"},
-      {"JOSE", "HS", "HS"},         {"TAGLIARO", "TKLR", "TLR"}, {"THOMAS", "TMS", "TMS"},
+      {"SMITH", "SM0", "XMT"},
+      {"SCHMIDT", "XMT", "SMT"},
+      {"XAVIER", "SF", "SFR"},
+      {"CAESAR", "SSR", "SSR"},
+      {"MICHAEL", "MKL", "MXL"},
+      {"GNOCCHI", "NX", "NX"},
+      {"KNIGHT", "NT", "NT"},
+      {"LAUGH", "LF", "LF"},
+      {"CABRILLO", "KPRL", "KPR"},
+      {"JOSE", "HS", "HS"},
+      {"TAGLIARO", "TKLR", "TLR"},
+      {"THOMAS", "TMS", "TMS"},
       {"ELECTROENCEPHALOGRAMS", "ALKTRNSFLKRMS", "ALKTRNSFLKRMS"},
-      {"", "", ""},                 {"101", "", ""},             {"smith", "SM0", "XMT"},
+      {"", "", ""},
+      {"101", "", ""},
+      {"smith", "SM0", "XMT"},
   };
   for (const auto& row : kRows) {
     zeb::MetaphoneCodes codes = zeb::doubleMetaphone(row.word);

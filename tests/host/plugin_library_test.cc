@@ -1,11 +1,11 @@
 // Loading a plug-in through its C entry points and catching what it throws.
 #include "host/plugin_library.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "host/host_context.h"
 
@@ -39,8 +39,8 @@ TEST(PluginLibrary, RunsRecordsAndTurnsEveryExceptionIntoText) {
         plugin->run(row.input, buffer.data(), static_cast<uint32_t>(buffer.size()));
     EXPECT_EQ(result.threw, row.threw) << row.input;
     if (row.threw) {
-      EXPECT_NE(result.error.find(row.text), std::string::npos) << row.input << ": "
-                                                                << result.error;
+      EXPECT_NE(result.error.find(row.text), std::string::npos)
+          << row.input << ": " << result.error;
     } else {
       EXPECT_EQ(result.status, 0);
       EXPECT_STREQ(buffer.data(), row.text);

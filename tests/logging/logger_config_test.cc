@@ -108,19 +108,6 @@ TEST(LoggerConfig, ParsesFilterLists) {
   }
 }
 
-TEST(LoggerConfig, NameVariablesExpandToTheLoggersName) {
-  const char* configs[] = {"record://r $MODULE_NAME.ERR", "record://r $NODE_NAME.ERR"};
-  for (const char* config : configs) {
-    TestLogger test;
-    test.logger.name = "logger";
-    ASSERT_TRUE(test.logger.loadConfig(config)) << config;
-    test.recorded().clear();
-    test.log("logger", kLevelError, "mine");
-    test.log("other", kLevelError, "not mine");
-    EXPECT_EQ(test.recorded().texts(), std::vector<std::string>{"mine"}) << config;
-  }
-}
-
 TEST(LoggerConfig, ReplacementClosesOldWritersAndOpensNewOnes) {
   TestLogger test;
   ASSERT_TRUE(test.logger.loadConfig("record://a *.*\nrecord://b *.ERR"));
@@ -140,9 +127,7 @@ TEST(LoggerConfig, ReplacementClosesOldWritersAndOpensNewOnes) {
 }
 
 TEST(LoggerConfig, ProgressGoesThroughTheOldConfigurationThenTheNew) {
-  TestLogger test;
-  ASSERT_TRUE(test.logger.loadConfig("record://r *.*"));
-  test.recorded().clear();
+  TestLogger test("record://r *.*");
   ASSERT_TRUE(test.logger.loadConfig("record://r *.!DBUG"));
   EXPECT_TRUE(test.recorded().contains("Got config line: record://r *.!DBUG"));
   EXPECT_FALSE(test.recorded().contains("Successfully loaded new config"));

@@ -4,6 +4,7 @@
 // host sets one up. Test code only.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -164,6 +165,11 @@ class TestLogger {
     logger.factories["event"] = &eventWriterFactory();
     logger.name = "zebhost";
     setProcessLogger(&logger);
+  }
+  // The same with `config` loaded and the loader's reports cleared away.
+  explicit TestLogger(const std::string& config) : TestLogger() {
+    EXPECT_TRUE(logger.loadConfig(config)) << config;
+    recorded().clear();
   }
   ~TestLogger() {
     setProcessLogger(nullptr);

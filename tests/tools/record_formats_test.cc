@@ -2,23 +2,21 @@
 // and CSV forms of both.
 #include "tools/zebparse/record_formats.h"
 
-#include <string>
-#include <vector>
-
 #include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace zebparse {
 namespace {
 
 TEST(ElementCode, IsUpperCaseLettersDigitsAndUnderscores) {
-  const struct {
-    const char* key;
-    bool code;
-  } kRows[] = {{"ADDR1", true},  {"POSTAL_CODE", true}, {"STR_NAME_STD", true},
-               {"id", false},    {"addr1", false},      {"Addr1", false},
-               {"1ADDR", false}, {"_X", false},         {"", false},
-               {"ADDR 1", false}, {"ADDR-1", false}};
-  for (const auto& row : kRows) EXPECT_EQ(isElementCode(row.key), row.code) << row.key;
+  const std::pair<const char*, bool> kRows[] = {
+      {"ADDR1", true},  {"POSTAL_CODE", true}, {"STR_NAME_STD", true}, {"id", false},
+      {"addr1", false}, {"Addr1", false},      {"1ADDR", false},       {"_X", false},
+      {"", false},      {"ADDR 1", false},     {"ADDR-1", false}};
+  for (const auto& [key, code] : kRows) EXPECT_EQ(isElementCode(key), code) << key;
 }
 
 TEST(XmlText, EscapesMarkupAndRefusesWhatXmlCannotCarry) {
@@ -99,9 +97,11 @@ TEST(JsonRecord, TakesElementCodesAndLeavesOtherKeysOut) {
       << error;
   std::vector<std::pair<std::string, std::string>> got;
   for (const Element& e : elements) got.emplace_back(e.code, e.value);
-  std::vector<std::pair<std::string, std::string>> expected = {
-      {"ADDR1", "12 Main St"}, {"POSTAL_CODE", "2134"}, {"FLAG", "true"},
-      {"CITY", "A"},           {"CITY", "1"}};
+  std::vector<std::pair<std::string, std::string>> expected = {{"ADDR1", "12 Main St"},
+                                                               {"POSTAL_CODE", "2134"},
+                                                               {"FLAG", "true"},
+                                                               {"CITY", "A"},
+                                                               {"CITY", "1"}};
   EXPECT_EQ(got, expected);
 }
 
@@ -112,10 +112,7 @@ std::string manyKeys(int count) {
 }
 
 TEST(JsonRecord, RefusesWhatIsNoRecord) {
-  const struct {
-    std::string line;
-    const char* error;
-  } kRows[] = {
+  const std::pair<std::string, const char*> kRows[] = {
       {"not json", "invalid JSON"},
       {"[1, 2]", "not a JSON object"},
       {R"({"ADDR1": {"x": 1}})", "value of ADDR1 is an object"},
@@ -126,13 +123,12 @@ TEST(JsonRecord, RefusesWhatIsNoRecord) {
       {manyKeys(10000), "JSON object with more than 10000 keys"},
       {std::string("{\"ADDR1\": \"1 Main St\"}\0junk", 27), "NUL byte in the record at byte 23"},
   };
-  for (const auto& row : kRows) {
+  for (const auto& [line, expected] : kRows) {
     Json object;
     std::vector<Element> elements;
     std::string error;
-    EXPECT_FALSE(jsonRecord(row.line, object, elements, error)) << row.line.substr(0, 80);
-    EXPECT_NE(error.find(row.error), std::string::npos)
-        << row.line.substr(0, 80) << " -> " << error;
+    EXPECT_FALSE(jsonRecord(line, object, elements, error)) << line.substr(0, 80);
+    EXPECT_NE(error.find(expected), std::string::npos) << line.substr(0, 80) << " -> " << error;
   }
   Json object;
   std::vector<Element> elements;
@@ -156,8 +152,8 @@ TEST(JsonRecord, KeyGivenTwiceKeepsItsFirstPlaceAndLastValue) {
 TEST(JsonOutput, RepeatedCodeBecomesListInDocumentOrder) {
   Json input = Json::parse(R"({"id": "a1", "ADDR1": "12b Main St"})");
   ResultDocument result;
-  result.elements = {{"ADDR1", "12b Main St"}, {"STR_NUM", "12b"}, {"STR_NAME", "MAIN"},
-                     {"STR_NUM", "12B"}};
+  result.elements = {
+      {"ADDR1", "12b Main St"}, {"STR_NUM", "12b"}, {"STR_NAME", "MAIN"}, {"STR_NUM", "12B"}};
   EXPECT_EQ(jsonOutput(input, &result, nullptr),
             R"({"id":"a1","ADDR1":"12b Main St","STR_NUM":["12b","12B"],"STR_NAME":"MAIN"})");
   std::string error = "boom";
@@ -175,12 +171,11 @@ TEST(Csv, OutputRowTakesResultValuesAndAddsColumns) {
   std::vector<std::string> header = {"id", "ADDR1", "STR_NUM"};
   std::vector<std::string> outputHeader = csvOutputHeader(header);
   EXPECT_EQ(outputHeader,
-            (std::vector<std::string>{"id", "ADDR1", "STR_NUM", "STR_NAME", "UNIT_TYPE",
-                                      "UNIT_NUM", "STR_NAME_STD", "CITY_STD", "POSTAL_5",
-                                      "ERROR"}));
+            (std::vector<std::string>{"id", "ADDR1", "STR_NUM", "STR_NAME", "UNIT_TYPE", "UNIT_NUM",
+                                      "STR_NAME_STD", "CITY_STD", "POSTAL_5", "ERROR"}));
   ResultDocument result;
-  result.elements = {{"ADDR1", "12b Main"}, {"STR_NUM", "12b"}, {"STR_NAME", "MAIN"},
-                     {"STR_NUM", "12B"}};
+  result.elements = {
+      {"ADDR1", "12b Main"}, {"STR_NUM", "12b"}, {"STR_NAME", "MAIN"}, {"STR_NUM", "12B"}};
   EXPECT_EQ(csvOutputRow(header, outputHeader, {"r1", "12b Main", ""}, &result, nullptr),
             (std::vector<std::string>{"r1", "12b Main", "12B", "MAIN", "", "", "", "", "", ""}));
   std::string error = "broken";

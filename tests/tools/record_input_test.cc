@@ -3,14 +3,14 @@
 // what follows. Every case is read in one piece and a byte at a time.
 #include "tools/zebparse/record_input.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 namespace zebparse {
 namespace {

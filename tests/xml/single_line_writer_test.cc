@@ -2,11 +2,13 @@
 // feeds removed) on documents that exercise every node kind and escaping rule.
 #include "xml/single_line_writer.h"
 
-#include <string>
-
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+
 #include "xml/xml_doc.h"
+#include "xml_test_support.h"
 
 namespace {
 
@@ -24,7 +26,7 @@ const char* kWrittenDocuments[] = {
     "<r xmlns=\"urn:default\" xmlns:p=\"urn:p\" xmlns:q='urn:\"quoted\"'>"
     "<p:c p:attr=\"1\" q:attr=\"2\"/><d xmlns=\"\"/><p:e xmlns:p=\"urn:other\"/></r>",
     "<r xml:lang=\"en\" xml:space=\"preserve\">  </r>",
-    "<\xc3\xa9l\xc3\xa9ment attr\xc3\xaf" "but=\"\xe2\x82\xac \xf0\x9f\x98\x80\">"
+    "<\u00E9l\u00E9ment attr\u00EFbut=\"\u20AC \U0001F600\">"
     "\xe4\xb8\xad\xe6\x96\x87 \xf0\x9f\x98\x80<!--\xc3\xa9--></\xc3\xa9l\xc3\xa9ment>",
     "<STD_BOM>\n  <OBS_FEAT>\n    <OBS_FELEM>\n      <FELEM_CODE>ADDR1</FELEM_CODE>\n"
     "      <FELEM_VALUE>123 Main St</FELEM_VALUE>\n    </OBS_FELEM>\n  </OBS_FEAT>\n</STD_BOM>\n",
@@ -72,8 +74,9 @@ TEST(SingleLineWriter, DocumentTypeDeclarationsFallBackToLibxml) {
 }
 
 TEST(SingleLineWriter, MatchesLibxmlOnEditedTrees) {
-  const char* values[] = {"A&B<C>\"D\"", "carriage\rreturn", "line\nfeed", "\xc3\xa9t\xc3\xa9",
-                          "bad \xff utf-8", "", "]]>"};
+  const char* values[] = {
+      "A&B<C>\"D\"", "carriage\rreturn", "line\nfeed", "\xc3\xa9t\xc3\xa9", "bad \xff utf-8", "",
+      "]]>"};
   for (const char* value : values) {
     XMLDoc doc;
     doc.ParseXML("<r><v>old</v></r>");
@@ -106,10 +109,8 @@ TEST(SingleLineWriter, TopLevelTextFallsBackSoTheOutputStartsWithMarkup) {
 // Markup written before a parent's end tag reads as the same elements appended as
 // nodes would, wherever the parent sits and whatever it holds.
 TEST(SingleLineWriter, TrailingMarkupMatchesAppendedNodes) {
-  struct Row {
-    const char* document;
-    const char* parent;  // the first element of this name, in document order
-  } rows[] = {
+  // A document and its parent element: the first of that name, in document order.
+  const std::pair<const char*, const char*> rows[] = {
       {"<r><f/></r>", "f"},
       {"<r><f></f></r>", "f"},
       {"<r><f>text<g a=\"1\"/></f><h/></r>", "f"},
@@ -119,26 +120,20 @@ TEST(SingleLineWriter, TrailingMarkupMatchesAppendedNodes) {
       {"<p:r xmlns:p=\"urn:p\"><p:f>t</p:f><!--c--></p:r>", "f"},
   };
   const char* values[] = {"v", "", "A&B<C>\"D\"\rline\nfeed", "\xc3\xa9 bad \xff"};
-  for (const Row& row : rows) {
+  for (const auto& [document, parentName] : rows) {
     for (const char* value : values) {
       XMLDoc edited;
-      edited.ParseXML(row.document);
+      edited.ParseXML(document);
       XMLDoc appended;
-      appended.ParseXML(row.document);
-      auto find = [&](const XMLDoc& doc) {
-        for (xmlNodePtr node = doc.Root(); node != nullptr;) {
-          if (node->type == XML_ELEMENT_NODE && NodeName(node) == row.parent) return node;
-          if (node->children != nullptr) {
-            node = node->children;
-            continue;
-          }
-          while (node != nullptr && node->next == nullptr) node = node->parent;
-          if (node != nullptr) node = node->next;
+      appended.ParseXML(document);
+      auto find = [&, &name = parentName](const XMLDoc& doc) {
+        for (xmlNodePtr node : xml_test::ElementsInOrder(doc.Root())) {
+          if (NodeName(node) == name) return node;
         }
         return static_cast<xmlNodePtr>(nullptr);
       };
       xmlNodePtr parent = find(appended);
-      ASSERT_NE(parent, nullptr) << row.document;
+      ASSERT_NE(parent, nullptr) << document;
       xmlNodePtr first = NewChild(parent, "n");
       NewTextChild(first, "v", value);
       NewTextChild(parent, "m", value);
@@ -149,14 +144,14 @@ TEST(SingleLineWriter, TrailingMarkupMatchesAppendedNodes) {
       xml::AppendEscapedText(markup, value);
       markup += "</m>";
       std::string written;
-      ASSERT_TRUE(edited.DumpWithTrailingMarkup(written, find(edited), markup)) << row.document;
-      EXPECT_EQ(written, Reference(appended)) << row.document << " / " << value;
+      ASSERT_TRUE(edited.DumpWithTrailingMarkup(written, find(edited), markup)) << document;
+      EXPECT_EQ(written, Reference(appended)) << document << " / " << value;
 
       std::string plain;
-      ASSERT_TRUE(edited.DumpWithTrailingMarkup(plain, find(edited), "")) << row.document;
+      ASSERT_TRUE(edited.DumpWithTrailingMarkup(plain, find(edited), "")) << document;
       std::string dumped;
       edited.Dump(dumped);
-      EXPECT_EQ(plain, dumped) << "no markup writes the tree as it is: " << row.document;
+      EXPECT_EQ(plain, dumped) << "no markup writes the tree as it is: " << document;
     }
   }
 }

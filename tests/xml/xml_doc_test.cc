@@ -1,10 +1,12 @@
 // Parsing, element search, node editing and the single-line Dump of XMLDoc.
 #include "xml/xml_doc.h"
 
-#include <string>
-#include <vector>
-
 #include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "errors/tarn_exception.h"
 #include "xml/flat_document.h"
@@ -32,12 +34,23 @@ TEST(XMLDocParse, EmptyOrNullTextLeavesNoDocumentAndRaisesNothing) {
   std::string out = "stale";
   EXPECT_EQ(doc.Dump(out), 0u);
   EXPECT_EQ(out, "");
+  xml::FlatDocument flat;
+  EXPECT_FALSE(flat.Read(nullptr, 0));
+  EXPECT_FALSE(flat.Read("", 0));
 }
 
 TEST(XMLDocParse, MalformedTextRaisesMajorErrorFromParseXML) {
-  const char* malformed[] = {"<a>", "<a></b>", "not xml at all", "<a/><b/>", "<a x='1' x='2'/>",
-                             "<?xml version='1.0'?>", "<a>&undefined;</a>", "\xff\xfe<a/>"};
+  const char* malformed[] = {"<a>",
+                             "<a></b>",
+                             "not xml at all",
+                             "<a/><b/>",
+                             "<a x='1' x='2'/>",
+                             "<?xml version='1.0'?>",
+                             "<a>&undefined;</a>",
+                             "\xff\xfe<a/>"};
   for (const char* text : malformed) {
+    xml::FlatDocument flat;
+    EXPECT_FALSE(flat.Read(text, std::strlen(text))) << "the tree reports it: " << text;
     XMLDoc doc;
     doc.ParseXML("<previous/>");
     try {
@@ -192,9 +205,13 @@ TEST(XMLDocParse, WideEncodingsAreReadAsWritten) {
   }
 }
 
+// A failed encoding conversion stops libxml2 without marking the document as
+// malformed: what was converted before it must not pass for the document.
 TEST(XMLDocParse, FailedEncodingConversionRaisesInsteadOfKeepingAPartialTree) {
-  const std::string bytes = xml_test::BrokenUtf16("<r>", "</r>");
+  const std::string bytes = xml_test::BrokenUtf16("<r><v>ab", "cd</v></r>");
   testing::internal::CaptureStderr();
+  xml::FlatDocument flat;
+  EXPECT_FALSE(flat.Read(bytes.data(), bytes.size()));
   XMLDoc doc;
   try {
     doc.ParseXML(bytes.data(), bytes.size());
@@ -207,10 +224,7 @@ TEST(XMLDocParse, FailedEncodingConversionRaisesInsteadOfKeepingAPartialTree) {
 }
 
 TEST(XMLDocDump, DropsTheDeclarationAndEveryLineFeed) {
-  struct Row {
-    const char* input;
-    const char* expected;
-  } rows[] = {
+  const std::pair<const char*, const char*> rows[] = {
       {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<a><b>x</b></a>", "<a><b>x</b></a>"},
       {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>caf\xe9</a>", "<a>caf\xc3\xa9</a>"},
       {"<a>line one\nline two\n</a>", "<a>line oneline two</a>"},
@@ -218,8 +232,8 @@ TEST(XMLDocDump, DropsTheDeclarationAndEveryLineFeed) {
       {"<a t=\"x&#10;y\">&#13;</a>", "<a t=\"x&#10;y\">&#13;</a>"},
       {"<a/>", "<a/>"},
   };
-  for (const Row& row : rows) {
-    EXPECT_EQ(DumpOf(row.input), row.expected) << row.input;
+  for (const auto& [input, expected] : rows) {
+    EXPECT_EQ(DumpOf(input), expected) << input;
   }
 }
 
