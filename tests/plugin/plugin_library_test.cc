@@ -1,13 +1,13 @@
 // The shared library as a host sees it: loaded with dlopen, driven through its four
 // entry points with a lookup callback over stub services.
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <set>
 #include <string>
 #include <thread>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "errors/tarn_exception.h"
 #include "test_configuration.h"
@@ -31,7 +31,8 @@ struct InitOutcome {
 InitOutcome Init(uint32_t size = 256) {
   std::vector<char> buffer(size + 8, kGuard);
   InitOutcome outcome;
-  outcome.result = Plugin().initPlugin(nullptr, nullptr, buffer.data(), size, plugin_test::TestLookup);
+  outcome.result =
+      Plugin().initPlugin(nullptr, nullptr, buffer.data(), size, plugin_test::TestLookup);
   outcome.buffer.assign(buffer.data(), size);
   outcome.guardIntact = std::string(buffer.data() + size, 8) == std::string(8, kGuard);
   return outcome;
@@ -126,7 +127,7 @@ TEST_F(InitPlugin, RealSupportDirectoryLoadsItsConfiguration) {
   EXPECT_EQ(Message(missing),
             "Unabled to initialize address parser with configuration [" + composed + "]");
 
-  directory.WriteConfiguration(plugin_test::kUsConfiguration);
+  directory.WriteConfiguration(zeb_test::kUsConfiguration);
   InitOutcome loaded = Init();
   EXPECT_EQ(loaded.result, 0);
   EXPECT_EQ(loaded.buffer, std::string(256, kGuard)) << "success leaves the buffer alone";
@@ -150,7 +151,7 @@ class RunDQM : public ::testing::Test {
   static void SetUpTestSuite() {
     Host().Reset();
     static plugin_test::TempDirectory* directory = new plugin_test::TempDirectory();
-    directory->WriteConfiguration(plugin_test::kUsConfiguration);
+    directory->WriteConfiguration(zeb_test::kUsConfiguration);
     static std::string path = directory->path().string();
     Host().supportPath = path.c_str();
     ASSERT_EQ(Init().result, 0);
@@ -165,16 +166,19 @@ class RunDQM : public ::testing::Test {
       EXPECT_NE(std::find(buffer.begin(), buffer.begin() + size, '\0'), buffer.begin() + size)
           << "terminated within " << size << " bytes";
     }
-    output.assign(buffer.data(), static_cast<size_t>(std::find(buffer.begin(), buffer.begin() + size, '\0') - buffer.begin()));
+    output.assign(buffer.data(),
+                  static_cast<size_t>(std::find(buffer.begin(), buffer.begin() + size, '\0') -
+                                      buffer.begin()));
     return result;
   }
 };
 
 TEST_F(RunDQM, ResultIsOneLineUnderStdResult) {
   std::string output;
-  std::string input = "<STD_BOM>\n  <OBS_FEAT>\n    <OBS_FELEM><FELEM_CODE>ADDR1</FELEM_CODE>"
-                      "<FELEM_VALUE>123 Main St</FELEM_VALUE></OBS_FELEM>\n  </OBS_FEAT>\n"
-                      "</STD_BOM>\n";
+  std::string input =
+      "<STD_BOM>\n  <OBS_FEAT>\n    <OBS_FELEM><FELEM_CODE>ADDR1</FELEM_CODE>"
+      "<FELEM_VALUE>123 Main St</FELEM_VALUE></OBS_FELEM>\n  </OBS_FEAT>\n"
+      "</STD_BOM>\n";
   ASSERT_EQ(Run(input.c_str(), 4096, output), 0);
   EXPECT_EQ(output.rfind("<STD_RESULT", 0), 0u) << output;
   EXPECT_EQ(output.find('\n'), std::string::npos) << output;
@@ -238,7 +242,7 @@ TEST_F(RunDQM, MalformedInputRaisesTarnException) {
 // in CI.
 TEST(RunDQMConcurrent, ThreadsProcessRecordsIndependently) {
   plugin_test::TempDirectory directory;
-  directory.WriteConfiguration(plugin_test::kUsConfiguration);
+  directory.WriteConfiguration(zeb_test::kUsConfiguration);
   std::string path = directory.path().string();
   Host().Reset();
   Host().supportPath = path.c_str();
