@@ -334,14 +334,6 @@ bool isCareOfLine(const ParserConfig& config, const std::string& normalisedLine,
   return false;
 }
 
-void joinPhrases(const ParserConfig& config, std::vector<std::string>& words,
-                 const std::string& code) {
-  std::vector<std::string> folds;
-  folds.reserve(words.size());
-  for (const std::string& word : words) folds.push_back(foldWord(word));
-  joinPhrasesFolded(config, words, folds, code);
-}
-
 namespace {
 
 bool splitStickySuffixOf(const std::string& word, const std::vector<std::string>& suffixes,
@@ -357,11 +349,6 @@ bool splitStickySuffixOf(const std::string& word, const std::vector<std::string>
 }
 
 }  // namespace
-
-bool splitStickySuffix(const ParserConfig& config, const std::string& word, const std::string& code,
-                       std::pair<std::string, std::string>& parts) {
-  return splitStickySuffixOf(word, config.stickySuffixesOf(code), parts);
-}
 
 std::pair<std::string, std::string> splitAlphaNumeric(const std::string& word) {
   std::pair<std::string, std::string> parts{word, std::string()};

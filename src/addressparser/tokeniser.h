@@ -28,13 +28,11 @@ bool rewriteNumberPairs(std::string& line, const std::string& code);
 bool rewriteNumberPair(std::string& text, const char* outerPattern, const char* separatorPattern,
                        const char* replacement);
 
+// Cuts the text at blanks, joins the word sequences that some SUFFIX, POBOX or RURAL
+// list of `code` holds as one phrase, then splits off sticky suffixes and trailing
+// numbers (splitAlphaNumeric).
 TokenList tokeniseAddress(const ParserConfig& config, const std::string& addressText,
                           const std::string& code);
-void joinPhrases(const ParserConfig& config, std::vector<std::string>& words,
-                 const std::string& code);
-// Returns whether a sticky suffix was found; parts are the word without it and it.
-bool splitStickySuffix(const ParserConfig& config, const std::string& word, const std::string& code,
-                       std::pair<std::string, std::string>& parts);
 std::pair<std::string, std::string> splitAlphaNumeric(const std::string& word);
 
 }  // namespace addr

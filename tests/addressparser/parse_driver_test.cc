@@ -1,13 +1,11 @@
 // Tests of the parse driver: field rules, discard words, the default unit label, the
 // rural-route interplay, country fall-back, and whole parses with the tests' US
-// configuration, also on several threads at once.
+// configuration.
 #include "addressparser/parse_driver.h"
 
 #include <gtest/gtest.h>
 
-#include <latch>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -232,50 +230,6 @@ TEST_F(ParseDriverTest, TraceReportsEachStep) {
   };
   EXPECT_EQ(expected, trace.events);
   EXPECT_EQ("streetNumber=456; streetName=OAK TREE; suffix=AVE", parsedFields(r));
-}
-
-// Records are parsed on many threads at once; the first evaluation of every rule
-// races here, and every thread must still get the single-threaded result.
-class ConcurrentParse : public ParseDriverTest {};
-
-TEST_F(ConcurrentParse, SameAddressesOnManyThreadsGiveTheSameFields) {
-  constexpr int kThreads = 8;
-  constexpr int kRepeats = 20;
-  const std::pair<const char*, const char*> cases[] = {
-      {"123 N MAIN ST APT 4",
-       "streetNumber=123; preDirectional=N; streetName=MAIN; suffix=ST; unitLabel=APT; "
-       "unitNumber=4"},
-      {"456 OAK TREE AVE", "streetNumber=456; streetName=OAK TREE; suffix=AVE"},
-      {"RR 3 BOX 12", "rrhcLabel=RR; rrhcNumber=3; rrhcBoxNumber=12"},
-      {"77 ELM ST N 4B",
-       "streetNumber=77; streetName=ELM; postDirectional=N; suffix=ST; unitLabel=Unit; "
-       "unitNumber=4B"},
-  };
-  for (int round = 0; round < 3; ++round) {
-    parser_ = AddressParser::fromText(kUsConfiguration);  // fresh rules: nothing compiled yet
-    std::latch start(kThreads);
-    std::vector<std::vector<std::string>> results(kThreads);
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t) {
-      threads.emplace_back([&, t] {
-        start.arrive_and_wait();
-        for (int repeat = 0; repeat < kRepeats; ++repeat) {
-          for (const auto& [line, fields] : cases) {
-            AddressRecord r = record(line);
-            parse(r);
-            results[t].push_back(parsedFields(r));
-          }
-        }
-      });
-    }
-    for (auto& thread : threads) thread.join();
-    for (int t = 0; t < kThreads; ++t) {
-      ASSERT_EQ(static_cast<size_t>(kRepeats) * std::size(cases), results[t].size());
-      for (size_t i = 0; i < results[t].size(); ++i) {
-        EXPECT_EQ(cases[i % std::size(cases)].second, results[t][i]) << "thread " << t;
-      }
-    }
-  }
 }
 
 }  // namespace

@@ -110,6 +110,8 @@ TEST(CheckRule, FindsEveryWrongNameInTextOrder) {
       {{"", "", "", "", "", ""}, ""},
       {{"", "", "ISWHAT AND ISTOKENA AND NOPE", "", "", ""}, "1:ISWHAT 1:NOPE 2:ISTOKENA"},
       {{"", "", "ISTOKENA(PREV,NOSUCH)", "", "", ""}, "0"},
+      // An unmatched "(" leaves a leaf without keyword, which is not a word of the rule.
+      {{"", "", "( ISNUMBER AND CANTOKENBEA:NEXT", "", "", ""}, "2:CANTOKENBEA:NEXT"},
       {{"", "", "", "STREETNAM", "suffix", ",UNITNUM,,POBOXNUMBER,"},
        "3:STREETNAM 4:suffix 5:POBOXNUMBER"},
   };

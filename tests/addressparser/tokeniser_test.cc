@@ -212,11 +212,8 @@ TEST_F(TokeniserTest, NewTokensCarryCountryFoldingAndEveryCandidate) {
 TEST_F(TokeniserTest, JoinPhrasesLooksBackAfterEveryJoin) {
   // Seven words are one word too many for a phrase until B and C have been joined;
   // H begins a phrase five words before the join of M and N.
-  std::vector<std::string> words = {"A", "B", "C", "D", "E", "F", "G", "PO", "BOX",
-                                    "X", "H", "I", "J", "K", "L", "M", "N",  "X"};
-  joinPhrases(config(), words, "US");
-  EXPECT_EQ((std::vector<std::string>{"A B C D E F G", "PO BOX", "X", "H I J K L M N", "X"}),
-            words);
+  EXPECT_EQ("A B C D E F G|PO BOX|X|H I J K L M N|X",
+            tokenise("A B C D E F G PO BOX X H I J K L M N X", "US"));
 }
 
 TEST_F(TokeniserTest, CareOfLinesAreSetAsideOnWholeWords) {
@@ -241,15 +238,6 @@ TEST_F(TokeniserTest, CareOfLinesAreSetAsideOnWholeWords) {
   EXPECT_FALSE(isCareOfLine(config(), "C/O SMITH", "GB"));  // no fallback to the US words
   EXPECT_TRUE(isCareOfLine(config(), "SMITH, C/O", "US"));
   EXPECT_FALSE(isCareOfLine(config(), "ÉC/O", "US"));  // a letter outside ASCII is a letter too
-}
-
-TEST_F(TokeniserTest, SplitStickySuffixReportsTheFirstMatchingSuffix) {
-  std::pair<std::string, std::string> parts;
-  EXPECT_TRUE(splitStickySuffix(config(), "HAUPTSTRASSE", "DE", parts));
-  EXPECT_EQ("HAUPT", parts.first);
-  EXPECT_EQ("STRASSE", parts.second);
-  EXPECT_FALSE(splitStickySuffix(config(), "WALDWEG", "DE", parts));
-  EXPECT_FALSE(splitStickySuffix(config(), "HAUPTSTRASSE", "US", parts));
 }
 
 }  // namespace

@@ -187,17 +187,6 @@ TEST_F(RunDQM, ResultIsOneLineUnderStdResult) {
       << output;
 }
 
-TEST_F(RunDQM, RecordsGiveTheirTranscripts) {
-  plugin_test::UseRecordTokens();
-  for (const plugin_test::RecordCase& record : plugin_test::RecordCases()) {
-    std::string output;
-    ASSERT_EQ(Run(record.input.c_str(), 65536, output), 0) << record.input;
-    EXPECT_EQ(output.rfind("<STD_RESULT", 0), 0u) << output;
-    EXPECT_EQ(output.find('\n'), std::string::npos) << output;
-    EXPECT_EQ(plugin_test::Transcript(output), record.expected) << record.input;
-  }
-}
-
 TEST_F(RunDQM, ResultMustBeShorterThanTheBuffer) {
   std::string input = RecordDocument({{"ADDR1", "123 Main St"}, {"CITY", "Springfield"}});
   std::string full;
