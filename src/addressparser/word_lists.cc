@@ -2,8 +2,7 @@
 //
 // Every look-up runs for each token and each candidate phrase of every record, so
 // a WordList is a hash map keyed by the case folding of its words: a query costs one
-// folding (none when the caller holds it) and a byte hash. The case-insensitive
-// order that display needs is produced on demand by ordered().
+// folding (none when the caller holds it) and a byte hash.
 #include "addressparser/word_lists.h"
 
 #include <algorithm>
@@ -73,15 +72,6 @@ const WordList::Entry* WordList::findHashed(const FoldedQuery& query) const {
 const WordList::Entry* WordList::find(std::string_view word) const {
   if (entries_.empty()) return nullptr;
   return findFolded(foldWord(word));
-}
-
-std::vector<const WordList::Entry*> WordList::ordered() const {
-  std::vector<const Entry*> result;
-  result.reserve(entries_.size());
-  for (const auto& [key, entry] : entries_) result.push_back(&entry);
-  std::sort(result.begin(), result.end(),
-            [](const Entry* a, const Entry* b) { return cmn::CaseCompare(a->word, b->word) < 0; });
-  return result;
 }
 
 const WordList* wordListFor(const WordListTable& table, const std::string& code) {

@@ -72,8 +72,6 @@ class WordList {
   const Entry* find(std::string_view word) const;
   size_t size() const { return entries_.size(); }
   bool empty() const { return entries_.empty(); }
-  // Entries in case-insensitive order, for display.
-  std::vector<const Entry*> ordered() const;
 
  private:
   // Lets find() take a string_view without building a std::string per query, or a

@@ -239,13 +239,6 @@ TEST_F(ConditionEvaluatorTest, OperatorsCombineLikeBooleanLogic) {
   }
 }
 
-TEST_F(ConditionEvaluatorTest, EvaluatingRecordsAnOnlyCandidateAsTheMeaning) {
-  TokenList tokens = makeTokens("MAIN:STREETNAME", "US");
-  EXPECT_TRUE(evaluate("ISTOKENA:STREETNAME", tokens, 0));
-  tokens[0]->clearCandidate(STREETNAME);
-  EXPECT_EQ("MAIN:STREETNAME", dumpTokens(tokens));
-}
-
 // A condition compiles once, on its first evaluation; a broken one fails on every
 // evaluation, never silently.
 TEST_F(ConditionEvaluatorTest, ConditionCompilesOnFirstEvaluation) {

@@ -116,16 +116,6 @@ TEST(NormaliseAddressLine, RemovesAndReplacesPunctuationAndUpperCases) {
   }
 }
 
-TEST(RewriteNumberPair, ReportsWhetherItReplaced) {
-  std::string text = "12 a 14";
-  EXPECT_FALSE(rewriteNumberPair(text, "([0-9]+) *- *([0-9]+)", "-", "/"));
-  EXPECT_EQ("12 a 14", text);
-  text = "no 3-4 and 5-6";
-  EXPECT_TRUE(rewriteNumberPair(text, "([0-9]+) *- *([0-9]+)", "-", "/"));
-  EXPECT_EQ("no 3/4 and 5-6", text);
-  EXPECT_FALSE(rewriteNumberPair(text, "(", "-", "/"));  // a bad pattern rewrites nothing
-}
-
 TEST(SplitAlphaNumeric, SplitsALabelFromItsTrailingNumber) {
   struct Row {
     const char* word;

@@ -158,14 +158,6 @@ TEST(WordList, WordsThatMayBeginAPhrase) {
   }
 }
 
-TEST(WordList, OrderedListsEntriesIgnoringCase) {
-  WordList list;
-  for (const char* word : {"b", "A", "C"}) list.set(word, "");
-  std::string words;
-  for (const WordList::Entry* entry : list.ordered()) words += entry->word;
-  EXPECT_EQ("AbC", words);
-}
-
 TEST(FoldWord, AsciiAndUnicodeFoldAlike) {
   struct Row {
     const char* word;
