@@ -219,6 +219,29 @@ TEST_F(RunDQM, MalformedInputRaisesTarnException) {
   EXPECT_EQ(buffer, std::vector<char>(256, kGuard)) << "the buffer is not written";
 }
 
+// closePlugin releases the rules but keeps the rest of the configuration, which a
+// later initPlugin loads into again.
+TEST(ClosePlugin, ReleasesTheRulesUntilTheNextInit) {
+  plugin_test::TempDirectory directory;
+  directory.WriteConfiguration(zeb_test::kUsConfiguration);
+  std::string path = directory.path().string();
+  Host().Reset();
+  Host().supportPath = path.c_str();
+  ASSERT_EQ(Init().result, 0);
+  const std::string input = RecordDocument({{"ADDR1", "123 Main St"}});
+  auto streetNameWritten = [&input] {
+    std::vector<char> buffer(4096);
+    EXPECT_EQ(Plugin().runDQM(input.c_str(), nullptr, buffer.data(), 4096), 0);
+    return std::string(buffer.data()).find("<FELEM_CODE>STR_NAME</FELEM_CODE>") !=
+           std::string::npos;
+  };
+  EXPECT_TRUE(streetNameWritten());
+  EXPECT_EQ(Plugin().closePlugin(), 0);
+  EXPECT_FALSE(streetNameWritten());
+  ASSERT_EQ(Init().result, 0);
+  EXPECT_TRUE(streetNameWritten());
+}
+
 // Records from several threads at once, as hosts run them; under ThreadSanitizer
 // in CI.
 TEST(RunDQMConcurrent, ThreadsProcessRecordsIndependently) {
