@@ -3,13 +3,16 @@
 #include <cstdint>
 #include <string>
 
-#include "addressparser/parse_driver.h"
-#include "addressparser/parser_config.h"
+#include "addressparser/address_parser.h"
 #include "errors/tarn_exception.h"
 #include "fuzz_config.h"
 
+namespace {
+addr::AddressParserPtr parser;
+}  // namespace
+
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  addr::loadParserConfiguration(fuzz::writeConfiguration());
+  addr::AddressParser::load(fuzz::writeConfiguration(), parser);
   return 0;
 }
 
@@ -27,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (first != std::string::npos) record.addressLine2 = text.substr(first + 1, second - first - 1);
   if (second != std::string::npos) record.addressLine3 = text.substr(second + 1);
   try {
-    addr::parseAddress(record);
+    parser->parse(record);
   } catch (const Tarn_Exception&) {
   }
   return 0;

@@ -13,8 +13,12 @@
 #include "errors/tarn_exception.h"
 #include "fuzz_config.h"
 
+namespace {
+addr::AddressParserPtr parser;
+}  // namespace
+
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  addr::loadParserConfiguration(fuzz::writeConfiguration());
+  addr::AddressParser::load(fuzz::writeConfiguration(), parser);
   return 0;
 }
 
@@ -32,9 +36,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   if (!root) return 0;
   addr::dumpCondition(*root);
-  addr::TokenList tokens = addr::tokeniseAddress("123 N MAIN ST APT 4 PO BOX 7 # 12 E", "US");
+  const addr::ParserConfig& config = addr::configOf(*parser);
+  addr::TokenList tokens =
+      addr::tokeniseAddress(config, "123 N MAIN ST APT 4 PO BOX 7 # 12 E", "US");
   for (size_t position = 0; position < tokens.size(); ++position) {
-    addr::evaluateConditionNode(*root, tokens, position);
+    addr::evaluateConditionNode(config, *root, tokens, position);
   }
   return 0;
 }

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "addressparser/parser_config.h"
+#include "addressparser/address_parser.h"
 #include "errors/tarn_exception.h"
 #include "fuzz_config.h"
 #include "host/host_context.h"
@@ -25,8 +25,12 @@ unsigned char tokenInfo(const char*, const char* token, TokenInfo* info) {
 
 }  // namespace
 
+namespace {
+addr::AddressParserPtr parser;
+}  // namespace
+
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  addr::loadParserConfiguration(fuzz::writeConfiguration());
+  addr::AddressParser::load(fuzz::writeConfiguration(), parser);
   return 0;
 }
 
@@ -37,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   plugin::RecordServices services{tokenInfo, zebHostTransliterateText, zebHostMetaphoneEncode};
   std::string result;
   try {
-    plugin::ProcessRecord(document.c_str(), services, result);
+    plugin::ProcessRecord(document.c_str(), *parser, services, result);
   } catch (const Tarn_Exception&) {
   }
   return 0;

@@ -4,13 +4,12 @@
 
 #include <array>
 #include <memory>
-#include <mutex>
 #include <string_view>
 #include <vector>
 
 #include "addressparser/condition_compiler.h"
 #include "addressparser/condition_keywords.h"
-#include "addressparser/word_lists.h"
+#include "addressparser/condition_program.h"
 
 namespace addr {
 namespace {
@@ -47,21 +46,21 @@ struct LeafContext {
   size_t position;
   const ConditionNode& leaf;
   TokenMeaning meaning;  // first parameter, UNKNOWN when there is none
-  WordListMemo* memo;
+  WordListMemo& memo;
 
   AddressToken& token() const { return *tokens[position]; }
-  MeaningIndex* index() const { return memo == nullptr ? nullptr : memo->meanings; }
+  MeaningIndex* index() const { return memo.meanings; }
   // Tokens strictly before the current one (clamped to the list).
   size_t beforeEnd() const { return current < tokens.size() ? current : tokens.size(); }
 };
 
 bool inWordList(ListKind kind, const LeafContext& c) {
-  return wordListEntry(kind, c.tokens, c.position, c.memo) != nullptr;
+  return c.memo.entry(kind, c.tokens, c.position) != nullptr;
 }
 
 bool standardFormIsOneOf(ListKind kind, const LeafContext& c, std::string_view first,
                          std::string_view second, std::string_view third = {}) {
-  const WordList::Entry* entry = wordListEntry(kind, c.tokens, c.position, c.memo);
+  const WordList::Entry* entry = c.memo.entry(kind, c.tokens, c.position);
   if (entry == nullptr) return false;
   const std::string& form = entry->standardForm;
   return form == first || form == second || (!third.empty() && form == third);
@@ -240,52 +239,86 @@ bool numberPrecedesSuffix(const LeafContext& c) {
 // Kept out of line: inlined into the program loop, its many cases would make every
 // evaluation pay for saving registers it rarely needs.
 [[gnu::noinline]] bool evaluateLeaf(const ConditionNode& leaf, TokenList& tokens, size_t current,
-                                    WordListMemo* memo) {
+                                    WordListMemo& memo) {
   // Moving one token at a time off either end of the list makes the leaf false.
   const int64_t moved = static_cast<int64_t>(current) + leaf.offset;
   if (moved < 0 || moved >= static_cast<int64_t>(tokens.size())) return false;
   if (leaf.keyword < 1 || leaf.keyword > kKeywordCount) return false;
 
-  const LeafContext c{tokens, current, static_cast<size_t>(moved), leaf,
-                      leaf.parameters.empty() ? UNKNOWN : leaf.parameters.front(), memo};
+  const LeafContext c{tokens,
+                      current,
+                      static_cast<size_t>(moved),
+                      leaf,
+                      leaf.parameters.empty() ? UNKNOWN : leaf.parameters.front(),
+                      memo};
   AddressToken& token = c.token();
   switch (leaf.keyword) {
-    case kWeHave: return weHave(c);
-    case kWeHavePossibleTokenMeaning: return weHavePossibleTokenMeaning(c);
-    case kMeaningsCompete: return meaningsCompete(c);
-    case kOnlyOnce: return onlyOnce(c);
-    case kIsFirstToken: return c.position == 0;
-    case kIsLastToken: return c.position + 1 == tokens.size();
-    case kIsTokenMeaningSet: return settledMeaning(token) != UNKNOWN;
-    case kIsTokenA: return settledMeaning(token) == c.meaning;
-    case kIsFirstSetTokenA: return isFirstSetTokenA(c);
-    case kIsPossibleUnitNumber: return isPossibleUnitNumber(c);
-    case kIsNumber: return isNumber(token.text);
-    case kIsLetter: return isLetter(token.text);
-    case kLengthIs: return parseLengthTest(leaf.parameterText).holdsFor(token.text.size());
-    case kIsNumberSign: return token.text == "#";
-    case kIsPrefixWord: return inWordList(ListKind::kPrefix, c);
-    case kIsSuffixWord: return inWordList(ListKind::kSuffix, c);
+    case kWeHave:
+      return weHave(c);
+    case kWeHavePossibleTokenMeaning:
+      return weHavePossibleTokenMeaning(c);
+    case kMeaningsCompete:
+      return meaningsCompete(c);
+    case kOnlyOnce:
+      return onlyOnce(c);
+    case kIsFirstToken:
+      return c.position == 0;
+    case kIsLastToken:
+      return c.position + 1 == tokens.size();
+    case kIsTokenMeaningSet:
+      return settledMeaning(token) != UNKNOWN;
+    case kIsTokenA:
+      return settledMeaning(token) == c.meaning;
+    case kIsFirstSetTokenA:
+      return isFirstSetTokenA(c);
+    case kIsPossibleUnitNumber:
+      return isPossibleUnitNumber(c);
+    case kIsNumber:
+      return isNumber(token.text);
+    case kIsLetter:
+      return isLetter(token.text);
+    case kLengthIs:
+      return parseLengthTest(leaf.parameterText).holdsFor(token.text.size());
+    case kIsNumberSign:
+      return token.text == "#";
+    case kIsPrefixWord:
+      return inWordList(ListKind::kPrefix, c);
+    case kIsSuffixWord:
+      return inWordList(ListKind::kSuffix, c);
     case kIsPrefixActingSuffixWord:
       return standardFormIsOneOf(ListKind::kSuffix, c, "SR", "CR", "RD");
-    case kIsBuildingSideWord: return inWordList(ListKind::kBuildingSide, c);
-    case kIsUnitSideWord: return inWordList(ListKind::kUnitSide, c);
-    case kIsBuildingTypeWord: return inWordList(ListKind::kBuildingType, c);
-    case kIsCountyWord: return inWordList(ListKind::kCounty, c);
-    case kIsPoBoxWord: return inWordList(ListKind::kPoBox, c);
-    case kIsRuralRouteWord: return inWordList(ListKind::kRural, c);
-    case kIsUnitWord: return inWordList(ListKind::kUnitLabel, c);
-    case kIsDirectionalWord: return inWordList(ListKind::kDirectional, c);
-    case kCanTokenBeA: return token.isCandidate(c.meaning);
+    case kIsBuildingSideWord:
+      return inWordList(ListKind::kBuildingSide, c);
+    case kIsUnitSideWord:
+      return inWordList(ListKind::kUnitSide, c);
+    case kIsBuildingTypeWord:
+      return inWordList(ListKind::kBuildingType, c);
+    case kIsCountyWord:
+      return inWordList(ListKind::kCounty, c);
+    case kIsPoBoxWord:
+      return inWordList(ListKind::kPoBox, c);
+    case kIsRuralRouteWord:
+      return inWordList(ListKind::kRural, c);
+    case kIsUnitWord:
+      return inWordList(ListKind::kUnitLabel, c);
+    case kIsDirectionalWord:
+      return inWordList(ListKind::kDirectional, c);
+    case kCanTokenBeA:
+      return token.isCandidate(c.meaning);
     case kCanBeSecondWordInDirectional:
       return standardFormIsOneOf(ListKind::kDirectional, c, "E", "W");
     case kCanBeFirstWordInDirectional:
       return standardFormIsOneOf(ListKind::kDirectional, c, "N", "S");
-    case kHasNumbers: return hasDigit(token.text);
-    case kHasNumberSign: return token.text.find('#') != std::string::npos;
-    case kNumberFollowsPrefix: return numberFollowsPrefix(c);
-    case kNumberPrecedesSuffix: return numberPrecedesSuffix(c);
-    default: return false;
+    case kHasNumbers:
+      return hasDigit(token.text);
+    case kHasNumberSign:
+      return token.text.find('#') != std::string::npos;
+    case kNumberFollowsPrefix:
+      return numberFollowsPrefix(c);
+    case kNumberPrecedesSuffix:
+      return numberPrecedesSuffix(c);
+    default:
+      return false;
   }
 }
 
@@ -294,42 +327,60 @@ bool numberPrecedesSuffix(const LeafContext& c) {
 // costly); any other keyword goes there. Each case gives exactly what evaluateLeaf
 // gives.
 inline bool testStep(const ConditionStep& step, TokenList& tokens, size_t current,
-                     WordListMemo* memo) {
+                     WordListMemo& memo) {
   const int64_t moved = static_cast<int64_t>(current) + step.offset;
   if (moved < 0 || moved >= static_cast<int64_t>(tokens.size())) return false;
   const auto position = static_cast<size_t>(moved);
-  // The engine always passes a memo; its remembered answers are read inline.
-  auto inList = [&](ListKind kind) {
-    return (memo != nullptr ? memo->entry(kind, tokens, position)
-                            : wordListEntry(kind, tokens, position, nullptr)) != nullptr;
-  };
+  // The memo's remembered answers are read inline.
+  auto inList = [&](ListKind kind) { return memo.entry(kind, tokens, position) != nullptr; };
   switch (step.keyword) {
-    case kIsFirstToken: return position == 0;
-    case kIsLastToken: return position + 1 == tokens.size();
-    case kHasNumbers: return hasDigit(tokens[position]->text);
-    case kIsLetter: return isLetter(tokens[position]->text);
-    case kIsNumber: return isNumber(tokens[position]->text);
-    case kIsTokenA: return settledMeaning(*tokens[position]) == step.meaning;
-    case kCanTokenBeA: return tokens[position]->isCandidate(step.meaning);
-    case kLengthIs: return step.lengthTest.holdsFor(tokens[position]->text.size());
-    case kIsNumberSign: return tokens[position]->text == "#";
-    case kHasNumberSign: return tokens[position]->text.find('#') != std::string::npos;
-    case kIsRuralRouteWord: return inList(ListKind::kRural);
-    case kIsCountyWord: return inList(ListKind::kCounty);
-    case kIsBuildingSideWord: return inList(ListKind::kBuildingSide);
-    case kIsUnitSideWord: return inList(ListKind::kUnitSide);
-    case kIsUnitWord: return inList(ListKind::kUnitLabel);
-    case kIsPoBoxWord: return inList(ListKind::kPoBox);
-    case kIsSuffixWord: return inList(ListKind::kSuffix);
-    case kIsBuildingTypeWord: return inList(ListKind::kBuildingType);
-    case kIsDirectionalWord: return inList(ListKind::kDirectional);
-    case kIsPrefixWord: return inList(ListKind::kPrefix);
-    default: return evaluateLeaf(*step.leaf, tokens, current, memo);
+    case kIsFirstToken:
+      return position == 0;
+    case kIsLastToken:
+      return position + 1 == tokens.size();
+    case kHasNumbers:
+      return hasDigit(tokens[position]->text);
+    case kIsLetter:
+      return isLetter(tokens[position]->text);
+    case kIsNumber:
+      return isNumber(tokens[position]->text);
+    case kIsTokenA:
+      return settledMeaning(*tokens[position]) == step.meaning;
+    case kCanTokenBeA:
+      return tokens[position]->isCandidate(step.meaning);
+    case kLengthIs:
+      return step.lengthTest.holdsFor(tokens[position]->text.size());
+    case kIsNumberSign:
+      return tokens[position]->text == "#";
+    case kHasNumberSign:
+      return tokens[position]->text.find('#') != std::string::npos;
+    case kIsRuralRouteWord:
+      return inList(ListKind::kRural);
+    case kIsCountyWord:
+      return inList(ListKind::kCounty);
+    case kIsBuildingSideWord:
+      return inList(ListKind::kBuildingSide);
+    case kIsUnitSideWord:
+      return inList(ListKind::kUnitSide);
+    case kIsUnitWord:
+      return inList(ListKind::kUnitLabel);
+    case kIsPoBoxWord:
+      return inList(ListKind::kPoBox);
+    case kIsSuffixWord:
+      return inList(ListKind::kSuffix);
+    case kIsBuildingTypeWord:
+      return inList(ListKind::kBuildingType);
+    case kIsDirectionalWord:
+      return inList(ListKind::kDirectional);
+    case kIsPrefixWord:
+      return inList(ListKind::kPrefix);
+    default:
+      return evaluateLeaf(*step.leaf, tokens, current, memo);
   }
 }
 
 inline bool runProgram(const ConditionProgram& program, TokenList& tokens, size_t position,
-                       WordListMemo* memo) {
+                       WordListMemo& memo) {
   const ConditionStep* steps = program.steps.data();
   uint32_t at = program.entry;
   while (at < kConditionFails) {
@@ -339,42 +390,23 @@ inline bool runProgram(const ConditionProgram& program, TokenList& tokens, size_
   return at == kConditionHolds;
 }
 
-// The rule's program, compiled with its tree on first use (see compiledConditionOf).
-const ConditionProgram& compiledProgramOf(Rule& rule) {
-  ConditionProgram* program = rule.compiledProgram.load(std::memory_order_acquire);
-  if (program != nullptr) return *program;
-  std::lock_guard<std::mutex> lock(rule.compileMutex);
-  program = rule.compiledProgram.load(std::memory_order_relaxed);
-  if (program == nullptr) {
-    // Both are published only once both exist; the tree first, as the program
-    // points into it.
-    std::unique_ptr<ConditionNode> root = compileCondition(rule.condition);
-    program = new ConditionProgram(compileProgram(*root));
-    rule.compiledCondition.store(root.release(), std::memory_order_release);
-    rule.compiledProgram.store(program, std::memory_order_release);
-  }
-  return *program;
-}
-
 }  // namespace
 
-bool evaluateConditionNode(const ConditionNode& root, TokenList& tokens, size_t position,
-                           WordListMemo* memo) {
+bool evaluateConditionNode(const ParserConfig& config, const ConditionNode& root, TokenList& tokens,
+                           size_t position) {
+  WordListMemo memo(config);
   return runProgram(compileProgram(root), tokens, position, memo);
 }
 
-const ConditionNode& compiledConditionOf(Rule& rule) {
-  compiledProgramOf(rule);
-  return *rule.compiledCondition.load(std::memory_order_acquire);
-}
-
-bool evaluateCondition(Rule& rule, TokenList& tokens, size_t position) {
-  return evaluateCondition(rule, tokens, position, nullptr);
-}
-
-bool evaluateCondition(Rule& rule, TokenList& tokens, size_t position, WordListMemo* memo) {
+bool evaluateCondition(const Rule& rule, TokenList& tokens, size_t position, WordListMemo& memo) {
   if (rule.condition.empty()) return true;
-  return runProgram(compiledProgramOf(rule), tokens, position, memo);
+  return runProgram(rule.compiledProgram(), tokens, position, memo);
+}
+
+bool evaluateCondition(const ParserConfig& config, const Rule& rule, TokenList& tokens,
+                       size_t position) {
+  WordListMemo memo(config);
+  return evaluateCondition(rule, tokens, position, memo);
 }
 
 void WordListMemo::forget() {
@@ -389,7 +421,7 @@ void WordListMemo::useCountry(const std::string& country) {
   if (haveCountry_ && country == listCountry_) return;
   haveCountry_ = true;
   listCountry_ = country;
-  lists_ = wordListsFor(country);
+  lists_ = config_.wordListsFor(country);
   ++generation_;
 }
 
@@ -441,14 +473,6 @@ const WordList::Entry* WordListMemo::lookUp(ListKind kind, const TokenList& toke
     slot.known |= bit;
   }
   return slot.entries[index];
-}
-
-const WordList::Entry* wordListEntry(ListKind kind, const TokenList& tokens, size_t position,
-                                     WordListMemo* memo) {
-  if (memo != nullptr) return memo->entry(kind, tokens, position);
-  const AddressToken& token = *tokens[position];
-  const WordList* list = wordListFor(wordListTable(kind), token.country);
-  return list == nullptr ? nullptr : list->findFolded(token.folded);
 }
 
 }  // namespace addr

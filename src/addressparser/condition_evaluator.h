@@ -20,6 +20,7 @@
 
 #include "addressparser/condition_node.h"
 #include "addressparser/meaning_index.h"
+#include "addressparser/parser_config.h"
 #include "addressparser/rule.h"
 #include "addressparser/token.h"
 #include "addressparser/word_lists.h"
@@ -27,13 +28,14 @@
 namespace addr {
 
 // Remembers, for the tokens of one parse, the entry each token's text has in each
-// word list, so that narrowing and every word-list keyword of every rule look a
-// word up at most once per list. Owned by one runRules call (one thread).
+// word list of `config`, so that narrowing and every word-list keyword of every rule
+// look a word up at most once per list. Owned by one runRules call (one thread);
+// the configuration must outlive it.
 // Keyed by position and checked against the token's address; whoever changes a
 // token's text or the list's order (mergeAdjacentTokens) calls forget().
 class WordListMemo {
  public:
-  WordListMemo() { forget(); }
+  explicit WordListMemo(const ParserConfig& config) : config_(config) { forget(); }
   // The token's entry in `kind`'s list for its country (with the "US" fallback);
   // null when the list or the word is missing. A remembered entry is read inline:
   // rules ask again and again about the same few tokens.
@@ -61,7 +63,7 @@ class WordListMemo {
   static constexpr size_t kRememberedTokens = 16;  // later tokens are looked up directly
   struct Slot {
     const AddressToken* token;
-    uint32_t known;  // bit per ListKind: entries[kind] is valid
+    uint32_t known;            // bit per ListKind: entries[kind] is valid
     uint32_t listsGeneration;  // lists_ hold this token's country while equal to generation_
     std::array<const WordList::Entry*, kListKindCount> entries;
   };
@@ -72,37 +74,29 @@ class WordListMemo {
   // entry() for a token not remembered, or not for this list yet.
   const WordList::Entry* lookUp(ListKind kind, const TokenList& tokens, size_t position);
 
+  const ParserConfig& config_;
   std::array<Slot, kRememberedTokens> slots_;
   bool haveCountry_ = false;
   std::string listCountry_;
-  uint32_t generation_ = 1;  // changes with listCountry_; 0 is never current
+  uint32_t generation_ = 1;   // changes with listCountry_; 0 is never current
   CountryWordLists lists_{};  // of listCountry_
 };
 
-// The token's entry in a word list, through `memo` when there is one.
-const WordList::Entry* wordListEntry(ListKind kind, const TokenList& tokens, size_t position,
-                                     WordListMemo* memo);
-
-// True when the rule's condition is empty; otherwise compiles it on first use and
-// evaluates it at `position`. May change the candidates and meanings of tokens
-// (ONLYONCE, and every settledMeaning that records a token's only candidate).
-// Throws what compileCondition throws, on every evaluation of a rule whose condition
-// does not compile.
-bool evaluateCondition(Rule& rule, TokenList& tokens, size_t position);
-// The same, looking words up through `memo` (may be null).
-bool evaluateCondition(Rule& rule, TokenList& tokens, size_t position, WordListMemo* memo);
-
-// The rule's compiled condition, compiled on first use. Safe when several threads
-// reach the same rule at once: the first compiles under the rule's compileMutex and
-// publishes the tree with a release store; later calls take no lock. A compilation
-// that throws publishes nothing, so the next call compiles (and throws) again.
-// The rule's condition must not be empty.
-const ConditionNode& compiledConditionOf(Rule& rule);
+// True when the rule's condition is empty; otherwise compiles it on first use
+// (Rule::compiledProgram) and evaluates it at `position`, looking words up through
+// `memo`. May change the candidates and meanings of tokens (ONLYONCE, and every
+// settledMeaning that records a token's only candidate). Throws what
+// compileCondition throws, on every evaluation of a rule whose condition does not
+// compile.
+bool evaluateCondition(const Rule& rule, TokenList& tokens, size_t position, WordListMemo& memo);
+// The same with the word lists of `config`, for a single evaluation.
+bool evaluateCondition(const ParserConfig& config, const Rule& rule, TokenList& tokens,
+                       size_t position);
 
 // Evaluates a compiled tree at `position`. "AND" and "OR" skip their right operand
 // once the left decides, so its side effects happen only when it is reached.
 // Compiles the tree's program on every call: rules keep theirs (evaluateCondition).
-bool evaluateConditionNode(const ConditionNode& root, TokenList& tokens, size_t position,
-                           WordListMemo* memo = nullptr);
+bool evaluateConditionNode(const ParserConfig& config, const ConditionNode& root, TokenList& tokens,
+                           size_t position);
 
 }  // namespace addr

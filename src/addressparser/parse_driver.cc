@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "addressparser/parser_config.h"
+#include "addressparser/rule_engine.h"
 #include "addressparser/tokeniser.h"
 #include "addressparser/word_lists.h"
 #include "errors/tarn_exception.h"
@@ -16,19 +16,37 @@ namespace {
 void addToken(AddressToken& token, AddressRecord& record) {
   const std::string& text = token.text;
   switch (settledMeaning(token)) {
-    case STREETNUM: record.streetNumber = text; break;
-    case PREDIR: record.preDirectional += text; break;
-    case POSTDIR: record.postDirectional += text; break;
+    case STREETNUM:
+      record.streetNumber = text;
+      break;
+    case PREDIR:
+      record.preDirectional += text;
+      break;
+    case POSTDIR:
+      record.postDirectional += text;
+      break;
     case STREETNAME:
       if (!record.streetName.empty()) record.streetName += ' ';
       record.streetName += text;
       break;
-    case PREFIX: record.prefix = text; break;
-    case SUFFIX: record.suffix = text; break;
-    case UNITNUM: record.unitNumber += text; break;
-    case UNITLABEL: record.unitLabel = text; break;
-    case BUILDINGSIDE: record.buildingSide = text; break;
-    case UNITSIDE: record.unitSide = text; break;
+    case PREFIX:
+      record.prefix = text;
+      break;
+    case SUFFIX:
+      record.suffix = text;
+      break;
+    case UNITNUM:
+      record.unitNumber += text;
+      break;
+    case UNITLABEL:
+      record.unitLabel = text;
+      break;
+    case BUILDINGSIDE:
+      record.buildingSide = text;
+      break;
+    case UNITSIDE:
+      record.unitSide = text;
+      break;
     // A box number after a rural-route label belongs to the route.
     case POBOXNUM:
       if (record.rrhcLabel.empty()) {
@@ -49,8 +67,12 @@ void addToken(AddressToken& token, AddressRecord& record) {
         record.poBoxNumber.clear();
       }
       break;
-    case RRHCNUM: record.rrhcNumber = text; break;
-    case RRHCBOXNUM: record.rrhcBoxNumber = text; break;
+    case RRHCNUM:
+      record.rrhcNumber = text;
+      break;
+    case RRHCBOXNUM:
+      record.rrhcBoxNumber = text;
+      break;
     case BUILDINGTYPE:
     case COUNTY:
     case UNKNOWN:
@@ -60,8 +82,7 @@ void addToken(AddressToken& token, AddressRecord& record) {
 
 }  // namespace
 
-void discardWords(TokenList& tokens, ParseTrace* trace) {
-  const WordListTable& discard = wordListTable(ListKind::kDiscard);
+void discardWords(const ParserConfig& config, TokenList& tokens, ParseTrace* trace) {
   // The tokens of an address share their country: its list is looked for once.
   const WordList* list = nullptr;
   std::string listCountry;
@@ -72,7 +93,7 @@ void discardWords(TokenList& tokens, ParseTrace* trace) {
   for (size_t position = 0; position < tokens.size(); ++position) {
     const AddressToken& token = *tokens[position];
     if (!haveList || token.country != listCountry) {
-      list = wordListFor(discard, token.country);
+      list = config.wordList(ListKind::kDiscard, token.country);
       listCountry = token.country;
       haveList = true;
     }
@@ -91,9 +112,7 @@ void assembleParsedAddress(TokenList& tokens, AddressRecord& record) {
   if (!record.unitNumber.empty() && record.unitLabel.empty()) record.unitLabel = kDefaultUnitLabel;
 }
 
-int parseAddress(AddressRecord& record) { return parseAddress(record, nullptr); }
-
-int parseAddress(AddressRecord& record, ParseTrace* trace) {
+int parseAddress(const ParserConfig& config, AddressRecord& record, ParseTrace* trace) {
   const size_t addressBytes =
       record.addressLine1.size() + record.addressLine2.size() + record.addressLine3.size();
   if (addressBytes > kMaxAddressBytes) {
@@ -103,25 +122,26 @@ int parseAddress(AddressRecord& record, ParseTrace* trace) {
                              std::to_string(kMaxAddressBytes) + " are parsed",
                          MAJOR_ERROR);
   }
-  const std::string code = resolveCountryCode(record.country);
+  const std::string& code = config.resolveCountryCode(record.country);
   if (trace != nullptr) trace->countryResolved(record.country, code);
 
   std::string addressText;
-  for (const std::string* line : {&record.addressLine1, &record.addressLine2, &record.addressLine3}) {
+  for (const std::string* line :
+       {&record.addressLine1, &record.addressLine2, &record.addressLine3}) {
     if (line->empty()) continue;
-    const bool kept = normaliseAddressLine(*line, code, addressText);
+    const bool kept = normaliseAddressLine(config, *line, code, addressText);
     if (!kept && trace != nullptr) trace->careOfLineSetAside(*line);
   }
   if (addressText.empty()) return 0;
   if (trace != nullptr) trace->addressText(addressText);
 
-  TokenList tokens = tokeniseAddress(addressText, code);
+  TokenList tokens = tokeniseAddress(config, addressText, code);
   if (trace != nullptr) trace->tokenised(tokens);
-  discardWords(tokens, trace);
+  discardWords(config, tokens, trace);
 
-  const RuleSet* ruleSet = findRuleSet(code);
+  const RuleSet* ruleSet = config.findRuleSet(code);
   if (trace != nullptr) trace->ruleSetFound(code, ruleSet == nullptr ? 0 : ruleSet->rules.size());
-  if (ruleSet != nullptr && !ruleSet->rules.empty()) runRules(*ruleSet, tokens, trace);
+  if (ruleSet != nullptr && !ruleSet->rules.empty()) runRules(config, *ruleSet, tokens, trace);
 
   // Exceptions from the rules leave before this point: no field is half written.
   assembleParsedAddress(tokens, record);

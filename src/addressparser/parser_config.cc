@@ -1,218 +1,107 @@
-// Loading of the parser configuration file into the process-wide tables, country
-// resolution and the rule-set look-up. Tested by parser_config_test.cc.
+// The loaded configuration: country resolution, the rule-set and word-list look-ups
+// a parse makes, and what tools list. Tested by parser_config_test.cc.
 //
-// The tables are written only by loadParserConfiguration, freeParserConfiguration
-// and clearParserConfiguration, which the host calls before the first and after the
-// last record; parses read them without locks, so no look-up may insert.
+// Every record asks for its country's code, lists and rules several times, so the
+// constructor works out each answer once per country, and a parse only finds them.
 #include "addressparser/parser_config.h"
 
-#include <cstdint>
-#include <cstdio>
-#include <memory>
+#include <set>
 #include <utility>
 
-#include "addressparser/config_nodes.h"
-#include "addressparser/word_lists.h"
-#include "common/path.h"
-#include "common/string_util.h"
-#include "xml/xml_doc.h"
+#include "addressparser/parse_driver.h"
 
 namespace addr {
 namespace {
 
-const char* const kFallbackCountry = "US";
-
-struct ParserTables {
-  std::map<std::string, std::string> countryCodeByName;
-  std::map<std::string, std::string> regionBaseByName;
-  std::map<std::string, RuleSet> ruleSets;
-  std::string defaultCountry;
-};
-
-ParserTables& tables() {
-  static ParserTables instance;
-  return instance;
+const std::vector<std::string>& sequenceOf(const WordSequenceTable& table,
+                                           const std::string& code) {
+  static const std::vector<std::string> kNone;
+  auto found = table.find(code);
+  return found == table.end() ? kNone : found->second;
 }
 
-// The last answer this thread was given for a key, while the tables stay unchanged
-// (tablesGeneration): every record of a run names the same few countries.
-template <typename Answer>
-struct RememberedAnswer {
-  uint64_t generation = 0;
-  std::string key;
-  Answer answer{};
-
-  bool holdsFor(const std::string& asked, uint64_t current) const {
-    return generation == current && key == asked;
-  }
-  void remember(const std::string& asked, uint64_t current, Answer given) {
-    generation = current;
-    key = asked;
-    answer = std::move(given);
-  }
-};
-
-std::string searchCountryCode(const std::string& country) {
-  const ParserTables& t = tables();
-  if (country.empty()) return t.defaultCountry;
-  auto code = t.countryCodeByName.find(country);
-  if (code == t.countryCodeByName.end() || code->second.empty()) return t.defaultCountry;
-  // The base region only validates the code; the code itself is returned.
-  auto base = t.regionBaseByName.find(code->second);
-  if (base == t.regionBaseByName.end() || base->second.empty()) return t.defaultCountry;
-  return code->second;
-}
-
-struct Region {
-  std::string name;
-  int32_t priority = 0;  // read for completeness; nothing depends on it
-  int32_t base = 0;      // id of the base region, 0 for none
-};
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-// Reads the whole file; false when it cannot be opened or read (a directory, say).
-bool readWholeFile(const std::string& nativePath, std::string& content) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(nativePath.c_str(), "rb"));
-  if (!file) return false;
-  content.clear();
-  char buffer[65536];
-  size_t count;
-  while ((count = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
-    content.append(buffer, count);
-  }
-  return std::ferror(file.get()) == 0;
-}
-
-void loadCountries(xmlNodePtr root) {
-  ParserTables& t = tables();
-  xmlNodePtr countries = firstChildNamed(root, "COUNTRIES");
-  for (xmlNodePtr country = firstChildNamed(countries, "COUNTRY"); country != nullptr;
-       country = nextElementOfSameName(country)) {
-    // A later COUNTRY with the same name replaces the earlier code.
-    t.countryCodeByName[NodeAttribute(country, "name", "")] = NodeAttribute(country, "c2", "");
-  }
-  xmlNodePtr defaultElement = firstChildNamed(countries, "DEFAULTCOUNTRY");
-  t.defaultCountry = defaultElement == nullptr ? "" : NodeAttribute(defaultElement, "name", "");
-  if (t.defaultCountry.empty()) t.defaultCountry = kFallbackCountry;
-}
-
-void loadRegions(xmlNodePtr root) {
-  std::map<int32_t, Region> regionsById;
-  for (xmlNodePtr element = firstChildNamed(firstChildNamed(root, "REGIONS"), "REGION");
-       element != nullptr; element = nextElementOfSameName(element)) {
-    Region region;
-    region.name = NodeAttribute(element, "name", "");
-    region.priority = cmn::TextToInt(NodeAttribute(element, "priority", ""));
-    region.base = cmn::TextToInt(NodeAttribute(element, "base", ""));
-    // The first REGION with a given id wins.
-    regionsById.try_emplace(cmn::TextToInt(NodeAttribute(element, "id", "")), std::move(region));
-  }
-  // Bases are followed one step only. A base naming no region adds nothing, so a
-  // country mapped to that region resolves to the default country.
-  std::map<std::string, std::string>& bases = tables().regionBaseByName;
-  for (const auto& [id, region] : regionsById) {
-    if (region.base == 0) {
-      bases[region.name] = region.name;
-      continue;
-    }
-    auto base = regionsById.find(region.base);
-    if (base != regionsById.end()) bases[region.name] = base->second.name;
-  }
-}
-
-void loadRuleSets(xmlNodePtr root) {
-  for (xmlNodePtr element = firstChildNamed(root, "RULESET"); element != nullptr;
-       element = nextElementOfSameName(element)) {
-    const std::string code = NodeAttribute(element, "c2", "");
-    RuleList rules;
-    loadRuleGroup(element, false, rules);
-    loadRuleGroup(element, true, rules);
-    RuleSet& ruleSet = tables().ruleSets[code];
-    ruleSet.rules = std::move(rules);  // a later RULESET for the code replaces the list
-    ruleSet.firstContextRule = ruleSet.rules.size();
-    for (size_t position = 0; position < ruleSet.rules.size(); ++position) {
-      if (ruleSet.rules[position]->withContext) {
-        ruleSet.firstContextRule = position;
-        break;
-      }
-    }
-  }
+void addListing(const std::string& code, const RuleSet& ruleSet,
+                std::vector<AddressParser::RuleSetListing>& listings) {
+  AddressParser::RuleSetListing& listing = listings.emplace_back();
+  listing.code = code;
+  for (const auto& rule : ruleSet.rules) listing.rules.push_back(rule.get());
 }
 
 }  // namespace
 
-int loadParserConfiguration(const std::string& path) {
-  cmn::PathValue filePath;
-  cmn::JoinPath(filePath, nullptr, path.c_str(), nullptr);
-  const std::string nativePath = cmn::NativePath(filePath);
-  std::string content;
-  if (!readWholeFile(nativePath, content)) return kConfigCannotOpen;
-
-  // Malformed XML throws from here, naming the file, before any table changes; so
-  // does a file that declares entities. An empty file gives no document: every
-  // section is then absent, and only the default country is set.
-  XMLDoc document;
-  document.ParseXML(content.c_str(), content.size(), XMLDoc::Rules::kGeneral, nativePath);
-  xmlNodePtr root = document.Root();
-
-  tablesChanged();
-  loadCountries(root);
-  loadRegions(root);
-  for (xmlNodePtr parts = firstChildNamed(root, "ADDRESSPARTS"); parts != nullptr;
-       parts = nextElementOfSameName(parts)) {
-    loadAddressParts(parts);
+ParserConfig::ParserConfig(ParserTables tables) : tables_(std::move(tables)) {
+  // A name resolves to its code only when the code is a region with a base; the base
+  // only validates the code, the code itself is the answer.
+  for (const auto& [name, code] : tables_.countryCodeByName) {
+    if (code.empty()) continue;
+    auto base = tables_.regionBaseByName.find(code);
+    if (base == tables_.regionBaseByName.end() || base->second.empty()) continue;
+    codeByCountryName_.emplace(name, code);
   }
-  loadRuleSets(root);
-  tablesChanged();
-  return kConfigOk;
-}
-
-void freeParserConfiguration() {
-  ParserTables& t = tables();
-  for (auto& [code, ruleSet] : t.ruleSets) {
-    ruleSet.rules.clear();
-    ruleSet.firstContextRule = 0;
+  std::set<std::string, CountryCodeOrder> codes;
+  for (const WordListTable& table : tables_.wordLists) {
+    for (const auto& [code, list] : table) codes.insert(code);
   }
-  t.defaultCountry.clear();
-  tablesChanged();
-}
-
-void clearParserConfiguration() {
-  ParserTables& t = tables();
-  t.countryCodeByName.clear();
-  t.regionBaseByName.clear();
-  t.ruleSets.clear();
-  t.defaultCountry.clear();
-  clearWordLists();
-  tablesChanged();
-}
-
-std::string resolveCountryCode(const std::string& country) {
-  thread_local RememberedAnswer<std::string> remembered;
-  const uint64_t generation = tablesGeneration();
-  if (!remembered.holdsFor(country, generation)) {
-    remembered.remember(country, generation, searchCountryCode(country));
+  for (const std::string& code : codes) {
+    CountryWordLists& lists = listsByCode_[code];
+    for (size_t kind = 0; kind < kListKindCount; ++kind) {
+      lists[kind] = wordListFor(tables_.wordLists[kind], code);
+    }
   }
-  return remembered.answer;
-}
-
-const RuleSet* findRuleSet(const std::string& code) {
-  thread_local RememberedAnswer<const RuleSet*> remembered;
-  const uint64_t generation = tablesGeneration();
-  if (!remembered.holdsFor(code, generation)) {
-    const auto& sets = tables().ruleSets;
-    auto found = sets.find(code);
-    remembered.remember(code, generation, found == sets.end() ? nullptr : &found->second);
+  // A code with no list of any kind falls back to "US" for every kind; "US" itself,
+  // when it has none, is then absent too.
+  for (size_t kind = 0; kind < kListKindCount; ++kind) {
+    auto us = tables_.wordLists[kind].find("US");
+    listsOfOtherCodes_[kind] = us == tables_.wordLists[kind].end() ? nullptr : &us->second;
   }
-  return remembered.answer;
 }
 
-const std::map<std::string, std::string>& countryCodeByName() { return tables().countryCodeByName; }
-const std::map<std::string, std::string>& regionBaseByName() { return tables().regionBaseByName; }
-const std::map<std::string, RuleSet>& ruleSets() { return tables().ruleSets; }
-const std::string& defaultCountry() { return tables().defaultCountry; }
+const std::string& ParserConfig::resolveCountryCode(const std::string& country) const {
+  if (country.empty()) return tables_.defaultCountry;
+  auto found = codeByCountryName_.find(country);
+  return found == codeByCountryName_.end() ? tables_.defaultCountry : found->second;
+}
+
+const RuleSet* ParserConfig::findRuleSet(const std::string& code) const {
+  auto found = tables_.ruleSets.find(code);
+  return found == tables_.ruleSets.end() ? nullptr : found->second.get();
+}
+
+const CountryWordLists& ParserConfig::wordListsFor(const std::string& code) const {
+  auto found = listsByCode_.find(code);
+  return found == listsByCode_.end() ? listsOfOtherCodes_ : found->second;
+}
+
+const std::vector<std::string>& ParserConfig::stickySuffixesOf(const std::string& code) const {
+  return sequenceOf(tables_.stickySuffixes, code);
+}
+
+const std::vector<std::string>& ParserConfig::careOfWordsOf(const std::string& code) const {
+  return sequenceOf(tables_.careOfWords, code);
+}
+
+AddressParserPtr ParserConfig::withoutRules() const {
+  ParserTables tables = tables_;
+  for (auto& [code, ruleSet] : tables.ruleSets) ruleSet = std::make_shared<const RuleSet>();
+  tables.ruleSetsAsRead.clear();
+  tables.defaultCountry.clear();
+  return std::make_shared<const ParserConfig>(std::move(tables));
+}
+
+int ParserConfig::parse(AddressRecord& record, ParseTrace* trace) const {
+  return parseAddress(*this, record, trace);
+}
+
+std::vector<AddressParser::RuleSetListing> ParserConfig::ruleSets() const {
+  std::vector<RuleSetListing> listings;
+  for (const auto& [code, ruleSet] : tables_.ruleSets) addListing(code, *ruleSet, listings);
+  return listings;
+}
+
+std::vector<AddressParser::RuleSetListing> ParserConfig::ruleSetsAsRead() const {
+  std::vector<RuleSetListing> listings;
+  for (const auto& [code, ruleSet] : tables_.ruleSetsAsRead) addListing(code, *ruleSet, listings);
+  return listings;
+}
 
 }  // namespace addr

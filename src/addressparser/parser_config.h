@@ -1,13 +1,20 @@
-// The parser configuration file and the process-wide tables it fills: countries,
-// default country, regions, word lists and rule sets. Filled by initPlugin, read
-// without locks by every parse, rules released by closePlugin.
-// Tested by tests/addressparser/parser_config_test.cc.
+// ParserConfig, the one implementation of AddressParser (address_parser.h): the
+// loaded tables and the look-ups a parse makes in them. Private to the parser; built
+// only by the loader (config_loader.cc). Tested by
+// tests/addressparser/parser_config_test.cc.
 #pragma once
 
+#include <array>
 #include <map>
+#include <memory>
 #include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
+#include "addressparser/address_parser.h"
 #include "addressparser/rule.h"
+#include "addressparser/word_lists.h"
 
 namespace addr {
 
@@ -16,27 +23,66 @@ struct RuleSet {
   size_t firstContextRule = 0;  // position of the first context rule; rules.size() if none
 };
 
-inline constexpr int kConfigOk = 0;
-inline constexpr int kConfigCannotOpen = 3;
+// What the loader fills. Copyable, so that a load on top of another configuration
+// fills a copy of the other's tables: rule sets are shared between the two, and
+// never changed once built.
+struct ParserTables {
+  std::map<std::string, std::string> countryCodeByName;
+  std::map<std::string, std::string> regionBaseByName;
+  std::string defaultCountry;
+  std::array<WordListTable, kListKindCount> wordLists;  // by ListKind
+  WordSequenceTable stickySuffixes;
+  WordSequenceTable careOfWords;
+  std::map<std::string, std::shared_ptr<const RuleSet>> ruleSets;
+  // Every RULESET read, in reading order, replaced ones included.
+  std::vector<std::pair<std::string, std::shared_ptr<const RuleSet>>> ruleSetsAsRead;
+};
 
-// 0 when read (also when empty), 3 when the file cannot be opened. Malformed XML and
-// rule errors throw Tarn_Exception.
-int loadParserConfiguration(const std::string& path);
-// Releases every rule (the rule-set entries stay) and empties the default country.
-void freeParserConfiguration();
-// Empties every table, word lists included, as if the library had just been loaded.
-// For tests and tools that load several configurations in one process; never called
-// while records are parsed.
-void clearParserConfiguration();
+class ParserConfig final : public AddressParser {
+ public:
+  // Takes the tables and works out every answer a parse asks of them by country, so
+  // that a parse only looks answers up.
+  explicit ParserConfig(ParserTables tables);
 
-std::string resolveCountryCode(const std::string& country);
-// Never inserts: null when there is no rule set for the code.
-const RuleSet* findRuleSet(const std::string& code);
+  const ParserTables& tables() const { return tables_; }
 
-// Read access for tools (zebparse check/explain).
-const std::map<std::string, std::string>& countryCodeByName();
-const std::map<std::string, std::string>& regionBaseByName();
-const std::map<std::string, RuleSet>& ruleSets();
-const std::string& defaultCountry();
+  // Never inserts: null when there is no rule set for the code.
+  const RuleSet* findRuleSet(const std::string& code) const;
+  // wordListFor (word_lists.h) of every kind for `code`.
+  const CountryWordLists& wordListsFor(const std::string& code) const;
+  const WordList* wordList(ListKind kind, const std::string& code) const {
+    return wordListsFor(code)[static_cast<size_t>(kind)];
+  }
+  // The sequences stored under exactly `code` (no "US" fallback); empty when missing.
+  const std::vector<std::string>& stickySuffixesOf(const std::string& code) const;
+  const std::vector<std::string>& careOfWordsOf(const std::string& code) const;
+
+  // AddressParser
+  AddressParserPtr withoutRules() const override;
+  int parse(AddressRecord& record, ParseTrace* trace) const override;
+  const std::string& resolveCountryCode(const std::string& country) const override;
+  const std::map<std::string, std::string>& countryCodeByName() const override {
+    return tables_.countryCodeByName;
+  }
+  const std::map<std::string, std::string>& regionBaseByName() const override {
+    return tables_.regionBaseByName;
+  }
+  const std::string& defaultCountry() const override { return tables_.defaultCountry; }
+  std::vector<RuleSetListing> ruleSets() const override;
+  std::vector<RuleSetListing> ruleSetsAsRead() const override;
+  bool hasRuleSet(const std::string& code) const override { return findRuleSet(code) != nullptr; }
+
+ private:
+  const ParserTables tables_;
+  // Worked out by the constructor; they point into tables_.
+  std::unordered_map<std::string, std::string> codeByCountryName_;         // resolvable names only
+  std::map<std::string, CountryWordLists, CountryCodeOrder> listsByCode_;  // codes with lists
+  CountryWordLists listsOfOtherCodes_{};                                   // the "US" fallbacks
+};
+
+// The configuration as a ParserConfig: every AddressParser is one.
+inline const ParserConfig& configOf(const AddressParser& parser) {
+  return static_cast<const ParserConfig&>(parser);
+}
 
 }  // namespace addr

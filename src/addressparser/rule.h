@@ -1,15 +1,14 @@
-// A rule of the address parser as loaded from a RULE element, and the loading of a
-// rule group. Tested by tests/addressparser/rule_loader_test.cc.
+// A rule of the address parser as loaded from a RULE element, with its condition
+// compiled on first use. Loaded by rule_loader.cc; tested by
+// tests/addressparser/rule_loader_test.cc and condition_evaluator_test.cc.
 #pragma once
-
-#include <libxml/tree.h>
 
 #include <atomic>
 #include <memory>
 #include <mutex>
-#include <string>
 #include <vector>
 
+#include "addressparser/address_parser.h"
 #include "addressparser/condition_node.h"
 #include "addressparser/token.h"
 
@@ -17,15 +16,12 @@ namespace addr {
 
 struct ConditionProgram;
 
-struct Rule {
-  Rule() = default;
+struct Rule : RuleText {
+  Rule();
   Rule(const Rule&) = delete;
   Rule& operator=(const Rule&) = delete;
   ~Rule();
 
-  std::string name;
-  std::string description;
-  std::string condition;
   std::vector<TokenMeaning> eliminate;
   TokenMeaning set = UNKNOWN;
   TokenMeaning setNext = UNKNOWN;
@@ -33,20 +29,24 @@ struct Rule {
   bool withContext = false;
 
   // The compiled condition and the program evaluation runs (which points into the
-  // tree), owned by the rule; null until the first evaluation. Records are parsed on
-  // many threads: the first compilation runs under compileMutex and publishes the
-  // tree, then the program, with release stores, so evaluation reads the program
-  // lock-free with an acquire load. A compilation that throws publishes nothing, so
-  // the next evaluation compiles (and throws) again.
-  std::atomic<ConditionNode*> compiledCondition{nullptr};
-  std::atomic<ConditionProgram*> compiledProgram{nullptr};
-  std::mutex compileMutex;
+  // tree), compiled on the first call from any thread. Records are parsed on many
+  // threads at once: the compilation runs under compileOnce_, and a compilation
+  // that throws leaves the flag unset, so the next evaluation compiles (and throws)
+  // again. The condition must not be empty.
+  const ConditionProgram& compiledProgram() const;
+  const ConditionNode& compiledCondition() const;
+
+ private:
+  void compile() const;
+
+  mutable std::once_flag compileOnce_;
+  // Set once compile() finished: later calls read the program without entering
+  // call_once, whose every call costs more than a rule's usual evaluation.
+  mutable std::atomic<bool> compiled_{false};
+  mutable std::unique_ptr<ConditionNode> condition_;
+  mutable std::unique_ptr<ConditionProgram> program_;
 };
 
 using RuleList = std::vector<std::unique_ptr<Rule>>;
-
-// Appends the rules of the first NOCONTEXT (withContext false) or WITHCONTEXT child.
-void loadRuleGroup(xmlNodePtr ruleSetElement, bool withContext, RuleList& rules);
-void loadRule(Rule& rule, xmlNodePtr ruleElement);
 
 }  // namespace addr

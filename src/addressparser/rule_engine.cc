@@ -8,7 +8,6 @@
 
 #include "addressparser/condition_evaluator.h"
 #include "addressparser/meaning_index.h"
-#include "addressparser/word_lists.h"
 
 namespace addr {
 namespace {
@@ -36,14 +35,15 @@ constexpr std::array<Narrowing, 10> kNarrowings = {{
 
 bool isSettled(AddressToken& token) { return settledMeaning(token) != UNKNOWN; }
 
-// applyRule with the trace: `pass` only labels what is reported.
-bool applyRuleTraced(Rule& rule, TokenList& tokens, size_t position, WordListMemo* memo,
-                     EngineTrace* trace, int pass) {
+// Applies one rule at one token; true when no further rule of the same group is to
+// be applied to that token. `pass` only labels what is reported.
+bool applyRule(const Rule& rule, TokenList& tokens, size_t position, WordListMemo& memo,
+               EngineTrace* trace, int pass) {
   AddressToken& token = *tokens[position];
   if (isSettled(token)) return true;
   if (!evaluateCondition(rule, tokens, position, memo)) return false;
 
-  MeaningIndex* index = memo != nullptr ? memo->meanings : nullptr;
+  MeaningIndex* index = memo.meanings;
   for (TokenMeaning m : rule.eliminate) token.clearCandidate(m);
   if (rule.setNext != UNKNOWN && position + 1 < tokens.size()) {
     AddressToken& following = *tokens[position + 1];
@@ -67,14 +67,16 @@ bool applyRuleTraced(Rule& rule, TokenList& tokens, size_t position, WordListMem
   return endsGroup;
 }
 
-void applyGroup(const RuleList& rules, size_t begin, size_t end, TokenList& tokens,
-                size_t position, WordListMemo& memo, EngineTrace* trace, int pass) {
+void applyGroup(const RuleList& rules, size_t begin, size_t end, TokenList& tokens, size_t position,
+                WordListMemo& memo, EngineTrace* trace, int pass) {
   for (size_t r = begin; r < end; ++r) {
-    if (applyRuleTraced(*rules[r], tokens, position, &memo, trace, pass)) return;
+    if (applyRule(*rules[r], tokens, position, memo, trace, pass)) return;
   }
 }
 
-void narrowCandidatesAt(TokenList& tokens, size_t position, WordListMemo& memo) {
+// Removes every candidate whose word list (of the token's country, with the "US"
+// fallback) does not hold the token's text.
+void narrowCandidates(TokenList& tokens, size_t position, WordListMemo& memo) {
   AddressToken& token = *tokens[position];
   WordListMemo::Entries entries;
   memo.lookUpAll(tokens, position, entries);
@@ -100,9 +102,12 @@ bool allSettledUnrecorded(const TokenList& tokens) {
 const char* joinSeparator(TokenMeaning meaning) {
   switch (meaning) {
     case STREETNAME:
-    case STREETNUM: return " ";
-    case UNITNUM: return "";
-    default: return nullptr;
+    case STREETNUM:
+      return " ";
+    case UNITNUM:
+      return "";
+    default:
+      return nullptr;
   }
 }
 
@@ -124,18 +129,6 @@ void appendFolding(AddressToken& joined, const char* separator, const AddressTok
 }
 
 }  // namespace
-
-void narrowCandidates(AddressToken& token) {
-  for (const Narrowing& narrowing : kNarrowings) {
-    if (isInWordListFolded(wordListTable(narrowing.list), token.folded, token.country)) continue;
-    token.clearCandidate(narrowing.meaning);
-    token.clearCandidate(narrowing.alsoMeaning);
-  }
-}
-
-bool applyRule(Rule& rule, TokenList& tokens, size_t position) {
-  return applyRuleTraced(rule, tokens, position, nullptr, nullptr, kContextFreePass);
-}
 
 void mergeAdjacentTokens(TokenList& tokens, EngineTrace* trace, int pass) {
   // One pass that keeps joining into the same token while its neighbour matches. The
@@ -183,10 +176,10 @@ void mergeAdjacentTokens(TokenList& tokens, EngineTrace* trace, int pass) {
   }
 }
 
-void runRules(const RuleSet& ruleSet, TokenList& tokens, EngineTrace* trace,
-              size_t indexFromTokens) {
+void runRules(const ParserConfig& config, const RuleSet& ruleSet, TokenList& tokens,
+              EngineTrace* trace, size_t indexFromTokens) {
   const RuleList& rules = ruleSet.rules;
-  WordListMemo memo;
+  WordListMemo memo(config);
   // Long lists are scanned through an index of their meanings (see meaning_index.h);
   // on short ones reading the tokens themselves is quicker.
   MeaningIndex index;
@@ -194,13 +187,13 @@ void runRules(const RuleSet& ruleSet, TokenList& tokens, EngineTrace* trace,
     index.build(tokens);
     memo.meanings = &index;
   }
-  const size_t contextBegin = ruleSet.firstContextRule < rules.size() ? ruleSet.firstContextRule
-                                                                      : rules.size();
+  const size_t contextBegin =
+      ruleSet.firstContextRule < rules.size() ? ruleSet.firstContextRule : rules.size();
 
   // Narrowing and rules alternate token by token: while a token's rules run, the
   // tokens after it still hold all their candidates (bar a setNext from before).
   for (size_t position = 0; position < tokens.size(); ++position) {
-    narrowCandidatesAt(tokens, position, memo);
+    narrowCandidates(tokens, position, memo);
     if (trace != nullptr) trace->narrowed(position, *tokens[position]);
     applyGroup(rules, 0, contextBegin, tokens, position, memo, trace, kContextFreePass);
   }

@@ -2,14 +2,11 @@
 //
 // Nothing is checked at load time: unknown meaning names become UNKNOWN and the
 // condition text is compiled only when a record first reaches the rule.
-#include <cstring>
 #include <utility>
 
-#include "addressparser/condition_program.h"
-#include "addressparser/config_nodes.h"
+#include "addressparser/config_xml.h"
 #include "addressparser/rule.h"
 #include "common/string_util.h"
-#include "xml/xml_doc.h"
 
 namespace addr {
 namespace {
@@ -24,17 +21,32 @@ bool isYes(std::string_view text) {
   return true;
 }
 
-TokenMeaning meaningAttribute(xmlNodePtr element, const char* attribute) {
-  const std::string text = NodeAttribute(element, attribute, "");
+TokenMeaning meaningOf(const std::string& text) {
   return text.empty() ? UNKNOWN : meaningFromName(text);
 }
 
-}  // namespace
+void loadRule(Rule& rule, xmlNodePtr ruleElement) {
+  rule.name = NodeAttribute(ruleElement, "name", "");
+  rule.description = NodeAttribute(ruleElement, "description", "");
+  rule.condition = NodeAttribute(ruleElement, "condition", "");
+  rule.setText = NodeAttribute(ruleElement, "set", "");
+  rule.setNextText = NodeAttribute(ruleElement, "setNext", "");
+  rule.eliminateText = NodeAttribute(ruleElement, "eliminate", "");
 
-Rule::~Rule() {
-  delete compiledProgram.load(std::memory_order_acquire);
-  delete compiledCondition.load(std::memory_order_acquire);
+  // Empty pieces (doubled, leading or trailing commas) are skipped; pieces are not
+  // trimmed, so "PREDIR, POSTDIR" yields PREDIR and UNKNOWN, which eliminates nothing.
+  if (!rule.eliminateText.empty()) {
+    std::vector<std::string> pieces;
+    cmn::Split(rule.eliminateText, pieces, ",");
+    for (const std::string& piece : pieces) rule.eliminate.push_back(meaningFromName(piece));
+  }
+
+  rule.terminal = isYes(NodeAttribute(ruleElement, "terminal", ""));
+  rule.set = meaningOf(rule.setText);
+  rule.setNext = meaningOf(rule.setNextText);
 }
+
+}  // namespace
 
 void loadRuleGroup(xmlNodePtr ruleSetElement, bool withContext, RuleList& rules) {
   xmlNodePtr group = firstChildNamed(ruleSetElement, withContext ? "WITHCONTEXT" : "NOCONTEXT");
@@ -47,25 +59,6 @@ void loadRuleGroup(xmlNodePtr ruleSetElement, bool withContext, RuleList& rules)
     loadRule(*rule, element);
     rules.push_back(std::move(rule));
   }
-}
-
-void loadRule(Rule& rule, xmlNodePtr ruleElement) {
-  rule.name = NodeAttribute(ruleElement, "name", "");
-  rule.description = NodeAttribute(ruleElement, "description", "");
-  rule.condition = NodeAttribute(ruleElement, "condition", "");
-
-  // Empty pieces (doubled, leading or trailing commas) are skipped; pieces are not
-  // trimmed, so "PREDIR, POSTDIR" yields PREDIR and UNKNOWN, which eliminates nothing.
-  const std::string eliminate = NodeAttribute(ruleElement, "eliminate", "");
-  if (!eliminate.empty()) {
-    std::vector<std::string> pieces;
-    cmn::Split(eliminate, pieces, ",");
-    for (const std::string& piece : pieces) rule.eliminate.push_back(meaningFromName(piece));
-  }
-
-  rule.terminal = isYes(NodeAttribute(ruleElement, "terminal", ""));
-  rule.set = meaningAttribute(ruleElement, "set");
-  rule.setNext = meaningAttribute(ruleElement, "setNext");
 }
 
 }  // namespace addr

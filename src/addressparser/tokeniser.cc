@@ -199,9 +199,9 @@ bool containsWholeWord(std::string_view line, std::string_view word) {
   return false;
 }
 
-void joinPhrasesFolded(std::vector<std::string>& words, std::vector<std::string>& folds,
-                       const std::string& code) {
-  const CountryWordLists all = wordListsFor(code);
+void joinPhrasesFolded(const ParserConfig& config, std::vector<std::string>& words,
+                       std::vector<std::string>& folds, const std::string& code) {
+  const CountryWordLists& all = config.wordListsFor(code);
   const WordList* lists[] = {
       all[static_cast<size_t>(ListKind::kSuffix)],
       all[static_cast<size_t>(ListKind::kPoBox)],
@@ -302,8 +302,8 @@ bool rewriteNumberPairs(std::string& line, const std::string& code) {
   return false;
 }
 
-bool normaliseAddressLine(const std::string& line, const std::string& code,
-                          std::string& addressText) {
+bool normaliseAddressLine(const ParserConfig& config, const std::string& line,
+                          const std::string& code, std::string& addressText) {
   std::string normalised = line;
 
   rewriteNumberPairs(normalised, code);
@@ -316,7 +316,7 @@ bool normaliseAddressLine(const std::string& line, const std::string& code,
   normalised.resize(kept);
   upperCaseLine(normalised);
 
-  if (isCareOfLine(normalised, code)) return false;
+  if (isCareOfLine(config, normalised, code)) return false;
   addressText += ' ';
   addressText += normalised;
   cmn::TrimLeft(addressText);
@@ -324,20 +324,14 @@ bool normaliseAddressLine(const std::string& line, const std::string& code,
   return true;
 }
 
-bool isCareOfLine(const std::string& normalisedLine, const std::string& code) {
-  for (const std::string& word : careOfWordsOf(code)) {
+bool isCareOfLine(const ParserConfig& config, const std::string& normalisedLine,
+                  const std::string& code) {
+  for (const std::string& word : config.careOfWordsOf(code)) {
     // An empty care-of word would frame nothing but a gap between two separators;
     // it marks no line as care-of.
     if (!word.empty() && containsWholeWord(normalisedLine, word)) return true;
   }
   return false;
-}
-
-void joinPhrases(std::vector<std::string>& words, const std::string& code) {
-  std::vector<std::string> folds;
-  folds.reserve(words.size());
-  for (const std::string& word : words) folds.push_back(foldWord(word));
-  joinPhrasesFolded(words, folds, code);
 }
 
 namespace {
@@ -355,11 +349,6 @@ bool splitStickySuffixOf(const std::string& word, const std::vector<std::string>
 }
 
 }  // namespace
-
-bool splitStickySuffix(const std::string& word, const std::string& code,
-                       std::pair<std::string, std::string>& parts) {
-  return splitStickySuffixOf(word, stickySuffixesOf(code), parts);
-}
 
 std::pair<std::string, std::string> splitAlphaNumeric(const std::string& word) {
   std::pair<std::string, std::string> parts{word, std::string()};
@@ -383,7 +372,8 @@ std::pair<std::string, std::string> splitAlphaNumeric(const std::string& word) {
   return parts;
 }
 
-TokenList tokeniseAddress(const std::string& addressText, const std::string& code) {
+TokenList tokeniseAddress(const ParserConfig& config, const std::string& addressText,
+                          const std::string& code) {
   std::vector<std::string> words;
   words.reserve(addressText.size() / 2 + 1);  // room for the most words the text can hold
   cmn::Split(addressText, words, " ");
@@ -391,13 +381,13 @@ TokenList tokeniseAddress(const std::string& addressText, const std::string& cod
   std::vector<std::string> folds;
   folds.reserve(words.size());
   for (const std::string& word : words) folds.push_back(foldWord(word));
-  joinPhrasesFolded(words, folds, code);
+  joinPhrasesFolded(config, words, folds, code);
 
   TokenList tokens;
   tokens.reserve(words.size() + 2);
   bool keepNextWhole = false;  // set after a "#" token: "#12 B7" keeps B7 whole
   std::pair<std::string, std::string> parts;
-  const std::vector<std::string>& stickySuffixes = stickySuffixesOf(code);
+  const std::vector<std::string>& stickySuffixes = config.stickySuffixesOf(code);
   for (size_t i = 0; i < words.size(); ++i) {
     bool split = false;
     if (!keepNextWhole) {

@@ -1,10 +1,8 @@
 // The per-country word lists of the address parser: eleven lists of words with
-// standard forms and two plain word sequences, all process-wide, filled while the
-// configuration loads and read without locks afterwards.
+// standard forms and two plain word sequences, held by the loaded configuration
+// (parser_config.h), filled by its loader and read without locks afterwards.
 // Tested by tests/addressparser/word_lists_test.cc.
 #pragma once
-
-#include <libxml/tree.h>
 
 #include <algorithm>
 #include <array>
@@ -74,8 +72,6 @@ class WordList {
   const Entry* find(std::string_view word) const;
   size_t size() const { return entries_.size(); }
   bool empty() const { return entries_.empty(); }
-  // Entries in case-insensitive order, for display.
-  std::vector<const Entry*> ordered() const;
 
  private:
   // Lets find() take a string_view without building a std::string per query, or a
@@ -136,39 +132,9 @@ using WordListTable = std::map<std::string, WordList, CountryCodeOrder>;  // by 
 using WordSequenceTable =
     std::map<std::string, std::vector<std::string>, CountryCodeOrder>;  // by country code
 
-// Counts changes to the parser's tables: these word lists (loadAddressParts,
-// clearWordLists) and the countries and rule sets of parser_config.h. They change
-// only while no record is parsed, so an answer a thread remembers from them, as
-// wordListFor does, holds while the count stays the same.
-uint64_t tablesGeneration();
-void tablesChanged();
-
-WordListTable& wordListTable(ListKind kind);
-WordSequenceTable& stickySuffixTable();
-WordSequenceTable& careOfTable();
-
 // The list under `code`, else (when code is not "US") the "US" list, else null.
 const WordList* wordListFor(const WordListTable& table, const std::string& code);
-// wordListFor of every table at once, indexed by ListKind.
+// wordListFor of every list kind at once, indexed by ListKind.
 using CountryWordLists = std::array<const WordList*, kListKindCount>;
-CountryWordLists wordListsFor(const std::string& code);
-bool isInWordList(const WordListTable& table, std::string_view word, const std::string& code);
-bool isInWordListFolded(const WordListTable& table, std::string_view folded,
-                        const std::string& code);
-// Empty text when the list or the word is missing.
-std::string standardFormOf(const WordListTable& table, std::string_view word,
-                           const std::string& code);
-const std::string* standardFormOfFolded(const WordListTable& table, std::string_view folded,
-                                        const std::string& code);
-// The sequence stored under exactly `code` (no "US" fallback); empty when missing.
-const std::vector<std::string>& stickySuffixesOf(const std::string& code);
-const std::vector<std::string>& careOfWordsOf(const std::string& code);
-
-// Loads one ADDRESSPARTS element into the tables. Each list element replaces the
-// country's list of that kind; the STICKY_SUFFIX words are added to the country's
-// SUFFIX list (after this element's own SUFFIX list, if any, has replaced it).
-void loadAddressParts(xmlNodePtr addressParts);
-// Empties all thirteen tables (tests and tools that load several configurations).
-void clearWordLists();
 
 }  // namespace addr

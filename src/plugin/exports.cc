@@ -26,7 +26,8 @@ ZEB_EXPORT int32_t initPlugin(void* /*reserved1*/, void* /*reserved2*/, char* er
 ZEB_EXPORT int32_t runDQM(const char* inputDocument, void* /*reserved*/, char* resultBuffer,
                           uint32_t resultBufferSize) {
   std::string document;
-  const char* problem = plugin::ProcessRecord(inputDocument, plugin::InstalledServices(), document);
+  const char* problem = plugin::ProcessRecord(inputDocument, plugin::InstalledParser(),
+                                              plugin::InstalledServices(), document);
   if (problem != nullptr) {
     return plugin::WriteErrorDocument(problem, resultBuffer, resultBufferSize);
   }

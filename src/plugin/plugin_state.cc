@@ -1,7 +1,6 @@
 // The plug-in's start-up and shut-down. Tested by tests/plugin/plugin_library_test.cc.
 #include "plugin/plugin_state.h"
 
-#include "addressparser/parser_config.h"
 #include "common/path.h"
 #include "logging/logger.h"
 
@@ -10,6 +9,8 @@ namespace {
 
 RecordServices installedServices;
 QueryParameterFunction queryParameter = nullptr;
+// Never null. Each load merges into the configuration held before it.
+addr::AddressParserPtr installedParser = addr::AddressParser::empty();
 
 template <typename Function>
 Function LookUp(LookupFunction lookup, const char* serviceName) {
@@ -62,7 +63,8 @@ int32_t InitializePlugin(LookupFunction lookup, std::string& message) {
   // it into the operating system's form itself.
   cmn::PathValue configurationPath;
   cmn::JoinPath(configurationPath, supportPath, kParserConfigurationFile);
-  if (addr::loadParserConfiguration(configurationPath.utf8) != addr::kConfigOk) {
+  if (addr::AddressParser::load(configurationPath.utf8, installedParser, installedParser.get()) !=
+      addr::kConfigOk) {
     message =
         "Unabled to initialize address parser with configuration [" + configurationPath.utf8 + "]";
     return kInitFailed;
@@ -70,8 +72,10 @@ int32_t InitializePlugin(LookupFunction lookup, std::string& message) {
   return kInitOk;
 }
 
-void ClosePlugin() { addr::freeParserConfiguration(); }
+void ClosePlugin() { installedParser = installedParser->withoutRules(); }
 
 const RecordServices& InstalledServices() { return installedServices; }
+
+const addr::AddressParser& InstalledParser() { return *installedParser; }
 
 }  // namespace plugin

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "addressparser/address_parser.h"
 #include "plugin/host_services.h"
 #include "plugin/record_processing.h"
 
@@ -25,12 +26,17 @@ inline constexpr int32_t kInitFailed = -1;
 // malformed file, a bad rule) pass through.
 int32_t InitializePlugin(LookupFunction lookup, std::string& message);
 
-// closePlugin: releases the parser's rules; the services stay installed.
+// closePlugin: releases the parser's rules (the configuration held from then on is
+// the loaded one without rules and default country, into which a later
+// InitializePlugin merges); the services stay installed.
 void ClosePlugin();
 
 // The services of the last InitializePlugin; incomplete until one has looked them up.
 // Written only by InitializePlugin, which the host never runs while records are
 // processed, so records read them without a lock.
 const RecordServices& InstalledServices();
+// The parser configuration the plug-in holds: an empty one until a load succeeds.
+// Replaced only by InitializePlugin and ClosePlugin, under the same rule.
+const addr::AddressParser& InstalledParser();
 
 }  // namespace plugin

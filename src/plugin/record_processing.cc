@@ -5,8 +5,7 @@
 #include <cstring>
 #include <utility>
 
-#include "addressparser/address_record.h"
-#include "addressparser/parse_driver.h"
+#include "addressparser/address_parser.h"
 #include "plugin/address_derived_element_creator.h"
 #include "plugin/address_elements.h"
 #include "xml/flat_document.h"
@@ -125,7 +124,8 @@ void WriteParsedParts(Document& doc, const addr::AddressRecord& record) {
 }
 
 template <typename Document>
-void ProcessDocument(Document& doc, const RecordServices& services, std::string& resultDocument,
+void ProcessDocument(Document& doc, const addr::AddressParser& parser,
+                     const RecordServices& services, std::string& resultDocument,
                      addr::AddressRecord* parsedRecord) {
   std::string values[kAddressCodeCount];
   for (size_t code = 0; code < kAddressCodeCount; ++code) {
@@ -151,7 +151,7 @@ void ProcessDocument(Document& doc, const RecordServices& services, std::string&
     record.unitLabel = std::move(values[kUnitType]);
     record.unitNumber = std::move(values[kUnitNumber]);
   } else {
-    addr::parseAddress(record);  // its status carries nothing for us
+    parser.parse(record);  // its status carries nothing for us
     WriteParsedParts(doc, record);
   }
 
@@ -172,8 +172,9 @@ void ProcessDocument(Document& doc, const RecordServices& services, std::string&
 
 }  // namespace
 
-const char* ProcessRecord(const char* inputDocument, const RecordServices& services,
-                          std::string& resultDocument, addr::AddressRecord* parsedRecord) {
+const char* ProcessRecord(const char* inputDocument, const addr::AddressParser& parser,
+                          const RecordServices& services, std::string& resultDocument,
+                          addr::AddressRecord* parsedRecord) {
   resultDocument.clear();
   if (!services.complete()) {
     return kServicesMissing;
@@ -182,7 +183,7 @@ const char* ProcessRecord(const char* inputDocument, const RecordServices& servi
   thread_local xml::FlatDocument flat;
   if (flat.Read(inputDocument, length)) {
     FlatRecord record(flat);
-    ProcessDocument(record, services, resultDocument, parsedRecord);
+    ProcessDocument(record, parser, services, resultDocument, parsedRecord);
     return nullptr;
   }
   XMLDoc doc;
@@ -191,7 +192,7 @@ const char* ProcessRecord(const char* inputDocument, const RecordServices& servi
     return kEmptyInputDocument;
   }
   TreeRecord record(doc);
-  ProcessDocument(record, services, resultDocument, parsedRecord);
+  ProcessDocument(record, parser, services, resultDocument, parsedRecord);
   return nullptr;
 }
 

@@ -8,8 +8,9 @@
 #include "plugin/host_services.h"
 
 namespace addr {
+class AddressParser;
 struct AddressRecord;
-}
+}  // namespace addr
 
 namespace plugin {
 
@@ -28,8 +29,8 @@ struct RecordServices {
 inline constexpr const char* kEmptyInputDocument = "input document is empty";
 inline constexpr const char* kServicesMissing = "plug-in is not initialised";
 
-// Parses `inputDocument`, splits its address unless the record already carries the
-// street parts, writes the parts and the derived elements into the document, renames
+// Parses `inputDocument`, splits its address with `parser` unless the record already
+// carries the street parts, writes the parts and the derived elements into the document, renames
 // the root to STD_RESULT and serialises it on one line into `resultDocument`. New
 // elements go straight into the serialised text (ElementMarkup), which reads
 // exactly as if they had been appended to the tree. The usual record, a plain nest
@@ -42,7 +43,8 @@ inline constexpr const char* kServicesMissing = "plug-in is not initialised";
 // When `parsedRecord` is not null it receives the address fields the document was
 // processed with, as parsed: the scoring harness (zeb_eval) reads there the parts
 // that no element carries, such as the directionals.
-const char* ProcessRecord(const char* inputDocument, const RecordServices& services,
-                          std::string& resultDocument, addr::AddressRecord* parsedRecord = nullptr);
+const char* ProcessRecord(const char* inputDocument, const addr::AddressParser& parser,
+                          const RecordServices& services, std::string& resultDocument,
+                          addr::AddressRecord* parsedRecord = nullptr);
 
 }  // namespace plugin

@@ -2,14 +2,14 @@
 // list, scopes, side effects, compilation on first use and its failures.
 #include "addressparser/condition_evaluator.h"
 
+#include <gtest/gtest.h>
+
 #include <atomic>
 #include <latch>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "addressparser/condition_compiler.h"
 #include "addressparser/parser_fixture.h"
@@ -40,13 +40,10 @@ constexpr const char* kWordLists = R"(<CONFIG><ADDRESSPARTS c2="US">
 
 class ConditionEvaluatorTest : public addr_test::ParserFixture {
  protected:
-  void SetUp() override {
-    ParserFixture::SetUp();
-    load(kWordLists);
-  }
+  void SetUp() override { load(kWordLists); }
 
-  static bool evaluate(const std::string& condition, TokenList& tokens, size_t position) {
-    return evaluateConditionNode(*compileCondition(condition), tokens, position);
+  bool evaluate(const std::string& condition, TokenList& tokens, size_t position) {
+    return evaluateConditionNode(config(), *compileCondition(condition), tokens, position);
   }
 };
 
@@ -57,40 +54,57 @@ TEST_F(ConditionEvaluatorTest, TextAndWordListKeywords) {
     const char* text;
     bool expected;
   } rows[] = {
-      {"ISNUMBER", " -42 ", true},    {"ISNUMBER", "+", true},
-      {"ISNUMBER", "4a", false},      {"ISNUMBER", "--1", false},
+      {"ISNUMBER", " -42 ", true},
+      {"ISNUMBER", "+", true},
+      {"ISNUMBER", "4a", false},
+      {"ISNUMBER", "--1", false},
       {"isNumber", "12", true},
       {"ISLETTER", "\xC3\xA9", false},  // one letter, two bytes
-      {"ISLETTER", "7", false},       {"ISLETTER", "b", true},
+      {"ISLETTER", "7", false},
+      {"ISLETTER", "b", true},
       {"ISLETTER", "AB", false},
-      {"ISNUMBERSIGN", "#", true},    {"ISNUMBERSIGN", "##", false},
-      {"HASNUMBERSIGN", "A#1", true}, {"HASNUMBERS", "APT4", true},
+      {"ISNUMBERSIGN", "#", true},
+      {"ISNUMBERSIGN", "##", false},
+      {"HASNUMBERSIGN", "A#1", true},
+      {"HASNUMBERS", "APT4", true},
       {"HASNUMBERS", "APT", false},
-      {"LENGTHIS(>=,3)", "AB", false},  {"LENGTHIS(>=,3)", "ABC", true},
-      {"LENGTHIS:2", "AB", true},       {"LENGTHIS:2", "ABC", false},
-      {"LENGTHIS:!=,2", "AB", false},   {"LENGTHIS:<=,2", "AB", true},
-      {"LENGTHIS:<,2", "AB", false},    {"LENGTHIS:>,1", "AB", true},
+      {"LENGTHIS(>=,3)", "AB", false},
+      {"LENGTHIS(>=,3)", "ABC", true},
+      {"LENGTHIS:2", "AB", true},
+      {"LENGTHIS:2", "ABC", false},
+      {"LENGTHIS:!=,2", "AB", false},
+      {"LENGTHIS:<=,2", "AB", true},
+      {"LENGTHIS:<,2", "AB", false},
+      {"LENGTHIS:>,1", "AB", true},
       {"LENGTHIS:==,2", "\xC3\xA9", true},  // bytes, not letters
-      {"LENGTHIS", "AB", false},        {"LENGTHIS:>=", "AB", false},
+      {"LENGTHIS", "AB", false},
+      {"LENGTHIS:>=", "AB", false},
       {"ISPOSSIBLEUNITNUMBER", "4B", true},
       {"ISPOSSIBLEUNITNUMBER", "ABCD", false},
       {"ISPOSSIBLEUNITNUMBER", "ABC", true},
       {"ISPOSSIBLEUNITNUMBER", "\xC3\x89\xC3\x89\xC3\x89", true},  // three letters, six bytes
-      {"ISDIRECTIONALWORD", "north", true},  {"ISDIRECTIONALWORD", "NW", false},
+      {"ISDIRECTIONALWORD", "north", true},
+      {"ISDIRECTIONALWORD", "NW", false},
       {"CANBEFIRSTWORDINDIRECTIONAL", "NORTH", true},
       {"CANBEFIRSTWORDINDIRECTIONAL", "W", false},
       {"CANBESECONDWORDINDIRECTIONAL", "W", true},
       {"CANBESECONDWORDINDIRECTIONAL", "N", false},
-      {"ISSUFFIXWORD", "street", true},   {"ISSUFFIXWORD", "MAIN", false},
+      {"ISSUFFIXWORD", "street", true},
+      {"ISSUFFIXWORD", "MAIN", false},
       {"ISPREFIXACTINGSUFFIXWORD", "ROAD", true},
       {"ISPREFIXACTINGSUFFIXWORD", "SR", true},
       {"ISPREFIXACTINGSUFFIXWORD", "ST", false},
-      {"ISPREFIXWORD", "hwy", true},      {"ISBUILDINGSIDEWORD", "REAR", true},
-      {"ISUNITSIDEWORD", "UPPER", true},  {"ISBUILDINGTYPEWORD", "BLDG", true},
-      {"ISCOUNTYWORD", "County", true},   {"ISPOBOXWORD", "po box", true},
-      {"ISRURALROUTEWORD", "RR", true},   {"ISUNITWORD", "Apt", true},
+      {"ISPREFIXWORD", "hwy", true},
+      {"ISBUILDINGSIDEWORD", "REAR", true},
+      {"ISUNITSIDEWORD", "UPPER", true},
+      {"ISBUILDINGTYPEWORD", "BLDG", true},
+      {"ISCOUNTYWORD", "County", true},
+      {"ISPOBOXWORD", "po box", true},
+      {"ISRURALROUTEWORD", "RR", true},
+      {"ISUNITWORD", "Apt", true},
       {"ISUNITWORD", "UPPER", false},
-      {"NOSUCHKEYWORD", "12", false},     {"NOT NOSUCHKEYWORD", "12", true},
+      {"NOSUCHKEYWORD", "12", false},
+      {"NOT NOSUCHKEYWORD", "12", true},
   };
   for (const Row& row : rows) {
     TokenList tokens;
@@ -114,16 +128,21 @@ TEST_F(ConditionEvaluatorTest, MeaningKeywordsAndOffsets) {
       {"ISTOKENA(PREV2,STREETNAME)", "A:STREETNAME B C", 1, false},
       {"ISTOKENA(PREV2,STREETNAME)", "A:STREETNAME B C", 0, false},
       {"ISTOKENA(STREETNUM,NEXT)", "12:STREETNUM X", 0, true},  // offset 0
-      {"ISTOKENA", "X", 0, true},                 // no meaning: not settled
+      {"ISTOKENA", "X", 0, true},                               // no meaning: not settled
       {"ISTOKENA", "12:STREETNUM", 0, false},
       {"ISTOKENMEANINGSET", "12:STREETNUM", 0, true},
       {"ISTOKENMEANINGSET", "N:PREDIR|POSTDIR", 0, false},
-      {"ISFIRSTTOKEN", "A B", 0, true},           {"ISFIRSTTOKEN", "A B", 1, false},
-      {"ISFIRSTTOKEN:NEXT", "A B", 0, false},     {"ISLASTTOKEN", "A B", 1, true},
-      {"ISLASTTOKEN:NEXT", "A B", 0, true},       {"ISLASTTOKEN:NEXT", "A B", 1, false},
-      {"LENGTHIS(NEXT,<,4)", "X ABC", 0, true},   {"LENGTHIS(NEXT,<,4)", "X ABCD", 0, false},
-      {"CANTOKENBEA:UNITNUM", "X", 0, true},      {"CANTOKENBEA:UNITNUM", "X:STREETNAME", 0, false},
-      {"CANTOKENBEA", "X", 0, false},             // no meaning: never a candidate
+      {"ISFIRSTTOKEN", "A B", 0, true},
+      {"ISFIRSTTOKEN", "A B", 1, false},
+      {"ISFIRSTTOKEN:NEXT", "A B", 0, false},
+      {"ISLASTTOKEN", "A B", 1, true},
+      {"ISLASTTOKEN:NEXT", "A B", 0, true},
+      {"ISLASTTOKEN:NEXT", "A B", 1, false},
+      {"LENGTHIS(NEXT,<,4)", "X ABC", 0, true},
+      {"LENGTHIS(NEXT,<,4)", "X ABCD", 0, false},
+      {"CANTOKENBEA:UNITNUM", "X", 0, true},
+      {"CANTOKENBEA:UNITNUM", "X:STREETNAME", 0, false},
+      {"CANTOKENBEA", "X", 0, false},  // no meaning: never a candidate
       {"MEANINGSCOMPETE:PREDIR,POSTDIR", "N:PREDIR|POSTDIR", 0, true},
       {"MEANINGSCOMPETE:PREDIR,POSTDIR", "N:PREDIR|POSTDIR|STREETNAME", 0, false},
       {"MEANINGSCOMPETE:PREDIR,POSTDIR", "N:PREDIR", 0, false},
@@ -134,7 +153,7 @@ TEST_F(ConditionEvaluatorTest, MeaningKeywordsAndOffsets) {
       {"WEHAVE:NEXT,STREETNUM", "X Y 12:STREETNUM", 0, true},  // beyond the next token
       {"WEHAVE:PREV,STREETNUM", "12:STREETNUM X Y", 2, true},
       {"WEHAVE:PREV,STREETNUM", "12:STREETNUM X", 0, false},
-      {"WEHAVE", "12:STREETNUM X", 0, true},       // no meaning: some token unsettled
+      {"WEHAVE", "12:STREETNUM X", 0, true},  // no meaning: some token unsettled
       // WEHAVEPOSSIBLETOKENMEANING never looks at the current token.
       {"WEHAVEPOSSIBLETOKENMEANING:STREETNUM", "X Y", 0, false},
       {"WEHAVEPOSSIBLETOKENMEANING:STREETNUM", "X Y", 1, true},
@@ -174,9 +193,10 @@ TEST_F(ConditionEvaluatorTest, MeaningKeywordsAndOffsets) {
 TEST_F(ConditionEvaluatorTest, OnlyOnceRemovesBothDirectionalsOnceOneIsSettled) {
   TokenList tokens = makeTokens("N:PREDIR W", "US");
   EXPECT_TRUE(evaluate("ONLYONCE:PREDIR", tokens, 1));
-  EXPECT_EQ("STREETNUM|STREETNAME|PREFIX|SUFFIX|UNITNUM|UNITLABEL|BUILDINGSIDE|UNITSIDE|"
-            "BUILDINGTYPE|COUNTY|POBOXNUM|POBOXTYPE|RRHCLABEL|RRHCNUM|RRHCBOXNUM",
-            dumpCandidates(*tokens[1]));
+  EXPECT_EQ(
+      "STREETNUM|STREETNAME|PREFIX|SUFFIX|UNITNUM|UNITLABEL|BUILDINGSIDE|UNITSIDE|"
+      "BUILDINGTYPE|COUNTY|POBOXNUM|POBOXTYPE|RRHCLABEL|RRHCNUM|RRHCBOXNUM",
+      dumpCandidates(*tokens[1]));
 
   TokenList unsettled = makeTokens("N W", "US");
   EXPECT_TRUE(evaluate("ONLYONCE:PREDIR,3", unsettled, 1));
@@ -210,7 +230,7 @@ TEST_F(ConditionEvaluatorTest, OperatorsCombineLikeBooleanLogic) {
       {"(ISLASTTOKEN OR ISLASTTOKEN) OR (ISLASTTOKEN OR NOT ISLASTTOKEN)", true},
       {"(ISFIRSTTOKEN AND ISFIRSTTOKEN) AND (ISFIRSTTOKEN AND ISLASTTOKEN)", false},
       {"NOT ((ISLASTTOKEN OR NOT ISFIRSTTOKEN) AND ISFIRSTTOKEN) AND ISFIRSTTOKEN", true},
-      {"ISLASTTOKEN AND ISFIRSTTOKEN OR ISFIRSTTOKEN", true},  // ((A AND B) OR C)
+      {"ISLASTTOKEN AND ISFIRSTTOKEN OR ISFIRSTTOKEN", true},   // ((A AND B) OR C)
       {"ISFIRSTTOKEN OR ISFIRSTTOKEN AND ISLASTTOKEN", false},  // ((A OR B) AND C)
   };
   TokenList tokens = makeTokens("A B", "US");
@@ -219,44 +239,27 @@ TEST_F(ConditionEvaluatorTest, OperatorsCombineLikeBooleanLogic) {
   }
 }
 
-TEST_F(ConditionEvaluatorTest, EvaluatingRecordsAnOnlyCandidateAsTheMeaning) {
-  TokenList tokens = makeTokens("MAIN:STREETNAME", "US");
-  EXPECT_TRUE(evaluate("ISTOKENA:STREETNAME", tokens, 0));
-  tokens[0]->clearCandidate(STREETNAME);
-  EXPECT_EQ("MAIN:STREETNAME", dumpTokens(tokens));
-}
-
-TEST_F(ConditionEvaluatorTest, EmptyAndBlankConditionsHold) {
-  TokenList tokens = makeTokens("X", "US");
-  Rule empty;
-  EXPECT_TRUE(evaluateCondition(empty, tokens, 0));
-  EXPECT_EQ(nullptr, empty.compiledCondition.load());
-  Rule blank;
-  blank.condition = "   ";
-  EXPECT_TRUE(evaluateCondition(blank, tokens, 0));
-}
-
-TEST_F(ConditionEvaluatorTest, ConditionCompilesOnceOnFirstEvaluation) {
+// A condition compiles once, on its first evaluation; a broken one fails on every
+// evaluation, never silently.
+TEST_F(ConditionEvaluatorTest, ConditionCompilesOnFirstEvaluation) {
   TokenList tokens = makeTokens("12 MAIN", "US");
+  for (const char* holds : {"", "   "}) {
+    Rule rule;
+    rule.condition = holds;
+    EXPECT_TRUE(evaluateCondition(config(), rule, tokens, 0)) << "[" << holds << "]";
+  }
   Rule rule;
   rule.condition = "ISNUMBER AND ISFIRSTTOKEN";
-  EXPECT_EQ(nullptr, rule.compiledCondition.load());
-  EXPECT_TRUE(evaluateCondition(rule, tokens, 0));
-  ConditionNode* first = rule.compiledCondition.load();
-  ASSERT_NE(nullptr, first);
-  EXPECT_FALSE(evaluateCondition(rule, tokens, 1));
-  EXPECT_EQ(first, rule.compiledCondition.load());
-}
+  EXPECT_TRUE(evaluateCondition(config(), rule, tokens, 0));
+  const ConditionNode* first = &rule.compiledCondition();
+  EXPECT_FALSE(evaluateCondition(config(), rule, tokens, 1));
+  EXPECT_EQ(first, &rule.compiledCondition());
 
-// A broken rule fails on every evaluation, never silently.
-TEST_F(ConditionEvaluatorTest, BrokenConditionThrowsOnEveryEvaluation) {
-  TokenList tokens = makeTokens("12", "US");
   for (const char* condition : {"ISTOKENA:streetnum", "ISNUMBER AND", "NOT"}) {
-    Rule rule;
-    rule.condition = condition;
+    Rule broken;
+    broken.condition = condition;
     for (int attempt = 0; attempt < 3; ++attempt) {
-      EXPECT_THROW(evaluateCondition(rule, tokens, 0), Tarn_Exception) << condition;
-      EXPECT_EQ(nullptr, rule.compiledCondition.load()) << condition;
+      EXPECT_THROW(evaluateCondition(config(), broken, tokens, 0), Tarn_Exception) << condition;
     }
   }
 }
@@ -286,7 +289,7 @@ TEST_F(ConditionEvaluatorTest, EmptyTokenListMakesEveryLeafFalse) {
 
 // Several threads reach a rule's first evaluation together: one compiles, all see
 // the same tree, and a broken rule throws on every thread.
-TEST(ConcurrentConditionCompilation, FirstEvaluationOnManyThreads) {
+TEST_F(ConditionEvaluatorTest, FirstEvaluationOnManyThreads) {
   constexpr int kThreads = 8;
   constexpr int kRounds = 20;
   for (int round = 0; round < kRounds; ++round) {
@@ -302,9 +305,9 @@ TEST(ConcurrentConditionCompilation, FirstEvaluationOnManyThreads) {
       threads.emplace_back([&] {
         TokenList tokens = addr_test::makeTokens("12 MAIN", "ZZ");
         start.arrive_and_wait();
-        if (evaluateCondition(rule, tokens, 0)) ++held;
+        if (evaluateCondition(config(), rule, tokens, 0)) ++held;
         try {
-          evaluateCondition(broken, tokens, 0);
+          evaluateCondition(config(), broken, tokens, 0);
         } catch (const Tarn_Exception&) {
           ++thrown;
         }
@@ -313,7 +316,6 @@ TEST(ConcurrentConditionCompilation, FirstEvaluationOnManyThreads) {
     for (auto& thread : threads) thread.join();
     EXPECT_EQ(kThreads, held.load());
     EXPECT_EQ(kThreads, thrown.load());
-    EXPECT_EQ(nullptr, broken.compiledCondition.load());
   }
 }
 

@@ -1,7 +1,12 @@
-// Tests of configuration loading, country resolution and the rule-set tables.
+// Tests of configuration loading (from files and text, one on top of another),
+// country resolution and the rule-set tables.
 #include "addressparser/parser_config.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 
 #include "addressparser/parser_fixture.h"
 #include "addressparser/word_lists.h"
@@ -61,11 +66,11 @@ TEST_F(ParserConfigTest, ResolvesCountriesThroughNamesAndRegions) {
       {"CA", "CA"},  // a code is not a country name
   };
   for (const Row& row : rows) {
-    EXPECT_EQ(row.code, resolveCountryCode(row.country)) << "[" << row.country << "]";
+    EXPECT_EQ(row.code, parser().resolveCountryCode(row.country)) << "[" << row.country << "]";
   }
-  EXPECT_EQ("CA", defaultCountry());
-  EXPECT_EQ("CA", regionBaseByName().at("QC"));
-  EXPECT_EQ(0u, regionBaseByName().count("OR"));
+  EXPECT_EQ("CA", parser().defaultCountry());
+  EXPECT_EQ("CA", parser().regionBaseByName().at("QC"));
+  EXPECT_EQ(0u, parser().regionBaseByName().count("OR"));
 }
 
 TEST_F(ParserConfigTest, DefaultCountryIsUsWhenAbsentOrEmpty) {
@@ -77,10 +82,9 @@ TEST_F(ParserConfigTest, DefaultCountryIsUsWhenAbsentOrEmpty) {
       "",
   };
   for (const char* xml : configurations) {
-    addr::clearParserConfiguration();
-    load(xml);
-    EXPECT_EQ("US", defaultCountry()) << xml;
+    EXPECT_EQ("US", AddressParser::fromText(xml)->defaultCountry()) << xml;
   }
+  EXPECT_EQ("", AddressParser::empty()->defaultCountry());
 }
 
 TEST_F(ParserConfigTest, SectionsNestedBelowTheRootAreNotFound) {
@@ -90,22 +94,33 @@ TEST_F(ParserConfigTest, SectionsNestedBelowTheRootAreNotFound) {
       <ADDRESSPARTS c2="FR"><SUFFIX><PART data="RUE"/></SUFFIX></ADDRESSPARTS>
       <RULESET c2="FR"><NOCONTEXT><RULE/></NOCONTEXT></RULESET>
       </WRAPPER></ROOT>)");
-  EXPECT_EQ("US", resolveCountryCode("France"));
-  EXPECT_TRUE(countryCodeByName().empty());
-  EXPECT_TRUE(regionBaseByName().empty());
-  EXPECT_FALSE(isInWordList(wordListTable(ListKind::kSuffix), "RUE", "FR"));
-  EXPECT_EQ(nullptr, findRuleSet("FR"));
+  EXPECT_EQ("US", parser().resolveCountryCode("France"));
+  EXPECT_TRUE(parser().countryCodeByName().empty());
+  EXPECT_TRUE(parser().regionBaseByName().empty());
+  EXPECT_EQ(nullptr, config().wordList(ListKind::kSuffix, "FR"));
+  EXPECT_FALSE(parser().hasRuleSet("FR"));
 }
 
-TEST_F(ParserConfigTest, RuleSetsSplitAtTheFirstContextRule) {
+std::string listing(const std::vector<AddressParser::RuleSetListing>& ruleSets) {
+  std::string text;
+  for (const auto& ruleSet : ruleSets) {
+    text += ruleSet.code + ":";
+    for (const RuleText* rule : ruleSet.rules) text += " " + rule->name;
+    text += "; ";
+  }
+  return text;
+}
+
+TEST_F(ParserConfigTest, RuleSetsSplitAtTheFirstContextRuleAndLaterOnesReplace) {
   load(R"(<R>
       <RULESET c2="US">
         <WITHCONTEXT><RULE name="c1"/></WITHCONTEXT>
         <NOCONTEXT><RULE name="n1"/><RULE name="n2"/></NOCONTEXT>
       </RULESET>
       <RULESET c2="CA"><WITHCONTEXT><RULE name="c1"/><RULE name="c2"/></WITHCONTEXT></RULESET>
-      <RULESET c2="DE"><NOCONTEXT><RULE name="n1"/></NOCONTEXT></RULESET>
+      <RULESET c2="DE"><NOCONTEXT><RULE name="old"/></NOCONTEXT></RULESET>
       <RULESET c2="FR"/>
+      <RULESET c2="DE"><NOCONTEXT><RULE name="n1"/></NOCONTEXT></RULESET>
       </R>)");
   struct Row {
     const char* code;
@@ -114,80 +129,64 @@ TEST_F(ParserConfigTest, RuleSetsSplitAtTheFirstContextRule) {
   };
   const Row rows[] = {{"US", 3, 2}, {"CA", 2, 0}, {"DE", 1, 1}, {"FR", 0, 0}};
   for (const Row& row : rows) {
-    const RuleSet* ruleSet = findRuleSet(row.code);
+    const RuleSet* ruleSet = config().findRuleSet(row.code);
     ASSERT_NE(nullptr, ruleSet) << row.code;
     EXPECT_EQ(row.ruleCount, ruleSet->rules.size()) << row.code;
     EXPECT_EQ(row.firstContextRule, ruleSet->firstContextRule) << row.code;
   }
+  EXPECT_EQ(nullptr, config().findRuleSet("GB"));  // a look-up never inserts
+  EXPECT_EQ("CA: c1 c2; DE: n1; FR:; US: n1 n2 c1; ", listing(parser().ruleSets()));
+  EXPECT_EQ("US: n1 n2 c1; CA: c1 c2; DE: old; FR:; DE: n1; ", listing(parser().ruleSetsAsRead()));
 }
 
-TEST_F(ParserConfigTest, LaterRuleSetReplacesTheEarlierList) {
-  load(R"(<R>
-      <RULESET c2="US"><NOCONTEXT><RULE name="old1"/><RULE name="old2"/></NOCONTEXT></RULESET>
-      <RULESET c2="US"><WITHCONTEXT><RULE name="new"/></WITHCONTEXT></RULESET>
-      </R>)");
-  const RuleSet* ruleSet = findRuleSet("US");
-  ASSERT_NE(nullptr, ruleSet);
-  ASSERT_EQ(1u, ruleSet->rules.size());
-  EXPECT_EQ("new", ruleSet->rules[0]->name);
-  EXPECT_EQ(0u, ruleSet->firstContextRule);
-}
-
-TEST_F(ParserConfigTest, RuleSetLookUpNeverInserts) {
-  load("<R><RULESET c2=\"US\"/></R>");
-  EXPECT_EQ(nullptr, findRuleSet("GB"));
-  EXPECT_EQ(1u, ruleSets().size());
-}
-
-TEST_F(ParserConfigTest, FreeingReleasesRulesButKeepsTheOtherTables) {
+// A second load merges into the first key by key; releasing the rules keeps the
+// other tables for a later load to merge into. Neither changes the original.
+TEST_F(ParserConfigTest, LoadsMergeAndReleasingRulesKeepsTheOtherTables) {
   load(kCountriesAndRegions);
-  load(R"(<R><ADDRESSPARTS c2="US"><SUFFIX><PART data="ST"/></SUFFIX></ADDRESSPARTS>
+  const AddressParserPtr first = parser_;
+  load(R"(<R><COUNTRIES><COUNTRY name="Self" c2="US"/></COUNTRIES>
+      <ADDRESSPARTS c2="US"><SUFFIX><PART data="ST"/></SUFFIX></ADDRESSPARTS>
       <RULESET c2="US"><NOCONTEXT><RULE/></NOCONTEXT><WITHCONTEXT><RULE/></WITHCONTEXT></RULESET>
       </R>)");
-  // The second load merges: the first file's countries are still there.
-  EXPECT_EQ("CA", resolveCountryCode("Canada"));
-  freeParserConfiguration();
-  ASSERT_NE(nullptr, findRuleSet("US"));
-  EXPECT_TRUE(findRuleSet("US")->rules.empty());
-  EXPECT_EQ(0u, findRuleSet("US")->firstContextRule);
-  EXPECT_EQ("", defaultCountry());
-  EXPECT_EQ("CA", countryCodeByName().at("Canada"));
-  EXPECT_TRUE(isInWordList(wordListTable(ListKind::kSuffix), "ST", "US"));
+  EXPECT_EQ("CA", parser().resolveCountryCode("Canada"));  // from the first load
+  EXPECT_EQ("US", parser().resolveCountryCode("Self"));    // replaced by the second
+  EXPECT_EQ("US", parser().defaultCountry());              // the second file names no default
+  EXPECT_EQ("SE", first->resolveCountryCode("Self"));
+  EXPECT_FALSE(first->hasRuleSet("US"));
+
+  parser_ = parser_->withoutRules();
+  ASSERT_NE(nullptr, config().findRuleSet("US"));
+  EXPECT_TRUE(config().findRuleSet("US")->rules.empty());
+  EXPECT_EQ(0u, config().findRuleSet("US")->firstContextRule);
+  EXPECT_EQ("", parser().defaultCountry());
+  EXPECT_EQ("", parser().resolveCountryCode(""));
+  EXPECT_EQ("CA", parser().countryCodeByName().at("Canada"));
+  EXPECT_NE(nullptr, config().wordList(ListKind::kSuffix, "US")->find("ST"));
+
+  load("<R><RULESET c2=\"DE\"/></R>");
+  EXPECT_EQ("US", parser().defaultCountry());
+  EXPECT_TRUE(config().findRuleSet("US")->rules.empty());
+  EXPECT_TRUE(parser().hasRuleSet("DE"));
 }
 
-// Answers are remembered per thread between records; every change of the tables
-// must still show at once.
-TEST_F(ParserConfigTest, ChangedTablesAreSeenAtOnce) {
-  load(R"(<R><COUNTRIES><COUNTRY name="Land" c2="DE"/></COUNTRIES>
-      <REGIONS><REGION id="1" name="DE"/><REGION id="2" name="FR"/></REGIONS>
-      <RULESET c2="DE"/></R>)");
-  EXPECT_EQ("DE", resolveCountryCode("Land"));
-  EXPECT_EQ(nullptr, findRuleSet("FR"));
-  const RuleSet* german = findRuleSet("DE");
-  ASSERT_NE(nullptr, german);
+TEST_F(ParserConfigTest, LoadsFilesAndReportsThoseItCannotOpen) {
+  const std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                     ("zeb_parser_config_" + std::to_string(::getpid()) + ".xml");
+  std::ofstream(path, std::ios::binary) << kCountriesAndRegions;
+  AddressParserPtr loaded;
+  EXPECT_EQ(kConfigOk, AddressParser::load(path.string(), loaded));
+  std::filesystem::remove(path);
+  ASSERT_NE(nullptr, loaded);
+  EXPECT_EQ("CA", loaded->defaultCountry());
 
-  load(R"(<R><COUNTRIES><COUNTRY name="Land" c2="FR"/></COUNTRIES><RULESET c2="FR"/></R>)");
-  EXPECT_EQ("FR", resolveCountryCode("Land"));
-  EXPECT_NE(nullptr, findRuleSet("FR"));
-  EXPECT_EQ(german, findRuleSet("DE"));
-
-  freeParserConfiguration();
-  EXPECT_EQ("", resolveCountryCode(""));  // the default country is emptied
-
-  clearParserConfiguration();
-  EXPECT_EQ(nullptr, findRuleSet("DE"));
-  EXPECT_EQ("", resolveCountryCode("Land"));
-}
-
-TEST_F(ParserConfigTest, MissingFileIsStatusThreeAndChangesNothing) {
-  load(kCountriesAndRegions);
+  const AddressParserPtr before = loaded;
   EXPECT_EQ(kConfigCannotOpen,
-            loadParserConfiguration("/nonexistent/dir/addressParserMetaData.xml"));
-  EXPECT_EQ(kConfigCannotOpen, loadParserConfiguration(::testing::TempDir()));
-  EXPECT_EQ("CA", defaultCountry());
+            AddressParser::load("/nonexistent/dir/addressParserMetaData.xml", loaded));
+  EXPECT_EQ(kConfigCannotOpen, AddressParser::load(::testing::TempDir(), loaded));  // a directory
+  EXPECT_EQ(before, loaded);
 }
 
-TEST_F(ParserConfigTest, MalformedFileThrowsBeforeAnyTableChanges) {
+TEST_F(ParserConfigTest, MalformedDocumentThrowsNamingIt) {
   struct Row {
     const char* text;
     const char* messageStart;
@@ -199,17 +198,15 @@ TEST_F(ParserConfigTest, MalformedFileThrowsBeforeAnyTableChanges) {
   };
   for (const Row& row : rows) {
     try {
-      addr_test::loadConfigurationText(row.text);
+      AddressParser::fromText(row.text, nullptr, "config.xml");
       ADD_FAILURE() << "no exception for " << row.text;
     } catch (const Tarn_Exception& error) {
       const ExceptionMessage message = error.firstMessage();
       ASSERT_EQ(1u, message.arguments.size());
       const std::string& text = message.arguments[0];
       EXPECT_EQ(0u, text.rfind(row.messageStart, 0)) << text;
-      EXPECT_NE(std::string::npos, text.find(".xml])")) << "names the file: " << text;
+      EXPECT_NE(std::string::npos, text.find("config.xml])")) << "names the file: " << text;
     }
-    EXPECT_TRUE(countryCodeByName().empty());
-    EXPECT_EQ("", defaultCountry());
   }
 }
 

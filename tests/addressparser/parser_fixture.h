@@ -1,60 +1,24 @@
-// Shared fixture of the address parser tests: loads a configuration XML given as a
-// string (through a temporary file and loadParserConfiguration) into the
-// process-wide tables, and empties the tables before and after each test.
+// Shared fixture of the address parser tests: builds configurations from XML text in
+// memory, each load merging into the one before, as loads do in the plug-in.
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <atomic>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
+#include "addressparser/address_parser.h"
 #include "addressparser/parser_config.h"
 
 namespace addr_test {
 
-// Writes `content` to a fresh file in the temporary directory; removed by the
-// destructor.
-class TempFile {
- public:
-  explicit TempFile(const std::string& content) {
-    static std::atomic<int> counter{0};
-    path_ = std::filesystem::temp_directory_path() /
-            ("zeb_parser_" + std::to_string(::getpid()) + "_" + std::to_string(counter++) + ".xml");
-    std::ofstream out(path_, std::ios::binary);
-    out << content;
-  }
-  ~TempFile() {
-    std::error_code ignored;
-    std::filesystem::remove(path_, ignored);
-  }
-  TempFile(const TempFile&) = delete;
-  TempFile& operator=(const TempFile&) = delete;
-
-  std::string path() const { return path_.string(); }
-
- private:
-  std::filesystem::path path_;
-};
-
-// Loads `xml` as the configuration file; returns loadParserConfiguration's status.
-// Exceptions (malformed XML) pass through.
-inline int loadConfigurationText(const std::string& xml) {
-  TempFile file(xml);
-  return addr::loadParserConfiguration(file.path());
-}
-
 class ParserFixture : public ::testing::Test {
  protected:
-  void SetUp() override { addr::clearParserConfiguration(); }
-  void TearDown() override { addr::clearParserConfiguration(); }
+  // Loads `xml` on top of what the test loaded before. Exceptions pass through.
+  void load(const std::string& xml) { parser_ = addr::AddressParser::fromText(xml, parser_.get()); }
+  const addr::ParserConfig& config() const { return addr::configOf(*parser_); }
+  const addr::AddressParser& parser() const { return *parser_; }
 
-  // Loads `xml` and expects status 0.
-  void load(const std::string& xml) {
-    ASSERT_EQ(addr::kConfigOk, loadConfigurationText(xml)) << xml;
-  }
+  addr::AddressParserPtr parser_ = addr::AddressParser::empty();
 };
 
 }  // namespace addr_test

@@ -2,6 +2,8 @@
 // of neighbours, read as token transcripts ("12:STREETNUM MAIN:STREETNAME").
 #include "addressparser/rule_engine.h"
 
+#include <gtest/gtest.h>
+
 #include <deque>
 #include <iterator>
 #include <memory>
@@ -9,11 +11,8 @@
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
 #include "addressparser/parser_fixture.h"
 #include "addressparser/token_text.h"
-#include "addressparser/word_lists.h"
 #include "errors/tarn_exception.h"
 
 namespace addr {
@@ -23,7 +22,7 @@ using addr_test::dumpCandidates;
 using addr_test::dumpTokens;
 using addr_test::makeTokens;
 
-struct RuleText {
+struct WrittenRule {
   const char* name;
   const char* condition;
   TokenMeaning set = UNKNOWN;
@@ -33,10 +32,10 @@ struct RuleText {
 };
 
 // Context-free rules first, then context rules, as the loader stores them.
-RuleSet makeRuleSet(const std::vector<RuleText>& contextFree,
-                    const std::vector<RuleText>& context = {}) {
+RuleSet makeRuleSet(const std::vector<WrittenRule>& contextFree,
+                    const std::vector<WrittenRule>& context = {}) {
   RuleSet ruleSet;
-  auto add = [&](const RuleText& written, bool withContext) {
+  auto add = [&](const WrittenRule& written, bool withContext) {
     auto rule = std::make_unique<Rule>();
     rule->name = written.name;
     rule->condition = written.condition;
@@ -47,9 +46,9 @@ RuleSet makeRuleSet(const std::vector<RuleText>& contextFree,
     rule->withContext = withContext;
     ruleSet.rules.push_back(std::move(rule));
   };
-  for (const RuleText& written : contextFree) add(written, false);
+  for (const WrittenRule& written : contextFree) add(written, false);
   ruleSet.firstContextRule = ruleSet.rules.size();
-  for (const RuleText& written : context) add(written, true);
+  for (const WrittenRule& written : context) add(written, true);
   return ruleSet;
 }
 
@@ -61,7 +60,7 @@ struct RecordingTrace : EngineTrace {
   void narrowed(size_t index, const AddressToken& token) override {
     events.push_back("narrowed " + std::to_string(index) + " " + dumpCandidates(token));
   }
-  void ruleFired(int pass, size_t index, const Rule& rule, bool endedGroup,
+  void ruleFired(int pass, size_t index, const RuleText& rule, bool endedGroup,
                  const TokenList&) override {
     events.push_back("fired " + std::to_string(pass) + " " + std::to_string(index) + " " +
                      rule.name + (endedGroup ? " ended" : ""));
@@ -81,13 +80,16 @@ struct RecordingTrace : EngineTrace {
 class RuleEngineTest : public addr_test::ParserFixture {
  protected:
   void SetUp() override {
-    ParserFixture::SetUp();
     load(R"(<CONFIG><ADDRESSPARTS c2="US">
       <SUFFIX><PART data="ST" std="ST"/></SUFFIX>
       <DIRECTIONAL><PART data="N" std="N"/></DIRECTIONAL>
       <UNITLABEL><PART data="APT" std="APT"/></UNITLABEL>
       <POBOX><PART data="PO BOX" std="PO BOX"/></POBOX>
-    </ADDRESSPARTS></CONFIG>)");
+    </ADDRESSPARTS><ADDRESSPARTS c2="CA"><SUFFIX/></ADDRESSPARTS></CONFIG>)");
+  }
+  void run(const RuleSet& rules, TokenList& tokens, EngineTrace* trace = nullptr,
+           size_t indexFromTokens = kIndexFromTokens) {
+    runRules(config(), rules, tokens, trace, indexFromTokens);
   }
 };
 
@@ -100,90 +102,89 @@ TEST_F(RuleEngineTest, NarrowingKeepsOnlyMeaningsWhoseListHoldsTheWord) {
       {"MAIN", "US", "STREETNUM|STREETNAME|UNITNUM|POBOXNUM|RRHCNUM|RRHCBOXNUM"},
       {"n", "US", "STREETNUM|PREDIR|POSTDIR|STREETNAME|UNITNUM|POBOXNUM|RRHCNUM|RRHCBOXNUM"},
       {"St", "GB", "STREETNUM|STREETNAME|SUFFIX|UNITNUM|POBOXNUM|RRHCNUM|RRHCBOXNUM"},  // US lists
+      {"ST", "CA", "STREETNUM|STREETNAME|UNITNUM|POBOXNUM|RRHCNUM|RRHCBOXNUM"},  // its own, empty
       {"PO BOX", "US", "STREETNUM|STREETNAME|UNITNUM|POBOXNUM|POBOXTYPE|RRHCNUM|RRHCBOXNUM"},
       {"APT", "US", "STREETNUM|STREETNAME|UNITNUM|UNITLABEL|POBOXNUM|RRHCNUM|RRHCBOXNUM"},
   };
+  // Each token is narrowed by its own country's lists.
+  TokenList tokens;
+  std::vector<std::string> expected;
   for (const Row& row : rows) {
-    AddressToken token(row.text, row.country);
-    narrowCandidates(token);
-    EXPECT_EQ(row.candidates, dumpCandidates(token)) << row.text << " in " << row.country;
+    tokens.push_back(std::make_unique<AddressToken>(row.text, row.country));
+    expected.push_back("narrowed " + std::to_string(expected.size()) + " " + row.candidates);
   }
+  RecordingTrace trace;
+  run(makeRuleSet({}), tokens, &trace);
+  trace.events.resize(expected.size());
+  EXPECT_EQ(expected, trace.events);
 }
 
-TEST_F(RuleEngineTest, NarrowingWithoutAnyListLeavesNumbersAndNames) {
-  clearParserConfiguration();
-  AddressToken token("N", "US");
-  narrowCandidates(token);
-  EXPECT_EQ("STREETNUM|STREETNAME|UNITNUM|POBOXNUM|RRHCNUM|RRHCBOXNUM", dumpCandidates(token));
-}
-
-TEST_F(RuleEngineTest, SetNextIsUndoneByTheFollowingTokensNarrowing) {
-  RuleSet rules = makeRuleSet({{"number", "ISNUMBER", STREETNUM, SUFFIX}});
-  TokenList tokens = makeTokens("12 MAIN", "US");
-  runRules(rules, tokens);
-  EXPECT_EQ("12:STREETNUM MAIN:?", dumpTokens(tokens));
-  EXPECT_EQ("-", dumpCandidates(*tokens[1]));
-}
-
-TEST_F(RuleEngineTest, SetNextSurvivesNarrowingWhenTheListHoldsTheWord) {
-  RuleSet rules = makeRuleSet({{"name", "NOT ISNUMBER AND NOT ISSUFFIXWORD", STREETNAME, SUFFIX}});
-  TokenList tokens = makeTokens("MAIN ST", "US");
-  runRules(rules, tokens);
-  EXPECT_EQ("MAIN:STREETNAME ST:SUFFIX", dumpTokens(tokens));
-}
-
-TEST_F(RuleEngineTest, SetNextLeavesASettledOrMissingNeighbourAlone) {
-  Rule rule;
-  rule.setNext = UNITNUM;
-  rule.set = STREETNAME;
-  TokenList tokens = makeTokens("A B:STREETNUM", "US");
-  EXPECT_TRUE(applyRule(rule, tokens, 0));
-  EXPECT_EQ("A:STREETNAME B:STREETNUM", dumpTokens(tokens));
-  TokenList last = makeTokens("A", "US");
-  EXPECT_TRUE(applyRule(rule, last, 0));
-  EXPECT_EQ("A:STREETNAME", dumpTokens(last));
-}
-
-TEST_F(RuleEngineTest, ApplyRuleOutcomes) {
+TEST_F(RuleEngineTest, OneRuleOutcomes) {
   struct Row {
     const char* what;
-    RuleText rule;
+    WrittenRule rule;
     const char* before;
-    bool ends;
+    const char* fired;  // the rule's reports in the context-free pass
     const char* after;
   } rows[] = {
-      {"settled token", {"r", "", STREETNAME}, "12:STREETNUM", true, "12:STREETNUM"},
-      {"condition fails", {"r", "ISLETTER", STREETNAME}, "12", false, "12:?"},
-      {"sets", {"r", "ISNUMBER", STREETNUM}, "12", true, "12:STREETNUM"},
-      {"non-terminal", {"r", "", UNKNOWN, UNKNOWN, {UNITNUM}}, "12", false, "12:?"},
-      {"terminal", {"r", "", UNKNOWN, UNKNOWN, {UNITNUM}, true}, "12", true, "12:?"},
+      {"settled token", {"r", "", STREETNAME}, "12:STREETNUM", "", "12:STREETNUM"},
+      {"condition fails", {"r", "ISLETTER", STREETNAME}, "12", "", "12:?"},
+      {"sets", {"r", "ISNUMBER", STREETNUM}, "12", "0 ended", "12:STREETNUM"},
+      {"non-terminal", {"r", "", UNKNOWN, UNKNOWN, {UNITNUM}}, "12", "0", "12:?"},
+      {"terminal", {"r", "", UNKNOWN, UNKNOWN, {UNITNUM}, true}, "12", "0 ended", "12:?"},
       {"eliminated to one",
-       {"r", "", UNKNOWN, UNKNOWN, {PREDIR, UNKNOWN}}, "N:PREDIR|POSTDIR", true, "N:POSTDIR"},
+       {"r", "", UNKNOWN, UNKNOWN, {PREDIR, UNKNOWN}},
+       "N:PREDIR|POSTDIR",
+       "0 ended",
+       "N:POSTDIR"},
+      {"setNext is undone by the next token's narrowing",
+       {"r", "ISNUMBER", STREETNUM, SUFFIX},
+       "12 MAIN",
+       "0 ended",
+       "12:STREETNUM MAIN:?"},
+      {"setNext survives narrowing when the list holds the word",
+       {"r", "NOT ISNUMBER AND NOT ISSUFFIXWORD", STREETNAME, SUFFIX},
+       "MAIN ST",
+       "0 ended",
+       "MAIN:STREETNAME ST:SUFFIX"},
+      {"setNext leaves a settled neighbour alone",
+       {"r", "", STREETNAME, UNITNUM},
+       "A B:STREETNUM",
+       "0 ended",
+       "A:STREETNAME B:STREETNUM"},
+      {"setNext at the last token", {"r", "", STREETNAME, UNITNUM}, "A", "0 ended", "A:STREETNAME"},
+      // While the first token's rules run, ST still has all candidates: PREDIR too.
+      {"later tokens are not narrowed yet",
+       {"r", "CANTOKENBEA:NEXT,PREDIR", STREETNAME},
+       "MAIN ST",
+       "0 ended",
+       "MAIN:STREETNAME ST:?"},
   };
   for (const Row& row : rows) {
     RuleSet rules = makeRuleSet({row.rule});
     TokenList tokens = makeTokens(row.before, "US");
-    EXPECT_EQ(row.ends, applyRule(*rules.rules[0], tokens, 0)) << row.what;
+    RecordingTrace trace;
+    run(rules, tokens, &trace);
+    std::string fired;
+    for (const std::string& event : trace.events) {
+      if (event.rfind("fired 0 ", 0) != 0) continue;
+      std::string rest = event.substr(8);  // "<index> r[ ended]"
+      fired += rest.erase(rest.find(" r"), 2) + ";";
+    }
+    std::string expectedFired = row.fired[0] == '\0' ? "" : std::string(row.fired) + ";";
+    EXPECT_EQ(expectedFired, fired) << row.what;
     EXPECT_EQ(row.after, dumpTokens(tokens)) << row.what;
   }
 }
 
 TEST_F(RuleEngineTest, NonTerminalRuleLetsTheNextRuleRunTerminalStopsIt) {
   for (bool terminal : {false, true}) {
-    RuleSet rules = makeRuleSet({{"first", "", UNKNOWN, UNKNOWN, {UNITNUM}, terminal},
-                                 {"second", "", STREETNAME}});
+    RuleSet rules = makeRuleSet(
+        {{"first", "", UNKNOWN, UNKNOWN, {UNITNUM}, terminal}, {"second", "", STREETNAME}});
     TokenList tokens = makeTokens("MAIN", "US");
-    runRules(rules, tokens);
+    run(rules, tokens);
     EXPECT_EQ(terminal ? "MAIN:?" : "MAIN:STREETNAME", dumpTokens(tokens)) << terminal;
   }
-}
-
-TEST_F(RuleEngineTest, RulesOfATokenSeeLaterTokensUnnarrowed) {
-  // While the first token's rules run, ST still has all candidates: PREDIR too.
-  RuleSet rules = makeRuleSet({{"next could be directional", "CANTOKENBEA:NEXT,PREDIR", STREETNAME}});
-  TokenList tokens = makeTokens("MAIN ST", "US");
-  runRules(rules, tokens);
-  EXPECT_EQ("MAIN:STREETNAME ST:?", dumpTokens(tokens));
 }
 
 TEST_F(RuleEngineTest, MergingJoinsSettledNeighbours) {
@@ -229,21 +230,19 @@ TEST_F(RuleEngineTest, MergedTokenIsFoundUnderItsNewText) {
   EXPECT_EQ(foldWord("A\xC3\x89"), tokens[0]->folded);
 }
 
-TEST_F(RuleEngineTest, ExactlySixContextPassesWhenTokensNeverSettle) {
-  RuleSet rules = makeRuleSet({}, {{"never", "ISLETTER", STREETNAME}});
+// Context passes stop after the first that leaves every token settled, at six at most.
+TEST_F(RuleEngineTest, ContextPassesStopOnceEverythingIsSettled) {
+  RuleSet never = makeRuleSet({}, {{"never", "ISLETTER", STREETNAME}});
   TokenList tokens = makeTokens("MAIN", "US");
   RecordingTrace trace;
-  runRules(rules, tokens, &trace);
-  EXPECT_EQ(6, trace.contextPasses);
+  run(never, tokens, &trace);
   EXPECT_EQ(kMaxContextPasses, trace.contextPasses);
-}
 
-TEST_F(RuleEngineTest, OneContextPassJoinsWhenEverythingSettlesEarly) {
-  RuleSet rules = makeRuleSet({{"name", "", STREETNAME}});
-  TokenList tokens = makeTokens("OAK TREE", "US");
-  RecordingTrace trace;
-  runRules(rules, tokens, &trace);
-  EXPECT_EQ(1, trace.contextPasses);
+  RuleSet early = makeRuleSet({{"name", "", STREETNAME}});
+  tokens = makeTokens("OAK TREE", "US");
+  RecordingTrace once;
+  run(early, tokens, &once);
+  EXPECT_EQ(1, once.contextPasses);  // which still joins
   EXPECT_EQ("OAK_TREE:STREETNAME", dumpTokens(tokens));
 }
 
@@ -253,7 +252,7 @@ TEST_F(RuleEngineTest, ContextRulesSettleWhatTheContextFreePassLeft) {
                                {"after number", "ISTOKENA:PREV,STREETNUM", STREETNAME}});
   TokenList tokens = makeTokens("12 OAK TREE HILL", "US");
   RecordingTrace trace;
-  runRules(rules, tokens, &trace);
+  run(rules, tokens, &trace);
   EXPECT_EQ("12:STREETNUM OAK_TREE_HILL:STREETNAME", dumpTokens(tokens));
   const std::vector<std::string> expected = {
       "narrowed 0 STREETNUM|STREETNAME|UNITNUM|POBOXNUM|RRHCNUM|RRHCBOXNUM",
@@ -279,31 +278,20 @@ TEST_F(RuleEngineTest, WordListsSeeTheJoinedTextInTheNextPass) {
                               {{"box number", "ISPOBOXWORD(PREV) AND ISNUMBER", POBOXNUM}});
   TokenList tokens = makeTokens("PO BOX 12", "US");
   RecordingTrace trace;
-  runRules(rules, tokens, &trace);
+  run(rules, tokens, &trace);
   EXPECT_EQ("PO_BOX:STREETNAME 12:POBOXNUM", dumpTokens(tokens));
   EXPECT_EQ(2, trace.contextPasses);
 }
 
-TEST_F(RuleEngineTest, EachTokenIsNarrowedByItsOwnCountrysLists) {
-  load(R"(<CONFIG><ADDRESSPARTS c2="CA"><SUFFIX/></ADDRESSPARTS></CONFIG>)");
-  RuleSet rules = makeRuleSet({{"suffix", "ISSUFFIXWORD", SUFFIX}});
-  TokenList tokens;
-  for (const char* country : {"US", "CA", "US", "GB"}) {
-    tokens.push_back(std::make_unique<AddressToken>("ST", country));
-  }
-  runRules(rules, tokens);
-  EXPECT_EQ("ST:SUFFIX ST:? ST:SUFFIX ST:SUFFIX", dumpTokens(tokens));
-  EXPECT_FALSE(tokens[1]->isCandidate(SUFFIX));
-}
-
 // Long addresses are scanned through a MeaningIndex: the tokens, the meanings read
 // on the way and the trace must be the same as without it.
-void expectSameWithAndWithoutIndex(const RuleSet& rules, const std::string& text) {
+void expectSameWithAndWithoutIndex(const ParserConfig& config, const RuleSet& rules,
+                                   const std::string& text) {
   std::string outcome[2];
   for (size_t indexed = 0; indexed < 2; ++indexed) {
     TokenList tokens = makeTokens(text, "US");
     RecordingTrace trace;
-    runRules(rules, tokens, &trace, indexed == 1 ? 0 : static_cast<size_t>(-1));
+    runRules(config, rules, tokens, &trace, indexed == 1 ? 0 : static_cast<size_t>(-1));
     for (const std::string& event : trace.events) outcome[indexed] += event + "\n";
     for (const auto& token : tokens) {
       outcome[indexed] += dumpCandidates(*token) + "=" + meaningName(token->meaning) + " ";
@@ -316,11 +304,13 @@ void expectSameWithAndWithoutIndex(const RuleSet& rules, const std::string& text
 
 TEST_F(RuleEngineTest, MeaningIndexFollowsChangesOfCandidatesAndJoins) {
   // ONLYONCE leaves N with PREDIR alone, which WEHAVE must then find.
-  expectSameWithAndWithoutIndex(makeRuleSet({}, {{"once", "ONLYONCE(NEXT,STREETNUM)"},
+  expectSameWithAndWithoutIndex(config(),
+                                makeRuleSet({}, {{"once", "ONLYONCE(NEXT,STREETNUM)"},
                                                  {"predir", "WEHAVE(PREDIR)", STREETNAME}}),
                                 "1:STREETNUM X N:STREETNUM|PREDIR Y");
   // After A and B are joined, 7 is the token after X.
   expectSameWithAndWithoutIndex(
+      config(),
       makeRuleSet({}, {{"after", "ISFIRSTTOKEN(PREV) AND WEHAVE(NEXT,STREETNUM)", UNITLABEL}}),
       "A:STREETNAME B:STREETNAME X 7:STREETNUM");
 }
@@ -362,7 +352,7 @@ TEST_F(RuleEngineTest, MeaningIndexChangesNothing) {
     }
   };
   for (int round = 0; round < 1000; ++round) {
-    std::vector<RuleText> groups[2];
+    std::vector<WrittenRule> groups[2];
     std::deque<std::string> conditions;  // what the rules' texts point to
     for (auto& group : groups) {
       for (size_t n = 1 + random() % 8; n > 0; --n) {
@@ -371,8 +361,8 @@ TEST_F(RuleEngineTest, MeaningIndexChangesNothing) {
           condition += (random() % 2 == 0 ? " AND " : " OR ") + term();
         }
         conditions.push_back(condition);
-        RuleText rule{"r", conditions.back().c_str(), random() % 3 == 0 ? UNKNOWN : meaning(),
-                      random() % 4 == 0 ? meaning() : UNKNOWN};
+        WrittenRule rule{"r", conditions.back().c_str(), random() % 3 == 0 ? UNKNOWN : meaning(),
+                         random() % 4 == 0 ? meaning() : UNKNOWN};
         for (size_t k = random() % 8; k > 0; --k) rule.eliminate.push_back(meaning());
         rule.terminal = random() % 2 == 0;
         group.push_back(rule);
@@ -380,15 +370,16 @@ TEST_F(RuleEngineTest, MeaningIndexChangesNothing) {
     }
     std::string text;
     for (size_t n = 1 + random() % 100; n > 0; --n) text += pick(words) + " ";
-    expectSameWithAndWithoutIndex(makeRuleSet(groups[0], groups[1]), text);
+    expectSameWithAndWithoutIndex(config(), makeRuleSet(groups[0], groups[1]), text);
     if (HasFatalFailure()) return;
   }
 }
 
 TEST_F(RuleEngineTest, ConditionErrorLeavesTheEngine) {
-  RuleSet rules = makeRuleSet({{"number", "ISNUMBER", STREETNUM}, {"broken", "ISTOKENA:streetnum"}});
+  RuleSet rules =
+      makeRuleSet({{"number", "ISNUMBER", STREETNUM}, {"broken", "ISTOKENA:streetnum"}});
   TokenList tokens = makeTokens("12 MAIN", "US");
-  EXPECT_THROW(runRules(rules, tokens), Tarn_Exception);
+  EXPECT_THROW(run(rules, tokens), Tarn_Exception);
   EXPECT_EQ("12:STREETNUM MAIN:?", dumpTokens(tokens));
 }
 

@@ -1,10 +1,10 @@
-// Tests of loading RULE elements into Rule records.
+// Tests of loading RULE elements into Rule records, and of checkRule.
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "addressparser/parser_fixture.h"
 #include "addressparser/rule.h"
-#include "xml/xml_doc.h"
 
 namespace addr {
 namespace {
@@ -18,67 +18,59 @@ std::string meaningList(const std::vector<TokenMeaning>& meanings) {
   return text;
 }
 
-// Loads the rules of both groups of the RULESET that `xml` is.
-RuleList loadRuleSet(const std::string& xml) {
-  XMLDoc document;
-  document.ParseXML(xml.c_str());
-  RuleList rules;
-  loadRuleGroup(document.Root(), false, rules);
-  loadRuleGroup(document.Root(), true, rules);
-  return rules;
-}
+class RuleLoaderTest : public addr_test::ParserFixture {
+ protected:
+  // The rules of the US rule set that `ruleSet` (a RULESET's content) gives.
+  const RuleList& loadRules(const std::string& ruleSet) {
+    load("<R><RULESET c2=\"US\">" + ruleSet + "</RULESET></R>");
+    return config().findRuleSet("US")->rules;
+  }
+  // The single RULE element that `attributes` describe.
+  const Rule& loadOneRule(const std::string& attributes) {
+    const RuleList& rules = loadRules("<NOCONTEXT><RULE " + attributes + "/></NOCONTEXT>");
+    EXPECT_EQ(1u, rules.size()) << attributes;
+    return *rules.front();
+  }
+};
 
-// Loads the single RULE element that `attributes` describe.
-std::unique_ptr<Rule> loadOneRule(const std::string& attributes) {
-  RuleList rules =
-      loadRuleSet("<RULESET><NOCONTEXT><RULE " + attributes + "/></NOCONTEXT></RULESET>");
-  EXPECT_EQ(1u, rules.size()) << attributes;
-  return rules.empty() ? nullptr : std::move(rules.front());
-}
-
-TEST(RuleLoader, ReadsEveryAttributeAsWritten) {
-  auto rule = loadOneRule(
+TEST_F(RuleLoaderTest, ReadsEveryAttributeAsWritten) {
+  const Rule& rule = loadOneRule(
       R"x(name="num" description=" first number " condition="ISNUMBER AND ISTOKENA(PREV,X)" )x"
       R"x(eliminate="PREDIR" terminal="YES" set="STREETNUM" setNext="STREETNAME")x");
-  ASSERT_NE(nullptr, rule);
-  EXPECT_EQ("num", rule->name);
-  EXPECT_EQ(" first number ", rule->description);
-  EXPECT_EQ("ISNUMBER AND ISTOKENA(PREV,X)", rule->condition);
-  EXPECT_EQ("PREDIR", meaningList(rule->eliminate));
-  EXPECT_TRUE(rule->terminal);
-  EXPECT_EQ(STREETNUM, rule->set);
-  EXPECT_EQ(STREETNAME, rule->setNext);
-  EXPECT_FALSE(rule->withContext);
-  EXPECT_EQ(nullptr, rule->compiledCondition.load());
+  EXPECT_EQ("num", rule.name);
+  EXPECT_EQ(" first number ", rule.description);
+  EXPECT_EQ("ISNUMBER AND ISTOKENA(PREV,X)", rule.condition);
+  EXPECT_EQ("PREDIR", meaningList(rule.eliminate));
+  EXPECT_TRUE(rule.terminal);
+  EXPECT_EQ(STREETNUM, rule.set);
+  EXPECT_EQ(STREETNAME, rule.setNext);
+  EXPECT_FALSE(rule.withContext);
+
+  const Rule& empty = loadOneRule(R"(set="streetname" setNext="SUFFIX ")");
+  EXPECT_EQ("", empty.name);
+  EXPECT_EQ("", empty.condition);
+  EXPECT_TRUE(empty.eliminate.empty());
+  EXPECT_FALSE(empty.terminal);
+  EXPECT_EQ(UNKNOWN, empty.set);  // meaning names are case-sensitive and not trimmed
+  EXPECT_EQ(UNKNOWN, empty.setNext);
+  EXPECT_EQ("streetname", empty.setText);
 }
 
-TEST(RuleLoader, MissingAttributesReadAsEmpty) {
-  auto rule = loadOneRule("");
-  ASSERT_NE(nullptr, rule);
-  EXPECT_EQ("", rule->name);
-  EXPECT_EQ("", rule->condition);
-  EXPECT_TRUE(rule->eliminate.empty());
-  EXPECT_FALSE(rule->terminal);
-  EXPECT_EQ(UNKNOWN, rule->set);
-  EXPECT_EQ(UNKNOWN, rule->setNext);
-}
-
-TEST(RuleLoader, TerminalIsYesInAnyAsciiCase) {
+TEST_F(RuleLoaderTest, TerminalIsYesInAnyAsciiCase) {
   struct Row {
     const char* text;
     bool terminal;
   };
-  const Row rows[] = {{"YES", true}, {"yes", true},   {"Yes", true},   {"yEs", true},
-                      {"Y", false},  {"TRUE", false}, {"YES ", false}, {" YES", false},
-                      {"", false},   {"NO", false},   {"YESS", false}};
+  const Row rows[] = {{"YES", true},   {"yes", true},   {"yEs", true},
+                      {"Y", false},    {"TRUE", false}, {"YES ", false},
+                      {" YES", false}, {"", false},     {"YESS", false}};
   for (const Row& row : rows) {
-    auto rule = loadOneRule(std::string("terminal=\"") + row.text + "\"");
-    ASSERT_NE(nullptr, rule);
-    EXPECT_EQ(row.terminal, rule->terminal) << "[" << row.text << "]";
+    EXPECT_EQ(row.terminal, loadOneRule(std::string("terminal=\"") + row.text + "\"").terminal)
+        << "[" << row.text << "]";
   }
 }
 
-TEST(RuleLoader, EliminateSkipsEmptyPiecesAndKeepsUnknownOnes) {
+TEST_F(RuleLoaderTest, EliminateSkipsEmptyPiecesAndKeepsUnknownOnes) {
   struct Row {
     const char* text;
     const char* meanings;
@@ -92,44 +84,46 @@ TEST(RuleLoader, EliminateSkipsEmptyPiecesAndKeepsUnknownOnes) {
       {"SUFFIX,PREFIX,SUFFIX", "SUFFIX,PREFIX,SUFFIX"},
   };
   for (const Row& row : rows) {
-    auto rule = loadOneRule(std::string("eliminate=\"") + row.text + "\"");
-    ASSERT_NE(nullptr, rule);
-    EXPECT_EQ(row.meanings, meaningList(rule->eliminate)) << "[" << row.text << "]";
+    const Rule& rule = loadOneRule(std::string("eliminate=\"") + row.text + "\"");
+    EXPECT_EQ(row.meanings, meaningList(rule.eliminate)) << "[" << row.text << "]";
   }
 }
 
-TEST(RuleLoader, MeaningNamesAreCaseSensitive) {
-  auto rule = loadOneRule(R"(set="streetname" setNext="SUFFIX ")");
-  ASSERT_NE(nullptr, rule);
-  EXPECT_EQ(UNKNOWN, rule->set);
-  EXPECT_EQ(UNKNOWN, rule->setNext);
-}
-
-TEST(RuleLoader, ContextFreeRulesComeFirstEachGroupInDocumentOrder) {
-  RuleList rules = loadRuleSet(R"(<RULESET>
+TEST_F(RuleLoaderTest, ContextFreeRulesComeFirstFromTheFirstGroupsOnly) {
+  const RuleList& rules = loadRules(R"(
       <WITHCONTEXT><RULE name="c1"/><RULE name="c2"/></WITHCONTEXT>
-      <NOCONTEXT><RULE name="n1"/><!-- note --><OTHER/><RULE name="n2"/></NOCONTEXT>
-      </RULESET>)");
-  ASSERT_EQ(4u, rules.size());
-  const char* const names[] = {"n1", "n2", "c1", "c2"};
-  const bool withContext[] = {false, false, true, true};
-  for (size_t i = 0; i < rules.size(); ++i) {
-    EXPECT_EQ(names[i], rules[i]->name) << i;
-    EXPECT_EQ(withContext[i], rules[i]->withContext) << i;
-  }
-}
-
-TEST(RuleLoader, OnlyTheFirstGroupAndDirectRulesAreLoaded) {
-  RuleList rules = loadRuleSet(R"(<RULESET>
-      <NOCONTEXT><RULE name="a"><RULE name="nested"/></RULE></NOCONTEXT>
+      <NOCONTEXT><RULE name="n1"><RULE name="nested"/></RULE><!-- note --><OTHER/>
+        <RULE name="n2"/></NOCONTEXT>
       <NOCONTEXT><RULE name="second group"/></NOCONTEXT>
-      </RULESET>)");
-  ASSERT_EQ(1u, rules.size());
-  EXPECT_EQ("a", rules[0]->name);
+      <RULE name="stray"/>)");
+  std::string names;
+  for (const auto& rule : rules) names += rule->name + (rule->withContext ? "+ " : " ");
+  EXPECT_EQ("n1 n2 c1+ c2+ ", names);
 }
 
-TEST(RuleLoader, RuleSetWithoutGroupsGivesNoRules) {
-  EXPECT_TRUE(loadRuleSet("<RULESET><RULE name=\"stray\"/></RULESET>").empty());
+TEST(CheckRule, FindsEveryWrongNameInTextOrder) {
+  struct Row {
+    RuleText rule;
+    const char* problems;  // kind:item, in order
+  } rows[] = {
+      {{"", "", "ISNUMBER AND ISTOKENA(PREV,STREETNUM)", "STREETNUM", "", "PREDIR,POSTDIR"}, ""},
+      {{"", "", "", "", "", ""}, ""},
+      {{"", "", "ISWHAT AND ISTOKENA AND NOPE", "", "", ""}, "1:ISWHAT 1:NOPE 2:ISTOKENA"},
+      {{"", "", "ISTOKENA(PREV,NOSUCH)", "", "", ""}, "0"},
+      // An unmatched "(" leaves a leaf without keyword, which is not a word of the rule.
+      {{"", "", "( ISNUMBER AND CANTOKENBEA:NEXT", "", "", ""}, "2:CANTOKENBEA:NEXT"},
+      {{"", "", "", "STREETNAM", "suffix", ",UNITNUM,,POBOXNUMBER,"},
+       "3:STREETNAM 4:suffix 5:POBOXNUMBER"},
+  };
+  for (const Row& row : rows) {
+    std::string found;
+    for (const RuleProblem& problem : checkRule(row.rule)) {
+      if (!found.empty()) found += ' ';
+      found += std::to_string(problem.kind);
+      if (problem.kind != RuleProblem::kDoesNotCompile) found += ":" + problem.item;
+    }
+    EXPECT_EQ(row.problems, found) << row.rule.condition;
+  }
 }
 
 }  // namespace

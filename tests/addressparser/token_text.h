@@ -37,8 +37,8 @@ inline addr::TokenList makeTokens(std::string_view written, const std::string& c
     start = end + 1;
     if (item.empty()) continue;
     size_t colon = item.rfind(':');
-    auto token = std::make_unique<addr::AddressToken>(
-        underscoresToBlanks(item.substr(0, colon)), code);
+    auto token =
+        std::make_unique<addr::AddressToken>(underscoresToBlanks(item.substr(0, colon)), code);
     if (colon != std::string_view::npos) {
       token->candidates.fill(false);
       std::string_view names = item.substr(colon + 1);

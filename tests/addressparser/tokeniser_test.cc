@@ -6,7 +6,6 @@
 #include <iterator>
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "addressparser/parser_fixture.h"
@@ -15,9 +14,11 @@
 namespace addr {
 namespace {
 
+// Normalisation without care-of words.
 std::string normalise(const std::string& line, const std::string& code) {
+  static const AddressParserPtr empty = AddressParser::empty();
   std::string addressText;
-  normaliseAddressLine(line, code, addressText);
+  normaliseAddressLine(configOf(*empty), line, code, addressText);
   return addressText;
 }
 
@@ -115,25 +116,6 @@ TEST(NormaliseAddressLine, RemovesAndReplacesPunctuationAndUpperCases) {
   }
 }
 
-TEST(NormaliseAddressLine, AppendsLinesAfterOneSpace) {
-  std::string addressText;
-  EXPECT_TRUE(normaliseAddressLine("12 Main St", "US", addressText));
-  EXPECT_TRUE(normaliseAddressLine("  apt 4", "US", addressText));
-  EXPECT_EQ("12 MAIN ST   APT 4", addressText);
-  EXPECT_TRUE(normaliseAddressLine("", "US", addressText));
-  EXPECT_EQ("12 MAIN ST   APT 4", addressText);
-}
-
-TEST(RewriteNumberPair, ReportsWhetherItReplaced) {
-  std::string text = "12 a 14";
-  EXPECT_FALSE(rewriteNumberPair(text, "([0-9]+) *- *([0-9]+)", "-", "/"));
-  EXPECT_EQ("12 a 14", text);
-  text = "no 3-4 and 5-6";
-  EXPECT_TRUE(rewriteNumberPair(text, "([0-9]+) *- *([0-9]+)", "-", "/"));
-  EXPECT_EQ("no 3/4 and 5-6", text);
-  EXPECT_FALSE(rewriteNumberPair(text, "(", "-", "/"));  // a bad pattern rewrites nothing
-}
-
 TEST(SplitAlphaNumeric, SplitsALabelFromItsTrailingNumber) {
   struct Row {
     const char* word;
@@ -156,7 +138,6 @@ TEST(SplitAlphaNumeric, SplitsALabelFromItsTrailingNumber) {
 class TokeniserTest : public addr_test::ParserFixture {
  protected:
   void SetUp() override {
-    ParserFixture::SetUp();
     load(R"(<CONFIG>
       <ADDRESSPARTS c2="US">
         <SUFFIX><PART data="ST"/><PART data="Rue De La"/><PART data="B C"/>
@@ -174,7 +155,7 @@ class TokeniserTest : public addr_test::ParserFixture {
   }
 
   std::string tokenise(const std::string& text, const std::string& code) {
-    return tokenTexts(tokeniseAddress(text, code));
+    return tokenTexts(tokeniseAddress(config(), text, code));
   }
 };
 
@@ -208,7 +189,7 @@ TEST_F(TokeniserTest, SplitsAtSpacesJoinsPhrasesAndSplitsWords) {
 }
 
 TEST_F(TokeniserTest, NewTokensCarryCountryFoldingAndEveryCandidate) {
-  TokenList tokens = tokeniseAddress("PO BOX 12 HAUPTSTRASSE", "DE");
+  TokenList tokens = tokeniseAddress(config(), "PO BOX 12 HAUPTSTRASSE", "DE");
   ASSERT_EQ(4u, tokens.size()) << tokenTexts(tokens);
   for (const auto& token : tokens) {
     EXPECT_EQ("DE", token->country);
@@ -221,11 +202,8 @@ TEST_F(TokeniserTest, NewTokensCarryCountryFoldingAndEveryCandidate) {
 TEST_F(TokeniserTest, JoinPhrasesLooksBackAfterEveryJoin) {
   // Seven words are one word too many for a phrase until B and C have been joined;
   // H begins a phrase five words before the join of M and N.
-  std::vector<std::string> words = {"A", "B", "C", "D", "E", "F", "G", "PO", "BOX",
-                                    "X", "H", "I", "J", "K", "L", "M", "N", "X"};
-  joinPhrases(words, "US");
-  EXPECT_EQ((std::vector<std::string>{"A B C D E F G", "PO BOX", "X", "H I J K L M N", "X"}),
-            words);
+  EXPECT_EQ("A B C D E F G|PO BOX|X|H I J K L M N|X",
+            tokenise("A B C D E F G PO BOX X H I J K L M N X", "US"));
 }
 
 TEST_F(TokeniserTest, CareOfLinesAreSetAsideOnWholeWords) {
@@ -243,48 +221,13 @@ TEST_F(TokeniserTest, CareOfLinesAreSetAsideOnWholeWords) {
   };
   for (const Row& row : rows) {
     std::string addressText = "12 MAIN ST";
-    EXPECT_EQ(!row.careOf, normaliseAddressLine(row.line, "US", addressText)) << row.line;
-    EXPECT_EQ(row.careOf, addressText == "12 MAIN ST") << row.line;
+    EXPECT_EQ(!row.careOf, normaliseAddressLine(config(), row.line, "US", addressText)) << row.line;
+    // A line is appended after one blank.
+    EXPECT_EQ(row.careOf ? "12 MAIN ST" : "12 MAIN ST " + normalise(row.line, "US"), addressText);
   }
-  EXPECT_FALSE(isCareOfLine("C/O SMITH", "GB"));  // no fallback to the US words
-  EXPECT_TRUE(isCareOfLine("SMITH, C/O", "US"));
-  EXPECT_FALSE(isCareOfLine("ÉC/O", "US"));  // a letter outside ASCII is a letter too
-}
-
-TEST_F(TokeniserTest, SplitStickySuffixReportsTheFirstMatchingSuffix) {
-  std::pair<std::string, std::string> parts;
-  EXPECT_TRUE(splitStickySuffix("HAUPTSTRASSE", "DE", parts));
-  EXPECT_EQ("HAUPT", parts.first);
-  EXPECT_EQ("STRASSE", parts.second);
-  EXPECT_FALSE(splitStickySuffix("WALDWEG", "DE", parts));
-  EXPECT_FALSE(splitStickySuffix("HAUPTSTRASSE", "US", parts));
-}
-
-// Parses read the tables without locks and share the compiled number-pair patterns.
-class ConcurrentTokeniserTest : public TokeniserTest {};
-
-TEST_F(ConcurrentTokeniserTest, ThreadsNormaliseAndTokeniseAlike) {
-  constexpr int kThreads = 4;
-  constexpr int kRounds = 200;
-  std::vector<std::string> results(kThreads);
-  std::vector<std::thread> threads;
-  for (int t = 0; t < kThreads; ++t) {
-    threads.emplace_back([&results, t] {
-      for (int round = 0; round < kRounds; ++round) {
-        std::string text;
-        normaliseAddressLine("12 à 14 rue de la Paix", "FR", text);
-        normaliseAddressLine("c/o Smith", "US", text);
-        normaliseAddressLine("po box 7/2b", "ES", text);
-        std::string tokens = tokenTexts(tokeniseAddress(text, "US"));
-        if (round == 0) results[t] = tokens;
-        if (tokens != results[t]) results[t] = "differs in round " + std::to_string(round);
-      }
-    });
-  }
-  for (std::thread& thread : threads) thread.join();
-  for (const std::string& result : results) {
-    EXPECT_EQ("12/14|RUE DE LA|PAIX|PO BOX|7|2B", result);
-  }
+  EXPECT_FALSE(isCareOfLine(config(), "C/O SMITH", "GB"));  // no fallback to the US words
+  EXPECT_TRUE(isCareOfLine(config(), "SMITH, C/O", "US"));
+  EXPECT_FALSE(isCareOfLine(config(), "ÉC/O", "US"));  // a letter outside ASCII is a letter too
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// Records through the whole flow, shared by the in-process and the library tests.
+// Records through the whole flow and the transcripts of their results, for the
+// in-process record processing tests (record_processing_test.cc).
 #include "test_host.h"
 
 namespace plugin_test {

@@ -1,12 +1,12 @@
-// The record flow, driven in-process with stub services and the small US
+// The record flow, driven in-process with stub services and the tests' US
 // configuration. Each case reads as a transcript of the result's OBS_FEAT.
 #include "plugin/record_processing.h"
 
-#include <string>
-
 #include <gtest/gtest.h>
 
-#include "addressparser/parser_config.h"
+#include <string>
+
+#include "addressparser/address_parser.h"
 #include "errors/tarn_exception.h"
 #include "test_configuration.h"
 #include "test_host.h"
@@ -18,23 +18,23 @@ using plugin_test::Host;
 
 class RecordProcessing : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    static plugin_test::TempDirectory* directory = new plugin_test::TempDirectory();
-    directory->WriteConfiguration(plugin_test::kUsConfiguration);
-    ASSERT_EQ(addr::loadParserConfiguration(
-                  (directory->path() / "addressParserMetaData.xml").string()),
-              addr::kConfigOk);
-  }
   void SetUp() override { Host().Reset(); }
+
+  const char* ProcessRecord(const char* input, const plugin::RecordServices& services,
+                            std::string& result) {
+    return plugin::ProcessRecord(input, *parser_, services, result);
+  }
 
   // The result document, checked to be one line starting with the renamed root.
   std::string Process(const std::string& input) {
     std::string result;
-    EXPECT_EQ(plugin::ProcessRecord(input.c_str(), plugin_test::StubServices(), result), nullptr);
+    EXPECT_EQ(ProcessRecord(input.c_str(), plugin_test::StubServices(), result), nullptr);
     EXPECT_EQ(result.rfind("<STD_RESULT", 0), 0u) << result;
     EXPECT_EQ(result.find('\n'), std::string::npos) << result;
     return result;
   }
+
+  const addr::AddressParserPtr parser_ = addr::AddressParser::fromText(zeb_test::kUsConfiguration);
 };
 
 TEST_F(RecordProcessing, RecordsGiveTheirTranscripts) {
@@ -65,21 +65,20 @@ TEST_F(RecordProcessing, DocumentsWithoutTheUsualShapeKeepTheirContent) {
 
 TEST_F(RecordProcessing, NoDocumentToWorkOnIsReported) {
   std::string result = "stale";
-  EXPECT_STREQ(plugin::ProcessRecord(nullptr, plugin_test::StubServices(), result),
+  EXPECT_STREQ(ProcessRecord(nullptr, plugin_test::StubServices(), result),
                plugin::kEmptyInputDocument);
   EXPECT_EQ(result, "");
-  EXPECT_STREQ(plugin::ProcessRecord("", plugin_test::StubServices(), result),
-               plugin::kEmptyInputDocument);
+  EXPECT_STREQ(ProcessRecord("", plugin_test::StubServices(), result), plugin::kEmptyInputDocument);
   plugin::RecordServices incomplete = plugin_test::StubServices();
   incomplete.metaphoneEncode = nullptr;
-  EXPECT_STREQ(plugin::ProcessRecord("<STD_BOM/>", incomplete, result), plugin::kServicesMissing);
+  EXPECT_STREQ(ProcessRecord("<STD_BOM/>", incomplete, result), plugin::kServicesMissing);
 }
 
 TEST_F(RecordProcessing, MalformedDocumentRaisesTheParseError) {
   std::string result;
   for (const char* text : {"<STD_BOM>", "   ", "<STD_BOM></OBS_FEAT>"}) {
     try {
-      plugin::ProcessRecord(text, plugin_test::StubServices(), result);
+      ProcessRecord(text, plugin_test::StubServices(), result);
       ADD_FAILURE() << "no exception for " << text;
     } catch (const Tarn_Exception& e) {
       EXPECT_EQ(e.entries.at(0)->origin, "XMLDoc::ParseXML()") << text;
@@ -94,7 +93,7 @@ TEST_F(RecordProcessing, MalformedDocumentRaisesTheParseError) {
                                "<FELEM_VALUE>" +
                                references + "</FELEM_VALUE></OBS_FELEM></OBS_FEAT></STD_BOM>";
   try {
-    plugin::ProcessRecord(entities.c_str(), plugin_test::StubServices(), result);
+    ProcessRecord(entities.c_str(), plugin_test::StubServices(), result);
     ADD_FAILURE() << "no exception";
   } catch (const Tarn_Exception& e) {
     EXPECT_EQ(e.entries.at(0)->message.arguments.at(0),

@@ -124,6 +124,10 @@ TempDirectory::TempDirectory() {
   static std::atomic<int> counter{0};
   path_ = std::filesystem::temp_directory_path() /
           ("zeb_plugin_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
+  // A directory a suite keeps to the end of its process outlives it; a later process
+  // with the same id must not find its files.
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
   std::filesystem::create_directories(path_);
 }
 

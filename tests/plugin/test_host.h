@@ -89,8 +89,8 @@ std::string RecordDocument(const std::vector<std::pair<std::string, std::string>
 // element without FELEM_VALUE shows as "CODE"; "<no OBS_FEAT>" when there is none.
 std::string Transcript(const std::string& resultDocument);
 
-// Records and the transcripts of their results, for the in-process flow and the
-// loaded library alike. Expects the small US configuration and UseRecordTokens().
+// Records and the transcripts of their results. Expects the tests' US configuration
+// and UseRecordTokens().
 struct RecordCase {
   std::string input;
   std::string expected;

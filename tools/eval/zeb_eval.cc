@@ -27,9 +27,7 @@
 #include <utility>
 #include <vector>
 
-#include "addressparser/address_record.h"
-#include "addressparser/condition_compiler.h"
-#include "addressparser/parser_config.h"
+#include "addressparser/address_parser.h"
 #include "plugin/record_processing.h"
 #include "xml/single_line_writer.h"
 #include "xml/xml_doc.h"
@@ -129,7 +127,7 @@ void addWrittenBack(const std::string& resultDocument, nlohmann::json& predictio
   }
 }
 
-int runRecords(const Options& options) {
+int runRecords(const addr::AddressParser& parser, const Options& options) {
   std::ifstream input(options.inputPath);
   if (!input) {
     std::cerr << "zeb_eval: cannot read [" << options.inputPath << "]\n";
@@ -160,8 +158,8 @@ int runRecords(const Options& options) {
     addr::AddressRecord record;
     std::string resultDocument;
     try {
-      const char* failure =
-          plugin::ProcessRecord(recordDocument(gold).c_str(), kServices, resultDocument, &record);
+      const char* failure = plugin::ProcessRecord(recordDocument(gold).c_str(), parser, kServices,
+                                                  resultDocument, &record);
       if (failure != nullptr) throw std::runtime_error(failure);
       addWrittenBack(resultDocument, prediction);
     } catch (const std::exception& e) {
@@ -183,26 +181,30 @@ int runRecords(const Options& options) {
 
 // Compiles every condition; a rule file that names a word that is no keyword would
 // otherwise only ever evaluate that part false, silently.
-int checkConditions() {
+int checkConditions(const addr::AddressParser& parser) {
   size_t problems = 0;
   size_t rules = 0;
-  for (const auto& [countryCode, ruleSet] : addr::ruleSets()) {
-    const std::string& code = countryCode;  // clang before 16 cannot capture a binding
-    for (const auto& rule : ruleSet.rules) {
+  for (const auto& ruleSet : parser.ruleSets()) {
+    for (const addr::RuleText* rule : ruleSet.rules) {
       ++rules;
       auto report = [&](const std::string& what) {
         ++problems;
-        std::cout << code << " rule [" << rule->name << "]: " << what << "\n";
+        std::cout << ruleSet.code << " rule [" << rule->name << "]: " << what << "\n";
       };
-      if (rule->condition.find_first_not_of(' ') == std::string::npos) continue;
-      try {
-        std::unique_ptr<addr::ConditionNode> tree = addr::compileCondition(rule->condition);
-        for (const std::string& word : addr::unknownKeywords(*tree))
-          report("no such condition keyword [" + word + "]");
-        for (const std::string& term : addr::termsMissingMeaning(*tree))
-          report("keyword without its meaning [" + term + "]");
-      } catch (const std::exception& e) {
-        report(std::string("does not compile: ") + e.what());
+      for (const addr::RuleProblem& problem : addr::checkRule(*rule)) {
+        switch (problem.kind) {
+          case addr::RuleProblem::kUnknownKeyword:
+            report("no such condition keyword [" + problem.item + "]");
+            break;
+          case addr::RuleProblem::kTermMissingMeaning:
+            report("keyword without its meaning [" + problem.item + "]");
+            break;
+          case addr::RuleProblem::kDoesNotCompile:
+            report("does not compile: " + problem.item);
+            break;
+          default:
+            break;  // meaning names: zebparse check reports those
+        }
       }
     }
   }
@@ -216,11 +218,12 @@ int main(int argc, char** argv) {
   Options options;
   if (!parseOptions(argc, argv, options)) return usage();
   try {
-    if (addr::loadParserConfiguration(options.configPath) != addr::kConfigOk) {
+    addr::AddressParserPtr parser;
+    if (addr::AddressParser::load(options.configPath, parser) != addr::kConfigOk) {
       std::cerr << "zeb_eval: cannot open configuration [" << options.configPath << "]\n";
       return 1;
     }
-    return options.check ? checkConditions() : runRecords(options);
+    return options.check ? checkConditions(*parser) : runRecords(*parser, options);
   } catch (const std::exception& e) {
     std::cerr << "zeb_eval: " << e.what() << "\n";
     return 1;

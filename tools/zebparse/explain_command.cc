@@ -9,10 +9,7 @@
 #include <iostream>
 #include <string>
 
-#include "addressparser/address_record.h"
-#include "addressparser/parse_driver.h"
-#include "addressparser/rule.h"
-#include "addressparser/token.h"
+#include "addressparser/address_parser.h"
 #include "tools/zebparse/command_line.h"
 #include "tools/zebparse/commands.h"
 #include "tools/zebparse/parser_session.h"
@@ -78,7 +75,7 @@ class ExplainTrace : public addr::ParseTrace {
     std::printf("  [%zu] %-16s candidates after narrowing: %s\n", tokenIndex, token.text.c_str(),
                 meaningText(token).c_str());
   }
-  void ruleFired(int pass, size_t tokenIndex, const addr::Rule& rule, bool endedGroup,
+  void ruleFired(int pass, size_t tokenIndex, const addr::RuleText& rule, bool endedGroup,
                  const addr::TokenList& tokens) override {
     showPass(pass);
     const addr::AddressToken& token = *tokens[tokenIndex];
@@ -105,13 +102,20 @@ class ExplainTrace : public addr::ParseTrace {
   void assembled(const addr::TokenList&, const addr::AddressRecord& record) override {
     std::printf("fields:\n");
     const std::pair<const char*, const std::string*> fields[] = {
-        {"street number", &record.streetNumber}, {"pre-directional", &record.preDirectional},
-        {"prefix", &record.prefix},              {"street name", &record.streetName},
-        {"suffix", &record.suffix},              {"post-directional", &record.postDirectional},
-        {"building side", &record.buildingSide}, {"unit label", &record.unitLabel},
-        {"unit number", &record.unitNumber},     {"unit side", &record.unitSide},
-        {"PO box type", &record.poBoxType},      {"PO box number", &record.poBoxNumber},
-        {"rural route label", &record.rrhcLabel}, {"rural route number", &record.rrhcNumber},
+        {"street number", &record.streetNumber},
+        {"pre-directional", &record.preDirectional},
+        {"prefix", &record.prefix},
+        {"street name", &record.streetName},
+        {"suffix", &record.suffix},
+        {"post-directional", &record.postDirectional},
+        {"building side", &record.buildingSide},
+        {"unit label", &record.unitLabel},
+        {"unit number", &record.unitNumber},
+        {"unit side", &record.unitSide},
+        {"PO box type", &record.poBoxType},
+        {"PO box number", &record.poBoxNumber},
+        {"rural route label", &record.rrhcLabel},
+        {"rural route number", &record.rrhcNumber},
         {"rural route box", &record.rrhcBoxNumber},
     };
     for (const auto& [label, value] : fields) {
@@ -146,7 +150,8 @@ int explainCommand(int argc, char** argv) {
     return kExitUsage;
   }
   std::string configPath;
-  if (!loadParserSession(supportDirectoryOption(args.values["--support-dir"]), configPath,
+  addr::AddressParserPtr parser;
+  if (!loadParserSession(supportDirectoryOption(args.values["--support-dir"]), configPath, parser,
                          error)) {
     std::cerr << "zebparse: " << error << "\n";
     return kExitUsage;
@@ -158,7 +163,7 @@ int explainCommand(int argc, char** argv) {
   std::printf("configuration: %s\n", configPath.c_str());
   ExplainTrace trace;
   try {
-    addr::parseAddress(record, &trace);
+    parser->parse(record, &trace);
   } catch (const std::exception& e) {
     std::fflush(stdout);
     std::cerr << "zebparse: the parse failed: " << e.what() << "\n";

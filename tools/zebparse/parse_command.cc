@@ -10,8 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "addressparser/address_record.h"
-#include "addressparser/parse_driver.h"
+#include "addressparser/address_parser.h"
 #include "host/host_context.h"
 #include "host/plugin_library.h"
 #include "tools/zebparse/command_line.h"
@@ -34,13 +33,20 @@ constexpr const char* kParseUsage =
 
 std::vector<std::pair<const char*, const std::string*>> fieldsOf(const addr::AddressRecord& r) {
   return {
-      {"street number", &r.streetNumber},   {"pre-directional", &r.preDirectional},
-      {"prefix", &r.prefix},                {"street name", &r.streetName},
-      {"suffix", &r.suffix},                {"post-directional", &r.postDirectional},
-      {"building side", &r.buildingSide},   {"unit label", &r.unitLabel},
-      {"unit number", &r.unitNumber},       {"unit side", &r.unitSide},
-      {"PO box type", &r.poBoxType},        {"PO box number", &r.poBoxNumber},
-      {"rural route label", &r.rrhcLabel},  {"rural route number", &r.rrhcNumber},
+      {"street number", &r.streetNumber},
+      {"pre-directional", &r.preDirectional},
+      {"prefix", &r.prefix},
+      {"street name", &r.streetName},
+      {"suffix", &r.suffix},
+      {"post-directional", &r.postDirectional},
+      {"building side", &r.buildingSide},
+      {"unit label", &r.unitLabel},
+      {"unit number", &r.unitNumber},
+      {"unit side", &r.unitSide},
+      {"PO box type", &r.poBoxType},
+      {"PO box number", &r.poBoxNumber},
+      {"rural route label", &r.rrhcLabel},
+      {"rural route number", &r.rrhcNumber},
       {"rural route box", &r.rrhcBoxNumber},
   };
 }
@@ -100,7 +106,8 @@ int parseCommand(int argc, char** argv) {
   }
   std::string supportDir = supportDirectoryOption(args.values["--support-dir"]);
   std::string configPath;
-  if (!loadParserSession(supportDir, configPath, error)) {
+  addr::AddressParserPtr parser;
+  if (!loadParserSession(supportDir, configPath, parser, error)) {
     std::cerr << "zebparse: " << error << "\n";
     return kExitUsage;
   }
@@ -115,7 +122,7 @@ int parseCommand(int argc, char** argv) {
   record.country = args.values["--country"];
   if (!record.country.empty()) input.push_back({"COUNTRY", record.country});
   try {
-    addr::parseAddress(record);
+    parser->parse(record);
   } catch (const std::exception& e) {
     std::cerr << "zebparse: the parse failed: " << e.what() << "\n";
     return kExitRecordsFailed;

@@ -5,7 +5,6 @@
 #include <iostream>
 #include <vector>
 
-#include "addressparser/parser_config.h"
 #include "common/path.h"
 #include "errors/tarn_exception.h"
 #include "host/host_context.h"
@@ -18,7 +17,8 @@ std::string supportDirectoryOption(const std::string& given) {
   return given.empty() ? defaultSupportDirectory() : given;
 }
 
-bool loadParserSession(const std::string& supportDir, std::string& configPath, std::string& error) {
+bool loadParserSession(const std::string& supportDir, std::string& configPath,
+                       addr::AddressParserPtr& parser, std::string& error) {
   zeb::HostContext& host = zeb::HostContext::instance();
   host.parameters().set("PIPELINE", "SUPPORTPATH", supportDir);
   zeb::HostSettings settings;
@@ -37,7 +37,7 @@ bool loadParserSession(const std::string& supportDir, std::string& configPath, s
     return false;
   }
   try {
-    if (addr::loadParserConfiguration(configPath) != addr::kConfigOk) {
+    if (addr::AddressParser::load(configPath, parser) != addr::kConfigOk) {
       error = "cannot open configuration [" + configPath + "]";
       return false;
     }

@@ -5,13 +5,15 @@
 
 #include <string>
 
+#include "addressparser/address_parser.h"
+
 namespace zebparse {
 
 // Starts the host (logger, parameters, token data) for an interactive command and
-// loads <supportDir>/addressParserMetaData.xml into the in-process parser. False
-// with a message when the file cannot be read or is not valid.
+// loads <supportDir>/addressParserMetaData.xml into `parser`. False with a message
+// when the file cannot be read or is not valid.
 bool loadParserSession(const std::string& supportDir, std::string& configPath,
-                       std::string& error);
+                       addr::AddressParserPtr& parser, std::string& error);
 
 // The support directory a command uses: --support-dir, else the bundled one.
 std::string supportDirectoryOption(const std::string& given);

@@ -1,6 +1,8 @@
-// Walking the elements of the parser configuration file: the loaders visit the first
-// child of a name and then each following sibling element of the same name, skipping
-// text, comments and differently named elements in between.
+// The XML side of the configuration loader, private to its .cc files
+// (config_loader.cc, rule_loader.cc): the loaders visit the first child of a name
+// and then each following sibling element of the same name, skipping text, comments
+// and differently named elements in between. No other file of the parser sees
+// libxml2. Tested through the loader, by tests/addressparser/parser_config_test.cc.
 #pragma once
 
 #include <libxml/tree.h>
@@ -8,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "addressparser/rule.h"
 #include "xml/xml_doc.h"
 
 namespace addr {
@@ -30,5 +33,8 @@ inline xmlNodePtr nextElementOfSameName(xmlNodePtr node) {
   }
   return nullptr;
 }
+
+// Appends the rules of the first NOCONTEXT (withContext false) or WITHCONTEXT child.
+void loadRuleGroup(xmlNodePtr ruleSetElement, bool withContext, RuleList& rules);
 
 }  // namespace addr
