@@ -1,0 +1,65 @@
+// Locality recognition: finding the city, region, postcode and country written at
+// the end of a one-line address, so that only the street part reaches the rules.
+// Tested by tests/addressparser/locality_test.cc.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+namespace addr {
+
+// What one country's locality recognition knows. Words are held folded (foldWord)
+// with their full stops removed, the form in which a line's words are looked up.
+struct LocalityData {
+  // How the country writes its locality after the street: city, region, postcode
+  // (US, CA, AU, GB), or postcode, city and perhaps a region (FR, DE, ES, IT, NL).
+  enum class Order { kCityRegionPostcode, kPostcodeCityRegion };
+  Order order = Order::kCityRegionPostcode;
+  // A postcode shape: '9' stands for a digit, 'A' for a letter, a blank for the
+  // blank between two words; any other character stands for itself, in either case.
+  struct PostcodeShape {
+    std::string shape;
+    // Only right after a region name: a shape that a house or box number also has
+    // (US ZIP codes that lost their leading zero).
+    bool afterRegionOnly = false;
+  };
+  std::vector<PostcodeShape> postcodes;
+  std::unordered_map<std::string, std::string> regions;  // name or abbreviation -> standard form
+  std::unordered_map<std::string, std::string> countryNames;  // name -> country code
+  // Street words, from the country's word lists: where the street part may end.
+  std::unordered_set<std::string> streetTypes, directionals, unitLabels, boxWords;
+  // Words that begin a city and never end a street (SAINT, FORT), their
+  // abbreviations that also name a street type (ST, FT: after a street type they
+  // begin the city), words found only inside a city's name (TOWNSHIP), and words
+  // that end the city's name, leaving themselves and what follows out (CEDEX 7).
+  std::unordered_set<std::string> cityStarts, cityStartAbbreviations, cityWords, cityEnds;
+};
+
+// The locality parts of a line, as written, and the street part left for the rules.
+struct LocalityParts {
+  std::string city, region, postcode, country;
+  std::string regionStandard;  // the region's standard form from the table
+  size_t streetBytes = 0;      // the street part is the line's first streetBytes bytes
+  // How the city was told apart from the street, for `zebparse explain`.
+  std::string cityFoundBy;
+
+  bool empty() const {
+    return city.empty() && region.empty() && postcode.empty() && country.empty();
+  }
+};
+
+// Reads the locality from the end of `line`. Parts not found stay empty; when none
+// is found the whole line is the street part. A part is taken only when what is
+// left still holds a street (a line that is only a city and region keeps them as
+// locality and leaves no street).
+LocalityParts findLocality(std::string_view line, const LocalityData& data);
+
+// The key under which locality tables hold a word: folded, full stops and
+// enclosing parentheses removed.
+std::string localityKey(std::string_view word);
+
+}  // namespace addr
