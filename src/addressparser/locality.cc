@@ -215,52 +215,75 @@ std::optional<Recogniser::StreetEnd> Recogniser::streetEnd(size_t segment, bool 
   std::vector<StreetEnd> ends;
   bool sawStreetType = false;
   for (size_t w = segment; w < end_; ++w) {
-    std::optional<StreetEnd> found;
     if (words_[w].hasDigit && w > segment) {
       size_t end = w + 1;
       while (end + 1 < end_ && isShortDirectional(end)) ++end;
-      found = StreetEnd{end, "a number ends the street"};
+      ends.push_back({end, "a number ends the street"});
     } else if (in(data_.cityStartAbbreviations, w) && w > segment + 1 && w + 1 < end_ &&
                (isStreetType(w - 1) || sawStreetType) && !isStreetType(w + 1) &&
                !isDirectional(w + 1)) {
-      found = StreetEnd{w, "a word that begins a city follows the street type", true};
+      ends.push_back({w, "a word that begins a city follows the street type", true});
     } else if (in(data_.cityStarts, w) && w > segment + 1) {
-      found = StreetEnd{w, "a word that begins a city", true};
+      ends.push_back({w, "a word that begins a city", true});
     } else if (isStreetType(w) && w > segment) {
       size_t end = w + 1;
       while (end < end_ && isShortDirectional(end)) ++end;
-      found = StreetEnd{end, "a street type ends the street"};
+      ends.push_back({end, "a street type ends the street"});
       sawStreetType = true;
     } else if (isUnitWord(w) && w + 1 < end_) {
       size_t end = w + 2;
       if (isUnitWord(w + 1) && w + 2 < end_) ++end;
-      found = StreetEnd{end, "a unit ends the street"};
+      ends.push_back({end, "a unit ends the street"});
     } else if (in(data_.boxWords, w) && w + 1 < end_ && words_[w + 1].hasDigit) {
-      found = StreetEnd{w + 2, "a box number ends the street"};
+      ends.push_back({w + 2, "a box number ends the street"});
     }
-    if (!found || found->end > end_) continue;
-    if (found->end < end_ && !found->beforeCityStart) {
-      const size_t next = found->end;
-      if ((isStreetType(next) && !in(data_.cityStarts, next)) || isUnitWord(next)) continue;
-      if (words_[next].hasDigit || in(data_.cityWords, next)) continue;
+  }
+  // A city never begins with a unit word, a number, a word only found inside city
+  // names, or a street type (unless it begins cities); nor is it one direction alone.
+  // Where that leaves no city, one of two words or more may begin with a street type
+  // (LN CENTER POINT, PARK FOREST).
+  const auto cityMayBegin = [&](const StreetEnd& end, bool lenient) {
+    if (end.end > end_) return false;
+    if (end.end == end_ || end.beforeCityStart) return true;
+    const size_t w = end.end;
+    if (isUnitWord(w) || words_[w].hasDigit || in(data_.cityWords, w)) return false;
+    if (w + 1 == end_ && isDirectional(w)) return false;
+    if (isStreetType(w) && !in(data_.cityStarts, w)) return lenient && end_ - w >= 2;
+    return true;
+  };
+  const auto lastBeforeCity = [&](bool lenient) {
+    std::optional<StreetEnd> last;
+    for (const StreetEnd& end : ends) {
+      if (end.end < end_ && cityMayBegin(end, lenient) && (!last || end.end >= last->end)) {
+        last = end;
+      }
     }
-    ends.push_back(*found);
-  }
-  std::optional<StreetEnd> last;
-  for (const StreetEnd& end : ends) {
-    if (end.end < end_ && (!last || end.end >= last->end)) last = end;
-  }
-  if (last) return last;
+    return last;
+  };
+  if (auto last = lastBeforeCity(false)) return last;
   if (signal && !anyDigit(segment, end_)) return StreetEnd{segment, "no street before the region"};
-  if (!ends.empty()) return ends.back();
-  if (!guess) return std::nullopt;
-  // No street word at all: a house number, a direction and one word of name.
-  size_t end = segment;
-  if (end < end_ && words_[end].hasDigit) ++end;
-  if (end < end_ && isDirectional(end)) ++end;
-  if (end < end_) ++end;
-  if (end < end_) return StreetEnd{end, "the street taken as a number and one word"};
-  return std::nullopt;
+  std::optional<StreetEnd> atEnd;
+  for (const StreetEnd& end : ends) {
+    if (end.end == end_) atEnd = end;
+  }
+  // A street that ends at a comma before the locality has no city after it.
+  if (atEnd && words_[end_ - 1].breakAfter) return atEnd;
+  if (signal) {
+    if (auto last = lastBeforeCity(true)) return last;
+  }
+  if (guess) {
+    // No street word leaves a city: a house number, a direction, one word of name and
+    // its short directions; a single street type left over is the street's.
+    size_t end = segment;
+    if (end < end_ && words_[end].hasDigit) ++end;
+    if (end < end_ && isDirectional(end)) ++end;
+    if (end < end_) ++end;
+    while (end + 1 < end_ && isShortDirectional(end)) ++end;
+    if (end < end_ && !anyDigit(end, end_) && !(end + 1 == end_ && isStreetType(end))) {
+      return StreetEnd{end, "the street taken as a number and one word"};
+    }
+  }
+  return atEnd;
 }
 
 void Recogniser::takeCity(size_t first, const char* how) {
@@ -294,9 +317,10 @@ void Recogniser::readCityFirst() {
                              data_.boxWords.count(word.key) != 0 || word.key == "#";
                     });
     if (!streetLike) {
-      // A short direction after the comma belongs to the street (ROAD, NW NORCROSS).
-      while (segment + 1 < end_ && key(segment).size() == 2 && isDirectional(segment)) ++segment;
-      takeCity(segment, "the words after the last comma");
+      // A short direction after the comma belongs to the street (ROAD, NW NORCROSS),
+      // and so do directions alone (STREET, NE).
+      while (segment < end_ && key(segment).size() == 2 && isDirectional(segment)) ++segment;
+      if (segment < end_) takeCity(segment, "the words after the last comma");
       return;
     }
   }
