@@ -74,9 +74,12 @@ def write_rules(lines, c2, ruleset):
 
 
 def write_locality(lines, c2, spec, region_names):
-    lines.append('  <LOCALITY c2="%s" order="%s">' % (c2, spec["order"]))
+    city_always = ' cityAlways="YES"' if spec.get("city_always") else ""
+    lines.append('  <LOCALITY c2="%s" order="%s"%s>' % (c2, spec["order"], city_always))
     for shape in spec.get("postcodes", []):
         lines.append("    <POSTCODE shape=%s/>" % quoteattr(shape))
+        for prefix in spec.get("postcode_prefixes", []):
+            lines.append("    <POSTCODE shape=%s prefix=%s/>" % (quoteattr(shape), quoteattr(prefix)))
     for shape in spec.get("weak_postcodes", []):
         lines.append('    <POSTCODE shape=%s afterRegion="YES"/>' % quoteattr(shape))
     for name, std in region_names.items():
@@ -87,6 +90,8 @@ def write_locality(lines, c2, spec, region_names):
         lines.append('    <CITYSTART data=%s afterStreetType="YES"/>' % quoteattr(word))
     for word in spec.get("city_words", []):
         lines.append("    <CITYWORD data=%s/>" % quoteattr(word))
+    for word in spec.get("stations", []):
+        lines.append("    <STATION data=%s/>" % quoteattr(word))
     for word in spec.get("city_ends", []):
         lines.append("    <CITYEND data=%s/>" % quoteattr(word))
     lines.append("  </LOCALITY>")

@@ -102,6 +102,14 @@ class Recogniser {
     return std::string(
         line_.substr(words_[first].begin, words_[last - 1].end - words_[first].begin));
   }
+  // A region as written, without the parentheses around it.
+  std::string regionText(size_t first, size_t last) const {
+    std::string region = text(first, last);
+    if (region.size() >= 2 && region.front() == '(' && region.back() == ')') {
+      region = region.substr(1, region.size() - 2);
+    }
+    return region;
+  }
   // The longest run of words ending before `stop`, at most `longest` of them, whose
   // keys joined by blanks are a key of `table`: its length and the table's value.
   std::pair<size_t, const std::string*> phraseBefore(
@@ -116,6 +124,7 @@ class Recogniser {
   // `guess`: one strong enough to take a city even where no street word ends the street.
   std::optional<StreetEnd> streetEnd(size_t segment, bool signal, bool guess) const;
   void takeCity(size_t first, const char* how);
+  void dropPlaceLines();
   // A unit word that is no region (APT, not FL): the number after it is the unit's.
   bool afterUnit(size_t w) const {
     return w > 0 && isUnitWord(w - 1) && data_.regions.count(key(w - 1)) == 0;
@@ -150,7 +159,12 @@ std::optional<std::string> Recogniser::postcode(size_t first, size_t last, bool 
   if (!candidate.empty() && candidate.back() == '.') candidate.pop_back();
   for (const LocalityData::PostcodeShape& shape : data_.postcodes) {
     if (shape.afterRegionOnly && !afterRegion) continue;
-    if (matchesShape(candidate, shape.shape)) return candidate;
+    std::string_view code = candidate;
+    if (!shape.prefix.empty()) {
+      if (!matchesShape(code.substr(0, shape.prefix.size()), shape.prefix)) continue;
+      code.remove_prefix(shape.prefix.size());
+    }
+    if (matchesShape(code, shape.shape)) return std::string(code);
   }
   return std::nullopt;
 }
@@ -181,7 +195,7 @@ void Recogniser::takeRegion() {
   constexpr size_t kLongestRegion = 4;
   if (auto [count, standard] = phraseBefore(end_, data_.regions, kLongestRegion);
       count > 0 && count < end_) {
-    parts_.region = text(end_ - count, end_);
+    parts_.region = regionText(end_ - count, end_);
     parts_.regionStandard = *standard;
     end_ -= count;
     return;
@@ -192,7 +206,7 @@ void Recogniser::takeRegion() {
   auto [count, standard] = phraseBefore(end_ - 1, data_.regions, kLongestRegion);
   if (count == 0 || count >= end_ - 1) return;
   parts_.postcode = std::move(*found);
-  parts_.region = text(end_ - 1 - count, end_ - 1);
+  parts_.region = regionText(end_ - 1 - count, end_ - 1);
   parts_.regionStandard = *standard;
   end_ -= count + 1;
 }
@@ -225,6 +239,12 @@ std::optional<Recogniser::StreetEnd> Recogniser::streetEnd(size_t segment, bool 
       ends.push_back({w, "a word that begins a city follows the street type", true});
     } else if (in(data_.cityStarts, w) && w > segment + 1) {
       ends.push_back({w, "a word that begins a city", true});
+    } else if (isStreetType(w) && w == segment + 1 && words_[segment].hasDigit) {
+      // A type right after the house number comes before the name (RUE PRINCIPALE,
+      // CH. DE LA CÔTE-DES-NEIGES): the street ends after the first word of the name.
+      size_t end = w + 1;
+      while (end + 1 < end_ && in(data_.connectors, end)) ++end;
+      ends.push_back({std::min(end + 1, end_), "a street type and the first word of its name"});
     } else if (isStreetType(w) && w > segment) {
       size_t end = w + 1;
       while (end < end_ && isShortDirectional(end)) ++end;
@@ -235,7 +255,10 @@ std::optional<Recogniser::StreetEnd> Recogniser::streetEnd(size_t segment, bool 
       if (isUnitWord(w + 1) && w + 2 < end_) ++end;
       ends.push_back({end, "a unit ends the street"});
     } else if (in(data_.boxWords, w) && w + 1 < end_ && words_[w + 1].hasDigit) {
-      ends.push_back({w + 2, "a box number ends the street"});
+      size_t end = w + 2;
+      // The delivery station after the box (PO BOX 4001 STN A).
+      if (end + 2 < end_ && in(data_.stations, end)) end += 2;
+      ends.push_back({end, "a box number ends the street"});
     }
   }
   // A city never begins with a unit word, a number, a word only found inside city
@@ -321,6 +344,7 @@ void Recogniser::readCityFirst() {
       // and so do directions alone (STREET, NE).
       while (segment < end_ && key(segment).size() == 2 && isDirectional(segment)) ++segment;
       if (segment < end_) takeCity(segment, "the words after the last comma");
+      dropPlaceLines();
       return;
     }
   }
@@ -336,6 +360,32 @@ void Recogniser::readCityFirst() {
     // is the street's own last word (CEDAR CREST CT).
     parts_ = LocalityParts{};
     end_ = words_.size();
+  }
+  if (parts_.city.empty() && !parts_.region.empty() && data_.cityAlwaysWritten) {
+    parts_.city = std::move(parts_.region);
+    parts_.cityFoundBy = "a region name where the town must be";
+    parts_.region.clear();
+    parts_.regionStandard.clear();
+  }
+}
+
+// Between the street and the town, parts that hold no number and no street word
+// name a district or village (5 KINGS ROAD, CHELSEA, LONDON): they are left out of
+// the street. The first part always stays.
+void Recogniser::dropPlaceLines() {
+  while (end_ > 0) {
+    size_t start = 0;
+    for (size_t w = 0; w + 1 < end_; ++w) {
+      if (words_[w].breakAfter) start = w + 1;
+    }
+    if (start == 0 || !words_[end_ - 1].breakAfter) return;
+    for (size_t w = start; w < end_; ++w) {
+      if (words_[w].hasDigit || isStreetType(w) || isUnitWord(w) || in(data_.boxWords, w) ||
+          in(data_.stations, w)) {
+        return;
+      }
+    }
+    end_ = start;
   }
 }
 
@@ -371,13 +421,12 @@ void Recogniser::readPostcodeFirst() {
       break;
     }
   }
+  // A region after the city: not one that ends the city's name after a connecting
+  // word (LAS PALMAS DE GRAN CANARIA).
   if (cityEnd - last > 1) {
     if (auto [count, standard] = phraseBefore(cityEnd, data_.regions, 4);
-        count > 0 && count < cityEnd - last) {
-      parts_.region = text(cityEnd - count, cityEnd);
-      if (parts_.region.front() == '(' && parts_.region.back() == ')') {
-        parts_.region = parts_.region.substr(1, parts_.region.size() - 2);
-      }
+        count > 0 && count < cityEnd - last && !in(data_.connectors, cityEnd - count - 1)) {
+      parts_.region = regionText(cityEnd - count, cityEnd);
       parts_.regionStandard = *standard;
       cityEnd -= count;
     }
@@ -387,6 +436,7 @@ void Recogniser::readPostcodeFirst() {
     parts_.cityFoundBy = "the words after the postcode";
   }
   end_ = first;
+  dropPlaceLines();
 }
 
 }  // namespace
@@ -397,9 +447,11 @@ std::string localityKey(std::string_view word) {
   for (char c : word) {
     if (c != '.') key += c;
   }
-  if (key.size() >= 2 && key.front() == '(' && key.back() == ')')
-    key = key.substr(1, key.size() - 2);
-  return foldWord(key);
+  // A region in parentheses may span words: (A CORUÑA).
+  std::string_view bare = key;
+  if (!bare.empty() && bare.front() == '(') bare.remove_prefix(1);
+  if (!bare.empty() && bare.back() == ')') bare.remove_suffix(1);
+  return foldWord(bare);
 }
 
 LocalityParts findLocality(std::string_view line, const LocalityData& data) {

@@ -26,12 +26,20 @@ struct LocalityData {
     // Only right after a region name: a shape that a house or box number also has
     // (US ZIP codes that lost their leading zero).
     bool afterRegionOnly = false;
+    // Text written before the postcode and left out of it (the D- of D-04109).
+    std::string prefix;
   };
   std::vector<PostcodeShape> postcodes;
   std::unordered_map<std::string, std::string> regions;  // name or abbreviation -> standard form
   std::unordered_map<std::string, std::string> countryNames;  // name -> country code
   // Street words, from the country's word lists: where the street part may end.
   std::unordered_set<std::string> streetTypes, directionals, unitLabels, boxWords;
+  // Words that join a street type written first to the name (RUE DE LA PAIX), and
+  // the words that name a box's delivery station (PO BOX 4001 STN A).
+  std::unordered_set<std::string> connectors, stations;
+  // Every locality names its town (GB): a region found with no city before it is the
+  // town of the same name (CARDIFF, SWANSEA).
+  bool cityAlwaysWritten = false;
   // Words that begin a city and never end a street (SAINT, FORT), their
   // abbreviations that also name a street type (ST, FT: after a street type they
   // begin the city), words found only inside a city's name (TOWNSHIP), and words
