@@ -15,7 +15,7 @@ void addWords(std::unordered_set<std::string>& set, std::initializer_list<const 
 
 LocalityData usData() {
   LocalityData data;
-  data.postcodes = {{"99999"}, {"99999-9999"}, {"9999", true}};
+  data.postcodes = {{"99999", false, ""}, {"99999-9999", false, ""}, {"9999", true, ""}};
   for (auto [name, code] : {std::pair{"IL", "IL"},
                             {"Illinois", "IL"},
                             {"NY", "NY"},
@@ -39,7 +39,7 @@ LocalityData usData() {
 LocalityData postcodeFirstData() {
   LocalityData data;
   data.order = LocalityData::Order::kPostcodeCityRegion;
-  data.postcodes = {{"99999"}, {"9999 AA"}, {"9999AA"}};
+  data.postcodes = {{"99999", false, ""}, {"9999 AA", false, ""}, {"9999AA", false, ""}, {"99999", false, "D-"}};
   data.regions[localityKey("VI")] = "VI";
   data.regions[localityKey("Valencia")] = "Valencia";
   data.countryNames[localityKey("France")] = "FR";
@@ -112,6 +112,7 @@ TEST(FindLocality, PostcodeCityRegion) {
       {"Calle Colón 5, 46001 Valencia", "Calle Colón 5", "Valencia", "", "46001"},
       {"Oudegracht 12 3511 LX Utrecht", "Oudegracht 12", "Utrecht", "", "3511 LX"},
       {"Oudegracht 12, 3511LX Utrecht", "Oudegracht 12", "Utrecht", "", "3511LX"},
+      {"Theaterplatz 1, D-01067 Dresden", "Theaterplatz 1", "Dresden", "", "01067"},
       // The number after a box word is the box's.
       {"BP 12345 Lyon", "BP 12345 Lyon", "", "", ""},
       {"Hauptstraße 5, Leipzig", "Hauptstraße 5", "Leipzig", "", ""},
