@@ -193,8 +193,12 @@ void Recogniser::takePostcode() {
 // a region (4-digit ZIPs) with the region before it.
 void Recogniser::takeRegion() {
   constexpr size_t kLongestRegion = 4;
+  // A region that is also a unit word (FL, floor) needs a postcode after it or a
+  // comma before it: 1750 TYSONS BLVD FOURTH FL is a floor.
   if (auto [count, standard] = phraseBefore(end_, data_.regions, kLongestRegion);
-      count > 0 && count < end_) {
+      count > 0 && count < end_ &&
+      (!parts_.postcode.empty() || words_[end_ - count - 1].breakAfter ||
+       !(count == 1 && isUnitWord(end_ - 1)))) {
     parts_.region = regionText(end_ - count, end_);
     parts_.regionStandard = *standard;
     end_ -= count;
@@ -349,7 +353,9 @@ void Recogniser::readCityFirst() {
     }
   }
   if (end_ == 0) return;
-  const bool signal = found || segment > 0;
+  // Without a postcode, region or country name, only a clean part after a comma
+  // (above) is a city: a street line alone must come through whole.
+  const bool signal = found;
   const bool guess = !parts_.postcode.empty() || !parts_.country.empty() || segment > 0 ||
                      words_[end_ - 1].breakAfter;
   if (auto street = streetEnd(segment, signal, guess); street && street->end < end_ && signal) {

@@ -10,6 +10,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "addressparser/address_parser.h"
+
 namespace addr {
 
 // What one country's locality recognition knows. Words are held folded (foldWord)
@@ -45,19 +47,6 @@ struct LocalityData {
   // begin the city), words found only inside a city's name (TOWNSHIP), and words
   // that end the city's name, leaving themselves and what follows out (CEDEX 7).
   std::unordered_set<std::string> cityStarts, cityStartAbbreviations, cityWords, cityEnds;
-};
-
-// The locality parts of a line, as written, and the street part left for the rules.
-struct LocalityParts {
-  std::string city, region, postcode, country;
-  std::string regionStandard;  // the region's standard form from the table
-  size_t streetBytes = 0;      // the street part is the line's first streetBytes bytes
-  // How the city was told apart from the street, for `zebparse explain`.
-  std::string cityFoundBy;
-
-  bool empty() const {
-    return city.empty() && region.empty() && postcode.empty() && country.empty();
-  }
 };
 
 // Reads the locality from the end of `line`. Parts not found stay empty; when none

@@ -2,7 +2,7 @@
 // Tested by tests/addressparser/locality_test.cc.
 #include "addressparser/locality_loader.h"
 
-#include "addressparser/config_nodes.h"
+#include "addressparser/config_xml.h"
 #include "errors/tarn_exception.h"
 
 namespace addr {
@@ -56,25 +56,6 @@ void loadLocality(xmlNodePtr element, LocalityData& data) {
   forEachChild(element, "CITYEND", [&](xmlNodePtr word) {
     data.cityEnds.insert(localityKey(NodeAttribute(word, "data", "")));
   });
-}
-
-void addLocalityWords(std::unordered_set<std::string>& set, const std::vector<std::string>& words) {
-  for (const std::string& word : words) {
-    if (!word.empty()) set.insert(localityKey(word));
-  }
-}
-
-void addLocalityConnectors(std::unordered_set<std::string>& set,
-                           const std::vector<std::string>& prefixTypes) {
-  for (const std::string& phrase : prefixTypes) {
-    size_t blank = phrase.find(' ');
-    while (blank != std::string::npos) {
-      const size_t next = phrase.find(' ', blank + 1);
-      set.insert(localityKey(
-          phrase.substr(blank + 1, next == std::string::npos ? next : next - blank - 1)));
-      blank = next;
-    }
-  }
 }
 
 }  // namespace addr

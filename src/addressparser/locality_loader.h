@@ -4,9 +4,6 @@
 
 #include <libxml/tree.h>
 
-#include <string>
-#include <vector>
-
 #include "addressparser/locality.h"
 
 namespace addr {
@@ -15,13 +12,5 @@ namespace addr {
 // shapes, the region names and the city words. An order other than
 // "CITY REGION POSTCODE" or "POSTCODE CITY REGION" throws Tarn_Exception naming it.
 void loadLocality(xmlNodePtr element, LocalityData& data);
-
-// Adds the words of one of the country's word lists (words and standard forms) to a
-// set of street words, keyed as locality recognition looks them up.
-void addLocalityWords(std::unordered_set<std::string>& set, const std::vector<std::string>& words);
-// Adds the connecting words of the phrases among a list of street types written
-// before the name (DE and LA of RUE DE LA).
-void addLocalityConnectors(std::unordered_set<std::string>& set,
-                           const std::vector<std::string>& prefixTypes);
 
 }  // namespace addr
