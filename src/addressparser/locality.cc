@@ -17,8 +17,11 @@ namespace {
 
 struct Word {
   size_t begin = 0, end = 0;  // bytes of the line; commas are never part of a word
-  std::string key;            // localityKey of the word
-  bool breakAfter = false;    // a comma follows
+  // localityKey of the word, worked out on first use: most lines are decided by
+  // their last few words.
+  mutable std::string key;
+  mutable bool keyed = false;
+  bool breakAfter = false;  // a comma follows
   bool hasDigit = false;
 };
 
@@ -30,6 +33,7 @@ bool isAsciiLetter(char c) { return asciiLower(c) >= 'a' && asciiLower(c) <= 'z'
 // A comma or semicolon ends a word and marks a break after it.
 std::vector<Word> splitWords(std::string_view line) {
   std::vector<Word> words;
+  words.reserve(16);
   size_t i = 0;
   while (i < line.size()) {
     const char c = line[i];
@@ -46,7 +50,6 @@ std::vector<Word> splitWords(std::string_view line) {
         ++i;
       }
       word.end = i;
-      word.key = localityKey(line.substr(word.begin, word.end - word.begin));
       words.push_back(std::move(word));
     }
   }
@@ -83,7 +86,14 @@ class Recogniser {
     bool beforeCityStart = false;
   };
 
-  const std::string& key(size_t w) const { return words_[w].key; }
+  const std::string& key(size_t w) const {
+    const Word& word = words_[w];
+    if (!word.keyed) {
+      word.key = localityKey(line_.substr(word.begin, word.end - word.begin));
+      word.keyed = true;
+    }
+    return word.key;
+  }
   bool in(const std::unordered_set<std::string>& set, size_t w) const {
     return set.count(key(w)) != 0;
   }
@@ -112,8 +122,7 @@ class Recogniser {
   }
   // The longest run of words ending before `stop`, at most `longest` of them, whose
   // keys joined by blanks are a key of `table`: its length and the table's value.
-  std::pair<size_t, const std::string*> phraseBefore(
-      size_t stop, const std::unordered_map<std::string, std::string>& table, size_t longest) const;
+  std::pair<size_t, const std::string*> phraseBefore(size_t stop, const PhraseTable& table) const;
   std::optional<std::string> postcode(size_t first, size_t last, bool afterRegion) const;
   void takeCountry();
   void takePostcode();
@@ -127,7 +136,7 @@ class Recogniser {
   void dropPlaceLines();
   // A unit word that is no region (APT, not FL): the number after it is the unit's.
   bool afterUnit(size_t w) const {
-    return w > 0 && isUnitWord(w - 1) && data_.regions.count(key(w - 1)) == 0;
+    return w > 0 && isUnitWord(w - 1) && data_.regions.values.count(key(w - 1)) == 0;
   }
   bool afterBox(size_t w) const {
     return w > 0 && (in(data_.boxWords, w - 1) || key(w - 1) == "#");
@@ -140,23 +149,27 @@ class Recogniser {
   LocalityParts parts_;
 };
 
-std::pair<size_t, const std::string*> Recogniser::phraseBefore(
-    size_t stop, const std::unordered_map<std::string, std::string>& table, size_t longest) const {
+std::pair<size_t, const std::string*> Recogniser::phraseBefore(size_t stop,
+                                                               const PhraseTable& table) const {
+  if (stop == 0 || table.lastWords.count(key(stop - 1)) == 0) return {0, nullptr};
   std::string phrase;
-  for (size_t count = std::min(longest, stop); count > 0; --count) {
+  for (size_t count = std::min(table.longest, stop); count > 0; --count) {
     phrase.clear();
     for (size_t w = stop - count; w < stop; ++w) {
       if (!phrase.empty()) phrase += ' ';
       phrase += key(w);
     }
-    if (auto found = table.find(phrase); found != table.end()) return {count, &found->second};
+    if (auto found = table.values.find(phrase); found != table.values.end()) {
+      return {count, &found->second};
+    }
   }
   return {0, nullptr};
 }
 
 std::optional<std::string> Recogniser::postcode(size_t first, size_t last, bool afterRegion) const {
-  std::string candidate = text(first, last);
-  if (!candidate.empty() && candidate.back() == '.') candidate.pop_back();
+  std::string_view candidate =
+      line_.substr(words_[first].begin, words_[last - 1].end - words_[first].begin);
+  if (!candidate.empty() && candidate.back() == '.') candidate.remove_suffix(1);
   for (const LocalityData::PostcodeShape& shape : data_.postcodes) {
     if (shape.afterRegionOnly && !afterRegion) continue;
     std::string_view code = candidate;
@@ -170,7 +183,7 @@ std::optional<std::string> Recogniser::postcode(size_t first, size_t last, bool 
 }
 
 void Recogniser::takeCountry() {
-  const auto [count, code] = phraseBefore(end_, data_.countryNames, 6);
+  const auto [count, code] = phraseBefore(end_, data_.countryNames);
   if (count == 0 || count >= end_) return;
   parts_.country = text(end_ - count, end_);
   end_ -= count;
@@ -192,10 +205,9 @@ void Recogniser::takePostcode() {
 // A region; then, when no postcode was found, a postcode of a shape only taken after
 // a region (4-digit ZIPs) with the region before it.
 void Recogniser::takeRegion() {
-  constexpr size_t kLongestRegion = 4;
   // A region that is also a unit word (FL, floor) needs a postcode after it or a
   // comma before it: 1750 TYSONS BLVD FOURTH FL is a floor.
-  if (auto [count, standard] = phraseBefore(end_, data_.regions, kLongestRegion);
+  if (auto [count, standard] = phraseBefore(end_, data_.regions);
       count > 0 && count < end_ &&
       (!parts_.postcode.empty() || words_[end_ - count - 1].breakAfter ||
        !(count == 1 && isUnitWord(end_ - 1)))) {
@@ -207,7 +219,7 @@ void Recogniser::takeRegion() {
   if (!parts_.postcode.empty() || end_ < 3) return;
   auto found = postcode(end_ - 1, end_, true);
   if (!found) return;
-  auto [count, standard] = phraseBefore(end_ - 1, data_.regions, kLongestRegion);
+  auto [count, standard] = phraseBefore(end_ - 1, data_.regions);
   if (count == 0 || count >= end_ - 1) return;
   parts_.postcode = std::move(*found);
   parts_.region = regionText(end_ - 1 - count, end_ - 1);
@@ -336,13 +348,10 @@ void Recogniser::readCityFirst() {
   const bool found = !parts_.empty();
   size_t segment = lastSegment();
   if (segment > 0 && segment < end_) {
-    const bool streetLike =
-        anyDigit(segment, end_) ||
-        std::any_of(words_.begin() + static_cast<std::ptrdiff_t>(segment),
-                    words_.begin() + static_cast<std::ptrdiff_t>(end_), [&](const Word& word) {
-                      return data_.unitLabels.count(word.key) != 0 ||
-                             data_.boxWords.count(word.key) != 0 || word.key == "#";
-                    });
+    bool streetLike = anyDigit(segment, end_);
+    for (size_t w = segment; w < end_ && !streetLike; ++w) {
+      streetLike = isUnitWord(w) || in(data_.boxWords, w);
+    }
     if (!streetLike) {
       // A short direction after the comma belongs to the street (ROAD, NW NORCROSS),
       // and so do directions alone (STREET, NE).
@@ -356,6 +365,7 @@ void Recogniser::readCityFirst() {
   // Without a postcode, region or country name, only a clean part after a comma
   // (above) is a city: a street line alone must come through whole.
   const bool signal = found;
+  if (!signal) return;
   const bool guess = !parts_.postcode.empty() || !parts_.country.empty() || segment > 0 ||
                      words_[end_ - 1].breakAfter;
   if (auto street = streetEnd(segment, signal, guess); street && street->end < end_ && signal) {
@@ -430,7 +440,7 @@ void Recogniser::readPostcodeFirst() {
   // A region after the city: not one that ends the city's name after a connecting
   // word (LAS PALMAS DE GRAN CANARIA).
   if (cityEnd - last > 1) {
-    if (auto [count, standard] = phraseBefore(cityEnd, data_.regions, 4);
+    if (auto [count, standard] = phraseBefore(cityEnd, data_.regions);
         count > 0 && count < cityEnd - last && !in(data_.connectors, cityEnd - count - 1)) {
       parts_.region = regionText(cityEnd - count, cityEnd);
       parts_.regionStandard = *standard;
@@ -446,6 +456,14 @@ void Recogniser::readPostcodeFirst() {
 }
 
 }  // namespace
+
+void PhraseTable::add(const std::string& phrase, std::string value) {
+  const size_t blank = phrase.rfind(' ');
+  lastWords.insert(blank == std::string::npos ? phrase : phrase.substr(blank + 1));
+  const auto words = static_cast<size_t>(std::count(phrase.begin(), phrase.end(), ' ')) + 1;
+  longest = std::max(longest, words);
+  values[phrase] = std::move(value);
+}
 
 std::string localityKey(std::string_view word) {
   std::string key;

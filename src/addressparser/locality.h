@@ -14,6 +14,17 @@
 
 namespace addr {
 
+// Phrases of one or more words (keys joined by blanks) and their values, looked up
+// from a phrase's last word: most words end no phrase.
+struct PhraseTable {
+  std::unordered_map<std::string, std::string> values;
+  std::unordered_set<std::string> lastWords;
+  size_t longest = 0;  // words in the longest phrase
+
+  // `phrase` as localityKey gives it.
+  void add(const std::string& phrase, std::string value);
+};
+
 // What one country's locality recognition knows. Words are held folded (foldWord)
 // with their full stops removed, the form in which a line's words are looked up.
 struct LocalityData {
@@ -32,8 +43,8 @@ struct LocalityData {
     std::string prefix;
   };
   std::vector<PostcodeShape> postcodes;
-  std::unordered_map<std::string, std::string> regions;  // name or abbreviation -> standard form
-  std::unordered_map<std::string, std::string> countryNames;  // name -> country code
+  PhraseTable regions;       // name or abbreviation -> standard form
+  PhraseTable countryNames;  // name -> country code
   // Street words, from the country's word lists: where the street part may end.
   std::unordered_set<std::string> streetTypes, directionals, unitLabels, boxWords;
   // Words that join a street type written first to the name (RUE DE LA PAIX), and

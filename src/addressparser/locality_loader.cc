@@ -41,7 +41,8 @@ void loadLocality(xmlNodePtr element, LocalityData& data) {
                               NodeAttribute(postcode, "prefix", "")});
   });
   forEachChild(element, "REGIONNAME", [&](xmlNodePtr region) {
-    data.regions[localityKey(NodeAttribute(region, "data", ""))] = NodeAttribute(region, "std", "");
+    data.regions.add(localityKey(NodeAttribute(region, "data", "")),
+                     NodeAttribute(region, "std", ""));
   });
   forEachChild(element, "CITYSTART", [&](xmlNodePtr word) {
     auto& set = isYes(word, "afterStreetType") ? data.cityStartAbbreviations : data.cityStarts;

@@ -93,7 +93,7 @@ ParserConfig::ParserConfig(ParserTables tables) : tables_(std::move(tables)) {
     addLocalityWords(locality.boxWords, list(ListKind::kPoBox));
     addLocalityWords(locality.connectors, list(ListKind::kPrefix), true);
     for (const auto& [name, nameCode] : tables_.countryCodeByName) {
-      if (nameCode == code) locality.countryNames.emplace(localityKey(name), code);
+      if (nameCode == code) locality.countryNames.add(localityKey(name), code);
     }
   }
 }
