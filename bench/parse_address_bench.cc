@@ -1,7 +1,9 @@
 // Addresses per second through parseAddress with a realistic US configuration:
 // normalisation, tokenisation, narrowing, about twenty rules and the assembly of the
-// fields. Typical one-line US addresses, parsed on one thread (BM_ParseAddress); and
-// the time of one parse of long and hostile addresses (BM_LongAddress).
+// fields. Typical US street lines, parsed on one thread (BM_ParseAddress); the same
+// with their city, state and ZIP on the line, read by locality recognition
+// (BM_ParseOneLineAddress); and the time of one parse of long and hostile addresses
+// (BM_LongAddress).
 //
 //   cmake --build build --target parse_address_bench && build/bench/parse_address_bench
 //   ZEB_BENCH_CONFIG=config/support/addressParserMetaData.xml build/bench/parse_address_bench
@@ -13,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -47,10 +50,17 @@ const addr::AddressParser& UsConfiguration() {
       }
       return loaded;
     }
-    return addr::AddressParser::fromText(zeb_test::kUsConfiguration);
+    return addr::AddressParser::fromText(
+        zeb_test::kLocality, addr::AddressParser::fromText(zeb_test::kUsConfiguration).get());
   }();
   return *parser;
 }
+
+// The localities the one-line addresses end with, with and without commas.
+const char* const kLocalities[] = {
+    ", Springfield, IL 62704", " CHICAGO IL 60601-1234", ", New York, NY 10065",
+    " Austin TX 78701",        ", Hoboken, CT 7030",     " Saint Petersburg FL 33714",
+};
 
 void BM_ParseAddress(benchmark::State& state) {
   const addr::AddressParser& parser = UsConfiguration();
@@ -72,6 +82,28 @@ void BM_ParseAddress(benchmark::State& state) {
   state.SetLabel("addresses");
 }
 BENCHMARK(BM_ParseAddress);
+
+void BM_ParseOneLineAddress(benchmark::State& state) {
+  const addr::AddressParser& parser = UsConfiguration();
+  std::vector<addr::AddressRecord> records;
+  size_t locality = 0;
+  for (const char* line : kAddresses) {
+    addr::AddressRecord record;
+    record.addressLine1 = std::string(line) + kLocalities[locality++ % std::size(kLocalities)];
+    record.country = "USA";
+    records.push_back(record);
+  }
+  size_t next = 0;
+  for (auto _ : state) {
+    addr::AddressRecord record = records[next];
+    parser.parse(record);
+    benchmark::DoNotOptimize(record.city.data());
+    if (++next == records.size()) next = 0;
+  }
+  state.SetItemsProcessed(state.iterations());
+  state.SetLabel("addresses");
+}
+BENCHMARK(BM_ParseOneLineAddress);
 
 // Long and hostile addresses: the time of one parse of an address of N tokens, in
 // four shapes. "names" is a street number, N-2 one-letter names and a suffix (the

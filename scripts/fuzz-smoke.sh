@@ -20,7 +20,7 @@ cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-30}
 build_dir=${FUZZ_BUILD_DIR:-build-fuzz}
 all_targets=(fuzz_record fuzz_flat_document fuzz_parser_config fuzz_condition fuzz_address
-  fuzz_uri fuzz_logger_config fuzz_jsonl fuzz_csv)
+  fuzz_uri fuzz_logger_config fuzz_jsonl fuzz_csv fuzz_locality)
 read -r -a targets <<<"${FUZZ_TARGETS:-${all_targets[*]}}"
 
 # The longest input worth trying per target: a little above what its harness takes,
@@ -35,6 +35,7 @@ max_len() {
     fuzz_logger_config) echo 16384 ;;
     fuzz_jsonl) echo 65536 ;;
     fuzz_csv) echo 16384 ;;
+    fuzz_locality) echo 4097 ;;
     *) echo 4096 ;;
   esac
 }

@@ -94,4 +94,27 @@ inline constexpr const char* kUsConfiguration = R"xml(<ADDRESSPARSER>
 </RULESET>
 </ADDRESSPARSER>)xml";
 
+// Locality data for one-line addresses: a configuration loaded on top of
+// kUsConfiguration (loads merge), so that records of the other tests keep their
+// street-only meaning.
+inline constexpr const char* kLocality = R"xml(<ADDRESSPARSER>
+<COUNTRIES><COUNTRY name="France" c2="FR"/></COUNTRIES>
+<REGIONS><REGION id="3" name="FR" base="0"/></REGIONS>
+<LOCALITY c2="US" order="CITY REGION POSTCODE">
+  <POSTCODE shape="99999"/><POSTCODE shape="99999-9999"/><POSTCODE shape="9999" afterRegion="YES"/>
+  <REGIONNAME data="IL" std="IL"/><REGIONNAME data="Illinois" std="IL"/>
+  <REGIONNAME data="NY" std="NY"/><REGIONNAME data="New York" std="NY"/>
+  <REGIONNAME data="CT" std="CT"/><REGIONNAME data="FL" std="FL"/><REGIONNAME data="TX" std="TX"/>
+  <CITYSTART data="SAINT"/><CITYSTART data="ST" afterStreetType="YES"/>
+  <CITYWORD data="TOWNSHIP"/>
+</LOCALITY>
+<LOCALITY c2="FR" order="POSTCODE CITY REGION">
+  <POSTCODE shape="99999"/><POSTCODE shape="99999" prefix="F-"/>
+  <POSTCODE shape="9999 AA"/><POSTCODE shape="9999AA"/>
+  <REGIONNAME data="VI" std="VI"/><REGIONNAME data="Valencia" std="Valencia"/>
+  <REGIONNAME data="A Coruña" std="A Coruña"/>
+  <CITYEND data="CEDEX"/>
+</LOCALITY>
+</ADDRESSPARSER>)xml";
+
 }  // namespace zeb_test

@@ -14,7 +14,7 @@ from xml.sax.saxutils import quoteattr
 sys.dont_write_bytecode = True  # keep the source tree free of caches
 
 import generated_file  # noqa: E402
-from tables import countries, lists_intl, lists_us, rules  # noqa: E402
+from tables import countries, lists_intl, lists_us, locality, regions, rules  # noqa: E402
 
 # Word-list element names, in the order the loader reads them.
 LIST_ORDER = ["PREFIX", "SUFFIX", "STICKY_SUFFIX", "BUILDINGSIDE", "UNITSIDE", "BUILDINGTYPE",
@@ -73,6 +73,30 @@ def write_rules(lines, c2, ruleset):
     lines.append("  </RULESET>")
 
 
+def write_locality(lines, c2, spec, region_names):
+    city_always = ' cityAlways="YES"' if spec.get("city_always") else ""
+    lines.append('  <LOCALITY c2="%s" order="%s"%s>' % (c2, spec["order"], city_always))
+    for shape in spec.get("postcodes", []):
+        lines.append("    <POSTCODE shape=%s/>" % quoteattr(shape))
+        for prefix in spec.get("postcode_prefixes", []):
+            lines.append("    <POSTCODE shape=%s prefix=%s/>" % (quoteattr(shape), quoteattr(prefix)))
+    for shape in spec.get("weak_postcodes", []):
+        lines.append('    <POSTCODE shape=%s afterRegion="YES"/>' % quoteattr(shape))
+    for name, std in region_names.items():
+        lines.append("    <REGIONNAME data=%s std=%s/>" % (quoteattr(name), quoteattr(std)))
+    for word in spec.get("city_starts", []):
+        lines.append("    <CITYSTART data=%s/>" % quoteattr(word))
+    for word in spec.get("city_start_abbreviations", []):
+        lines.append('    <CITYSTART data=%s afterStreetType="YES"/>' % quoteattr(word))
+    for word in spec.get("city_words", []):
+        lines.append("    <CITYWORD data=%s/>" % quoteattr(word))
+    for word in spec.get("stations", []):
+        lines.append("    <STATION data=%s/>" % quoteattr(word))
+    for word in spec.get("city_ends", []):
+        lines.append("    <CITYEND data=%s/>" % quoteattr(word))
+    lines.append("  </LOCALITY>")
+
+
 def render():
     lines = ['<?xml version="1.0" encoding="UTF-8"?>',
              "<!-- %s." % generated_file.stamp(__file__),
@@ -93,6 +117,8 @@ def render():
     all_parts.update(lists_intl.PARTS)
     for c2, parts in all_parts.items():
         write_parts(lines, c2, parts)
+    for c2, spec in locality.LOCALITY.items():
+        write_locality(lines, c2, spec, regions.REGIONS.get(c2, {}))
     for c2, ruleset in rules.RULESETS.items():
         write_rules(lines, c2, ruleset)
     lines.append("</ADDRESSPARSER>")

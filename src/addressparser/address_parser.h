@@ -75,12 +75,27 @@ struct EngineTrace {
   virtual void passEnd(int pass, const TokenList& tokens, bool allSettled) {}
 };
 
+// The locality found at the end of a one-line address: its parts as written, and
+// how much of the line is left for the street.
+struct LocalityParts {
+  std::string city, region, postcode, country;
+  std::string regionStandard;  // the region's standard form in the configuration
+  size_t streetBytes = 0;      // the street part is the line's first streetBytes bytes
+  std::string cityFoundBy;     // how the city was told apart from the street
+
+  bool empty() const {
+    return city.empty() && region.empty() && postcode.empty() && country.empty();
+  }
+};
+
 // The engine's steps and the parse's around them, in this order: countryResolved,
+// localityFound (only when the parse looked for a locality and found one),
 // careOfLineSetAside (for each such line), addressText (only when not empty),
 // tokenised, discarded (for each discarded token), ruleSetFound, the engine's
 // reports (only when rules run), assembled.
 struct ParseTrace : EngineTrace {
   virtual void countryResolved(const std::string& recordCountry, const std::string& code) {}
+  virtual void localityFound(const std::string& line, const LocalityParts& parts) {}
   virtual void careOfLineSetAside(const std::string& line) {}
   virtual void addressText(const std::string& normalisedText) {}
   virtual void tokenised(const TokenList& tokens) {}

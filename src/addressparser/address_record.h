@@ -9,6 +9,11 @@ namespace addr {
 struct AddressRecord {
   std::string addressLine1, addressLine2, addressLine3;
   std::string city, postalCode, country, script;
+  std::string region;  // state, province or county
+  // True when the parse found the city, region or postal code at the end of the
+  // address text; it looks there only when the record has neither a city nor a
+  // postal code, and fills only what the record lacks.
+  bool localityFromText = false;
   std::string streetNumber, preDirectional, postDirectional, streetName;
   std::string prefix, suffix, buildingSide, unitSide;
   std::string unitLabel, unitNumber;

@@ -74,8 +74,7 @@ bool isAsciiDigits(std::string_view text) {
 }
 
 bool isComparisonWord(std::string_view item) {
-  return item == "==" || item == "!=" || item == "<" || item == "<=" || item == ">" ||
-         item == ">=";
+  return item == "==" || item == "!=" || item == "<" || item == "<=" || item == ">" || item == ">=";
 }
 
 // Builds the tree from the words of a condition, one method per word kind; the
@@ -134,22 +133,34 @@ class ConditionTreeBuilder {
     if (isBinary) node->left = popOperand();
     node->operatorText = operatorWord(top.op);
     switch (top.op) {
-      case Op::kNot: node->nodeKind = NOT; break;
-      case Op::kAnd: node->nodeKind = AND; break;
-      case Op::kOr: node->nodeKind = OR; break;
+      case Op::kNot:
+        node->nodeKind = NOT;
+        break;
+      case Op::kAnd:
+        node->nodeKind = AND;
+        break;
+      case Op::kOr:
+        node->nodeKind = OR;
+        break;
       // An unmatched "(" becomes a keyword-less leaf around its operand: that part
       // of the condition is false. Intended; rule files rely on it reading so.
-      case Op::kOpen: node->nodeKind = LEAF; break;
+      case Op::kOpen:
+        node->nodeKind = LEAF;
+        break;
     }
     operands_.push_back(std::move(node));
   }
 
   static const char* operatorWord(Op op) {
     switch (op) {
-      case Op::kOpen: return "(";
-      case Op::kNot: return "NOT";
-      case Op::kAnd: return "AND";
-      case Op::kOr: return "OR";
+      case Op::kOpen:
+        return "(";
+      case Op::kNot:
+        return "NOT";
+      case Op::kAnd:
+        return "AND";
+      case Op::kOr:
+        return "OR";
     }
     return "";
   }
@@ -202,9 +213,8 @@ std::vector<std::string> joinTermParameters(const std::vector<std::string>& word
   out.reserve(words.size());
   size_t i = 0;
   while (i < words.size()) {
-    if (i + 3 < words.size() && kindOfWord(words[i]) == WordKind::kOperand &&
-        words[i + 1] == "(" && kindOfWord(words[i + 2]) == WordKind::kOperand &&
-        words[i + 3] == ")") {
+    if (i + 3 < words.size() && kindOfWord(words[i]) == WordKind::kOperand && words[i + 1] == "(" &&
+        kindOfWord(words[i + 2]) == WordKind::kOperand && words[i + 3] == ")") {
       out.push_back(words[i] + ":" + words[i + 2]);
       i += 4;
     } else {
@@ -297,11 +307,21 @@ std::unique_ptr<ConditionNode> compileCondition(std::string_view conditionText) 
   ConditionTreeBuilder builder(conditionText);
   for (const std::string& word : words) {
     switch (kindOfWord(word)) {
-      case WordKind::kOperand: builder.operand(word); break;
-      case WordKind::kOpen: builder.prefix(Op::kOpen); break;
-      case WordKind::kNot: builder.prefix(Op::kNot); break;
-      case WordKind::kBinary: builder.binary(word == "AND" ? Op::kAnd : Op::kOr); break;
-      case WordKind::kClose: builder.close(); break;
+      case WordKind::kOperand:
+        builder.operand(word);
+        break;
+      case WordKind::kOpen:
+        builder.prefix(Op::kOpen);
+        break;
+      case WordKind::kNot:
+        builder.prefix(Op::kNot);
+        break;
+      case WordKind::kBinary:
+        builder.binary(word == "AND" ? Op::kAnd : Op::kOr);
+        break;
+      case WordKind::kClose:
+        builder.close();
+        break;
     }
   }
   return builder.finish();
@@ -368,9 +388,13 @@ ConditionProgram compileProgram(const ConditionNode& root) {
       entry = frame.onFalse;
       if (node.keyword >= 1 && node.keyword <= kKeywordCount) {
         entry = static_cast<uint32_t>(program.steps.size());
-        ConditionStep step{node.keyword, node.offset,
+        ConditionStep step{node.keyword,
+                           node.offset,
                            node.parameters.empty() ? UNKNOWN : node.parameters.front(),
-                           frame.onTrue, frame.onFalse, &node, LengthTest()};
+                           frame.onTrue,
+                           frame.onFalse,
+                           &node,
+                           LengthTest()};
         if (node.keyword == kLengthIs) step.lengthTest = parseLengthTest(node.parameterText);
         program.steps.push_back(step);
       }

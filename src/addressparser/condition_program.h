@@ -41,13 +41,20 @@ struct LengthTest {
 
   bool holdsFor(uint64_t tokenLength) const {
     switch (comparison) {
-      case LengthComparison::kNever: return false;
-      case LengthComparison::kEqual: return tokenLength == length;
-      case LengthComparison::kNotEqual: return tokenLength != length;
-      case LengthComparison::kLess: return tokenLength < length;
-      case LengthComparison::kLessOrEqual: return tokenLength <= length;
-      case LengthComparison::kGreater: return tokenLength > length;
-      case LengthComparison::kGreaterOrEqual: return tokenLength >= length;
+      case LengthComparison::kNever:
+        return false;
+      case LengthComparison::kEqual:
+        return tokenLength == length;
+      case LengthComparison::kNotEqual:
+        return tokenLength != length;
+      case LengthComparison::kLess:
+        return tokenLength < length;
+      case LengthComparison::kLessOrEqual:
+        return tokenLength <= length;
+      case LengthComparison::kGreater:
+        return tokenLength > length;
+      case LengthComparison::kGreaterOrEqual:
+        return tokenLength >= length;
     }
     return false;
   }

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "addressparser/config_xml.h"
+#include "addressparser/locality_loader.h"
 #include "addressparser/parser_config.h"
 #include "common/path.h"
 #include "common/string_util.h"
@@ -190,6 +191,13 @@ AddressParserPtr buildFromText(std::string_view xml, const AddressParser* base,
   for (xmlNodePtr parts = firstChildNamed(root, "ADDRESSPARTS"); parts != nullptr;
        parts = nextElementOfSameName(parts)) {
     loadAddressParts(parts, tables);
+  }
+  // A later LOCALITY for a code replaces the earlier one whole.
+  for (xmlNodePtr element = firstChildNamed(root, "LOCALITY"); element != nullptr;
+       element = nextElementOfSameName(element)) {
+    LocalityData locality;
+    loadLocality(element, locality);
+    tables.localities[NodeAttribute(element, "c2", "")] = std::move(locality);
   }
   loadRuleSets(root, tables);
   return std::make_shared<const ParserConfig>(std::move(tables));

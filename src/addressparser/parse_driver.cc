@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "addressparser/locality.h"
 #include "addressparser/rule_engine.h"
 #include "addressparser/tokeniser.h"
 #include "addressparser/word_lists.h"
@@ -125,14 +126,43 @@ int parseAddress(const ParserConfig& config, AddressRecord& record, ParseTrace* 
   const std::string& code = config.resolveCountryCode(record.country);
   if (trace != nullptr) trace->countryResolved(record.country, code);
 
+  // A record with neither a city nor a postal code may hold its whole address on
+  // one line: the locality is read from the end of the last line, and only the
+  // street part before it goes on to the rules.
+  const std::string* lines[] = {&record.addressLine1, &record.addressLine2, &record.addressLine3};
+  const std::string* localityLine = nullptr;
+  LocalityParts locality;
+  const LocalityData* localityData = config.localityFor(code);
+  if (localityData != nullptr && record.city.empty() && record.postalCode.empty()) {
+    for (const std::string* line : lines) {
+      if (!line->empty()) localityLine = line;
+    }
+    if (localityLine != nullptr) locality = findLocality(*localityLine, *localityData);
+    if (locality.empty()) localityLine = nullptr;
+  }
+  if (localityLine != nullptr && trace != nullptr) trace->localityFound(*localityLine, locality);
+  // Written with the street fields, so that a rule that throws leaves neither.
+  const auto writeLocality = [&] {
+    if (localityLine == nullptr) return;
+    record.city = locality.city;
+    record.postalCode = locality.postcode;
+    if (record.region.empty()) record.region = locality.region;
+    record.localityFromText = true;
+  };
+
   std::string addressText;
-  for (const std::string* line :
-       {&record.addressLine1, &record.addressLine2, &record.addressLine3}) {
+  for (const std::string* line : lines) {
     if (line->empty()) continue;
-    const bool kept = normaliseAddressLine(config, *line, code, addressText);
+    const bool kept =
+        line == localityLine
+            ? normaliseAddressLine(config, line->substr(0, locality.streetBytes), code, addressText)
+            : normaliseAddressLine(config, *line, code, addressText);
     if (!kept && trace != nullptr) trace->careOfLineSetAside(*line);
   }
-  if (addressText.empty()) return 0;
+  if (addressText.empty()) {
+    writeLocality();
+    return 0;
+  }
   if (trace != nullptr) trace->addressText(addressText);
 
   TokenList tokens = tokeniseAddress(config, addressText, code);
@@ -145,6 +175,7 @@ int parseAddress(const ParserConfig& config, AddressRecord& record, ParseTrace* 
 
   // Exceptions from the rules leave before this point: no field is half written.
   assembleParsedAddress(tokens, record);
+  writeLocality();
   if (trace != nullptr) trace->assembled(tokens, record);
   return 0;
 }

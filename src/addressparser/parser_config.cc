@@ -27,6 +27,33 @@ void addListing(const std::string& code, const RuleSet& ruleSet,
   for (const auto& rule : ruleSet.rules) listing.rules.push_back(rule.get());
 }
 
+// Adds a word list's words and standard forms, keyed as locality recognition looks
+// words up, and the last word of each phrase (BOX of GPO BOX: the words are looked
+// up one by one). With `connectors`, the words after the first of each phrase
+// instead (DE and LA of RUE DE LA).
+void addLocalityWords(std::unordered_set<std::string>& set, const WordList* list,
+                      bool connectors = false) {
+  if (list == nullptr) return;
+  list->forEachEntry([&](const WordList::Entry& entry) {
+    if (!connectors) {
+      for (const std::string& word : {entry.word, entry.standardForm}) {
+        if (word.empty()) continue;
+        set.insert(localityKey(word));
+        if (const size_t blank = word.rfind(' '); blank != std::string::npos) {
+          set.insert(localityKey(std::string_view(word).substr(blank + 1)));
+        }
+      }
+      return;
+    }
+    std::string_view phrase = entry.word;
+    for (size_t blank = phrase.find(' '); blank != std::string_view::npos;
+         blank = phrase.find(' ')) {
+      phrase.remove_prefix(blank + 1);
+      set.insert(localityKey(phrase.substr(0, phrase.find(' '))));
+    }
+  });
+}
+
 }  // namespace
 
 ParserConfig::ParserConfig(ParserTables tables) : tables_(std::move(tables)) {
@@ -53,6 +80,21 @@ ParserConfig::ParserConfig(ParserTables tables) : tables_(std::move(tables)) {
   for (size_t kind = 0; kind < kListKindCount; ++kind) {
     auto us = tables_.wordLists[kind].find("US");
     listsOfOtherCodes_[kind] = us == tables_.wordLists[kind].end() ? nullptr : &us->second;
+  }
+  // Locality recognition reads the street's end from the country's own word lists,
+  // and the country's names from the country table.
+  for (const auto& [code, data] : tables_.localities) {
+    LocalityData& locality = localities_.emplace(code, data).first->second;
+    const CountryWordLists& lists = wordListsFor(code);
+    const auto list = [&](ListKind kind) { return lists[static_cast<size_t>(kind)]; };
+    addLocalityWords(locality.streetTypes, list(ListKind::kSuffix));
+    addLocalityWords(locality.directionals, list(ListKind::kDirectional));
+    addLocalityWords(locality.unitLabels, list(ListKind::kUnitLabel));
+    addLocalityWords(locality.boxWords, list(ListKind::kPoBox));
+    addLocalityWords(locality.connectors, list(ListKind::kPrefix), true);
+    for (const auto& [name, nameCode] : tables_.countryCodeByName) {
+      if (nameCode == code) locality.countryNames.add(localityKey(name), code);
+    }
   }
 }
 

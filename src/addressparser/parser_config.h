@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "addressparser/address_parser.h"
+#include "addressparser/locality.h"
 #include "addressparser/rule.h"
 #include "addressparser/word_lists.h"
 
@@ -34,6 +35,9 @@ struct ParserTables {
   WordSequenceTable stickySuffixes;
   WordSequenceTable careOfWords;
   std::map<std::string, std::shared_ptr<const RuleSet>> ruleSets;
+  // Per country, from its LOCALITY element: the street words are added when the
+  // configuration is built.
+  std::map<std::string, LocalityData> localities;
   // Every RULESET read, in reading order, replaced ones included.
   std::vector<std::pair<std::string, std::shared_ptr<const RuleSet>>> ruleSetsAsRead;
 };
@@ -56,6 +60,11 @@ class ParserConfig final : public AddressParser {
   // The sequences stored under exactly `code` (no "US" fallback); empty when missing.
   const std::vector<std::string>& stickySuffixesOf(const std::string& code) const;
   const std::vector<std::string>& careOfWordsOf(const std::string& code) const;
+  // Null for a country without locality data: its lines are street lines only.
+  const LocalityData* localityFor(const std::string& code) const {
+    auto found = localities_.find(code);
+    return found == localities_.end() ? nullptr : &found->second;
+  }
 
   // AddressParser
   AddressParserPtr withoutRules() const override;
@@ -78,6 +87,7 @@ class ParserConfig final : public AddressParser {
   std::unordered_map<std::string, std::string> codeByCountryName_;         // resolvable names only
   std::map<std::string, CountryWordLists, CountryCodeOrder> listsByCode_;  // codes with lists
   CountryWordLists listsOfOtherCodes_{};                                   // the "US" fallbacks
+  std::map<std::string, LocalityData, CountryCodeOrder> localities_;  // with their street words
 };
 
 // The configuration as a ParserConfig: every AddressParser is one.

@@ -71,6 +71,10 @@ class WordList {
   bool mayBeginPhrase(std::string_view folded) const;
   const Entry* find(std::string_view word) const;
   size_t size() const { return entries_.size(); }
+  template <typename Visit>
+  void forEachEntry(Visit visit) const {
+    for (const auto& [key, entry] : entries_) visit(entry);
+  }
   bool empty() const { return entries_.empty(); }
 
  private:

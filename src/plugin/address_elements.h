@@ -1,4 +1,4 @@
-// The eleven address elements of a record document and their selection: for each
+// The twelve address elements of a record document and their selection: for each
 // code, the first OBS_FELEM in document order that the expression
 //   /STD_BOM/OBS_FEAT/OBS_FELEM[./FELEM_CODE = 'CODE']
 // selects. The tree is walked directly, since compiling eleven expressions for every
@@ -6,11 +6,11 @@
 // Tested against libxml2's XPath by tests/plugin/address_elements_test.cc.
 #pragma once
 
+#include <libxml/tree.h>
+
 #include <array>
 #include <cstddef>
 #include <string>
-
-#include <libxml/tree.h>
 
 #include "xml/flat_document.h"
 
@@ -29,12 +29,13 @@ enum AddressCode : size_t {
   kCity,
   kPostalCode,
   kCountry,
+  kState,
   kAddressCodeCount
 };
 
 inline constexpr std::array<const char*, kAddressCodeCount> kAddressCodes = {
-    "SCRIPT",   "ADDR1",     "ADDR2", "ADDR3",       "STR_NUM", "STR_NAME",
-    "UNIT_TYPE", "UNIT_NUM", "CITY",  "POSTAL_CODE", "COUNTRY"};
+    "SCRIPT",    "ADDR1",    "ADDR2", "ADDR3",       "STR_NUM", "STR_NAME",
+    "UNIT_TYPE", "UNIT_NUM", "CITY",  "POSTAL_CODE", "COUNTRY", "STATE"};
 
 using AddressElements = std::array<xmlNodePtr, kAddressCodeCount>;
 

@@ -123,6 +123,16 @@ void WriteParsedParts(Document& doc, const addr::AddressRecord& record) {
   }
 }
 
+// The city, region and postal code found in a one-line address. The parse looks
+// only when the record has no city and no postal code, so a value the record
+// carries is never replaced; nor is its STATE.
+template <typename Document>
+void WriteLocality(Document& doc, const addr::AddressRecord& record, bool stateMissing) {
+  if (!record.city.empty()) doc.Write(kCity, record.city);
+  if (stateMissing && !record.region.empty()) doc.Write(kState, record.region);
+  if (!record.postalCode.empty()) doc.Write(kPostalCode, record.postalCode);
+}
+
 template <typename Document>
 void ProcessDocument(Document& doc, const addr::AddressParser& parser,
                      const RecordServices& services, std::string& resultDocument,
@@ -142,6 +152,7 @@ void ProcessDocument(Document& doc, const addr::AddressParser& parser,
   record.postalCode = std::move(values[kPostalCode]);
   record.country = std::move(values[kCountry]);
   record.script = std::move(values[kScript]);
+  record.region = values[kState];
 
   record.alreadyParsed = !values[kStreetNumber].empty() || !values[kStreetName].empty() ||
                          !values[kUnitType].empty() || !values[kUnitNumber].empty();
@@ -153,6 +164,7 @@ void ProcessDocument(Document& doc, const addr::AddressParser& parser,
   } else {
     parser.parse(record);  // its status carries nothing for us
     WriteParsedParts(doc, record);
+    if (record.localityFromText) WriteLocality(doc, record, values[kState].empty());
   }
 
   AddressDerivedElementCreator creator(services.transliterateText, services.metaphoneEncode,

@@ -3,6 +3,11 @@
 
 usage: run_accuracy.py --eval-bin ZEB_EVAL --config XML --gold FILE.jsonl [FILE ...]
                        --min-record ACC [--scorer score.py] [--min-field ACC]
+                       [--form split|joined|raw] [--split NAME] [--min-locality ACC]
+
+--form is the record form zeb_eval builds (one-line forms also predict CITY, STATE
+and POSTAL_CODE, whose "locality" accuracy, all three right, --min-locality bounds);
+--split keeps only the gold records whose "split" is NAME.
 
 With --scorer, the shared scorer scores the records and its last line is read;
 without it, the records are scored here by the same rules (upper case; . , - %
@@ -41,13 +46,21 @@ def matches(field, exp, pred):
     return e == p or (field == "UNIT_TYPE" and e == "" and p == "UNIT")
 
 
+LOCALITY = {"CITY": "city", "STATE": "state", "POSTAL_CODE": "zip"}
+
+
+def locality_matches(gold, pred):
+    return all(norm(gold.get(g)).replace(" ", "") == norm(pred.get(f)).replace(" ", "")
+               for f, g in LOCALITY.items())
+
+
 def score_here(gold_path, pred_path, show):
     preds = {}
     with open(pred_path, encoding="utf-8") as f:
         for line in f:
             p = json.loads(line)
             preds[p["id"]] = p
-    total = correct = 0
+    total = correct = localities = 0
     field_ok = {f: 0 for f in FIELDS}
     with open(gold_path, encoding="utf-8") as f:
         for line in f:
@@ -57,6 +70,13 @@ def score_here(gold_path, pred_path, show):
             exp = expected(gold)
             pred = preds.get(gold["id"], {})
             ok = {f: matches(f, exp[f], pred.get(f, "")) for f in FIELDS}
+            if "CITY" in pred:
+                found = locality_matches(gold, pred)
+                localities += found
+                if not found and show:
+                    print("  locality miss %s [%s] expected %s got %s" % (
+                        gold["id"], gold.get("raw"), [gold.get(g) for g in LOCALITY.values()],
+                        [pred.get(f) for f in LOCALITY]))
             total += 1
             for f in FIELDS:
                 field_ok[f] += ok[f]
@@ -67,8 +87,8 @@ def score_here(gold_path, pred_path, show):
                     gold["id"], gold.get("line"), {f: exp[f] for f in FIELDS if not ok[f]},
                     {f: pred.get(f, "") for f in FIELDS if not ok[f]}))
     if total == 0:
-        return 0.0, {}
-    return correct / total, {f: field_ok[f] / total for f in FIELDS}
+        return 0.0, {}, 0.0
+    return correct / total, {f: field_ok[f] / total for f in FIELDS}, localities / total
 
 
 def score_shared(scorer, gold_path, pred_path):
@@ -78,7 +98,8 @@ def score_shared(scorer, gold_path, pred_path):
     last = out.strip().splitlines()[-1]
     record = float(re.search(r"record_accuracy=([0-9.]+)", last).group(1))
     fields = {k: float(v) for k, v in re.findall(r"(\w+):([0-9.]+)", last.split("fields=")[1])}
-    return record, fields
+    locality = re.search(r"^locality\s+\d+\s+\d+\s+([0-9.]+)", out, re.M)
+    return record, fields, float(locality.group(1)) if locality else 0.0
 
 
 def main():
@@ -89,6 +110,9 @@ def main():
     ap.add_argument("--scorer")
     ap.add_argument("--min-record", type=float, required=True)
     ap.add_argument("--min-field", type=float, default=0.0)
+    ap.add_argument("--form", choices=("split", "joined", "raw"), default="split")
+    ap.add_argument("--split")
+    ap.add_argument("--min-locality", type=float)
     args = ap.parse_args()
 
     for path in args.gold + ([args.scorer] if args.scorer else []):
@@ -97,20 +121,30 @@ def main():
             return SKIP
     failed = False
     for gold in args.gold:
+        name = os.path.basename(gold)
         with tempfile.TemporaryDirectory() as tmp:
             pred = os.path.join(tmp, "pred.jsonl")
+            if args.split:
+                kept = os.path.join(tmp, "gold.jsonl")
+                with open(gold, encoding="utf-8") as src, open(kept, "w", encoding="utf-8") as dst:
+                    dst.writelines(l for l in src if l.strip() and json.loads(l).get("split") == args.split)
+                gold = kept
             subprocess.run([args.eval_bin, "--config", args.config, "--input", gold,
-                            "--output", pred], check=True)
+                            "--output", pred, "--form", args.form], check=True)
             if args.scorer:
-                record, fields = score_shared(args.scorer, gold, pred)
+                record, fields, locality = score_shared(args.scorer, gold, pred)
             else:
-                record, fields = score_here(gold, pred, show=True)
-        name = os.path.basename(gold)
+                record, fields, locality = score_here(gold, pred, show=True)
         print("%s: record accuracy %.4f (floor %.4f) fields %s" % (
             name, record, args.min_record, " ".join("%s:%.4f" % kv for kv in fields.items())))
         if record < args.min_record:
             print("FAIL: %s record accuracy %.4f below %.4f" % (name, record, args.min_record))
             failed = True
+        if args.min_locality is not None:
+            print("%s: locality accuracy %.4f (floor %.4f)" % (name, locality, args.min_locality))
+            if locality < args.min_locality:
+                print("FAIL: %s locality accuracy %.4f below %.4f" % (name, locality, args.min_locality))
+                failed = True
         low = [f for f, v in fields.items() if v < args.min_field]
         if low:
             print("FAIL: %s fields below %.4f: %s" % (name, args.min_field, ", ".join(low)))

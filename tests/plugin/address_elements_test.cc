@@ -1,5 +1,5 @@
 // The direct tree walk must select exactly the element that libxml2's XPath selects
-// for each of the eleven expressions.
+// for each of the twelve expressions.
 #include "plugin/address_elements.h"
 
 #include <string>
@@ -45,7 +45,7 @@ const char* kDocuments[] = {
     "</STD_BOM>",
     // A root of another name: nothing.
     "<OTHER><OBS_FEAT><OBS_FELEM><FELEM_CODE>ADDR1</FELEM_CODE></OBS_FELEM></OBS_FEAT></OTHER>",
-    // All eleven codes, in reverse order, with whitespace and attributes around.
+    // All twelve codes, in reverse order, with whitespace and attributes around.
     "<STD_BOM a='1'>\n <OBS_FEAT>\n"
     "  <OBS_FELEM t='x'><FELEM_CODE>COUNTRY</FELEM_CODE></OBS_FELEM>\n"
     "  <OBS_FELEM><FELEM_CODE>POSTAL_CODE</FELEM_CODE></OBS_FELEM>\n"

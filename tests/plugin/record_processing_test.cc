@@ -44,6 +44,22 @@ TEST_F(RecordProcessing, RecordsGiveTheirTranscripts) {
   }
 }
 
+// A one-line address gains the CITY and POSTAL_CODE it lacks, and their derived
+// elements; the STATE it has stays as it is.
+TEST_F(RecordProcessing, OneLineAddressGainsItsLocality) {
+  const addr::AddressParserPtr parser =
+      addr::AddressParser::fromText(zeb_test::kLocality, parser_.get());
+  std::string result;
+  const std::string input = plugin_test::RecordDocument(
+      {{"ADDR1", "12 Main St, Springfield, IL 62704-1234"}, {"STATE", "Illinois"}});
+  ASSERT_EQ(plugin::ProcessRecord(input.c_str(), *parser, plugin_test::StubServices(), result),
+            nullptr);
+  EXPECT_EQ(plugin_test::Transcript(result),
+            "ADDR1=12 Main St, Springfield, IL 62704-1234|STATE=Illinois|STR_NUM=12|STR_NAME=MAIN|"
+            "CITY=Springfield|POSTAL_CODE=62704-1234|STR_NAME_STD=#MAIN|CITY_STD=#SPRINGFIELD|"
+            "POSTAL_5=62704|STR_NUM=12");
+}
+
 TEST_F(RecordProcessing, DocumentsWithoutTheUsualShapeKeepTheirContent) {
   struct Row {
     const char* input;

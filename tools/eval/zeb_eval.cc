@@ -2,15 +2,19 @@
 // the fields it writes back, for the scorer (score.py) to compare with the labels.
 //
 //   zeb_eval --config addressParserMetaData.xml --input dev.jsonl --output pred.jsonl
+//            [--form split|joined|raw]
 //   zeb_eval --config addressParserMetaData.xml --check
 //
-// Each input line is a JSON object with at least "id" and "line"; "city", "zip" and
-// "country" are used when present (a record without "country" is taken as "US").
-// Each becomes a record document (ADDR1, CITY, POSTAL_CODE, COUNTRY) that goes through
+// Each input line is a JSON object with at least "id" and "line"; "city", "state",
+// "zip", "raw" and "country" are used when present (a record without "country" is
+// taken as "US"). Each becomes a record document that goes through
 // plugin::ProcessRecord with stand-in host services, which only the derived elements
-// use. The output has one object per record: id, the first STR_NUM, STR_NAME,
-// UNIT_TYPE and UNIT_NUM of the result document (empty when the record fails), and
-// the parsed PREDIR, SUFFIX and POSTDIR, which the scorer reports for information.
+// use. The form says what the document holds: ADDR1 = line, CITY, POSTAL_CODE
+// (split, the default); ADDR1 = "line, city, state zip" (joined); ADDR1 = raw (raw);
+// and COUNTRY. The output has one object per record: id, the first STR_NUM,
+// STR_NAME, UNIT_TYPE and UNIT_NUM of the result document (empty when the record
+// fails), for the one-line forms its CITY, STATE and POSTAL_CODE, and the parsed
+// PREDIR, SUFFIX and POSTDIR, which the scorer reports for information.
 //
 // --check compiles every rule condition of the configuration and reports words that
 // are no condition keyword and keywords that need a meaning but name none; it exits
@@ -38,11 +42,13 @@ struct Options {
   std::string configPath;
   std::string inputPath;
   std::string outputPath;
+  std::string form = "split";
   bool check = false;
 };
 
 int usage() {
-  std::cerr << "usage: zeb_eval --config FILE (--check | --input FILE.jsonl --output FILE.jsonl)\n";
+  std::cerr << "usage: zeb_eval --config FILE (--check | --input FILE.jsonl --output FILE.jsonl\n"
+               "                [--form split|joined|raw])\n";
   return 2;
 }
 
@@ -60,6 +66,12 @@ bool parseOptions(int argc, char** argv, Options& options) {
       if (!value(options.inputPath)) return false;
     } else if (arg == "--output") {
       if (!value(options.outputPath)) return false;
+    } else if (arg == "--form") {
+      if (!value(options.form)) return false;
+      if (options.form != "split" && options.form != "joined" && options.form != "raw") {
+        std::cerr << "zeb_eval: unknown form [" << options.form << "]\n";
+        return false;
+      }
     } else if (arg == "--check") {
       options.check = true;
     } else {
@@ -92,13 +104,33 @@ void transliterateAsIs(const char* text, char* out, int32_t outSize, int32_t, in
 
 const plugin::RecordServices kServices = {&noTokenInfo, &transliterateAsIs, &copyText};
 
-std::string recordDocument(const nlohmann::json& gold) {
+// "line, city, state zip" with the empty parts left out.
+std::string joinedLine(const nlohmann::json& gold) {
+  std::string tail = textField(gold, "state");
+  const std::string zip = textField(gold, "zip");
+  if (!tail.empty() && !zip.empty()) tail += ' ';
+  tail += zip;
+  std::string line;
+  for (const std::string& part : {textField(gold, "line"), textField(gold, "city"), tail}) {
+    if (part.empty()) continue;
+    if (!line.empty()) line += ", ";
+    line += part;
+  }
+  return line;
+}
+
+std::string recordDocument(const nlohmann::json& gold, const std::string& form) {
   std::string country = textField(gold, "country");
   if (country.empty()) country = "US";
-  const std::pair<const char*, std::string> elements[] = {{"ADDR1", textField(gold, "line")},
-                                                          {"CITY", textField(gold, "city")},
-                                                          {"POSTAL_CODE", textField(gold, "zip")},
-                                                          {"COUNTRY", country}};
+  std::vector<std::pair<const char*, std::string>> elements;
+  if (form == "split") {
+    elements = {{"ADDR1", textField(gold, "line")},
+                {"CITY", textField(gold, "city")},
+                {"POSTAL_CODE", textField(gold, "zip")}};
+  } else {
+    elements = {{"ADDR1", form == "raw" ? textField(gold, "raw") : joinedLine(gold)}};
+  }
+  elements.emplace_back("COUNTRY", country);
   std::string document = "<STD_BOM><OBS_FEAT>";
   for (const auto& [code, value] : elements) {
     document += std::string("<OBS_FELEM><FELEM_CODE>") + code + "</FELEM_CODE><FELEM_VALUE>";
@@ -155,10 +187,13 @@ int runRecords(const addr::AddressParser& parser, const Options& options) {
     }
     nlohmann::json prediction = nlohmann::json::object();
     for (const char* code : kScoredCodes) prediction[code] = "";
+    if (options.form != "split") {
+      for (const char* code : {"CITY", "STATE", "POSTAL_CODE"}) prediction[code] = "";
+    }
     addr::AddressRecord record;
     std::string resultDocument;
     try {
-      const char* failure = plugin::ProcessRecord(recordDocument(gold).c_str(), parser, kServices,
+      const char* failure = plugin::ProcessRecord(recordDocument(gold, options.form).c_str(), parser, kServices,
                                                   resultDocument, &record);
       if (failure != nullptr) throw std::runtime_error(failure);
       addWrittenBack(resultDocument, prediction);

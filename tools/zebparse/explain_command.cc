@@ -47,6 +47,20 @@ class ExplainTrace : public addr::ParseTrace {
   void countryResolved(const std::string& recordCountry, const std::string& code) override {
     std::printf("country: [%s] -> %s\n", recordCountry.c_str(), code.c_str());
   }
+  void localityFound(const std::string& line, const addr::LocalityParts& parts) override {
+    std::printf("locality at the end of: %s\n", line.c_str());
+    if (!parts.country.empty())
+      std::printf("  country:     %s (a country name)\n", parts.country.c_str());
+    if (!parts.postcode.empty())
+      std::printf("  postal code: %s (a postcode shape)\n", parts.postcode.c_str());
+    if (!parts.region.empty()) {
+      std::printf("  region:      %s (region table: %s)\n", parts.region.c_str(),
+                  parts.regionStandard.c_str());
+    }
+    if (!parts.city.empty())
+      std::printf("  city:        %s (%s)\n", parts.city.c_str(), parts.cityFoundBy.c_str());
+    std::printf("  street part: %s\n", line.substr(0, parts.streetBytes).c_str());
+  }
   void careOfLineSetAside(const std::string& line) override {
     std::printf("care-of line set aside: %s\n", line.c_str());
   }

@@ -26,7 +26,8 @@ constexpr const char* kParseUsage =
     "                      LINE [LINE2 [LINE3]]\n"
     "\n"
     "Parses one address (up to three address lines) and prints every parsed field and\n"
-    "the derived elements (STR_NAME_STD, STR_NUM, UNIT_NUM) the plug-in adds.\n"
+    "the elements the plug-in adds (STR_NAME_STD, STR_NUM, UNIT_NUM, and CITY, STATE,\n"
+    "POSTAL_CODE found at the end of a one-line address, with CITY_STD and POSTAL_5).\n"
     "  --country CODE  the record's country as records write it (default: none, so\n"
     "                  the configuration's default country)\n"
     "  --json          print one JSON object instead of the table\n";
@@ -48,6 +49,9 @@ std::vector<std::pair<const char*, const std::string*>> fieldsOf(const addr::Add
       {"rural route label", &r.rrhcLabel},
       {"rural route number", &r.rrhcNumber},
       {"rural route box", &r.rrhcBoxNumber},
+      {"city", &r.city},
+      {"region", &r.region},
+      {"postal code", &r.postalCode},
   };
 }
 
@@ -76,7 +80,8 @@ std::vector<Element> derivedElements(const std::string& pluginPath,
   }
   // The derived elements are appended last; STR_NUM and UNIT_NUM also occur earlier
   // as the parsed parts, so keep the last occurrence of each code.
-  for (const char* code : {"STR_NAME_STD", "CITY_STD", "POSTAL_5", "STR_NUM", "UNIT_NUM"}) {
+  for (const char* code : {"CITY", "STATE", "POSTAL_CODE", "STR_NAME_STD", "CITY_STD", "POSTAL_5",
+                           "STR_NUM", "UNIT_NUM"}) {
     const Element* last = nullptr;
     for (const Element& element : result.elements) {
       if (element.code == code) last = &element;

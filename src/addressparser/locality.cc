@@ -1,0 +1,485 @@
+// Locality recognition, read from the end of the line: country name, postcode,
+// region, then the city between the street and the region. Where a comma parts the
+// line the part after the last comma is the city, unless it holds a number or a unit;
+// otherwise the street ends at its last street word (a street type, a unit and its
+// number, a box number, a house or route number) and the city is what follows.
+// Tested by tests/addressparser/locality_test.cc.
+#include "addressparser/locality.h"
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+
+#include "addressparser/word_lists.h"
+
+namespace addr {
+namespace {
+
+struct Word {
+  size_t begin = 0, end = 0;  // bytes of the line; commas are never part of a word
+  // localityKey of the word, worked out on first use: most lines are decided by
+  // their last few words.
+  mutable std::string key;
+  mutable bool keyed = false;
+  bool breakAfter = false;  // a comma follows
+  bool hasDigit = false;
+};
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+bool isAsciiLetter(char c) { return asciiLower(c) >= 'a' && asciiLower(c) <= 'z'; }
+
+// A comma or semicolon ends a word and marks a break after it.
+std::vector<Word> splitWords(std::string_view line) {
+  std::vector<Word> words;
+  words.reserve(16);
+  size_t i = 0;
+  while (i < line.size()) {
+    const char c = line[i];
+    if (isBlank(c)) {
+      ++i;
+    } else if (c == ',' || c == ';') {
+      if (!words.empty()) words.back().breakAfter = true;
+      ++i;
+    } else {
+      Word word;
+      word.begin = i;
+      while (i < line.size() && !isBlank(line[i]) && line[i] != ',' && line[i] != ';') {
+        word.hasDigit = word.hasDigit || isDigit(line[i]);
+        ++i;
+      }
+      word.end = i;
+      words.push_back(std::move(word));
+    }
+  }
+  return words;
+}
+
+bool matchesShape(std::string_view text, std::string_view shape) {
+  if (text.size() != shape.size()) return false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char t = text[i];
+    const char s = shape[i];
+    const bool matches = s == '9'   ? isDigit(t)
+                         : s == 'A' ? isAsciiLetter(t)
+                                    : asciiLower(t) == asciiLower(s);
+    if (!matches) return false;
+  }
+  return true;
+}
+
+class Recogniser {
+ public:
+  Recogniser(std::string_view line, const LocalityData& data)
+      : line_(line), data_(data), words_(splitWords(line)), end_(words_.size()) {}
+
+  LocalityParts run();
+
+ private:
+  void readCityFirst();
+  void readPostcodeFirst();
+
+  struct StreetEnd {
+    size_t end;       // the street is words [segment, end), the city [end, end_)
+    const char* how;  // for explain
+    bool beforeCityStart = false;
+  };
+
+  const std::string& key(size_t w) const {
+    const Word& word = words_[w];
+    if (!word.keyed) {
+      word.key = localityKey(line_.substr(word.begin, word.end - word.begin));
+      word.keyed = true;
+    }
+    return word.key;
+  }
+  bool in(const std::unordered_set<std::string>& set, size_t w) const {
+    return set.count(key(w)) != 0;
+  }
+  bool isStreetType(size_t w) const { return in(data_.streetTypes, w); }
+  bool isUnitWord(size_t w) const { return in(data_.unitLabels, w) || key(w) == "#"; }
+  bool isDirectional(size_t w) const { return in(data_.directionals, w); }
+  // N, SW: the direction after a street type. NORTH may as well begin the city.
+  bool isShortDirectional(size_t w) const { return key(w).size() <= 2 && isDirectional(w); }
+  bool anyDigit(size_t first, size_t last) const {
+    return std::any_of(words_.begin() + static_cast<std::ptrdiff_t>(first),
+                       words_.begin() + static_cast<std::ptrdiff_t>(last),
+                       [](const Word& word) { return word.hasDigit; });
+  }
+
+  std::string text(size_t first, size_t last) const {
+    return std::string(
+        line_.substr(words_[first].begin, words_[last - 1].end - words_[first].begin));
+  }
+  // A region as written, without the parentheses around it.
+  std::string regionText(size_t first, size_t last) const {
+    std::string region = text(first, last);
+    if (region.size() >= 2 && region.front() == '(' && region.back() == ')') {
+      region = region.substr(1, region.size() - 2);
+    }
+    return region;
+  }
+  // The longest run of words ending before `stop`, at most `longest` of them, whose
+  // keys joined by blanks are a key of `table`: its length and the table's value.
+  std::pair<size_t, const std::string*> phraseBefore(size_t stop, const PhraseTable& table) const;
+  std::optional<std::string> postcode(size_t first, size_t last, bool afterRegion) const;
+  void takeCountry();
+  void takePostcode();
+  void takeRegion();
+  // The start of the words after the last comma before end_ (0 when none).
+  size_t lastSegment() const;
+  // `signal`: a locality part or a comma says a city may follow the street;
+  // `guess`: one strong enough to take a city even where no street word ends the street.
+  std::optional<StreetEnd> streetEnd(size_t segment, bool signal, bool guess) const;
+  void takeCity(size_t first, const char* how);
+  void dropPlaceLines();
+  // A unit word that is no region (APT, not FL): the number after it is the unit's.
+  bool afterUnit(size_t w) const {
+    return w > 0 && isUnitWord(w - 1) && data_.regions.values.count(key(w - 1)) == 0;
+  }
+  bool afterBox(size_t w) const {
+    return w > 0 && (in(data_.boxWords, w - 1) || key(w - 1) == "#");
+  }
+
+  std::string_view line_;
+  const LocalityData& data_;
+  std::vector<Word> words_;
+  size_t end_;  // words [0, end_) are not yet read as locality
+  LocalityParts parts_;
+};
+
+std::pair<size_t, const std::string*> Recogniser::phraseBefore(size_t stop,
+                                                               const PhraseTable& table) const {
+  if (stop == 0 || table.lastWords.count(key(stop - 1)) == 0) return {0, nullptr};
+  std::string phrase;
+  for (size_t count = std::min(table.longest, stop); count > 0; --count) {
+    phrase.clear();
+    for (size_t w = stop - count; w < stop; ++w) {
+      if (!phrase.empty()) phrase += ' ';
+      phrase += key(w);
+    }
+    if (auto found = table.values.find(phrase); found != table.values.end()) {
+      return {count, &found->second};
+    }
+  }
+  return {0, nullptr};
+}
+
+std::optional<std::string> Recogniser::postcode(size_t first, size_t last, bool afterRegion) const {
+  std::string_view candidate =
+      line_.substr(words_[first].begin, words_[last - 1].end - words_[first].begin);
+  if (!candidate.empty() && candidate.back() == '.') candidate.remove_suffix(1);
+  for (const LocalityData::PostcodeShape& shape : data_.postcodes) {
+    if (shape.afterRegionOnly && !afterRegion) continue;
+    std::string_view code = candidate;
+    if (!shape.prefix.empty()) {
+      if (!matchesShape(code.substr(0, shape.prefix.size()), shape.prefix)) continue;
+      code.remove_prefix(shape.prefix.size());
+    }
+    if (matchesShape(code, shape.shape)) return std::string(code);
+  }
+  return std::nullopt;
+}
+
+void Recogniser::takeCountry() {
+  const auto [count, code] = phraseBefore(end_, data_.countryNames);
+  if (count == 0 || count >= end_) return;
+  parts_.country = text(end_ - count, end_);
+  end_ -= count;
+}
+
+// A number after a box word or number sign is the box's, not a postcode.
+void Recogniser::takePostcode() {
+  for (size_t count = 2; count > 0; --count) {
+    if (end_ <= count) continue;
+    const size_t first = end_ - count;
+    if (auto found = postcode(first, end_, false); found && !afterBox(first) && !afterUnit(first)) {
+      parts_.postcode = std::move(*found);
+      end_ = first;
+      return;
+    }
+  }
+}
+
+// A region; then, when no postcode was found, a postcode of a shape only taken after
+// a region (4-digit ZIPs) with the region before it.
+void Recogniser::takeRegion() {
+  // A region that is also a unit word (FL, floor) needs a postcode after it or a
+  // comma before it: 1750 TYSONS BLVD FOURTH FL is a floor.
+  if (auto [count, standard] = phraseBefore(end_, data_.regions);
+      count > 0 && count < end_ &&
+      (!parts_.postcode.empty() || words_[end_ - count - 1].breakAfter ||
+       !(count == 1 && isUnitWord(end_ - 1)))) {
+    parts_.region = regionText(end_ - count, end_);
+    parts_.regionStandard = *standard;
+    end_ -= count;
+    return;
+  }
+  if (!parts_.postcode.empty() || end_ < 3) return;
+  auto found = postcode(end_ - 1, end_, true);
+  if (!found) return;
+  auto [count, standard] = phraseBefore(end_ - 1, data_.regions);
+  if (count == 0 || count >= end_ - 1) return;
+  parts_.postcode = std::move(*found);
+  parts_.region = regionText(end_ - 1 - count, end_ - 1);
+  parts_.regionStandard = *standard;
+  end_ -= count + 1;
+}
+
+size_t Recogniser::lastSegment() const {
+  size_t segment = 0;
+  for (size_t w = 0; w + 1 < end_; ++w) {
+    if (words_[w].breakAfter) segment = w + 1;
+  }
+  return segment;
+}
+
+// Every place where the street may end, and the last one that leaves a city: after
+// a number (and the short directions that follow it), before a word that begins a
+// city, after a street type (and its short directions), after a unit and its
+// number, after a box number. A city never begins with a street type, a unit word,
+// a number or a word only found inside city names.
+std::optional<Recogniser::StreetEnd> Recogniser::streetEnd(size_t segment, bool signal,
+                                                           bool guess) const {
+  std::vector<StreetEnd> ends;
+  bool sawStreetType = false;
+  for (size_t w = segment; w < end_; ++w) {
+    if (words_[w].hasDigit && w > segment) {
+      size_t end = w + 1;
+      while (end + 1 < end_ && isShortDirectional(end)) ++end;
+      ends.push_back({end, "a number ends the street"});
+    } else if (in(data_.cityStartAbbreviations, w) && w > segment + 1 && w + 1 < end_ &&
+               (isStreetType(w - 1) || sawStreetType) && !isStreetType(w + 1) &&
+               !isDirectional(w + 1)) {
+      ends.push_back({w, "a word that begins a city follows the street type", true});
+    } else if (in(data_.cityStarts, w) && w > segment + 1) {
+      ends.push_back({w, "a word that begins a city", true});
+    } else if (isStreetType(w) && w == segment + 1 && words_[segment].hasDigit) {
+      // A type right after the house number comes before the name (RUE PRINCIPALE,
+      // CH. DE LA CÔTE-DES-NEIGES): the street ends after the first word of the name.
+      size_t end = w + 1;
+      while (end + 1 < end_ && in(data_.connectors, end)) ++end;
+      ends.push_back({std::min(end + 1, end_), "a street type and the first word of its name"});
+    } else if (isStreetType(w) && w > segment) {
+      size_t end = w + 1;
+      while (end < end_ && isShortDirectional(end)) ++end;
+      ends.push_back({end, "a street type ends the street"});
+      sawStreetType = true;
+    } else if (isUnitWord(w) && w + 1 < end_) {
+      size_t end = w + 2;
+      if (isUnitWord(w + 1) && w + 2 < end_) ++end;
+      ends.push_back({end, "a unit ends the street"});
+    } else if (in(data_.boxWords, w) && w + 1 < end_ && words_[w + 1].hasDigit) {
+      size_t end = w + 2;
+      // The delivery station after the box (PO BOX 4001 STN A).
+      if (end + 2 < end_ && in(data_.stations, end)) end += 2;
+      ends.push_back({end, "a box number ends the street"});
+    }
+  }
+  // A city never begins with a unit word, a number, a word only found inside city
+  // names, or a street type (unless it begins cities); nor is it one direction alone.
+  // Where that leaves no city, one of two words or more may begin with a street type
+  // (LN CENTER POINT, PARK FOREST).
+  const auto cityMayBegin = [&](const StreetEnd& end, bool lenient) {
+    if (end.end > end_) return false;
+    if (end.end == end_ || end.beforeCityStart) return true;
+    const size_t w = end.end;
+    if (isUnitWord(w) || words_[w].hasDigit || in(data_.cityWords, w)) return false;
+    if (w + 1 == end_ && isDirectional(w)) return false;
+    if (isStreetType(w) && !in(data_.cityStarts, w)) return lenient && end_ - w >= 2;
+    return true;
+  };
+  const auto lastBeforeCity = [&](bool lenient) {
+    std::optional<StreetEnd> last;
+    for (const StreetEnd& end : ends) {
+      if (end.end < end_ && cityMayBegin(end, lenient) && (!last || end.end >= last->end)) {
+        last = end;
+      }
+    }
+    return last;
+  };
+  if (auto last = lastBeforeCity(false)) return last;
+  if (signal && !anyDigit(segment, end_)) return StreetEnd{segment, "no street before the region"};
+  std::optional<StreetEnd> atEnd;
+  for (const StreetEnd& end : ends) {
+    if (end.end == end_) atEnd = end;
+  }
+  // A street that ends at a comma before the locality has no city after it.
+  if (atEnd && words_[end_ - 1].breakAfter) return atEnd;
+  if (signal) {
+    if (auto last = lastBeforeCity(true)) return last;
+  }
+  if (guess) {
+    // No street word leaves a city: a house number, a direction, one word of name and
+    // its short directions; a single street type left over is the street's.
+    size_t end = segment;
+    if (end < end_ && words_[end].hasDigit) ++end;
+    if (end < end_ && isDirectional(end)) ++end;
+    if (end < end_) ++end;
+    while (end + 1 < end_ && isShortDirectional(end)) ++end;
+    if (end < end_ && !anyDigit(end, end_) && !(end + 1 == end_ && isStreetType(end))) {
+      return StreetEnd{end, "the street taken as a number and one word"};
+    }
+  }
+  return atEnd;
+}
+
+void Recogniser::takeCity(size_t first, const char* how) {
+  parts_.city = text(first, end_);
+  parts_.cityFoundBy = how;
+  end_ = first;
+}
+
+LocalityParts Recogniser::run() {
+  takeCountry();
+  if (data_.order == LocalityData::Order::kCityRegionPostcode) {
+    readCityFirst();
+  } else {
+    readPostcodeFirst();
+  }
+  parts_.streetBytes = end_ == 0 ? 0 : words_[end_ - 1].end;
+  return parts_;
+}
+
+void Recogniser::readCityFirst() {
+  takePostcode();
+  takeRegion();
+  const bool found = !parts_.empty();
+  size_t segment = lastSegment();
+  if (segment > 0 && segment < end_) {
+    bool streetLike = anyDigit(segment, end_);
+    for (size_t w = segment; w < end_ && !streetLike; ++w) {
+      streetLike = isUnitWord(w) || in(data_.boxWords, w);
+    }
+    if (!streetLike) {
+      // A short direction after the comma belongs to the street (ROAD, NW NORCROSS),
+      // and so do directions alone (STREET, NE).
+      while (segment < end_ && key(segment).size() == 2 && isDirectional(segment)) ++segment;
+      if (segment < end_) takeCity(segment, "the words after the last comma");
+      dropPlaceLines();
+      return;
+    }
+  }
+  if (end_ == 0) return;
+  // Without a postcode, region or country name, only a clean part after a comma
+  // (above) is a city: a street line alone must come through whole.
+  const bool signal = found;
+  if (!signal) return;
+  const bool guess = !parts_.postcode.empty() || !parts_.country.empty() || segment > 0 ||
+                     words_[end_ - 1].breakAfter;
+  if (auto street = streetEnd(segment, signal, guess); street && street->end < end_ && signal) {
+    takeCity(street->end, street->how);
+  } else if (!parts_.region.empty() && parts_.postcode.empty() && parts_.country.empty() &&
+             !words_[end_ - 1].breakAfter) {
+    // A region alone after the street, with nothing before it that reads as a city,
+    // is the street's own last word (CEDAR CREST CT).
+    parts_ = LocalityParts{};
+    end_ = words_.size();
+  }
+  if (parts_.city.empty() && !parts_.region.empty() && data_.cityAlwaysWritten) {
+    parts_.city = std::move(parts_.region);
+    parts_.cityFoundBy = "a region name where the town must be";
+    parts_.region.clear();
+    parts_.regionStandard.clear();
+  }
+}
+
+// Between the street and the town, parts that hold no number and no street word
+// name a district or village (5 KINGS ROAD, CHELSEA, LONDON): they are left out of
+// the street. The first part always stays.
+void Recogniser::dropPlaceLines() {
+  while (end_ > 0) {
+    size_t start = 0;
+    for (size_t w = 0; w + 1 < end_; ++w) {
+      if (words_[w].breakAfter) start = w + 1;
+    }
+    if (start == 0 || !words_[end_ - 1].breakAfter) return;
+    for (size_t w = start; w < end_; ++w) {
+      if (words_[w].hasDigit || isStreetType(w) || isUnitWord(w) || in(data_.boxWords, w) ||
+          in(data_.stations, w)) {
+        return;
+      }
+    }
+    end_ = start;
+  }
+}
+
+// The last postcode with a word after it starts the locality; the city follows it,
+// then perhaps a region (VICENZA VI, VALENCIA (VALENCIA)) or a delivery office
+// (TOULOUSE CEDEX 7), which is left out of the city. A region is taken only after
+// a city of its own, so a city named like its region stays the city.
+void Recogniser::readPostcodeFirst() {
+  std::optional<std::pair<size_t, size_t>> found;
+  for (size_t first = end_; first-- > 0 && !found;) {
+    for (size_t count = 2; count > 0; --count) {
+      const size_t last = first + count;
+      if (last >= end_ || afterBox(first)) continue;
+      if (auto code = postcode(first, last, false)) {
+        parts_.postcode = std::move(*code);
+        found = std::make_pair(first, last);
+        break;
+      }
+    }
+  }
+  if (!found) {
+    const size_t segment = lastSegment();
+    if (segment > 0 && segment < end_ && !anyDigit(segment, end_)) {
+      takeCity(segment, "the words after the last comma");
+    }
+    return;
+  }
+  const auto [first, last] = *found;
+  size_t cityEnd = end_;
+  for (size_t w = last; w < end_; ++w) {
+    if (in(data_.cityEnds, w)) {
+      cityEnd = w;
+      break;
+    }
+  }
+  // A region after the city: not one that ends the city's name after a connecting
+  // word (LAS PALMAS DE GRAN CANARIA).
+  if (cityEnd - last > 1) {
+    if (auto [count, standard] = phraseBefore(cityEnd, data_.regions);
+        count > 0 && count < cityEnd - last && !in(data_.connectors, cityEnd - count - 1)) {
+      parts_.region = regionText(cityEnd - count, cityEnd);
+      parts_.regionStandard = *standard;
+      cityEnd -= count;
+    }
+  }
+  if (cityEnd > last) {
+    parts_.city = text(last, cityEnd);
+    parts_.cityFoundBy = "the words after the postcode";
+  }
+  end_ = first;
+  dropPlaceLines();
+}
+
+}  // namespace
+
+void PhraseTable::add(const std::string& phrase, std::string value) {
+  const size_t blank = phrase.rfind(' ');
+  lastWords.insert(blank == std::string::npos ? phrase : phrase.substr(blank + 1));
+  const auto words = static_cast<size_t>(std::count(phrase.begin(), phrase.end(), ' ')) + 1;
+  longest = std::max(longest, words);
+  values[phrase] = std::move(value);
+}
+
+std::string localityKey(std::string_view word) {
+  std::string key;
+  key.reserve(word.size());
+  for (char c : word) {
+    if (c != '.') key += c;
+  }
+  // A region in parentheses may span words: (A CORUÑA).
+  std::string_view bare = key;
+  if (!bare.empty() && bare.front() == '(') bare.remove_prefix(1);
+  if (!bare.empty() && bare.back() == ')') bare.remove_suffix(1);
+  return foldWord(bare);
+}
+
+LocalityParts findLocality(std::string_view line, const LocalityData& data) {
+  return Recogniser(line, data).run();
+}
+
+}  // namespace addr

@@ -1,0 +1,126 @@
+// Tests of locality recognition in one-line addresses: the LOCALITY data as loaded,
+// the parts found, and what the parse makes of them.
+#include "addressparser/locality.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "addressparser/parser_config.h"
+#include "test_configuration.h"
+
+namespace addr {
+namespace {
+
+class Locality : public ::testing::Test {
+ protected:
+  const AddressParserPtr parser_ = AddressParser::fromText(
+      zeb_test::kLocality, AddressParser::fromText(zeb_test::kUsConfiguration).get());
+
+  struct Row {
+    const char* line;
+    const char* street;
+    const char* city;
+    const char* region;
+    const char* postcode;
+    const char* country = "";
+  };
+  void check(const char* code, const Row& row) {
+    SCOPED_TRACE(row.line);
+    const LocalityData* data = configOf(*parser_).localityFor(code);
+    ASSERT_NE(data, nullptr);
+    const LocalityParts parts = findLocality(row.line, *data);
+    EXPECT_EQ(std::string(row.line).substr(0, parts.streetBytes), row.street);
+    EXPECT_EQ(parts.city, row.city);
+    EXPECT_EQ(parts.region, row.region);
+    EXPECT_EQ(parts.postcode, row.postcode);
+    EXPECT_EQ(parts.country, row.country);
+  }
+};
+
+TEST_F(Locality, CityRegionPostcode) {
+  const Row rows[] = {
+      {"123 Main St Apt 4, Springfield, IL 62704", "123 Main St Apt 4", "Springfield", "IL",
+       "62704"},
+      {"2215 OLD MILL RD GREEN BAY IL 54301-1402", "2215 OLD MILL RD", "GREEN BAY", "IL",
+       "54301-1402"},
+      {"10 E 70th St New York, New York 10065 USA", "10 E 70th St", "New York", "New York", "10065",
+       "USA"},
+      {"500 Lake Ave Austin TX", "500 Lake Ave", "Austin", "TX", ""},
+      // A city after the street's direction; one that begins with a street type's
+      // abbreviation; one whose first word is a street type.
+      {"5280 Main St N Saint Petersburg FL 33714", "5280 Main St N", "Saint Petersburg", "FL",
+       "33714"},
+      {"1002 Ocean Ave St Simons Island FL 31522", "1002 Ocean Ave", "St Simons Island", "FL",
+       "31522"},
+      {"4494 Straight Rd Ln Center Point IL 52213", "4494 Straight Rd Ln", "Center Point", "IL",
+       "52213"},
+      // Units, boxes and floors are no postcodes, cities or regions.
+      {"504 Seville Dr Ste 201 Denton TX 76205", "504 Seville Dr Ste 201", "Denton", "TX", "76205"},
+      {"PO Box 11418", "PO Box 11418", "", "", ""},
+      {"6811 Kenilworth Ave Unit 62704", "6811 Kenilworth Ave Unit 62704", "", "", ""},
+      {"1750 Tysons Blvd Fourth FL", "1750 Tysons Blvd Fourth FL", "", "", ""},
+      {"216 Bloomfield St, Hoboken, CT 7030", "216 Bloomfield St", "Hoboken", "CT", "7030"},
+      {"Box 7030", "Box 7030", "", "", ""},
+      // A region alone after the street is its type; after a comma it is a region.
+      {"42 Cedar Crest Ct", "42 Cedar Crest Ct", "", "", ""},
+      {"1824 South Wood Street, IL", "1824 South Wood Street", "", "IL", ""},
+      // A street line alone comes through whole, directions after a comma included.
+      {"8128 S Martin Luther King Dr", "8128 S Martin Luther King Dr", "", "", ""},
+      {"75 Fifth Street, NW", "75 Fifth Street, NW", "", "", ""},
+      {"4810 Crystal Lake Road, Unit C-D", "4810 Crystal Lake Road, Unit C-D", "", "", ""},
+      {"Springfield, IL 62704", "", "Springfield", "IL", "62704"},
+      {"", "", "", "", ""},
+  };
+  for (const Row& row : rows) check("US", row);
+}
+
+TEST_F(Locality, PostcodeCityRegion) {
+  const Row rows[] = {
+      {"41 rue des Carmes, 45000 Orléans", "41 rue des Carmes", "Orléans", "", "45000"},
+      {"2 place du Capitole 31070 Toulouse Cedex 7 France", "2 place du Capitole", "Toulouse", "",
+       "31070", "France"},
+      {"Via Roma 12, 36100 Vicenza (VI)", "Via Roma 12", "Vicenza", "VI", "36100"},
+      {"Via Roma 12 36100 Vicenza VI", "Via Roma 12", "Vicenza", "VI", "36100"},
+      {"Rúa do Vilar 12, 15705 Santiago (A Coruña)", "Rúa do Vilar 12", "Santiago", "A Coruña",
+       "15705"},
+      // A city named like its province stays the city; a district is left out.
+      {"Calle Colón 5, 46001 Valencia", "Calle Colón 5", "Valencia", "", "46001"},
+      {"Via Chiesa 7, Frazione Valle, 36078 Valdagno", "Via Chiesa 7", "Valdagno", "", "36078"},
+      {"Oudegracht 12 3511 LX Utrecht", "Oudegracht 12", "Utrecht", "", "3511 LX"},
+      {"Oudegracht 12, 3511LX Utrecht", "Oudegracht 12", "Utrecht", "", "3511LX"},
+      {"1 place Bellecour, F-69002 Lyon", "1 place Bellecour", "Lyon", "", "69002"},
+      {"Box 12345 Lyon", "Box 12345 Lyon", "", "", ""},
+  };
+  for (const Row& row : rows) check("FR", row);
+}
+
+// The parse reads the locality only when the record has no city and no postal code,
+// and gives the rules the street part alone.
+TEST_F(Locality, ParseFillsWhatTheRecordLacks) {
+  AddressRecord oneLine;
+  oneLine.addressLine1 = "123 Main St Apt 4, Springfield, IL 62704";
+  parser_->parse(oneLine);
+  EXPECT_TRUE(oneLine.localityFromText);
+  EXPECT_EQ(oneLine.streetName + "|" + oneLine.unitNumber, "MAIN|4");
+  EXPECT_EQ(oneLine.city + "|" + oneLine.region + "|" + oneLine.postalCode, "Springfield|IL|62704");
+
+  AddressRecord split;
+  split.addressLine1 = "123 Main St Springfield IL";
+  split.city = "Chicago";
+  parser_->parse(split);
+  EXPECT_FALSE(split.localityFromText);
+  EXPECT_EQ(split.city, "Chicago");
+  EXPECT_EQ(split.region, "");
+
+  AddressRecord localityOnly;
+  localityOnly.addressLine1 = "1 Main St";
+  localityOnly.addressLine2 = "Springfield IL 62704";
+  localityOnly.region = "Illinois";
+  parser_->parse(localityOnly);
+  EXPECT_EQ(localityOnly.streetName + "|" + localityOnly.city + "|" + localityOnly.region,
+            "MAIN|Springfield|Illinois");
+}
+
+}  // namespace
+}  // namespace addr
