@@ -1,8 +1,8 @@
 // Fuzzes one-line addresses through the parser with the shipped default
 // configuration, whose LOCALITY data reads the city, region, postcode and country
 // from the end of the line. The first byte picks the country. Besides nothing but
-// Tarn_Exception escaping: every part found is text of the line after its street
-// part, and the street part is a prefix of the line.
+// Tarn_Exception escaping: every part found is text of the line, the country after
+// the street part, and the street part lies within the line.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -16,7 +16,7 @@ addr::AddressParserPtr parser;
 
 struct Check : addr::ParseTrace {
   void localityFound(const std::string& line, const addr::LocalityParts& parts) override {
-    if (parts.streetBytes > line.size()) std::abort();
+    if (parts.streetBytes > line.size() || parts.streetBegin > parts.streetBytes) std::abort();
     const std::string rest = line.substr(parts.streetBytes);
     for (const std::string* part : {&parts.city, &parts.region, &parts.postcode, &parts.country}) {
       if (!part->empty() && line.find(*part) == std::string::npos) std::abort();

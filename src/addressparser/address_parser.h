@@ -80,7 +80,10 @@ struct EngineTrace {
 struct LocalityParts {
   std::string city, region, postcode, country;
   std::string regionStandard;  // the region's standard form in the configuration
-  size_t streetBytes = 0;      // the street part is the line's first streetBytes bytes
+  // The street part: bytes [streetBegin, streetBytes) of the line. What comes before
+  // it names a building or company (ROSE COTTAGE, MILL LANE).
+  size_t streetBegin = 0;
+  size_t streetBytes = 0;
   std::string cityFoundBy;     // how the city was told apart from the street
 
   bool empty() const {

@@ -134,6 +134,7 @@ class Recogniser {
   std::optional<StreetEnd> streetEnd(size_t segment, bool signal, bool guess) const;
   void takeCity(size_t first, const char* how);
   void dropPlaceLines();
+  void skipNameLines();
   // A unit word that is no region (APT, not FL): the number after it is the unit's.
   bool afterUnit(size_t w) const {
     return w > 0 && isUnitWord(w - 1) && data_.regions.values.count(key(w - 1)) == 0;
@@ -145,7 +146,8 @@ class Recogniser {
   std::string_view line_;
   const LocalityData& data_;
   std::vector<Word> words_;
-  size_t end_;  // words [0, end_) are not yet read as locality
+  size_t end_;        // words [0, end_) are not yet read as locality
+  size_t begin_ = 0;  // words before begin_ name a building or company
   LocalityParts parts_;
 };
 
@@ -338,8 +340,39 @@ LocalityParts Recogniser::run() {
   } else {
     readPostcodeFirst();
   }
+  if (!parts_.empty()) skipNameLines();
   parts_.streetBytes = end_ == 0 ? 0 : words_[end_ - 1].end;
+  parts_.streetBegin = begin_ < end_ ? words_[begin_].begin : parts_.streetBytes;
   return parts_;
+}
+
+// Before the street, parts with no number and no street word that a part with a house
+// number or a street type follows name a building, a company or a department
+// (ROSE COTTAGE, MILL LANE; OFFICE OF GENERAL COUNSEL, 820 N MICHIGAN AVE): they are
+// left out of the street.
+void Recogniser::skipNameLines() {
+  const auto isNamePart = [&](size_t first, size_t last) {
+    for (size_t w = first; w < last; ++w) {
+      if (words_[w].hasDigit || isStreetType(w) || isUnitWord(w) || in(data_.boxWords, w) ||
+          in(data_.stations, w)) {
+        return false;
+      }
+    }
+    return true;
+  };
+  while (begin_ < end_) {
+    size_t next = begin_;
+    while (next < end_ && !words_[next].breakAfter) ++next;
+    if (next + 1 >= end_) return;  // one part left: the street
+    ++next;
+    bool streetFollows = words_[next].hasDigit;
+    for (size_t w = next; w < end_ && !streetFollows; ++w) {
+      streetFollows = isStreetType(w);
+      if (words_[w].breakAfter) break;
+    }
+    if (!streetFollows || !isNamePart(begin_, next)) return;
+    begin_ = next;
+  }
 }
 
 void Recogniser::readCityFirst() {

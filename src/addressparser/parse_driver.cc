@@ -155,7 +155,10 @@ int parseAddress(const ParserConfig& config, AddressRecord& record, ParseTrace* 
     if (line->empty()) continue;
     const bool kept =
         line == localityLine
-            ? normaliseAddressLine(config, line->substr(0, locality.streetBytes), code, addressText)
+            ? normaliseAddressLine(
+                  config,
+                  line->substr(locality.streetBegin, locality.streetBytes - locality.streetBegin),
+                  code, addressText)
             : normaliseAddressLine(config, *line, code, addressText);
     if (!kept && trace != nullptr) trace->careOfLineSetAside(*line);
   }

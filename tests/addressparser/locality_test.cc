@@ -30,7 +30,9 @@ class Locality : public ::testing::Test {
     const LocalityData* data = configOf(*parser_).localityFor(code);
     ASSERT_NE(data, nullptr);
     const LocalityParts parts = findLocality(row.line, *data);
-    EXPECT_EQ(std::string(row.line).substr(0, parts.streetBytes), row.street);
+    EXPECT_EQ(
+        std::string(row.line).substr(parts.streetBegin, parts.streetBytes - parts.streetBegin),
+        row.street);
     EXPECT_EQ(parts.city, row.city);
     EXPECT_EQ(parts.region, row.region);
     EXPECT_EQ(parts.postcode, row.postcode);
@@ -70,6 +72,10 @@ TEST_F(Locality, CityRegionPostcode) {
       {"75 Fifth Street, NW", "75 Fifth Street, NW", "", "", ""},
       {"4810 Crystal Lake Road, Unit C-D", "4810 Crystal Lake Road, Unit C-D", "", "", ""},
       {"Springfield, IL 62704", "", "Springfield", "IL", "62704"},
+      // A part with no number and no street word before the street names a building.
+      {"Rose Cottage, Mill Ln, Springfield IL", "Mill Ln", "Springfield", "IL", ""},
+      {"Office of General Counsel, 820 N Michigan Ave, Chicago, IL 60611", "820 N Michigan Ave",
+       "Chicago", "IL", "60611"},
       {"", "", "", "", ""},
   };
   for (const Row& row : rows) check("US", row);

@@ -59,7 +59,11 @@ class ExplainTrace : public addr::ParseTrace {
     }
     if (!parts.city.empty())
       std::printf("  city:        %s (%s)\n", parts.city.c_str(), parts.cityFoundBy.c_str());
-    std::printf("  street part: %s\n", line.substr(0, parts.streetBytes).c_str());
+    if (parts.streetBegin > 0) {
+      std::printf("  name before the street: %s\n", line.substr(0, parts.streetBegin).c_str());
+    }
+    std::printf("  street part: %s\n",
+                line.substr(parts.streetBegin, parts.streetBytes - parts.streetBegin).c_str());
   }
   void careOfLineSetAside(const std::string& line) override {
     std::printf("care-of line set aside: %s\n", line.c_str());
