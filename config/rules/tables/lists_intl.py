@@ -244,21 +244,31 @@ AW: ANTWOORDNUMMER
 }
 
 # --- Spain and Italy: type first, number after the name; floor and door follow.
-ES_CONNECTORS = ["DE", "DE_LA", "DE_LOS", "DE_LAS", "DEL"]
+# Catalan, Galician and Basque forms as well: the street signs of Catalonia, the
+# Balearics, Valencia, Galicia and the Basque Country use them.
+ES_CONNECTORS = ["DE", "DE_LA", "DE_LOS", "DE_LAS", "DEL",
+                 "DELS", "DE_LES", "D'", "DO", "DA", "DOS", "DAS"]
 ES_TYPES = table("""
-CL: CALLE C/ CL CLL
-AV: AVENIDA AVDA AV AVD
-PS: PASEO Pº PO
-PZ: PLAZA PZA PL
-CTRA: CARRETERA CTRA
-CM: CAMINO CMNO
+CL: CALLE C/ CL CLL CARRER C RÚA RUA
+AV: AVENIDA AVDA AV AVD AVINGUDA AVDA.
+PS: PASEO Pº PO PASSEIG PG
+PZ: PLAZA PZA PL PLAÇA PLACA PRAZA
+CTRA: CARRETERA CTRA ESTRADA
+CM: CAMINO CMNO CAMÍ CAMI CAMIÑO
 RDA: RONDA
-TR: TRAVESÍA TRAVESIA TRAV
+TR: TRAVESÍA TRAVESIA TRAV TRAVESSERA
 GL: GLORIETA GTA
-PJ: PASAJE PJE
+PJ: PASAJE PJE PASSATGE PTGE
+RB: RAMBLA
+""")
+# Basque types follow the name (URDANETA KALEA).
+ES_BASQUE_TYPES = table("""
+CL: KALEA
+AV: ETORBIDEA
+PZ: PLAZA ENPARANTZA
 """)
 ES_PARTS = {
-    "SUFFIX": with_connectors(ES_TYPES, ES_CONNECTORS),
+    "SUFFIX": merged(with_connectors(ES_TYPES, ES_CONNECTORS), ES_BASQUE_TYPES),
     "PREFIX": with_connectors(ES_TYPES, ES_CONNECTORS),
     "DIRECTIONAL": EMPTY,
     "UNITLABEL": table("""
