@@ -2,10 +2,10 @@
 // for each of the eleven expressions.
 #include "plugin/address_elements.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "xml/xml_doc.h"
 
@@ -93,8 +93,7 @@ TEST(AddressElements, FirstMatchInDocumentOrderWins) {
   doc.ParseXML(kDocuments[0]);
   plugin::AddressElements selected = plugin::SelectAddressElements(doc.document());
   ASSERT_NE(selected[plugin::kAddressLine1], nullptr);
-  EXPECT_EQ(NodeContent(FindChildElement(selected[plugin::kAddressLine1], "FELEM_VALUE"), ""),
-            "1");
+  EXPECT_EQ(NodeContent(FindChildElement(selected[plugin::kAddressLine1], "FELEM_VALUE"), ""), "1");
   EXPECT_NE(selected[plugin::kCity], nullptr) << "a second OBS_FEAT is searched too";
   EXPECT_EQ(plugin::SelectAddressElements(nullptr)[plugin::kCity], nullptr);
 }

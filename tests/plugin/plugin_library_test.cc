@@ -96,19 +96,6 @@ TEST_F(InitPlugin, MessageIsCutToTheBufferWithoutTerminator) {
   EXPECT_TRUE(outcome.guardIntact);
 }
 
-TEST_F(InitPlugin, ConfigurationPathIsComposedWithBackslashes) {
-  for (const char* directory : {"C:\\data\\", "C:/data", "C:\\data\\.\\", "C://data//"}) {
-    SetUp();
-    Host().supportPath = directory;
-    InitOutcome outcome = Init();
-    EXPECT_EQ(outcome.result, -1) << directory;
-    EXPECT_EQ(Message(outcome),
-              "Unabled to initialize address parser with configuration "
-              "[C:\\data\\addressParserMetaData.xml]")
-        << directory;
-  }
-}
-
 TEST_F(InitPlugin, RealSupportDirectoryLoadsItsConfiguration) {
   plugin_test::TempDirectory directory;
   std::string path = directory.path().string();
@@ -169,20 +156,6 @@ class RunDQM : public ::testing::Test {
   }
 };
 
-TEST_F(RunDQM, ResultIsOneLineUnderStdResult) {
-  std::string output;
-  std::string input =
-      "<STD_BOM>\n  <OBS_FEAT>\n    <OBS_FELEM><FELEM_CODE>ADDR1</FELEM_CODE>"
-      "<FELEM_VALUE>123 Main St</FELEM_VALUE></OBS_FELEM>\n  </OBS_FEAT>\n"
-      "</STD_BOM>\n";
-  ASSERT_EQ(Run(input.c_str(), 4096, output), 0);
-  EXPECT_EQ(output.rfind("<STD_RESULT", 0), 0u) << output;
-  EXPECT_EQ(output.find('\n'), std::string::npos) << output;
-  EXPECT_NE(output.find("<FELEM_CODE>STR_NUM</FELEM_CODE><FELEM_VALUE>123</FELEM_VALUE>"),
-            std::string::npos)
-      << output;
-}
-
 // The sizes themselves are CopyResultDocument's (result_buffer_test.cc); here only
 // that runDQM checks against the size it was given.
 TEST_F(RunDQM, ResultMustBeShorterThanTheBuffer) {
@@ -201,10 +174,8 @@ TEST_F(RunDQM, ResultMustBeShorterThanTheBuffer) {
 
 TEST_F(RunDQM, MissingInputGivesAnErrorDocument) {
   std::string output;
-  for (const char* input : {static_cast<const char*>(nullptr), ""}) {
-    EXPECT_EQ(Run(input, 256, output), -5);
-    EXPECT_EQ(output, "<STD_RESULT><ERROR>input document is empty</ERROR></STD_RESULT>");
-  }
+  EXPECT_EQ(Run(nullptr, 256, output), -5);
+  EXPECT_EQ(output, "<STD_RESULT><ERROR>input document is empty</ERROR></STD_RESULT>");
 }
 
 TEST_F(RunDQM, MalformedInputRaisesTarnException) {
@@ -250,7 +221,6 @@ TEST(RunDQMConcurrent, ThreadsProcessRecordsIndependently) {
   std::string path = directory.path().string();
   Host().Reset();
   Host().supportPath = path.c_str();
-  Host().recordCalls = false;
   ASSERT_EQ(Init().result, 0);
 
   const std::vector<std::string> inputs = {
