@@ -68,9 +68,8 @@ TEST_F(EventWriterTest, OneEventPerMessageTypedByLevelName) {
   EXPECT_TRUE(eventLog.registeredNames.empty()) << "registered before the first message";
 
   const std::pair<uint32_t, uint16_t> rows[] = {
-      {kLevelCritical, kEventTypeError},
-      {kLevelWarning, kEventTypeWarning},
-      {kLevelInformation, kEventTypeInformation},
+      {kLevelCritical, kEventTypeError},  {kLevelError, kEventTypeError},
+      {kLevelWarning, kEventTypeWarning}, {kLevelInformation, kEventTypeInformation},
       {1u << 20, kEventTypeInformation},  // "UNKNOWN"
   };
   for (const auto& [level, type] : rows) {
