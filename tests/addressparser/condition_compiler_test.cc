@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "addressparser/condition_keywords.h"
@@ -47,10 +48,7 @@ TEST(ConditionCompilerStages, ParenthesesAreCutOutThenJoinTheirTerms) {
 }
 
 TEST(ConditionCompilerTree, AndOrShareOnePrecedenceNotBindsTighterAndQuirksStay) {
-  struct Row {
-    const char* condition;
-    const char* tree;
-  } rows[] = {
+  const std::pair<const char*, const char*> rows[] = {
       {"X OR Y AND Z", "AND(OR(X,Y),Z)"},
       {"X AND Y OR Z", "OR(AND(X,Y),Z)"},
       {"NOT X AND Y", "AND(NOT(X),Y)"},
@@ -65,7 +63,7 @@ TEST(ConditionCompilerTree, AndOrShareOnePrecedenceNotBindsTighterAndQuirksStay)
       {"ISTOKENA(NEXT, PREFIX)", "PREFIX"},  // a blank after the comma: no longer one term
       {"   ", "NOT()"},                      // holds, like an empty condition
   };
-  for (const Row& row : rows) EXPECT_EQ(row.tree, compiled(row.condition)) << row.condition;
+  for (const auto& [condition, tree] : rows) EXPECT_EQ(tree, compiled(condition)) << condition;
 }
 
 TEST(ConditionCompilerTree, ThreeSpellingsOfATermGiveTheSameLeaf) {
@@ -110,10 +108,7 @@ TEST(ConditionCompilerLeaf, KeywordsIgnoreCaseOffsetsAndParametersDoNot) {
 }
 
 TEST(ConditionCompilerLeaf, OffsetWords) {
-  struct Row {
-    const char* item;
-    int32_t offset;
-  } rows[] = {
+  const std::pair<const char*, int32_t> rows[] = {
       {"NEXT", 1},
       {"NEXT0", 1},
       {"NEXT+2", 2},
@@ -126,7 +121,7 @@ TEST(ConditionCompilerLeaf, OffsetWords) {
       {"NEXT99999999999", 2147483647},
       {"PREV99999999999", -2147483647},
   };
-  for (const Row& row : rows) EXPECT_EQ(row.offset, parseOffset(row.item)) << row.item;
+  for (const auto& [item, offset] : rows) EXPECT_EQ(offset, parseOffset(item)) << item;
 }
 
 TEST(ConditionKeywordTable, HoldsThe32KeywordsLookedUpIgnoringCase) {
@@ -221,10 +216,7 @@ std::string program(const std::string& condition) {
 }
 
 TEST(ConditionCompilerProgram, OperatorsBecomeJumpsBetweenLeavesInTextOrder) {
-  struct Row {
-    const char* condition;
-    const char* program;
-  } rows[] = {
+  const std::pair<const char*, const char*> rows[] = {
       {"ISNUMBER", "0 0:ISNUMBER?T:F"},
       {"ISFIRSTTOKEN AND ISNUMBER", "0 0:ISFIRSTTOKEN?1:F 1:ISNUMBER?T:F"},
       {"ISFIRSTTOKEN OR ISNUMBER", "0 0:ISFIRSTTOKEN?T:1 1:ISNUMBER?T:F"},
@@ -245,8 +237,8 @@ TEST(ConditionCompilerProgram, OperatorsBecomeJumpsBetweenLeavesInTextOrder) {
       {"(ISNUMBER", "F"},  // an unmatched "(" makes what follows false
       {"   ", "T"},
   };
-  for (const Row& row : rows) {
-    EXPECT_EQ(row.program, program(row.condition)) << row.condition;
+  for (const auto& [condition, expected] : rows) {
+    EXPECT_EQ(expected, program(condition)) << condition;
   }
 }
 

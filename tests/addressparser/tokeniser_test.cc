@@ -6,6 +6,7 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "addressparser/parser_fixture.h"
@@ -193,11 +194,7 @@ TEST_F(TokeniserTest, JoinPhrasesLooksBackAfterEveryJoin) {
 }
 
 TEST_F(TokeniserTest, CareOfLinesAreSetAsideOnWholeWords) {
-  struct Row {
-    const char* line;
-    bool careOf;
-  };
-  const Row rows[] = {
+  const std::pair<const char*, bool> rows[] = {
       {"c/o John Smith", true}, {"ATTN: Sales", true},
       {"(attn) Sales", true},   {"Attns Sales", false},  // ATTN is not a word of ATTNS
       {"ATTNX", false},         {"XC/O", false},
@@ -205,11 +202,11 @@ TEST_F(TokeniserTest, CareOfLinesAreSetAsideOnWholeWords) {
       {"AXB", false},            // regular-expression syntax is taken literally
       {"12 Main St", false},    {"12  Main St", false},  // an empty care-of word marks nothing
   };
-  for (const Row& row : rows) {
+  for (const auto& [line, careOf] : rows) {
     std::string addressText = "12 MAIN ST";
-    EXPECT_EQ(!row.careOf, normaliseAddressLine(config(), row.line, "US", addressText)) << row.line;
+    EXPECT_EQ(!careOf, normaliseAddressLine(config(), line, "US", addressText)) << line;
     // A line is appended after one blank.
-    EXPECT_EQ(row.careOf ? "12 MAIN ST" : "12 MAIN ST " + normalise(row.line, "US"), addressText);
+    EXPECT_EQ(careOf ? "12 MAIN ST" : "12 MAIN ST " + normalise(line, "US"), addressText);
   }
   EXPECT_FALSE(isCareOfLine(config(), "C/O SMITH", "GB"));  // no fallback to the US words
   EXPECT_TRUE(isCareOfLine(config(), "SMITH, C/O", "US"));

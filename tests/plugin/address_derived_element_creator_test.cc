@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "test_host.h"
 #include "xml/xml_doc.h"
@@ -45,17 +46,14 @@ class DerivedElements : public ::testing::Test {
 };
 
 TEST_F(DerivedElements, PostalFiveKeepsFiveLeadingDigitsOnly) {
-  struct Row {
-    const char* postalCode;
-    const char* expected;
-  } rows[] = {
+  const std::pair<const char*, const char*> rows[] = {
       {"123 45-6789", "12345"}, {"1234A-5", "1234A-5"}, {"   ", ""}, {"stra\u00DFe", "STRASSE"}};
-  for (const Row& row : rows) {
+  for (const auto& [postalCode, expected] : rows) {
     SetUp();
     addr::AddressRecord record;
-    record.postalCode = row.postalCode;
-    EXPECT_TRUE(creator_.AddPostal5(record)) << row.postalCode;
-    EXPECT_EQ(Appended(), std::string("POSTAL_5=") + row.expected) << row.postalCode;
+    record.postalCode = postalCode;
+    EXPECT_TRUE(creator_.AddPostal5(record)) << postalCode;
+    EXPECT_EQ(Appended(), std::string("POSTAL_5=") + expected) << postalCode;
   }
   SetUp();
   EXPECT_FALSE(creator_.AddPostal5(addr::AddressRecord()));
@@ -63,13 +61,11 @@ TEST_F(DerivedElements, PostalFiveKeepsFiveLeadingDigitsOnly) {
 }
 
 TEST_F(DerivedElements, ScriptCodesCompareWholeTextsIgnoringCase) {
-  struct Row {
-    const char* script;
-    int32_t code;
-  } rows[] = {{"CHINESE", 1}, {"hanzi", 1},  {"Japanese", 2},        {"kanji", 2},
-              {"", 0},        {" KANJI", 0}, {"JAPANESE SCRIPT", 0}, {"CHINES", 0}};
-  for (const Row& row : rows) {
-    EXPECT_EQ(plugin::ScriptCode(row.script), row.code) << row.script;
+  const std::pair<const char*, int32_t> rows[] = {
+      {"CHINESE", 1}, {"hanzi", 1},  {"Japanese", 2},        {"kanji", 2},
+      {"", 0},        {" KANJI", 0}, {"JAPANESE SCRIPT", 0}, {"CHINES", 0}};
+  for (const auto& [script, code] : rows) {
+    EXPECT_EQ(plugin::ScriptCode(script), code) << script;
   }
   StreetNameStd("Main", "kanji");
   ASSERT_EQ(Host().transliterated.size(), 1u);
@@ -90,19 +86,16 @@ TEST_F(DerivedElements, TokenScoreDecidesBetweenDroppingAndStandardForm) {
 }
 
 TEST_F(DerivedElements, NameKeepsLettersDigitsAndSpacesAndUpperCasesAsciiOnly) {
-  struct Row {
-    const char* name;
-    const char* expected;
-  } rows[] = {
+  const std::pair<const char*, const char*> rows[] = {
       {"O'Brien-Smith\tSt.", "STR_NAME_STD=#OBRIENSMITHST"},
       {"rue de l'\xc3\xa9glise", "STR_NAME_STD=#RUE #DE #L\xc3\xa9GLISE"},
       {"  42nd   street  ", "STR_NAME_STD=#42ND #STREET"},
       {"\xf0\x9f\x98\x80 smile", "STR_NAME_STD=#SMILE"},
       {"-- ,. !", "STR_NAME_STD="},
   };
-  for (const Row& row : rows) {
+  for (const auto& [name, expected] : rows) {
     SetUp();
-    EXPECT_EQ(StreetNameStd(row.name), row.expected) << row.name;
+    EXPECT_EQ(StreetNameStd(name), expected) << name;
   }
   EXPECT_TRUE(Host().tokenQueries.empty()) << "punctuation only: no words to look up";
 }

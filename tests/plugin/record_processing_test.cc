@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "addressparser/address_parser.h"
 #include "errors/tarn_exception.h"
@@ -90,10 +91,7 @@ TEST_F(RecordProcessing, RecordsGiveTheirTranscripts) {
 }
 
 TEST_F(RecordProcessing, DocumentsWithoutTheUsualShapeKeepTheirContent) {
-  struct Row {
-    const char* input;
-    const char* expected;
-  } rows[] = {
+  const std::pair<const char*, const char*> rows[] = {
       {"<STD_BOM><OTHER>123 Main St</OTHER></STD_BOM>",
        "<STD_RESULT><OTHER>123 Main St</OTHER></STD_RESULT>"},
       {"<OTHER><OBS_FEAT><OBS_FELEM><FELEM_CODE>ADDR1</FELEM_CODE><FELEM_VALUE>123 Main St"
@@ -103,8 +101,8 @@ TEST_F(RecordProcessing, DocumentsWithoutTheUsualShapeKeepTheirContent) {
       {"<?xml version=\"1.0\"?>\n<STD_BOM>\n<!-- keep -->\n</STD_BOM>\n",
        "<STD_RESULT><!-- keep --></STD_RESULT>"},
   };
-  for (const Row& row : rows) {
-    EXPECT_EQ(Process(row.input), row.expected) << row.input;
+  for (const auto& [input, expected] : rows) {
+    EXPECT_EQ(Process(input), expected) << input;
   }
 }
 
