@@ -303,32 +303,6 @@ TEST(XMLDocNodes, NewChildrenAreAppendedLastWithoutNamespace) {
   EXPECT_EQ(NewTextChild(nullptr, "x", "y"), nullptr);
 }
 
-TEST(XMLDocXPath, NodesOfSkipsNamespaceNodesAndClearsOnRequest) {
-  XMLDoc doc;
-  doc.ParseXML("<r xmlns:p='urn:p'><a/><a/></r>");
-  std::vector<xmlNodePtr> nodes = {doc.Root()};
-  xmlXPathObjectPtr result = doc.EvaluateXPath("/r/a");
-  NodesOf(result, nodes, false);
-  EXPECT_EQ(nodes.size(), 3u);
-  NodesOf(result, nodes, true);
-  EXPECT_EQ(nodes.size(), 2u);
-  FreeXPathResult(result);
-
-  result = doc.EvaluateXPath("//namespace::* | /r/a");
-  NodesOf(result, nodes, true);
-  EXPECT_EQ(nodes.size(), 2u) << "namespace nodes are skipped";
-  FreeXPathResult(result);
-
-  NodesOf(nullptr, nodes, false);
-  EXPECT_TRUE(nodes.empty()) << "a missing result empties the list";
-
-  xmlXPathObjectPtr invalid = doc.EvaluateXPath("/r[");
-  EXPECT_EQ(invalid, nullptr);
-  FreeXPathResult(invalid);
-  XMLDoc empty;
-  EXPECT_EQ(empty.EvaluateXPath("/r"), nullptr);
-}
-
 TEST(XMLDocDump, DeeplyNestedDocumentsAreWrittenWithoutRecursion) {
   constexpr int kDepth = 100000;
   std::string text;
