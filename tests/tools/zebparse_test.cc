@@ -397,6 +397,17 @@ TEST_F(ZebparseTest, OversizedResultIsWrittenAsThePluginReturnedIt) {
   EXPECT_NE(outcome.out.find(longName), std::string::npos);
 }
 
+// The plug-in throws for a condition that does not compile: the JSON and CSV
+// paths give the record its message.
+TEST_F(ZebparseTest, BadConditionFailsEveryParsedRecordWithItsMessage) {
+  write("support/addressParserMetaData.xml", kBrokenConfig);
+  write("in.jsonl", "{\"ADDR1\": \"12 Main St\"}\n");
+  Outcome outcome = run(runArgs("jsonl"), "in.jsonl");
+  EXPECT_EQ(outcome.status, 1) << outcome.err;
+  EXPECT_NE(outcome.out.find("NOSUCHMEANING"), std::string::npos) << outcome.out;
+  EXPECT_NE(outcome.err.find("zebparse: line 1: "), std::string::npos) << outcome.err;
+}
+
 TEST_F(ZebparseTest, FailedInitPluginExitsTwoWithItsMessageAndNoOutput) {
   fs::create_directories(dir_ / "empty");
   write("in.xml", xmlRecord("1 Main St") + "\n");
