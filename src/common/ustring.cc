@@ -66,21 +66,6 @@ ustring UpperCase(std::string_view utf8) {
   return FromUnicode(text);
 }
 
-int CaseCompare(std::string_view a, std::string_view b) {
-  if (IsAscii(a) && IsAscii(b)) {
-    // Default folding of ASCII is lower-casing; ICU compares the folded code
-    // units, which for ASCII is the order of the lower-cased bytes.
-    const size_t common = a.size() < b.size() ? a.size() : b.size();
-    for (size_t i = 0; i < common; ++i) {
-      const int difference = static_cast<unsigned char>(AsciiLower(a[i])) -
-                             static_cast<unsigned char>(AsciiLower(b[i]));
-      if (difference != 0) return difference;
-    }
-    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
-  }
-  return ToUnicode(a).caseCompare(ToUnicode(b), U_FOLD_CASE_DEFAULT);
-}
-
 ustring FoldCase(std::string_view utf8) {
   // Default full case folding maps each code point on its own, so the ASCII prefix
   // can be folded here and only the rest handed to ICU.

@@ -27,11 +27,7 @@ ustring UpperCase(std::string_view utf8);
 // is read only for text that holds an i.
 bool AsciiUpperCaseIsPlain(std::string_view utf8);
 
-// Case-folded comparison (default folding): negative, 0 or positive.
-int CaseCompare(std::string_view a, std::string_view b);
-
-// The default full case folding of a text, as UTF-8. Two texts compare equal under
-// CaseCompare exactly when their foldings are byte-equal.
+// The default full case folding of a text, as UTF-8.
 ustring FoldCase(std::string_view utf8);
 
 // Deletes every UTF-16 unit that is neither alphanumeric nor in `kept`; returns the count.

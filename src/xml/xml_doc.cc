@@ -166,18 +166,6 @@ xmlNodePtr XMLDoc::FindElement(xmlNodePtr start, const std::string& name) const 
   return nullptr;
 }
 
-xmlNodePtr XMLDoc::NextSiblingByName(xmlNodePtr node) const {
-  if (node == nullptr || node->name == nullptr) {
-    return nullptr;
-  }
-  for (xmlNodePtr sibling = node->next; sibling != nullptr; sibling = sibling->next) {
-    if (sibling->name != nullptr && xmlStrEqual(sibling->name, node->name)) {
-      return sibling;
-    }
-  }
-  return nullptr;
-}
-
 size_t XMLDoc::Dump(std::string& output) const {
   output.clear();
   if (doc_ != nullptr && doc_->children == nullptr) {

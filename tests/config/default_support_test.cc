@@ -49,17 +49,6 @@ TEST_F(DefaultSupportTest, CountryNamesAsRecordsWriteThemResolveToTheirCode) {
   }
 }
 
-TEST_F(DefaultSupportTest, EverySupportedCountryHasARuleSetAndARegion) {
-  for (const char* code : {"US", "CA", "GB", "AU", "FR", "DE", "ES", "IT", "NL"}) {
-    bool hasRules = false;
-    for (const auto& ruleSet : parser_->ruleSets()) {
-      if (ruleSet.code == code) hasRules = !ruleSet.rules.empty();
-    }
-    EXPECT_TRUE(hasRules) << code;
-    EXPECT_EQ(parser_->regionBaseByName().count(code), 1u) << code;
-  }
-}
-
 class TokenInfoDataTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -45,8 +45,8 @@ TEST(DoubleMetaphone, AgreesWithReferenceTableOnEveryWord) {
   EXPECT_GT(rows, 1000u);
 }
 
-// Words whose rule is easy to break when the code is touched; kept here so that a
-// failure names the rule even without the reference table.
+// A few codes for a clone without the reference table, and lower case, which the
+// table does not hold.
 TEST(DoubleMetaphone, CodesNamedRuleExamples) {
   const struct {
     const char* word;
@@ -54,20 +54,8 @@ TEST(DoubleMetaphone, CodesNamedRuleExamples) {
     const char* secondary;
   } kRows[] = {
       {"SMITH", "SM0", "XMT"},
-      {"SCHMIDT", "XMT", "SMT"},
-      {"XAVIER", "SF", "SFR"},
       {"CAESAR", "SSR", "SSR"},
-      {"MICHAEL", "MKL", "MXL"},
-      {"GNOCCHI", "NX", "NX"},
-      {"KNIGHT", "NT", "NT"},
-      {"LAUGH", "LF", "LF"},
-      {"CABRILLO", "KPRL", "KPR"},
-      {"JOSE", "HS", "HS"},
-      {"TAGLIARO", "TKLR", "TLR"},
-      {"THOMAS", "TMS", "TMS"},
-      {"ELECTROENCEPHALOGRAMS", "ALKTRNSFLKRMS", "ALKTRNSFLKRMS"},
       {"", "", ""},
-      {"101", "", ""},
       {"smith", "SM0", "XMT"},
   };
   for (const auto& row : kRows) {

@@ -22,12 +22,9 @@ struct ConsoleCase {
 TEST(ConsoleWriter, ChoosesStreamAndStyleFromTheUri) {
   const ConsoleCase cases[] = {
       {"console://stdout db.*", true, false},
-      {"console://stderr db.*", false, false},
       {"console: db.*", false, false},
       {"console://STDOUT db.*", false, false},  // the host is compared exactly
       {"console://stdout?style=bare db.*", true, true},
-      {"console://stderr?style=bare db.*", false, true},
-      {"console://stdout?style=Bare db.*", true, false},
   };
   for (const ConsoleCase& c : cases) {
     TestLogger test;

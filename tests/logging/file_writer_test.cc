@@ -99,7 +99,6 @@ struct KeepCase {
 TEST_F(FileWriterTest, KeepsTheConfiguredNumberOfCopies) {
   const KeepCase cases[] = {
       {"style=bare&rotateSize=1&keep=0", {}},
-      {"style=bare&rotateSize=1&keep=1", {"C"}},
       {"style=bare&rotateSize=1&keep=2", {"C", "B"}},
       {"style=bare&rotateSize=1", {"C", "B", "A"}},
       {"style=bare&rotateSize=1&keep=-5", {"C", "B", "A"}},

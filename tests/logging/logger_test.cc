@@ -30,25 +30,13 @@ TEST(LoggerDispatch, FiltersByLevelAndExactModuleAndServesEachWriterOnce) {
   const FilterCase cases[] = {
       {"record://r *.ERR", "db", kLevelError, 1},
       {"record://r *.ERR", "db", kLevelWarning, 0},
-      {"record://r *.!DBUG", "db", kLevelProgress, 0},
-      {"record://r *.!DBUG", "db", kLevelInformation, 1},
-      {"record://r *.!DBUG", "db", 128, 1},          // a level without a name
-      {"record://r .WARN", "db", kLevelWarning, 1},  // empty module: every module
-      {"record://r *.*", "db", 0x80000000u, 1},
       {"record://r db.ERR", "db", kLevelError, 1},
       {"record://r db.ERR", "Db", kLevelError, 0},  // module names are case-sensitive
       {"record://r db.ERR", "db.pool", kLevelError, 0},
-      {"record://r db.ERR", "d", kLevelError, 0},
-      {"record://r a.b.ERR", "a.b", kLevelError, 1},
-      {"record://r a.b.ERR", "a", kLevelError, 0},
-      {"record://r a.b.ERR", "b", kLevelError, 0},
       {"record://r zebhost.WARN", "", kLevelWarning, 1},  // empty source: the logger's name
-      {"record://r $MODULE_NAME.ERR", "zebhost", kLevelError, 1},
       {"record://r $MODULE_NAME.ERR", "other", kLevelError, 0},
       {"record://r $NODE_NAME.ERR", "zebhost", kLevelError, 1},
-      {"record://r $NODE_NAME.ERR", "other", kLevelError, 0},
       {"record://r *.ERR;*.WARN", "db", kLevelWarning, 1},
-      {"record://r *.ERR;*.WARN", "db", kLevelInformation, 0},
       {"record://r *.ERR;*.*", "db", kLevelError, 1},    // two global masks admit the message
       {"record://r *.*;db.ERR", "db", kLevelError, 1},   // served globally, skipped per module
       {"record://r db.ERR;db.*", "db", kLevelError, 1},  // two masks of one module
@@ -171,6 +159,8 @@ class LoggerWatch : public ::testing::Test {
     zebtest::writeFile(configFile, "record://r *.*\n");
     zebtest::setModifiedTime(configFile, 1000);
     ASSERT_TRUE(test.logger.loadConfigFile(configFile));
+    EXPECT_EQ(test.logger.configModified, 1000);
+    EXPECT_TRUE(test.recorded().contains("Successfully loaded config file " + configFile));
     test.recorded().clear();
   }
 

@@ -1,16 +1,15 @@
-// Test doubles shared by the logging tests: a recording writer whose lines
-// outlive the writer (a configuration reload deletes writers), a writer that
-// throws TarnLog_Exception, a settable clock, and a logger set up the way a
-// host sets one up. Test code only.
+// Test doubles of the logging tests (tests/logging, tests/errors): a recording
+// writer whose lines outlive it (a configuration reload deletes writers), a writer
+// that throws, a settable clock, a logger set up as a host sets one up, and a
+// scratch directory.
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -49,41 +48,47 @@ class Recording {
     std::lock_guard<std::mutex> guard(mutex_);
     return lines_;
   }
-  // Just the texts, in order: what most assertions compare.
   std::vector<std::string> texts() const {
     std::vector<std::string> out;
     for (const RecordedLine& line : lines()) out.push_back(line.text);
     return out;
   }
   bool contains(const std::string& text) const {
-    for (const RecordedLine& line : lines()) {
-      if (line.text == text) return true;
-    }
-    return false;
+    const std::vector<std::string> all = texts();
+    return std::find(all.begin(), all.end(), text) != all.end();
   }
   void clear() {
     std::lock_guard<std::mutex> guard(mutex_);
     lines_.clear();
   }
 
-  std::atomic<int> created{0};
-  std::atomic<int> opened{0};
-  std::atomic<int> closed{0};
-  std::atomic<int> destroyed{0};
+  std::atomic<int> created{0}, opened{0}, closed{0}, destroyed{0};
 
  private:
   mutable std::mutex mutex_;
   std::vector<RecordedLine> lines_;
 };
 
-class RecordingWriter : public CLogWriter {
+// Under the scheme "fail" every write throws a TarnLog_Exception that names the
+// URI's host (a std::runtime_error for the host "plain"); otherwise it records.
+class TestWriter : public CLogWriter {
  public:
-  RecordingWriter(std::shared_ptr<Recording> recording, int id)
+  TestWriter(std::shared_ptr<Recording> recording, int id)
       : recording_(std::move(recording)), id_(id) {}
-  ~RecordingWriter() override { ++recording_->destroyed; }
-  void open(const Uri&) override { ++recording_->opened; }
+  ~TestWriter() override { ++recording_->destroyed; }
+  void open(const Uri& uri) override {
+    ++recording_->opened;
+    failing_ = uri.scheme == "fail";
+    host_ = uri.host;
+  }
   void write(const std::string& timeStamp, const std::string& sourceLabel,
              const std::string& levelName, const LogMessage& message) override {
+    if (failing_ && host_ == "plain") throw std::runtime_error("plain failure");
+    if (failing_) {
+      TarnLog_Exception failure(std::string(), "writer " + host_ + " failed", CRITICAL_ERROR);
+      failure.component = "LOG";
+      throw failure;
+    }
     for (const std::string& line : message.lines) {
       recording_->add({id_, timeStamp, sourceLabel, levelName, line});
     }
@@ -93,38 +98,16 @@ class RecordingWriter : public CLogWriter {
  private:
   std::shared_ptr<Recording> recording_;
   int id_;
+  bool failing_ = false;
+  std::string host_;
 };
 
-class RecordingWriterFactory : public CLogWriterFactory {
+class TestWriterFactory : public CLogWriterFactory {
  public:
   std::unique_ptr<CLogWriter> create() override {
-    return std::make_unique<RecordingWriter>(recording, recording->created++);
+    return std::make_unique<TestWriter>(recording, recording->created++);
   }
   std::shared_ptr<Recording> recording = std::make_shared<Recording>();
-};
-
-// Throws a TarnLog_Exception whose text names the writer's URI host, so that
-// a test can tell which of several failing writers an exception came from;
-// the host "plain" throws a std::runtime_error instead.
-class ThrowingWriter : public CLogWriter {
- public:
-  void open(const Uri& uri) override { name_ = uri.host; }
-  void write(const std::string&, const std::string&, const std::string&,
-             const LogMessage&) override {
-    if (name_ == "plain") throw std::runtime_error("plain failure");
-    TarnLog_Exception failure(std::string(), "writer " + name_ + " failed", CRITICAL_ERROR);
-    failure.component = "LOG";
-    throw failure;
-  }
-  void close() override {}
-
- private:
-  std::string name_;
-};
-
-class ThrowingWriterFactory : public CLogWriterFactory {
- public:
-  std::unique_ptr<CLogWriter> create() override { return std::make_unique<ThrowingWriter>(); }
 };
 
 // A clock the test moves by hand.
@@ -133,33 +116,33 @@ class TestClock {
   static constexpr int64_t kStart = 1767225600000;  // 2026-01-01 00:00:00 UTC
   TestClock() {
     now_.store(kStart);
-    zlog::setClockForTesting(&TestClock::read);
+    zlog::setClockForTesting([] { return now_.load(); });
   }
   ~TestClock() { zlog::setClockForTesting(nullptr); }
   void advance(int64_t millis) { now_.fetch_add(millis); }
   int64_t now() const { return now_.load(); }
 
  private:
-  static int64_t read() { return now_.load(); }
   static inline std::atomic<int64_t> now_{0};
 };
 
-// A logger as a host creates one: the usual level names and a recording
-// writer under "record", a throwing one under "fail" and the system's three
-// writers. It is also the process logger while it lives, so the logging
-// subsystem's own reports reach it.
+// A logger as a host creates one: the usual level names, test writers under
+// "record" and "fail" and the system's three writers. It is the process logger
+// while it lives, so the logging subsystem's own reports reach it.
 class TestLogger {
  public:
   TestLogger() {
-    const std::pair<uint32_t, const char*> levels[] = {
-        {kLevelCritical, "CRIT"},    {kLevelError, "ERR"}, {kLevelWarning, "WARN"}, {8, "NOTE"},
-        {kLevelInformation, "INFO"}, {32, "TRACE"},        {kLevelProgress, "DBUG"}};
+    const std::pair<uint32_t, const char*> levels[] = {{kLevelCritical, "CRIT"},
+                                                       {kLevelError, "ERR"},
+                                                       {kLevelWarning, "WARN"},
+                                                       {kLevelInformation, "INFO"},
+                                                       {kLevelProgress, "DBUG"}};
     for (const auto& [value, levelName] : levels) {
       logger.levelNames[value] = levelName;
       logger.levelValues[levelName] = value;
     }
     logger.factories["record"] = &recordingFactory;
-    logger.factories["fail"] = &throwingFactory;
+    logger.factories["fail"] = &recordingFactory;
     logger.factories["console"] = &consoleWriterFactory();
     logger.factories["file"] = &fileWriterFactory();
     logger.factories["event"] = &eventWriterFactory();
@@ -185,12 +168,10 @@ class TestLogger {
     return message;
   }
 
-  const Recording& recorded() const { return *recordingFactory.recording; }
-  Recording& recorded() { return *recordingFactory.recording; }
+  Recording& recorded() const { return *recordingFactory.recording; }
 
   Logger logger;
-  RecordingWriterFactory recordingFactory;
-  ThrowingWriterFactory throwingFactory;
+  TestWriterFactory recordingFactory;
 };
 
 // A fresh directory under the system's temporary directory, removed afterwards.
@@ -200,10 +181,7 @@ class ScratchDirectory {
     std::string pattern = (std::filesystem::temp_directory_path() / "zeblog-XXXXXX").string();
     path_ = ::mkdtemp(pattern.data());
   }
-  ~ScratchDirectory() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
+  ~ScratchDirectory() { std::filesystem::remove_all(path_); }
   std::string file(const std::string& name) const { return path_ + "/" + name; }
   const std::string& path() const { return path_; }
 
@@ -212,15 +190,13 @@ class ScratchDirectory {
 };
 
 inline std::string readFile(const std::string& path) {
-  std::ifstream in(path);
   std::ostringstream content;
-  content << in.rdbuf();
+  content << std::ifstream(path).rdbuf();
   return content.str();
 }
 
 inline void writeFile(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::trunc);
-  out << text;
+  std::ofstream(path, std::ios::trunc) << text;
 }
 
 // Sets a file's modification time, so that a change shows however fast the test runs.

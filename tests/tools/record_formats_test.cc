@@ -13,9 +13,8 @@ namespace {
 
 TEST(ElementCode, IsUpperCaseLettersDigitsAndUnderscores) {
   const std::pair<const char*, bool> kRows[] = {
-      {"ADDR1", true},  {"POSTAL_CODE", true}, {"STR_NAME_STD", true}, {"id", false},
-      {"addr1", false}, {"Addr1", false},      {"1ADDR", false},       {"_X", false},
-      {"", false},      {"ADDR 1", false},     {"ADDR-1", false}};
+      {"STR_NAME_STD", true}, {"Addr1", false}, {"1ADDR", false},
+      {"_X", false},          {"", false},      {"ADDR-1", false}};
   for (const auto& [key, code] : kRows) EXPECT_EQ(isElementCode(key), code) << key;
 }
 
@@ -27,14 +26,12 @@ TEST(XmlText, EscapesMarkupAndRefusesWhatXmlCannotCarry) {
   } kRows[] = {
       {"12 Main St", true, "12 Main St"},
       {"A&B <x> ]]>", true, "A&amp;B &lt;x&gt; ]]&gt;"},
-      {"\"quoted\" 'single'", true, "\"quoted\" 'single'"},
       {"line\r\nnext\ttab", true, "line&#13;\nnext\ttab"},
       {"Straße 北京 \xF0\x9F\x98\x80", true, "Straße 北京 \xF0\x9F\x98\x80"},
       {"bad \xC3 byte", false, "invalid UTF-8 at byte 5"},
       {"overlong \xC0\xAF", false, "invalid UTF-8 at byte 10"},
       {"surrogate \xED\xA0\x80", false, "invalid UTF-8 at byte 11"},
       {"bell \x07", false, "character U+0007 not allowed in XML at byte 6"},
-      {"nul " + std::string(1, '\0'), false, "character U+0000"},
       {"\xEF\xBF\xBF", false, "character U+FFFF"},
   };
   for (const auto& row : kRows) {
@@ -118,7 +115,7 @@ TEST(JsonRecord, RefusesWhatIsNoRecord) {
       {R"({"ADDR1": {"x": 1}})", "value of ADDR1 is an object"},
       {R"({"ADDR1": [["x"]]})", "value of ADDR1 holds a list or object"},
       {"{\"ADDR1\": \"\xC3\"}", "invalid JSON"},
-      {R"({"id":)" + std::string(65, '[') + std::string(65, ']') + "}",
+      {R"({"id":)" + std::string(50000, '[') + std::string(50000, ']') + "}",
        "JSON nested deeper than 64 levels"},
       {manyKeys(10000), "JSON object with more than 10000 keys"},
       {std::string("{\"ADDR1\": \"1 Main St\"}\0junk", 27), "NUL byte in the record at byte 23"},

