@@ -19,8 +19,10 @@ void Rule::compile() const {
 }
 
 const ConditionProgram& Rule::compiledProgram() const {
-  if (!compiled_.load(std::memory_order_acquire))
-    std::call_once(compileOnce_, [this] { compile(); });
+  if (!compiled_.load(std::memory_order_acquire)) {
+    std::lock_guard<std::mutex> lock(compileMutex_);
+    if (!compiled_.load(std::memory_order_relaxed)) compile();
+  }
   return *program_;
 }
 

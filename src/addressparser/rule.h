@@ -30,18 +30,19 @@ struct Rule : RuleText {
 
   // The compiled condition and the program evaluation runs (which points into the
   // tree), compiled on the first call from any thread. Records are parsed on many
-  // threads at once: the compilation runs under compileOnce_, and a compilation
+  // threads at once: the compilation runs under compileMutex_, and a compilation
   // that throws leaves the flag unset, so the next evaluation compiles (and throws)
-  // again. The condition must not be empty.
+  // again. Not std::call_once: a callable that throws may leave the other callers
+  // waiting for ever with some C++ libraries and under ThreadSanitizer. The
+  // condition must not be empty.
   const ConditionProgram& compiledProgram() const;
   const ConditionNode& compiledCondition() const;
 
  private:
   void compile() const;
 
-  mutable std::once_flag compileOnce_;
-  // Set once compile() finished: later calls read the program without entering
-  // call_once, whose every call costs more than a rule's usual evaluation.
+  mutable std::mutex compileMutex_;
+  // Set once compile() finished: later calls read the program without the lock.
   mutable std::atomic<bool> compiled_{false};
   mutable std::unique_ptr<ConditionNode> condition_;
   mutable std::unique_ptr<ConditionProgram> program_;

@@ -269,7 +269,7 @@ TEST_F(ConditionEvaluatorTest, EmptyTokenListMakesEveryLeafFalse) {
 
 // Several threads reach a rule's first evaluation together: one compiles, all see
 // the same tree, and a broken rule throws on every thread.
-TEST_F(ConditionEvaluatorTest, FirstEvaluationOnManyThreads) {
+TEST_F(ConditionEvaluatorTest, ConcurrentFirstEvaluationCompilesOnce) {
   constexpr int kThreads = 8;
   constexpr int kRounds = 20;
   for (int round = 0; round < kRounds; ++round) {
