@@ -120,8 +120,8 @@ class Recogniser {
     }
     return region;
   }
-  // The longest run of words ending before `stop`, at most `longest` of them, whose
-  // keys joined by blanks are a key of `table`: its length and the table's value.
+  // The longest run of words ending before `stop` whose keys joined by blanks are a
+  // phrase of `table`: its length and the table's value; {0, null} when none is.
   std::pair<size_t, const std::string*> phraseBefore(size_t stop, const PhraseTable& table) const;
   std::optional<std::string> postcode(size_t first, size_t last, bool afterRegion) const;
   void takeCountry();
@@ -129,9 +129,10 @@ class Recogniser {
   void takeRegion();
   // The start of the words after the last comma before end_ (0 when none).
   size_t lastSegment() const;
-  // `signal`: a locality part or a comma says a city may follow the street;
-  // `guess`: one strong enough to take a city even where no street word ends the street.
-  std::optional<StreetEnd> streetEnd(size_t segment, bool signal, bool guess) const;
+  // Where the street ends in words [segment, end_), a postcode, region or country
+  // having been found; `guess`: a part strong enough to take a city even where no
+  // street word ends the street.
+  std::optional<StreetEnd> streetEnd(size_t segment, bool guess) const;
   void takeCity(size_t first, const char* how);
   void dropPlaceLines();
   void skipNameLines();
@@ -242,8 +243,7 @@ size_t Recogniser::lastSegment() const {
 // city, after a street type (and its short directions), after a unit and its
 // number, after a box number. A city never begins with a street type, a unit word,
 // a number or a word only found inside city names.
-std::optional<Recogniser::StreetEnd> Recogniser::streetEnd(size_t segment, bool signal,
-                                                           bool guess) const {
+std::optional<Recogniser::StreetEnd> Recogniser::streetEnd(size_t segment, bool guess) const {
   std::vector<StreetEnd> ends;
   bool sawStreetType = false;
   for (size_t w = segment; w < end_; ++w) {
@@ -302,16 +302,14 @@ std::optional<Recogniser::StreetEnd> Recogniser::streetEnd(size_t segment, bool 
     return last;
   };
   if (auto last = lastBeforeCity(false)) return last;
-  if (signal && !anyDigit(segment, end_)) return StreetEnd{segment, "no street before the region"};
+  if (!anyDigit(segment, end_)) return StreetEnd{segment, "no street before the region"};
   std::optional<StreetEnd> atEnd;
   for (const StreetEnd& end : ends) {
     if (end.end == end_) atEnd = end;
   }
   // A street that ends at a comma before the locality has no city after it.
   if (atEnd && words_[end_ - 1].breakAfter) return atEnd;
-  if (signal) {
-    if (auto last = lastBeforeCity(true)) return last;
-  }
+  if (auto last = lastBeforeCity(true)) return last;
   if (guess) {
     // No street word leaves a city: a house number, a direction, one word of name and
     // its short directions; a single street type left over is the street's.
@@ -397,11 +395,10 @@ void Recogniser::readCityFirst() {
   if (end_ == 0) return;
   // Without a postcode, region or country name, only a clean part after a comma
   // (above) is a city: a street line alone must come through whole.
-  const bool signal = found;
-  if (!signal) return;
+  if (!found) return;
   const bool guess = !parts_.postcode.empty() || !parts_.country.empty() || segment > 0 ||
                      words_[end_ - 1].breakAfter;
-  if (auto street = streetEnd(segment, signal, guess); street && street->end < end_ && signal) {
+  if (auto street = streetEnd(segment, guess); street && street->end < end_) {
     takeCity(street->end, street->how);
   } else if (!parts_.region.empty() && parts_.postcode.empty() && parts_.country.empty() &&
              !words_[end_ - 1].breakAfter) {
