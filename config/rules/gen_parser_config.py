@@ -73,26 +73,26 @@ def write_rules(lines, c2, ruleset):
     lines.append("  </RULESET>")
 
 
-def write_locality(lines, c2, spec, region_names):
-    city_always = ' cityAlways="YES"' if spec.get("city_always") else ""
-    lines.append('  <LOCALITY c2="%s" order="%s"%s>' % (c2, spec["order"], city_always))
-    for shape in spec.get("postcodes", []):
+def write_locality(lines, c2, country, region_names):
+    city_always = ' cityAlways="YES"' if country.get("city_always") else ""
+    lines.append('  <LOCALITY c2="%s" order="%s"%s>' % (c2, country["order"], city_always))
+    for shape in country.get("postcodes", []):
         lines.append("    <POSTCODE shape=%s/>" % quoteattr(shape))
-        for prefix in spec.get("postcode_prefixes", []):
+        for prefix in country.get("postcode_prefixes", []):
             lines.append("    <POSTCODE shape=%s prefix=%s/>" % (quoteattr(shape), quoteattr(prefix)))
-    for shape in spec.get("weak_postcodes", []):
+    for shape in country.get("weak_postcodes", []):
         lines.append('    <POSTCODE shape=%s afterRegion="YES"/>' % quoteattr(shape))
     for name, std in region_names.items():
         lines.append("    <REGIONNAME data=%s std=%s/>" % (quoteattr(name), quoteattr(std)))
-    for word in spec.get("city_starts", []):
+    for word in country.get("city_starts", []):
         lines.append("    <CITYSTART data=%s/>" % quoteattr(word))
-    for word in spec.get("city_start_abbreviations", []):
+    for word in country.get("city_start_abbreviations", []):
         lines.append('    <CITYSTART data=%s afterStreetType="YES"/>' % quoteattr(word))
-    for word in spec.get("city_words", []):
+    for word in country.get("city_words", []):
         lines.append("    <CITYWORD data=%s/>" % quoteattr(word))
-    for word in spec.get("stations", []):
+    for word in country.get("stations", []):
         lines.append("    <STATION data=%s/>" % quoteattr(word))
-    for word in spec.get("city_ends", []):
+    for word in country.get("city_ends", []):
         lines.append("    <CITYEND data=%s/>" % quoteattr(word))
     lines.append("  </LOCALITY>")
 
@@ -117,8 +117,8 @@ def render():
     all_parts.update(lists_intl.PARTS)
     for c2, parts in all_parts.items():
         write_parts(lines, c2, parts)
-    for c2, spec in locality.LOCALITY.items():
-        write_locality(lines, c2, spec, regions.REGIONS.get(c2, {}))
+    for c2, country in locality.LOCALITY.items():
+        write_locality(lines, c2, country, regions.REGIONS.get(c2, {}))
     for c2, ruleset in rules.RULESETS.items():
         write_rules(lines, c2, ruleset)
     lines.append("</ADDRESSPARSER>")
