@@ -135,6 +135,7 @@ class Recogniser {
   std::optional<StreetEnd> streetEnd(size_t segment, bool guess) const;
   void takeCity(size_t first, const char* how);
   void dropPlaceLines();
+  void dropStation();
   void skipNameLines();
   // A unit word that is no region (APT, not FL): the number after it is the unit's.
   bool afterUnit(size_t w) const {
@@ -338,10 +339,24 @@ LocalityParts Recogniser::run() {
   } else {
     readPostcodeFirst();
   }
-  if (!parts_.empty()) skipNameLines();
+  if (!parts_.empty()) {
+    dropStation();
+    skipNameLines();
+  }
   parts_.streetBytes = end_ == 0 ? 0 : words_[end_ - 1].end;
   parts_.streetBegin = begin_ < end_ ? words_[begin_].begin : parts_.streetBytes;
   return parts_;
+}
+
+// The delivery station after a box number (PO BOX 4001 STN A; C.P. 456, SUCC.
+// PLACE-D'ARMES) routes the mail as the postcode does, and is no part of the street.
+void Recogniser::dropStation() {
+  for (size_t w = begin_ + 2; w < end_; ++w) {
+    if (in(data_.stations, w) && words_[w - 1].hasDigit && afterBox(w - 1)) {
+      end_ = w;
+      return;
+    }
+  }
 }
 
 // Before the street, parts with no number and no street word that a part with a house

@@ -55,6 +55,7 @@ struct NumberPairRewrite {
   bool infixIsOneOf;          // the infix is any one of these characters
   bool separatorTakesBlanks;  // the separator is " INFIX "
   const char* replacement;
+  bool letterMayFollow = false;  // the pair's second part may begin with a letter
 };
 
 // "([0-9]+) *- *([0-9]+)" with "-", "([0-9]+) *à *([0-9]+)" with " à " and
@@ -67,6 +68,22 @@ constexpr NumberPairRewrite kFrenchRewrites[] = {
 };
 // "([0-9]+) *[-,/] *([0-9].*)" with "[-,/]".
 constexpr NumberPairRewrite kSpanishRewrite = {"-,/", true, false, " "};
+
+// Elsewhere the punctuation inside a number pair is dropped with the rest, which glues
+// two numbers into one that names no house (3/12 or 12-2 would read as 312 or 122).
+// Where a country writes a unit and its building's number as such a pair, the pair is
+// split instead, in the order the country's rules read it: Australia's unit/number
+// (3/12) and Canada's unit-number (1204-55) as two numbers, the unit first; the
+// Netherlands' number-addition (12-2, 263-H, 502-III) with a number sign before the
+// addition, which every rule set reads as "a unit follows" (12 # 2), since a letter
+// written after a blank is still part of a Dutch house number (3 B).
+constexpr NumberPairRewrite kAustralianRewrite = {"/", false, false, " "};
+constexpr NumberPairRewrite kCanadianRewrite = {"-", false, false, " "};
+constexpr NumberPairRewrite kDutchRewrite = {"-", false, false, " # ", true};
+
+bool isAsciiAlnum(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 
 bool isAsciiDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -101,7 +118,10 @@ size_t findNumberPair(std::string_view text, const NumberPairRewrite& rewrite, s
     }
     if (infixLength > 0) {
       const size_t after = skipBlanks(text, infix + infixLength);
-      if (after < text.size() && isAsciiDigit(text[after])) return infix;
+      if (after < text.size() &&
+          (rewrite.letterMayFollow ? isAsciiAlnum(text[after]) : isAsciiDigit(text[after]))) {
+        return infix;
+      }
     }
     position = runEnd;
   }
@@ -299,6 +319,9 @@ bool rewriteNumberPairs(std::string& line, const std::string& code) {
     return false;
   }
   if (code == "ES") return applyNumberPairRewrite(line, kSpanishRewrite);
+  if (code == "AU") return applyNumberPairRewrite(line, kAustralianRewrite);
+  if (code == "CA") return applyNumberPairRewrite(line, kCanadianRewrite);
+  if (code == "NL") return applyNumberPairRewrite(line, kDutchRewrite);
   return false;
 }
 

@@ -20,8 +20,9 @@ bool normaliseAddressLine(const ParserConfig& config, const std::string& line,
 bool isCareOfLine(const ParserConfig& config, const std::string& normalisedLine,
                   const std::string& code);
 // The number-pair rewrites of `code` ("FR": 12-14, 12 à 14 and 3 et 5 become 12/14,
-// 12/14 and 3/5; "ES": 12-14, 5,3 and 7/2B become 12 14, 5 3 and 7 2B), in time
-// linear in the line. True when one rewrote the line.
+// 12/14 and 3/5; "ES": 12-14, 5,3 and 7/2B become 12 14, 5 3 and 7 2B; "AU": 3/12
+// becomes 3 12; "CA": 1204-55 becomes 1204 55; "NL": 12-2 and 263-H become 12 # 2 and
+// 263 # H), in time linear in the line. True when one rewrote the line.
 bool rewriteNumberPairs(std::string& line, const std::string& code);
 // One such rewrite with any regular expressions: the leftmost match of
 // `outerPattern`, in it the first match of `separatorPattern`, replaced once.

@@ -68,13 +68,16 @@ TEST(NormaliseAddressLine, NumberPairRewritesAgreeWithTheirPatterns) {
       {"FR", "([0-9]+) *\xC3\xA0 *([0-9]+)", " \xC3\xA0 ", "/"},
       {"FR", "([0-9]+) *et *([0-9]+)", " et ", "/"},
       {"ES", "([0-9]+) *[-,/] *([0-9].*)", "[-,/]", " "},
+      {"AU", "([0-9]+) */ *([0-9]+)", "/", " "},
+      {"CA", "([0-9]+) *- *([0-9]+)", "-", " "},
+      {"NL", "([0-9]+) *- *([0-9A-Za-z])", "-", " # "},
   };
   const char* const pieces[] = {"1", "23", " ", "  ", "-", "\xC3\xA0", "et", "e", "/", ",", "x"};
   std::mt19937 random(19);
   for (int i = 0; i < 4000; ++i) {
     std::string line;
     for (size_t n = random() % 9; n > 0; --n) line += pieces[random() % std::size(pieces)];
-    for (const char* code : {"FR", "ES"}) {
+    for (const char* code : {"FR", "ES", "AU", "CA", "NL"}) {
       std::string expected = line;
       for (const Pattern& pattern : patterns) {
         if (pattern.code == std::string(code) &&

@@ -86,7 +86,8 @@ PO BOX: PO_BOX P_O_BOX POST_OFFICE_BOX POBOX
 
 AU_PARTS = {
     "COUNTY": EMPTY,
-    "SUFFIX": merged(lists_us.SUFFIX, COMMONWEALTH_SUFFIX),
+    # A city's pedestrian street is its mall (TODD MALL, RUNDLE MALL).
+    "SUFFIX": merged(lists_us.SUFFIX, COMMONWEALTH_SUFFIX, table("MALL: MALL")),
     "PREFIX": EMPTY,
     "DIRECTIONAL": lists_us.DIRECTIONAL,
     "UNITLABEL": merged(lists_us.UNITLABEL, table("""
@@ -128,8 +129,10 @@ W: OUEST O
 APP: APPARTEMENT APP APPT
 BUR: BUREAU BUR
 """)),
+    # A rural route is written and delivered to as a box (RR 2, 4471 HIGHWAY 7 RR 1).
     "POBOX": merged(lists_us.POBOX, table("""
 CP: CP C_P CASE_POSTALE CASIER_POSTAL
+RR: RR R_R RURAL_ROUTE
 """)),
 }
 
@@ -160,6 +163,7 @@ MAIL: MAIL
 PARV: PARVIS
 RPT: ROND_POINT RONDPOINT
 VLA: VILLA
+LD: LIEUDIT LIEU_DIT
 """)
 # "Number" markers written before a house number (Nº 5, N. 12, NR 7): discard words.
 def number_markers(*words):
@@ -171,7 +175,7 @@ FR_PARTS = {
     "PREFIX": with_connectors(FR_TYPES, FR_CONNECTORS),
     "DIRECTIONAL": EMPTY,
     "UNITLABEL": table("""
-APPT: APPARTEMENT APPT APP
+APPT: APPARTEMENT APPT APP APT
 BAT: BÂTIMENT BATIMENT BAT BÂT
 ÉTAGE: ÉTAGE ETAGE ÉT
 ESC: ESCALIER ESC
@@ -206,6 +210,11 @@ DE_PARTS = {
     "UNITLABEL": table("""
 WHG: WOHNUNG WHG
 ZI: ZIMMER
+APP: APPARTEMENT APP
+OG: OBERGESCHOSS OG
+EG: ERDGESCHOSS EG
+DG: DACHGESCHOSS DG
+UG: UNTERGESCHOSS UG
 """ ),
     "POBOX": table("""
 PF: POSTFACH PF
@@ -232,7 +241,9 @@ NL_PARTS = {
     "STICKY_SUFFIX": NL_STICKY,
     "PREFIX": EMPTY,
     "DIRECTIONAL": EMPTY,
-    "UNITLABEL": EMPTY,
+    # The addition after a house number's hyphen (263-H) reaches the rules behind
+    # a number sign, which marks it as the unit.
+    "UNITLABEL": {"#": ["#"]},
     "POBOX": table("""
 PB: POSTBUS
 AW: ANTWOORDNUMMER
@@ -240,7 +251,7 @@ AW: ANTWOORDNUMMER
     "BUILDINGTYPE": EMPTY,
     "COUNTY": EMPTY,
     "RURAL": EMPTY,
-    "DISCARD": number_markers("NR"),
+    "DISCARD": {"NR": ["NR"]},
 }
 
 # --- Spain and Italy: type first, number after the name; floor and door follow.
@@ -281,6 +292,12 @@ ENTLO: ENTRESUELO ENTLO
 ÁT: ÁTICO ATICO
 PRAL: PRINCIPAL PRAL
 """ ),
+    # The door's side after the floor (4º IZDA.): part of the unit's number.
+    "UNITSIDE": table("""
+IZDA: IZQUIERDA IZDA IZQDA IZQ
+DCHA: DERECHA DCHA DRCHA DCHO DRCH DER
+CTRO: CENTRO CTRO
+"""),
     "POBOX": table("""
 APDO: APARTADO APDO APARTADO_DE_CORREOS APARTADO_POSTAL
 """),

@@ -327,6 +327,8 @@ def continental_rules():
              "NOT WEHAVE(PREV,STREETNAME)", "STREETNUM", "APPT 12 5 RUE X: the house number after the unit"),
         rule("unit-number-bare", "(ISTOKENA(PREV,STREETNUM) OR ISTOKENA(PREV,UNITNUM)) AND WEHAVE(PREV,STREETNAME) "
              "AND (HASNUMBERS OR ISLETTER)", "UNITNUM", "CALLE MAYOR 5 2º B: floor and door after the number"),
+        rule("door-side", "ISTOKENA(PREV,UNITNUM) AND ISUNITSIDEWORD", "UNITNUM",
+             "GRAN VÍA 28 4º IZDA: the door's side after the floor"),
     ]
     wc = [
         rule("leftover-name", "CANTOKENBEA(STREETNAME) AND NOT HASNUMBERS AND NOT WEHAVE(STREETNAME)",
@@ -340,11 +342,13 @@ def continental_rules():
 US_NC, US_WC = street_rules()
 EU_NC, EU_WC = continental_rules()
 
-# Australia writes a unit and its building's number as 3/12. Once the slash is read as
-# a separator (3 12 SMITH ST), the first of two leading numbers is the unit.
-AU_NC = [
-    rule("unit-slash-number", "ISFIRSTTOKEN AND ISNUMBER AND ISNUMBER(NEXT) AND NOT ISLASTTOKEN(NEXT)", "UNITNUM",
-         "3/12 SMITH ST read as 3 12: unit 3 at number 12"),
+# Australia writes a unit and its building's number as 3/12, Canada as 1204-55. Once the
+# separator is read as a blank (3 12 SMITH ST), the first of two leading numbers is the unit.
+UNIT_PAIR_NC = [
+    rule("unit-slash-number", "ISFIRSTTOKEN AND ISNUMBER AND ISNUMBER(NEXT) AND NOT ISLASTTOKEN(NEXT) "
+         "AND NOT ISSUFFIXWORD(NEXT2)", "UNITNUM",
+         "3/12 SMITH ST read as 3 12: unit 3 at number 12 (1204-55 BLOOR ST W likewise), "
+         "but 801 7 AVE SW is a numbered avenue"),
     rule("number-after-slash-unit", "ISTOKENA(PREV,UNITNUM) AND ISFIRSTTOKEN(PREV) AND HASNUMBERS", "STREETNUM",
          "the building's number after the unit of 3/12"),
 ] + US_NC
@@ -353,9 +357,9 @@ RULESETS = {
     "US": {"NOCONTEXT": US_NC, "WITHCONTEXT": US_WC},
     # Canada, the United Kingdom and Australia write addresses the US way; their own
     # word lists (French types for Canada, CLOSE or PARADE, FLAT, SHOP, LEVEL) do the rest.
-    "CA": {"NOCONTEXT": US_NC, "WITHCONTEXT": US_WC},
+    "CA": {"NOCONTEXT": UNIT_PAIR_NC, "WITHCONTEXT": US_WC},
     "GB": {"NOCONTEXT": US_NC, "WITHCONTEXT": US_WC},
-    "AU": {"NOCONTEXT": AU_NC, "WITHCONTEXT": US_WC},
+    "AU": {"NOCONTEXT": UNIT_PAIR_NC, "WITHCONTEXT": US_WC},
     "FR": {"NOCONTEXT": EU_NC, "WITHCONTEXT": EU_WC},
     "DE": {"NOCONTEXT": EU_NC, "WITHCONTEXT": EU_WC},
     "ES": {"NOCONTEXT": EU_NC, "WITHCONTEXT": EU_WC},
