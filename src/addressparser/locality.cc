@@ -56,17 +56,28 @@ std::vector<Word> splitWords(std::string_view line) {
   return words;
 }
 
+// The hyphen, non-breaking hyphen, figure dash, en dash and em dash (U+2010 to U+2014)
+// in UTF-8: word processors turn a ZIP+4's hyphen into one of them (94103—1612).
+bool isUnicodeDash(std::string_view text, size_t i) {
+  return text.size() - i >= 3 && text[i] == '\xE2' && text[i + 1] == '\x80' &&
+         text[i + 2] >= '\x90' && text[i + 2] <= '\x94';
+}
+
 bool matchesShape(std::string_view text, std::string_view shape) {
-  if (text.size() != shape.size()) return false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char t = text[i];
-    const char s = shape[i];
+  size_t i = 0;
+  for (const char s : shape) {
+    if (i == text.size()) return false;
+    if (s == '-' && isUnicodeDash(text, i)) {
+      i += 3;
+      continue;
+    }
+    const char t = text[i++];
     const bool matches = s == '9'   ? isDigit(t)
                          : s == 'A' ? isAsciiLetter(t)
                                     : asciiLower(t) == asciiLower(s);
     if (!matches) return false;
   }
-  return true;
+  return i == text.size();
 }
 
 class Recogniser {
@@ -173,7 +184,10 @@ std::pair<size_t, const std::string*> Recogniser::phraseBefore(size_t stop,
 std::optional<std::string> Recogniser::postcode(size_t first, size_t last, bool afterRegion) const {
   std::string_view candidate =
       line_.substr(words_[first].begin, words_[last - 1].end - words_[first].begin);
-  if (!candidate.empty() && candidate.back() == '.') candidate.remove_suffix(1);
+  // A full stop, or a quote left over from the line's export (35968").
+  if (!candidate.empty() && (candidate.back() == '.' || candidate.back() == '"')) {
+    candidate.remove_suffix(1);
+  }
   for (const LocalityData::PostcodeShape& shape : data_.postcodes) {
     if (shape.afterRegionOnly && !afterRegion) continue;
     std::string_view code = candidate;
@@ -288,9 +302,15 @@ std::optional<Recogniser::StreetEnd> Recogniser::streetEnd(size_t segment, bool 
     if (end.end > end_) return false;
     if (end.end == end_ || end.beforeCityStart) return true;
     const size_t w = end.end;
-    if (isUnitWord(w) || words_[w].hasDigit || in(data_.cityWords, w)) return false;
+    if (isUnitWord(w) || words_[w].hasDigit || in(data_.cityWords, w) || in(data_.boxWords, w)) {
+      return false;
+    }
     if (w + 1 == end_ && isDirectional(w)) return false;
-    if (isStreetType(w) && !in(data_.cityStarts, w)) return lenient && end_ - w >= 2;
+    // A box has no street, so a street type after its number begins the city
+    // (PO BOX 790126 ST LOUIS).
+    if (isStreetType(w) && !in(data_.cityStarts, w) && !afterBox(w - 1)) {
+      return lenient && end_ - w >= 2;
+    }
     return true;
   };
   const auto lastBeforeCity = [&](bool lenient) {
@@ -360,31 +380,34 @@ void Recogniser::dropStation() {
 }
 
 // Before the street, parts with no number and no street word that a part with a house
-// number or a street type follows name a building, a company or a department
-// (ROSE COTTAGE, MILL LANE; OFFICE OF GENERAL COUNSEL, 820 N MICHIGAN AVE): they are
-// left out of the street.
+// number, a street type or a box follows name a building, a company or a department
+// (ROSE COTTAGE, MILL LANE; OFFICE OF GENERAL COUNSEL, 820 N MICHIGAN AVE; AIR
+// SYSTEMS CONSULTANTS, INC., 162 LIMERICK LANE): they are left out of the street.
 void Recogniser::skipNameLines() {
+  // A unit word makes a unit only with its number (SUITE 750); alone it may be a
+  // word of a name (OFFICE OF GENERAL COUNSEL).
   const auto isNamePart = [&](size_t first, size_t last) {
     for (size_t w = first; w < last; ++w) {
-      if (words_[w].hasDigit || isStreetType(w) || isUnitWord(w) || in(data_.boxWords, w) ||
-          in(data_.stations, w)) {
+      if (words_[w].hasDigit || isStreetType(w) || in(data_.boxWords, w) ||
+          in(data_.stations, w) || (isUnitWord(w) && w + 1 < last && words_[w + 1].hasDigit)) {
         return false;
       }
     }
     return true;
   };
-  while (begin_ < end_) {
-    size_t next = begin_;
+  for (size_t first = begin_; first < end_;) {
+    size_t next = first;
     while (next < end_ && !words_[next].breakAfter) ++next;
     if (next + 1 >= end_) return;  // one part left: the street
     ++next;
+    if (!isNamePart(first, next)) return;
     bool streetFollows = words_[next].hasDigit;
     for (size_t w = next; w < end_ && !streetFollows; ++w) {
-      streetFollows = isStreetType(w);
+      streetFollows = isStreetType(w) || in(data_.boxWords, w);
       if (words_[w].breakAfter) break;
     }
-    if (!streetFollows || !isNamePart(begin_, next)) return;
-    begin_ = next;
+    if (streetFollows) begin_ = next;
+    first = next;
   }
 }
 

@@ -21,8 +21,8 @@ LOCALITY = {
         "order": CITY_FIRST,
         "postcodes": ["99999", "99999-9999", "999999999"],
         # ZIP codes of New England and New Jersey that lost their leading zero in a
-        # spreadsheet (NJ 7030).
-        "weak_postcodes": ["9999"],
+        # spreadsheet (NJ 7030), and a ZIP+4 short of a digit (CA 9151-2100).
+        "weak_postcodes": ["9999", "9999-9999"],
         # A street type never begins a city, except these (SAINT PETERSBURG, FORT
         # MYERS); their abbreviations are street types too, so they begin a city only
         # after the street's own type (OCEAN BLVD ST SIMONS ISLAND).
