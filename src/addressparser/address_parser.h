@@ -84,11 +84,21 @@ struct LocalityParts {
   // it names a building or company (ROSE COTTAGE, MILL LANE).
   size_t streetBegin = 0;
   size_t streetBytes = 0;
-  std::string cityFoundBy;     // how the city was told apart from the street
+  // Bytes [cutBegin, cutEnd) inside the street part are a recipient (C/O BOA), left
+  // out of the street; equal when there is none.
+  size_t cutBegin = 0;
+  size_t cutEnd = 0;
+  std::string cityFoundBy;  // how the city was told apart from the street
 
   bool empty() const {
     return city.empty() && region.empty() && postcode.empty() && country.empty();
   }
+  // Whether the street part is less than the whole of a line of `lineBytes` bytes.
+  bool narrowsStreet(size_t lineBytes) const {
+    return streetBegin > 0 || streetBytes < lineBytes || cutEnd > cutBegin;
+  }
+  // The street part of `line`, without the cut.
+  std::string street(std::string_view line) const;
 };
 
 // The engine's steps and the parse's around them, in this order: countryResolved,

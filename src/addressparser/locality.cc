@@ -7,6 +7,7 @@
 #include "addressparser/locality.h"
 
 #include <algorithm>
+#include <cctype>
 #include <optional>
 #include <utility>
 
@@ -148,6 +149,10 @@ class Recogniser {
   void dropPlaceLines();
   void dropStation();
   void skipNameLines();
+  void skipAccountNumber();
+  void cutCareOf();
+  // The number of words of a care-of phrase that starts at word w; 0 when none does.
+  size_t careOfAt(size_t w) const;
   // A unit word that is no region (APT, not FL): the number after it is the unit's.
   bool afterUnit(size_t w) const {
     return w > 0 && isUnitWord(w - 1) && data_.regions.values.count(key(w - 1)) == 0;
@@ -159,8 +164,9 @@ class Recogniser {
   std::string_view line_;
   const LocalityData& data_;
   std::vector<Word> words_;
-  size_t end_;        // words [0, end_) are not yet read as locality
-  size_t begin_ = 0;  // words before begin_ name a building or company
+  size_t end_;                        // words [0, end_) are not yet read as locality
+  size_t begin_ = 0;                  // words before begin_ name a building or company
+  size_t cutBegin_ = 0, cutEnd_ = 0;  // words [cutBegin_, cutEnd_) are a recipient
   LocalityParts parts_;
 };
 
@@ -278,7 +284,7 @@ std::optional<Recogniser::StreetEnd> Recogniser::streetEnd(size_t segment, bool 
       size_t end = w + 1;
       while (end + 1 < end_ && in(data_.connectors, end)) ++end;
       ends.push_back({std::min(end + 1, end_), "a street type and the first word of its name"});
-    } else if (isStreetType(w) && w > segment) {
+    } else if (isStreetType(w) && w > segment && !(words_[w - 1].hasDigit && afterBox(w - 1))) {
       size_t end = w + 1;
       while (end < end_ && isShortDirectional(end)) ++end;
       ends.push_back({end, "a street type ends the street"});
@@ -362,10 +368,74 @@ LocalityParts Recogniser::run() {
   if (!parts_.empty()) {
     dropStation();
     skipNameLines();
+    skipAccountNumber();
   }
+  cutCareOf();
   parts_.streetBytes = end_ == 0 ? 0 : words_[end_ - 1].end;
   parts_.streetBegin = begin_ < end_ ? words_[begin_].begin : parts_.streetBytes;
+  if (cutEnd_ > cutBegin_) {
+    parts_.cutBegin = words_[cutBegin_].begin;
+    parts_.cutEnd = words_[cutEnd_].begin;
+  }
   return parts_;
+}
+
+size_t Recogniser::careOfAt(size_t w) const {
+  for (const std::vector<std::string>& phrase : data_.careOf) {
+    if (w + phrase.size() > end_) continue;
+    bool matches = true;
+    for (size_t i = 0; i < phrase.size() && matches; ++i) {
+      const std::string& word = key(w + i);
+      // The last word may carry what follows it without a blank (ATTN:JOHN).
+      matches =
+          word == phrase[i] || (i + 1 == phrase.size() && word.starts_with(phrase[i]) &&
+                                !std::isalnum(static_cast<unsigned char>(word[phrase[i].size()])));
+    }
+    if (matches) return phrase.size();
+  }
+  return 0;
+}
+
+// A recipient inside the line (3348 PEACHTREE RD NE ATTN: DAVID ALLMAN; 6000 FELDWOOD
+// RD C/O BOA LOCKBOX 402605; ATTN:CHARLOTTE DURAN 2905 RODEO PARK DR) runs from its
+// care-of phrase to the end of its part, or up to a number or a box, and is left out of
+// the street. A line that is nothing but a recipient stays whole, for the line's
+// care-of test to set aside.
+void Recogniser::cutCareOf() {
+  for (size_t w = begin_; w < end_; ++w) {
+    const size_t count = careOfAt(w);
+    if (count == 0) continue;
+    size_t stop = w + count;
+    while (stop < end_ && !words_[stop - 1].breakAfter && !words_[stop].hasDigit &&
+           !in(data_.boxWords, stop)) {
+      ++stop;
+    }
+    if (w == begin_) {
+      if (stop < end_) begin_ = stop;
+    } else if (stop == end_) {
+      end_ = w;
+    } else {
+      cutBegin_ = w;
+      cutEnd_ = stop;
+    }
+    return;
+  }
+}
+
+// A customer or account number before a box (CUSTOMER # 55-0037082 LOCK BOX 427; RE:
+// ACCT # 50016 PO BOX 972651) tells the sender's books, not the post, where it goes.
+void Recogniser::skipAccountNumber() {
+  bool numberSign = false;
+  size_t afterNumber = begin_;  // the word after the last number seen
+  for (size_t w = begin_; w + 1 < end_; ++w) {
+    if (!numberSign && isStreetType(w)) return;  // a street comes first
+    if (numberSign && in(data_.boxWords, w) && words_[w + 1].hasDigit) {
+      begin_ = afterNumber;
+      return;
+    }
+    numberSign = numberSign || key(w).starts_with('#');
+    if (numberSign && words_[w].hasDigit) afterNumber = w + 1;
+  }
 }
 
 // The delivery station after a box number (PO BOX 4001 STN A; C.P. 456, SUCC.
@@ -384,12 +454,13 @@ void Recogniser::dropStation() {
 // (ROSE COTTAGE, MILL LANE; OFFICE OF GENERAL COUNSEL, 820 N MICHIGAN AVE; AIR
 // SYSTEMS CONSULTANTS, INC., 162 LIMERICK LANE): they are left out of the street.
 void Recogniser::skipNameLines() {
-  // A unit word makes a unit only with its number (SUITE 750); alone it may be a
-  // word of a name (OFFICE OF GENERAL COUNSEL).
+  // A unit or box word makes a unit or box only with its number (SUITE 750, PO BOX
+  // 9); alone it may be a word of a name (OFFICE OF GENERAL COUNSEL).
   const auto isNamePart = [&](size_t first, size_t last) {
     for (size_t w = first; w < last; ++w) {
-      if (words_[w].hasDigit || isStreetType(w) || in(data_.boxWords, w) ||
-          in(data_.stations, w) || (isUnitWord(w) && w + 1 < last && words_[w + 1].hasDigit)) {
+      const bool numberFollows = w + 1 < last && words_[w + 1].hasDigit;
+      if (words_[w].hasDigit || isStreetType(w) || in(data_.stations, w) ||
+          ((isUnitWord(w) || in(data_.boxWords, w)) && numberFollows)) {
         return false;
       }
     }
@@ -548,6 +619,17 @@ std::string localityKey(std::string_view word) {
 
 LocalityParts findLocality(std::string_view line, const LocalityData& data) {
   return Recogniser(line, data).run();
+}
+
+}  // namespace addr
+
+namespace addr {
+
+std::string LocalityParts::street(std::string_view line) const {
+  if (cutEnd <= cutBegin) return std::string(line.substr(streetBegin, streetBytes - streetBegin));
+  std::string text(line.substr(streetBegin, cutBegin - streetBegin));
+  text += line.substr(cutEnd, streetBytes - cutEnd);
+  return text;
 }
 
 }  // namespace addr

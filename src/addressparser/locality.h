@@ -50,6 +50,9 @@ struct LocalityData {
   // Words that join a street type written first to the name (RUE DE LA PAIX), and
   // the words that name a box's delivery station (PO BOX 4001 STN A).
   std::unordered_set<std::string> connectors, stations;
+  // Care-of phrases (C/O, ATTN, CARE OF), each as its words' keys: a recipient written
+  // inside the line is no part of the street.
+  std::vector<std::vector<std::string>> careOf;
   // Every locality names its town (GB): a region found with no city before it is the
   // town of the same name (CARDIFF, SWANSEA).
   bool cityAlwaysWritten = false;

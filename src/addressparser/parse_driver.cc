@@ -137,8 +137,10 @@ int parseAddress(const ParserConfig& config, AddressRecord& record, ParseTrace* 
     for (const std::string* line : lines) {
       if (!line->empty()) localityLine = line;
     }
-    if (localityLine != nullptr) locality = findLocality(*localityLine, *localityData);
-    if (locality.empty()) localityLine = nullptr;
+    if (localityLine != nullptr) {
+      locality = findLocality(*localityLine, *localityData);
+      if (locality.empty() && !locality.narrowsStreet(localityLine->size())) localityLine = nullptr;
+    }
   }
   if (localityLine != nullptr && trace != nullptr) trace->localityFound(*localityLine, locality);
   // Written with the street fields, so that a rule that throws leaves neither.
@@ -153,13 +155,9 @@ int parseAddress(const ParserConfig& config, AddressRecord& record, ParseTrace* 
   std::string addressText;
   for (const std::string* line : lines) {
     if (line->empty()) continue;
-    const bool kept =
-        line == localityLine
-            ? normaliseAddressLine(
-                  config,
-                  line->substr(locality.streetBegin, locality.streetBytes - locality.streetBegin),
-                  code, addressText)
-            : normaliseAddressLine(config, *line, code, addressText);
+    const bool kept = line == localityLine
+                          ? normaliseAddressLine(config, locality.street(*line), code, addressText)
+                          : normaliseAddressLine(config, *line, code, addressText);
     if (!kept && trace != nullptr) trace->careOfLineSetAside(*line);
   }
   if (addressText.empty()) {

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "addressparser/parse_driver.h"
+#include "common/string_util.h"
 
 namespace addr {
 namespace {
@@ -92,6 +93,13 @@ ParserConfig::ParserConfig(ParserTables tables) : tables_(std::move(tables)) {
     addLocalityWords(locality.unitLabels, list(ListKind::kUnitLabel));
     addLocalityWords(locality.boxWords, list(ListKind::kPoBox));
     addLocalityWords(locality.connectors, list(ListKind::kPrefix), true);
+    for (const std::string& phrase : careOfWordsOf(code)) {
+      std::vector<std::string> words;
+      cmn::Split(phrase, words, " ");
+      std::erase(words, std::string());
+      for (std::string& word : words) word = localityKey(word);
+      if (!words.empty()) locality.careOf.push_back(std::move(words));
+    }
     for (const auto& [name, nameCode] : tables_.countryCodeByName) {
       if (nameCode == code) locality.countryNames.add(localityKey(name), code);
     }

@@ -30,9 +30,7 @@ class Locality : public ::testing::Test {
     const LocalityData* data = configOf(*parser_).localityFor(code);
     ASSERT_NE(data, nullptr);
     const LocalityParts parts = findLocality(row.line, *data);
-    EXPECT_EQ(
-        std::string(row.line).substr(parts.streetBegin, parts.streetBytes - parts.streetBegin),
-        row.street);
+    EXPECT_EQ(parts.street(row.line), row.street);
     EXPECT_EQ(parts.city, row.city);
     EXPECT_EQ(parts.region, row.region);
     EXPECT_EQ(parts.postcode, row.postcode);
@@ -76,6 +74,24 @@ TEST_F(Locality, CityRegionPostcode) {
       {"Rose Cottage, Mill Ln, Springfield IL", "Mill Ln", "Springfield", "IL", ""},
       {"Office of General Counsel, 820 N Michigan Ave, Chicago, IL 60611", "820 N Michigan Ave",
        "Chicago", "IL", "60611"},
+      {"Air Systems Consultants, Inc., 162 Limerick Ln, Springfield IL", "162 Limerick Ln",
+       "Springfield", "IL", ""},
+      // A customer number before a box, a recipient anywhere but alone, the station after
+      // a box: none is street.
+      {"Customer # 55-0037082 PO Box 427 Springfield IL 62704", "PO Box 427", "Springfield", "IL",
+       "62704"},
+      {"3348 Peachtree Rd NE c/o David Allman", "3348 Peachtree Rd NE", "", "", ""},
+      {"6000 Feldwood Rd care of BOA Box 402605, Springfield IL", "6000 Feldwood Rd Box 402605",
+       "Springfield", "IL", ""},
+      {"C/O:Charlotte Duran 2905 Rodeo Park Dr, Springfield IL", "2905 Rodeo Park Dr",
+       "Springfield", "IL", ""},
+      {"c/o John Smith", "c/o John Smith", "", "", ""},
+      // ZIPs written with an en dash or a stray quote; a box number then a city named
+      // with a street type.
+      {"1019 Market St Springfield IL 94103\u20131612", "1019 Market St", "Springfield", "IL",
+       "94103\u20131612"},
+      {"204 Gault Ave Springfield IL 35968\"", "204 Gault Ave", "Springfield", "IL", "35968"},
+      {"PO Box 790126 St Louis IL 63179", "PO Box 790126", "St Louis", "IL", "63179"},
       {"", "", "", "", ""},
   };
   for (const Row& row : rows) check("US", row);
@@ -118,6 +134,10 @@ TEST_F(Locality, ParseFillsWhatTheRecordLacks) {
   EXPECT_FALSE(split.localityFromText);
   EXPECT_EQ(split.city, "Chicago");
   EXPECT_EQ(split.region, "");
+
+  AddressRecord noLines;
+  parser_->parse(noLines);
+  EXPECT_FALSE(noLines.localityFromText);
 
   AddressRecord localityOnly;
   localityOnly.addressLine1 = "1 Main St";
