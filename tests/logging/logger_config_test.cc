@@ -200,6 +200,7 @@ class EnvironmentPassword : public ::testing::Test {
     ::setenv("ZEBPASSWD", kSecret, 1);
     resetUriCredentialStateForTesting();
     test.logger.factories["mysql"] = &test.recordingFactory;
+    ASSERT_TRUE(test.logger.loadConfig("record://r *.*"));
   }
   void TearDown() override {
     ::unsetenv("ZEBUSER");
@@ -216,7 +217,6 @@ class EnvironmentPassword : public ::testing::Test {
 };
 
 TEST_F(EnvironmentPassword, NeverLoggedWhenFilledIn) {
-  ASSERT_TRUE(test.logger.loadConfig("record://r *.*"));
   ASSERT_TRUE(
       test.logger.loadConfig("record://r *.*\nmysql://ZEBUSER:ZEBPASSWD@[::1]:3306/zeb *.ERR"));
   ASSERT_EQ(test.logger.writers.size(), 2u);
@@ -226,7 +226,6 @@ TEST_F(EnvironmentPassword, NeverLoggedWhenFilledIn) {
 }
 
 TEST_F(EnvironmentPassword, NeverLoggedInConflictWarningsOrWriterFailures) {
-  ASSERT_TRUE(test.logger.loadConfig("record://r *.*"));
   ::setenv("ZEBDBURI", "mysql://db/zeb", 1);
   resetUriCredentialStateForTesting();
   ASSERT_TRUE(test.logger.loadConfig(
@@ -244,7 +243,6 @@ TEST_F(EnvironmentPassword, NeverLoggedInConflictWarningsOrWriterFailures) {
 }
 
 TEST_F(EnvironmentPassword, LiteralOnesAreMaskedInEveryReport) {
-  ASSERT_TRUE(test.logger.loadConfig("record://r *.*"));
   const std::string secret = kSecret;
   ASSERT_TRUE(test.logger.loadConfig("record://u:" + secret + "@r *.*\nfile:u:" + secret +
                                      "@missing-zeb-dir/app.log *.ERR"));
@@ -256,9 +254,6 @@ TEST_F(EnvironmentPassword, LiteralOnesAreMaskedInEveryReport) {
     EXPECT_EQ(std::string(failure.what()),
               "Failed to open log file: missing-zeb-dir\\app.logu:****@missing-zeb-dir\\app.log");
   }
-  std::string why;
-  EXPECT_FALSE(test.logger.loadConfig("record://u:" + secret + "@r *.NOPE", &why));
-  EXPECT_EQ(why.find(kSecret), std::string::npos) << why;
   expectNoSecretLogged();
 }
 

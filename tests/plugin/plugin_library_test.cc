@@ -40,6 +40,17 @@ InitOutcome Init(uint32_t size = 256) {
 
 std::string Message(const InitOutcome& outcome) { return outcome.buffer.c_str(); }
 
+// initPlugin on a support directory with the tests' US configuration, which stays
+// to the end of the process; true when it succeeds.
+bool InitWithUsConfiguration() {
+  static const plugin_test::TempDirectory* directory = new plugin_test::TempDirectory();
+  directory->WriteConfiguration(zeb_test::kUsConfiguration);
+  static const std::string path = directory->path().string();
+  Host().Reset();
+  Host().supportPath = path.c_str();
+  return Init().result == 0;
+}
+
 class InitPlugin : public ::testing::Test {
  protected:
   void SetUp() override { Host().Reset(); }
@@ -113,14 +124,7 @@ TEST_F(InitPlugin, RealSupportDirectoryLoadsItsConfiguration) {
 // runDQM on an initialised plug-in.
 class RunDQM : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    Host().Reset();
-    static plugin_test::TempDirectory* directory = new plugin_test::TempDirectory();
-    directory->WriteConfiguration(zeb_test::kUsConfiguration);
-    static std::string path = directory->path().string();
-    Host().supportPath = path.c_str();
-    ASSERT_EQ(Init().result, 0);
-  }
+  static void SetUpTestSuite() { ASSERT_TRUE(InitWithUsConfiguration()); }
 
   // runDQM into a buffer of `size` bytes followed by guards, which must survive.
   static int32_t Run(const char* input, uint32_t size, std::string& output) {
@@ -175,12 +179,7 @@ TEST_F(RunDQM, MalformedInputRaisesTarnException) {
 // closePlugin releases the rules but keeps the rest of the configuration, which a
 // later initPlugin loads into again.
 TEST(ClosePlugin, ReleasesTheRulesUntilTheNextInit) {
-  plugin_test::TempDirectory directory;
-  directory.WriteConfiguration(zeb_test::kUsConfiguration);
-  std::string path = directory.path().string();
-  Host().Reset();
-  Host().supportPath = path.c_str();
-  ASSERT_EQ(Init().result, 0);
+  ASSERT_TRUE(InitWithUsConfiguration());
   const std::string input = RecordDocument({{"ADDR1", "123 Main St"}});
   auto streetNameWritten = [&input] {
     std::vector<char> buffer(4096);
@@ -199,12 +198,7 @@ TEST(ClosePlugin, ReleasesTheRulesUntilTheNextInit) {
 // Records from several threads at once, as hosts run them; under ThreadSanitizer
 // in CI.
 TEST(RunDQMConcurrent, ThreadsProcessRecordsIndependently) {
-  plugin_test::TempDirectory directory;
-  directory.WriteConfiguration(zeb_test::kUsConfiguration);
-  std::string path = directory.path().string();
-  Host().Reset();
-  Host().supportPath = path.c_str();
-  ASSERT_EQ(Init().result, 0);
+  ASSERT_TRUE(InitWithUsConfiguration());
 
   const std::vector<std::string> inputs = {
       RecordDocument({{"ADDR1", "123 Main St"}, {"POSTAL_CODE", "12345-6789"}}),
