@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "addressparser/condition_keywords.h"
+#include "addressparser/parser_fixture.h"
 #include "errors/tarn_exception.h"
 
 namespace addr {
@@ -16,15 +17,6 @@ namespace {
 
 std::string compiled(const std::string& condition) {
   return dumpCondition(*compileCondition(condition));
-}
-
-std::string joined(const std::vector<std::string>& words) {
-  std::string out;
-  for (const std::string& word : words) {
-    if (!out.empty()) out += ' ';
-    out += word;
-  }
-  return out;
 }
 
 TEST(ConditionCompilerStages, ParenthesesAreCutOutThenJoinTheirTerms) {
@@ -42,8 +34,8 @@ TEST(ConditionCompilerStages, ParenthesesAreCutOutThenJoinTheirTerms) {
   };
   for (const Row& row : rows) {
     const std::vector<std::string> split = splitParentheses(splitConditionWords(row.condition));
-    EXPECT_EQ(row.split, joined(split)) << row.condition;
-    EXPECT_EQ(row.joined, joined(joinTermParameters(split))) << row.condition;
+    EXPECT_EQ(row.split, addr_test::joined(split, " ")) << row.condition;
+    EXPECT_EQ(row.joined, addr_test::joined(joinTermParameters(split), " ")) << row.condition;
   }
 }
 

@@ -25,12 +25,7 @@ std::string normalise(const std::string& line, const std::string& code) {
 
 // The tokens' texts separated by "|".
 std::string tokenTexts(const TokenList& tokens) {
-  std::string texts;
-  for (const auto& token : tokens) {
-    if (!texts.empty()) texts += "|";
-    texts += token->text;
-  }
-  return texts;
+  return addr_test::joined(tokens, "|", [](const auto& token) { return token->text; });
 }
 
 struct NormaliseRow {
