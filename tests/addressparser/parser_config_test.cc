@@ -94,13 +94,11 @@ TEST_F(ParserConfigTest, SectionsNestedBelowTheRootAreNotFound) {
 }
 
 std::string listing(const std::vector<AddressParser::RuleSetListing>& ruleSets) {
-  std::string text;
-  for (const auto& ruleSet : ruleSets) {
-    text += ruleSet.code + ":";
-    for (const RuleText* rule : ruleSet.rules) text += " " + rule->name;
-    text += "; ";
-  }
-  return text;
+  return addr_test::joined(ruleSets, "; ", [](const auto& ruleSet) {
+    return ruleSet.code + ":" + addr_test::joined(ruleSet.rules, "", [](const RuleText* rule) {
+             return " " + rule->name;
+           });
+  });
 }
 
 TEST_F(ParserConfigTest, RuleSetsSplitAtTheFirstContextRuleAndLaterOnesReplace) {
@@ -127,8 +125,8 @@ TEST_F(ParserConfigTest, RuleSetsSplitAtTheFirstContextRuleAndLaterOnesReplace) 
     EXPECT_EQ(row.firstContextRule, ruleSet->firstContextRule) << row.code;
   }
   EXPECT_EQ(nullptr, config().findRuleSet("GB"));  // a look-up never inserts
-  EXPECT_EQ("CA: c1 c2; DE: n1; FR:; US: n1 n2 c1; ", listing(parser().ruleSets()));
-  EXPECT_EQ("US: n1 n2 c1; CA: c1 c2; DE: old; FR:; DE: n1; ", listing(parser().ruleSetsAsRead()));
+  EXPECT_EQ("CA: c1 c2; DE: n1; FR:; US: n1 n2 c1", listing(parser().ruleSets()));
+  EXPECT_EQ("US: n1 n2 c1; CA: c1 c2; DE: old; FR:; DE: n1", listing(parser().ruleSetsAsRead()));
 }
 
 // A second load merges into the first key by key; releasing the rules keeps the

@@ -11,12 +11,7 @@ namespace addr {
 namespace {
 
 std::string meaningList(const std::vector<TokenMeaning>& meanings) {
-  std::string text;
-  for (TokenMeaning meaning : meanings) {
-    if (!text.empty()) text += ",";
-    text += meaningName(meaning);
-  }
-  return text;
+  return addr_test::joined(meanings, ",", meaningName);
 }
 
 class RuleLoaderTest : public addr_test::ParserFixture {

@@ -11,7 +11,9 @@
 // recording a meaning on any token.
 #pragma once
 
+#include <algorithm>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <string_view>
 
@@ -19,36 +21,26 @@
 
 namespace addr_test {
 
-inline std::string underscoresToBlanks(std::string_view text) {
+// `text` with every `from` replaced by `to`: tokens are written with "_" for a blank.
+inline std::string swapped(std::string_view text, char from, char to) {
   std::string out(text);
-  for (char& c : out) {
-    if (c == '_') c = ' ';
-  }
+  std::replace(out.begin(), out.end(), from, to);
   return out;
 }
 
 inline addr::TokenList makeTokens(std::string_view written, const std::string& code) {
   addr::TokenList tokens;
-  size_t start = 0;
-  while (start < written.size()) {
-    size_t end = written.find(' ', start);
-    if (end == std::string_view::npos) end = written.size();
-    std::string_view item = written.substr(start, end - start);
-    start = end + 1;
-    if (item.empty()) continue;
+  std::istringstream items{std::string(written)};
+  for (std::string item; items >> item;) {
     size_t colon = item.rfind(':');
     auto token =
-        std::make_unique<addr::AddressToken>(underscoresToBlanks(item.substr(0, colon)), code);
-    if (colon != std::string_view::npos) {
+        std::make_unique<addr::AddressToken>(swapped(item.substr(0, colon), '_', ' '), code);
+    if (colon != std::string::npos) {
       token->candidates.fill(false);
-      std::string_view names = item.substr(colon + 1);
-      size_t nameStart = 0;
-      while (nameStart < names.size()) {
-        size_t nameEnd = names.find('|', nameStart);
-        if (nameEnd == std::string_view::npos) nameEnd = names.size();
-        addr::TokenMeaning m = addr::meaningFromName(names.substr(nameStart, nameEnd - nameStart));
+      std::istringstream names(item.substr(colon + 1));
+      for (std::string name; std::getline(names, name, '|');) {
+        addr::TokenMeaning m = addr::meaningFromName(name);
         if (m < addr::kCandidateCount) token->candidates[m] = true;
-        nameStart = nameEnd + 1;
       }
     }
     tokens.push_back(std::move(token));
@@ -56,32 +48,13 @@ inline addr::TokenList makeTokens(std::string_view written, const std::string& c
   return tokens;
 }
 
-inline std::string blanksToUnderscores(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c == ' ') c = '_';
-  }
-  return out;
-}
-
-// The settled meaning as settledMeaning would give it, without storing it.
-inline addr::TokenMeaning peekMeaning(const addr::AddressToken& token) {
-  if (token.meaning != addr::UNKNOWN) return token.meaning;
-  if (token.candidateCount() != 1) return addr::UNKNOWN;
-  for (size_t m = 0; m < addr::kCandidateCount; ++m) {
-    if (token.candidates[m]) return static_cast<addr::TokenMeaning>(m);
-  }
-  return addr::UNKNOWN;
-}
-
 inline std::string dumpTokens(const addr::TokenList& tokens) {
   std::string out;
   for (const auto& token : tokens) {
-    if (!out.empty()) out += ' ';
-    out += blanksToUnderscores(token->text);
-    out += ':';
-    addr::TokenMeaning m = peekMeaning(*token);
-    out += m == addr::UNKNOWN ? "?" : addr::meaningName(m);
+    addr::AddressToken copy = *token;  // settledMeaning stores what it settles
+    addr::TokenMeaning m = addr::settledMeaning(copy);
+    out += (out.empty() ? "" : " ") + swapped(token->text, ' ', '_') + ":" +
+           (m == addr::UNKNOWN ? "?" : addr::meaningName(m));
   }
   return out;
 }

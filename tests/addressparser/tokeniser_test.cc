@@ -25,22 +25,16 @@ std::string normalise(const std::string& line, const std::string& code) {
 
 // The tokens' texts separated by "|".
 std::string tokenTexts(const TokenList& tokens) {
-  std::string texts;
-  for (const auto& token : tokens) {
-    if (!texts.empty()) texts += "|";
-    texts += token->text;
-  }
-  return texts;
+  return addr_test::joined(tokens, "|", [](const auto& token) { return token->text; });
 }
 
-struct NormaliseRow {
-  const char* code;
-  const char* line;
-  const char* normalised;
-};
-
-TEST(NormaliseAddressLine, RewritesNumberPairsOfFranceAndSpain) {
-  const NormaliseRow rows[] = {
+TEST(NormaliseAddressLine, RewritesNumberPairsRemovesPunctuationAndUpperCases) {
+  const struct {
+    const char* code;
+    const char* line;
+    const char* normalised;
+  } rows[] = {
+      // Number pairs of France and Spain.
       {"FR", "12-14 rue X", "12/14 RUE X"},
       {"FR", "12 À 14", "12 À 14"},                   // rewrites run before upper-casing
       {"FR", "2-4 ET 6-8 RUE X", "2/4 ET 68 RUE X"},  // only the first pair
@@ -48,8 +42,16 @@ TEST(NormaliseAddressLine, RewritesNumberPairsOfFranceAndSpain) {
       {"ES", "calle 12-14", "CALLE 12 14"},
       {"US", "12-14 MAIN", "1214 MAIN"},
       {"US", "7/2B", "7/2B"},
+      {"US", "N.W.", "NW"},
+      {"US", "apt. 4-b", "APT 4B"},
+      {"US", "12 Main St (rear)", "12 MAIN ST  REAR"},  // inner spaces stay, ends trimmed
+      {"US", "straße 5", "STRASSE 5"},
+      {"US", "rue de l'église", "RUE DE L'ÉGLISE"},
+      {"US", "a\tb", "A\tB"},
+      {"US", "  \t12 MAIN\r\n", "12 MAIN"},
+      {"US", "\xff", "\xEF\xBF\xBD"},  // ill-formed UTF-8 becomes U+FFFD
   };
-  for (const NormaliseRow& row : rows) {
+  for (const auto& row : rows) {
     EXPECT_EQ(row.normalised, normalise(row.line, row.code)) << row.code << " [" << row.line << "]";
   }
 }
@@ -89,22 +91,6 @@ TEST(NormaliseAddressLine, NumberPairRewritesAgreeWithTheirPatterns) {
       rewriteNumberPairs(rewritten, code);
       ASSERT_EQ(expected, rewritten) << code << " [" << line << "]";
     }
-  }
-}
-
-TEST(NormaliseAddressLine, RemovesAndReplacesPunctuationAndUpperCases) {
-  const NormaliseRow rows[] = {
-      {"US", "N.W.", "NW"},
-      {"US", "apt. 4-b", "APT 4B"},
-      {"US", "12 Main St (rear)", "12 MAIN ST  REAR"},  // inner spaces stay, ends trimmed
-      {"US", "straße 5", "STRASSE 5"},
-      {"US", "rue de l'église", "RUE DE L'ÉGLISE"},
-      {"US", "a\tb", "A\tB"},
-      {"US", "  \t12 MAIN\r\n", "12 MAIN"},
-      {"US", "\xff", "\xEF\xBF\xBD"},  // ill-formed UTF-8 becomes U+FFFD
-  };
-  for (const NormaliseRow& row : rows) {
-    EXPECT_EQ(row.normalised, normalise(row.line, row.code)) << "[" << row.line << "]";
   }
 }
 

@@ -83,17 +83,21 @@ TEST(ResultDocument, ReadsErrorDocumentsAndRejectsBrokenText) {
   EXPECT_NE(error.find("not a well-formed document"), std::string::npos) << error;
 }
 
-TEST(JsonRecord, TakesElementCodesAndLeavesOtherKeysOut) {
+// What jsonRecord makes of one line.
+struct JsonLine {
+  explicit JsonLine(const std::string& line) { ok = jsonRecord(line, object, elements, error); }
+  bool ok;
   Json object;
   std::vector<Element> elements;
   std::string error;
-  ASSERT_TRUE(jsonRecord(R"({"id": 7, "ADDR1": "12 Main St", "POSTAL_CODE": 2134,)"
-                         R"( "FLAG": true, "ADDR2": null, "CITY": ["A", 1, null],)"
-                         R"( "addr3": "lower-case key"})",
-                         object, elements, error))
-      << error;
+};
+
+TEST(JsonRecord, TakesElementCodesAndLeavesOtherKeysOut) {
+  const JsonLine json(R"({"id": 7, "ADDR1": "12 Main St", "POSTAL_CODE": 2134, "FLAG": true,)"
+                      R"( "ADDR2": null, "CITY": ["A", 1, null], "addr3": "lower-case key"})");
+  ASSERT_TRUE(json.ok) << json.error;
   std::vector<std::pair<std::string, std::string>> got;
-  for (const Element& e : elements) got.emplace_back(e.code, e.value);
+  for (const Element& e : json.elements) got.emplace_back(e.code, e.value);
   std::vector<std::pair<std::string, std::string>> expected = {{"ADDR1", "12 Main St"},
                                                                {"POSTAL_CODE", "2134"},
                                                                {"FLAG", "true"},
@@ -121,29 +125,24 @@ TEST(JsonRecord, RefusesWhatIsNoRecord) {
       {std::string("{\"ADDR1\": \"1 Main St\"}\0junk", 27), "NUL byte in the record at byte 23"},
   };
   for (const auto& [line, expected] : kRows) {
-    Json object;
-    std::vector<Element> elements;
-    std::string error;
-    EXPECT_FALSE(jsonRecord(line, object, elements, error)) << line.substr(0, 80);
-    EXPECT_NE(error.find(expected), std::string::npos) << line.substr(0, 80) << " -> " << error;
+    const JsonLine json(line);
+    EXPECT_FALSE(json.ok) << line.substr(0, 80);
+    EXPECT_NE(json.error.find(expected), std::string::npos)
+        << line.substr(0, 80) << " -> " << json.error;
   }
-  Json object;
-  std::vector<Element> elements;
-  std::string error;
-  EXPECT_TRUE(jsonRecord(manyKeys(9999), object, elements, error)) << error;
-  EXPECT_TRUE(jsonRecord(R"({"id":)" + std::string(63, '[') + std::string(63, ']') + "}", object,
-                         elements, error))
-      << error;
+  for (const JsonLine& json :
+       {JsonLine(manyKeys(9999)),
+        JsonLine(R"({"id":)" + std::string(63, '[') + std::string(63, ']') + "}")}) {
+    EXPECT_TRUE(json.ok) << json.error;
+  }
 }
 
 TEST(JsonRecord, KeyGivenTwiceKeepsItsFirstPlaceAndLastValue) {
-  Json object;
-  std::vector<Element> elements;
-  std::string error;
-  ASSERT_TRUE(jsonRecord(R"({"ADDR1": "a", "id": 1, "ADDR1": "b"})", object, elements, error));
-  EXPECT_EQ(object.dump(), R"({"ADDR1":"b","id":1})");
-  ASSERT_EQ(elements.size(), 1u);
-  EXPECT_EQ(elements[0].value, "b");
+  const JsonLine json(R"({"ADDR1": "a", "id": 1, "ADDR1": "b"})");
+  ASSERT_TRUE(json.ok);
+  EXPECT_EQ(json.object.dump(), R"({"ADDR1":"b","id":1})");
+  ASSERT_EQ(json.elements.size(), 1u);
+  EXPECT_EQ(json.elements[0].value, "b");
 }
 
 TEST(JsonOutput, RepeatedCodeBecomesListInDocumentOrder) {

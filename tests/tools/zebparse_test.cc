@@ -19,13 +19,9 @@ namespace {
 namespace fs = std::filesystem;
 
 // A United States configuration just big enough to split "12 Main St Apt 4".
-constexpr const char* kSmallConfig = R"xml(<?xml version="1.0" encoding="UTF-8"?>
-<CONFIG>
-  <COUNTRIES>
-    <COUNTRY name="US" c2="US"/>
-    <COUNTRY name="Atlantis" c2="AT"/>
-    <DEFAULTCOUNTRY name="US"/>
-  </COUNTRIES>
+constexpr const char* kSmallConfig = R"xml(<CONFIG>
+  <COUNTRIES><COUNTRY name="US" c2="US"/><COUNTRY name="Atlantis" c2="AT"/>
+    <DEFAULTCOUNTRY name="US"/></COUNTRIES>
   <REGIONS><REGION id="1" name="US" priority="1" base="0"/></REGIONS>
   <ADDRESSPARTS c2="US">
     <SUFFIX><PART data="ST" std="ST"/><PART data="AVE" std="AVE"/></SUFFIX>
@@ -38,28 +34,20 @@ constexpr const char* kSmallConfig = R"xml(<?xml version="1.0" encoding="UTF-8"?
       <RULE name="after-unit-word" condition="ISTOKENA(PREV,UNITLABEL)" set="UNITNUM"/>
       <RULE name="street-type" condition="ISSUFFIXWORD AND NOT ISFIRSTTOKEN" set="SUFFIX"/>
     </NOCONTEXT>
-    <WITHCONTEXT>
-      <RULE name="the-rest-is-the-name" condition="" set="STREETNAME"/>
-    </WITHCONTEXT>
+    <WITHCONTEXT><RULE name="the-rest-is-the-name" condition="" set="STREETNAME"/></WITHCONTEXT>
   </RULESET>
 </CONFIG>
 )xml";
 
 // The same with mistakes that `check` must find, and one that breaks every parse.
-constexpr const char* kBrokenConfig = R"xml(<?xml version="1.0" encoding="UTF-8"?>
-<CONFIG>
-  <COUNTRIES>
-    <COUNTRY name="US" c2="US"/>
-    <COUNTRY name="Atlantis" c2="AT"/>
-  </COUNTRIES>
+constexpr const char* kBrokenConfig = R"xml(<CONFIG>
+  <COUNTRIES><COUNTRY name="US" c2="US"/><COUNTRY name="Atlantis" c2="AT"/></COUNTRIES>
   <REGIONS><REGION id="1" name="US" priority="1" base="0"/></REGIONS>
-  <RULESET c2="US">
-    <NOCONTEXT>
-      <RULE name="bad-parameter" condition="ISTOKENA(PREV,NOSUCHMEANING)" set="STREETNUM"/>
-      <RULE name="bad-keyword" condition="ISWHATEVER AND HASNUMBERS" set="STREETNAM"/>
-      <RULE name="bad-eliminate" condition="HASNUMBERS" eliminate="UNITNUM,,POBOXNUMBER"/>
-    </NOCONTEXT>
-  </RULESET>
+  <RULESET c2="US"><NOCONTEXT>
+    <RULE name="bad-parameter" condition="ISTOKENA(PREV,NOSUCHMEANING)" set="STREETNUM"/>
+    <RULE name="bad-keyword" condition="ISWHATEVER AND HASNUMBERS" set="STREETNAM"/>
+    <RULE name="bad-eliminate" condition="HASNUMBERS" eliminate="UNITNUM,,POBOXNUMBER"/>
+  </NOCONTEXT></RULESET>
   <RULESET c2="CA"><NOCONTEXT/></RULESET>
 </CONFIG>
 )xml";
@@ -139,8 +127,13 @@ class ZebparseTest : public ::testing::Test {
     return outcome;
   }
 
-  std::vector<std::string> runArgs(const std::string& format) {
-    return {"run", "--support-dir", support(), "--format", format, "--no-progress"};
+  // "run" with the test's support directory, `format` and `more` arguments.
+  std::vector<std::string> runArgs(const std::string& format,
+                                   const std::vector<std::string>& more = {}) {
+    std::vector<std::string> args{"run",      "--support-dir", support(),
+                                  "--format", format,          "--no-progress"};
+    args.insert(args.end(), more.begin(), more.end());
+    return args;
   }
 
   fs::path binary_;
@@ -172,9 +165,7 @@ TEST_F(ZebparseTest, StandardInputToStandardOutputKeepsEveryRecordOnceInOrder) {
     input += i == 150 ? "<STD_BOM><OBS_FEAT>\n   \n" : numberedRecord(i);
   }
   write("in.xml", input);
-  std::vector<std::string> args = runArgs("xml");
-  args.insert(args.end(), {"--threads", "4"});
-  Outcome outcome = run(args, "in.xml", true);
+  Outcome outcome = run(runArgs("xml", {"--threads", "4"}), "in.xml", true);
   EXPECT_NE(outcome.err.find("zebparse: line 150: "), std::string::npos) << outcome.err;
   EXPECT_NE(outcome.err.find(std::to_string(count) + " records, 1 failed"), std::string::npos)
       << outcome.err;
@@ -195,8 +186,7 @@ TEST_F(ZebparseTest, AStreamFedLineByLineGetsEachResultBeforeTheNextRecord) {
     int fromChild[2];
     ASSERT_EQ(::pipe(toChild), 0);
     ASSERT_EQ(::pipe(fromChild), 0);
-    std::vector<std::string> args = runArgs("xml");
-    args.insert(args.end(), {"--threads", threads});
+    std::vector<std::string> args = runArgs("xml", {"--threads", threads});
     pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -325,9 +315,7 @@ TEST_F(ZebparseTest, TheFirstFailedWriteStopsTheRunWithExitThree) {
   std::string input;
   for (int i = 1; i <= 3000; ++i) input += numberedRecord(i);
   write("in.xml", input);
-  std::vector<std::string> args = runArgs("xml");
-  args.insert(args.end(), {(dir_ / "in.xml").string(), "/dev/full"});
-  Outcome outcome = run(args);
+  Outcome outcome = run(runArgs("xml", {(dir_ / "in.xml").string(), "/dev/full"}));
   EXPECT_EQ(outcome.status, 3) << outcome.err;
   EXPECT_NE(outcome.err.find("zebparse: 0 records, 0 failed"), std::string::npos) << outcome.err;
   EXPECT_NE(outcome.err.find("error writing output [/dev/full]: No space left on device"),
@@ -341,9 +329,8 @@ TEST_F(ZebparseTest, TheFirstFailedWriteStopsTheRunWithExitThree) {
 
 TEST_F(ZebparseTest, ResultBuffersGrowOnlyAsRecordsNeed) {
   write("in.xml", xmlRecord("1 Main St") + "\n");
-  std::vector<std::string> args = runArgs("xml");
-  args.insert(args.end(), {"--threads", "4", "--result-size", "1073741824"});
-  Outcome outcome = run(args, "in.xml");
+  Outcome outcome =
+      run(runArgs("xml", {"--threads", "4", "--result-size", "1073741824"}), "in.xml");
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   rusage usage{};
   ASSERT_EQ(::getrusage(RUSAGE_CHILDREN, &usage), 0);
@@ -363,9 +350,7 @@ TEST_F(ZebparseTest, EmptyConfigurationAndDirectoryParametersAreRefused) {
   EXPECT_NE(outcome.err.find("addressParserMetaData.xml] is empty"), std::string::npos)
       << outcome.err;
 
-  std::vector<std::string> args = runArgs("xml");
-  args.insert(args.end(), {"--params", support()});
-  outcome = run(args, "in.xml");
+  outcome = run(runArgs("xml", {"--params", support()}), "in.xml");
   EXPECT_EQ(outcome.status, 2);
   EXPECT_NE(outcome.err.find("--params [" + support() + "] is a directory"), std::string::npos)
       << outcome.err;
@@ -377,9 +362,7 @@ TEST_F(ZebparseTest, OversizedResultIsWrittenAsThePluginReturnedIt) {
   write("in.xml", "<STD_BOM><OBS_FEAT><OBS_FELEM><FELEM_CODE>CITY</FELEM_CODE><FELEM_VALUE>" +
                       longName + "</FELEM_VALUE></OBS_FELEM></OBS_FEAT></STD_BOM>\n" +
                       xmlRecord("2 Oak St") + "\n");
-  std::vector<std::string> args = runArgs("xml");
-  args.insert(args.end(), {"--result-size", "2000", (dir_ / "in.xml").string()});
-  Outcome outcome = run(args);
+  Outcome outcome = run(runArgs("xml", {"--result-size", "2000", (dir_ / "in.xml").string()}));
   EXPECT_EQ(outcome.status, 1) << outcome.err;
   std::vector<std::string> lines = linesOf(outcome.out);
   ASSERT_EQ(lines.size(), 2u);
