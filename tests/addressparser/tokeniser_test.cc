@@ -34,12 +34,15 @@ TEST(NormaliseAddressLine, RewritesNumberPairsRemovesPunctuationAndUpperCases) {
     const char* line;
     const char* normalised;
   } rows[] = {
-      // Number pairs of France and Spain.
+      // Number pairs.
       {"FR", "12-14 rue X", "12/14 RUE X"},
       {"FR", "12 À 14", "12 À 14"},                   // rewrites run before upper-casing
       {"FR", "2-4 ET 6-8 RUE X", "2/4 ET 68 RUE X"},  // only the first pair
       {"fr", "12-14", "1214"},                        // codes compare case-sensitively
       {"ES", "calle 12-14", "CALLE 12 14"},
+      {"AU", "3/12 Smith St", "3 12 SMITH ST"},  // a unit and its building's number
+      {"CA", "1204-55 Bloor", "1204 55 BLOOR"},
+      {"NL", "Gracht 263-H", "GRACHT 263 # H"},  // the addition, marked as the unit
       {"US", "12-14 MAIN", "1214 MAIN"},
       {"US", "7/2B", "7/2B"},
       {"US", "N.W.", "NW"},
