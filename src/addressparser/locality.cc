@@ -150,6 +150,7 @@ class Recogniser {
   void dropStation();
   void skipNameLines();
   void skipAccountNumber();
+  void skipLeadingName();
   void cutCareOf();
   // The number of words of a care-of phrase that starts at word w; 0 when none does.
   size_t careOfAt(size_t w) const;
@@ -206,11 +207,14 @@ std::optional<std::string> Recogniser::postcode(size_t first, size_t last, bool 
   return std::nullopt;
 }
 
+// The country's name, once or twice (UNITED STATES US): the name nearest the rest.
 void Recogniser::takeCountry() {
-  const auto [count, code] = phraseBefore(end_, data_.countryNames);
-  if (count == 0 || count >= end_) return;
-  parts_.country = text(end_ - count, end_);
-  end_ -= count;
+  for (int names = 0; names < 2; ++names) {
+    const auto [count, code] = phraseBefore(end_, data_.countryNames);
+    if (count == 0 || count >= end_) return;
+    parts_.country = text(end_ - count, end_);
+    end_ -= count;
+  }
 }
 
 // A number after a box word or number sign is the box's, not a postcode.
@@ -290,6 +294,9 @@ std::optional<Recogniser::StreetEnd> Recogniser::streetEnd(size_t segment, bool 
       ends.push_back({end, "a street type ends the street"});
       sawStreetType = true;
     } else if (isUnitWord(w) && w + 1 < end_) {
+      if (w > segment && words_[w - 1].hasDigit && !isUnitWord(w + 1)) {
+        ends.push_back({w + 1, "a floor after its number ends the street"});  // 4TH FLOOR
+      }
       size_t end = w + 2;
       if (isUnitWord(w + 1) && w + 2 < end_) ++end;
       ends.push_back({end, "a unit ends the street"});
@@ -369,6 +376,7 @@ LocalityParts Recogniser::run() {
     dropStation();
     skipNameLines();
     skipAccountNumber();
+    skipLeadingName();
   }
   cutCareOf();
   parts_.streetBytes = end_ == 0 ? 0 : words_[end_ - 1].end;
@@ -419,6 +427,35 @@ void Recogniser::cutCareOf() {
       cutEnd_ = stop;
     }
     return;
+  }
+}
+
+// Plain words before a house number whose street type follows, or before a box,
+// with no comma between, name the recipient or the company (JANET S SMITH 7710 MAIN
+// AVE; HRCC INC PO BOX 1313): they are left out of the street. A word that could be
+// part of an address (a unit, box, direction, street type or number) keeps them all.
+void Recogniser::skipLeadingName() {
+  for (size_t w = begin_; w + 1 < end_ && !words_[w].breakAfter; ++w) {
+    if (words_[w + 1].hasDigit && in(data_.boxWords, w)) {
+      while (w > begin_ && in(data_.boxLeadWords, w - 1)) --w;  // the whole of PO BOX
+      begin_ = w;
+      return;
+    }
+    if (words_[w].hasDigit) {
+      if (w == begin_ || !isDigit(line_[words_[w].begin])) return;
+      for (size_t t = w + 1; t < end_; ++t) {
+        if (isStreetType(t)) {
+          begin_ = w;
+          return;
+        }
+        if (words_[t].breakAfter) break;
+      }
+      return;
+    }
+    if (isStreetType(w) || isUnitWord(w) || isDirectional(w) || in(data_.stations, w) ||
+        careOfAt(w) > 0) {
+      return;
+    }
   }
 }
 

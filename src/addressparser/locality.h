@@ -47,6 +47,8 @@ struct LocalityData {
   PhraseTable countryNames;  // name -> country code
   // Street words, from the country's word lists: where the street part may end.
   std::unordered_set<std::string> streetTypes, directionals, unitLabels, boxWords;
+  // The words before the last of a box phrase (PO and P, O of PO BOX, P O BOX).
+  std::unordered_set<std::string> boxLeadWords;
   // Words that join a street type written first to the name (RUE DE LA PAIX), and
   // the words that name a box's delivery station (PO BOX 4001 STN A).
   std::unordered_set<std::string> connectors, stations;

@@ -92,6 +92,15 @@ ParserConfig::ParserConfig(ParserTables tables) : tables_(std::move(tables)) {
     addLocalityWords(locality.directionals, list(ListKind::kDirectional));
     addLocalityWords(locality.unitLabels, list(ListKind::kUnitLabel));
     addLocalityWords(locality.boxWords, list(ListKind::kPoBox));
+    if (const WordList* boxes = list(ListKind::kPoBox)) {
+      boxes->forEachEntry([&](const WordList::Entry& entry) {
+        std::vector<std::string> words;
+        cmn::Split(entry.word, words, " ");
+        for (size_t i = 0; i + 1 < words.size(); ++i) {
+          if (!words[i].empty()) locality.boxLeadWords.insert(localityKey(words[i]));
+        }
+      });
+    }
     addLocalityWords(locality.connectors, list(ListKind::kPrefix), true);
     for (const std::string& phrase : careOfWordsOf(code)) {
       std::vector<std::string> words;

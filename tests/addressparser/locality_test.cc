@@ -86,6 +86,13 @@ TEST_F(Locality, CityRegionPostcode) {
       {"C/O:Charlotte Duran 2905 Rodeo Park Dr, Springfield IL", "2905 Rodeo Park Dr",
        "Springfield", "IL", ""},
       {"c/o John Smith", "c/o John Smith", "", "", ""},
+      // Plain words before a house number with its street type, or before a box, name
+      // the recipient; a floor after its number ends the street.
+      {"Janet Smith 7710 Main Ave Apt 1110 Springfield IL", "7710 Main Ave Apt 1110", "Springfield",
+       "IL", ""},
+      {"HRCC Inc PO Box 1313 Springfield IL", "PO Box 1313", "Springfield", "IL", ""},
+      {"300 Randolph St 4th Floor Springfield IL", "300 Randolph St 4th Floor", "Springfield", "IL",
+       ""},
       // ZIPs written with an en dash or a stray quote; a box number then a city named
       // with a street type.
       {"1019 Market St Springfield IL 94103\u20131612", "1019 Market St", "Springfield", "IL",
