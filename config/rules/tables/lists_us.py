@@ -333,6 +333,12 @@ DEPT: DEPARTMENT DEPT DPT
 MSC: MSC MS MAILSTOP MAILBOX
 PMB: PMB PBM
 FILE: FILE
+# Mail codes, postal substations and the sender's reference numbers (MAIL CODE 5021,
+# M/C 525, SUBSTATION # 1, REF 24385309): routing inside the addressee, not address.
+# MAIL and CODE are each a word of the list: word lists are read a word at a time here.
+MC: MAIL CODE MC M/C
+SUBSTA: SUBSTATION
+REF: REF
 """)
 
 BUILDINGSIDE = table("""

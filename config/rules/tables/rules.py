@@ -113,16 +113,17 @@ def number_after_place_ahead(max_words=4):
     return any_of(*cases)
 
 
-def building_after_street(max_words=3):
-    """The line ends within the next one to three words and none of them is a number,
-    a letter, or a street, directional, unit or box word: the name of a building or
-    complex after the street (FREDERICK RD THE REED, ESSEX ST SE FACTORY LOFTS)."""
+def building_after_street(max_words=3, first=1):
+    """The line ends within the `first`th to the (first + 2)th next word and none of those
+    words is a number, a letter, or a street, directional, unit or box word: the name of
+    a building or complex after the street (FREDERICK RD THE REED; with first=2, after
+    the street's directional: ESSEX ST SE FACTORY LOFTS)."""
     plain = ("HASNUMBERS", "ISLETTER", "ISSUFFIXWORD", "ISDIRECTIONALWORD", "ISUNITWORD", "ISPOBOXWORD",
              "ISBUILDINGSIDEWORD", "ISUNITSIDEWORD")
     cases = []
-    for k in range(1, max_words + 1):
+    for k in range(first, first + max_words):
         terms = [t("ISLASTTOKEN", k)]
-        for j in range(1, k + 1):
+        for j in range(first, k + 1):
             terms += [not_(t(keyword, j)) for keyword in plain]
         cases.append(all_of(*terms))
     return any_of(*cases)
@@ -140,7 +141,8 @@ def street_rules(after_number_before_name=True):
     nc = [
         # --- the commonest cases next: a type ending the street, a name after the number
         rule("suffix", "(ISTOKENA(PREV,STREETNAME) OR (ISTOKENA(PREV,POSTDIR) AND NOT ISUNITWORD)) AND ISSUFFIXWORD AND ("
-             + ends_street(0) + " OR " + building_after_street() + ")", "SUFFIX",
+             + ends_street(0) + " OR " + building_after_street() + " OR (ISDIRECTIONALWORD(NEXT) AND "
+             + building_after_street(first=2) + "))", "SUFFIX",
              "a street type that ends the street part (after the name, or after SAINT JOHN W), also when only "
              "a building's name follows (FREDERICK RD THE REED)"),
         rule("route-jurisdiction", "(" + START + " OR ISTOKENA(PREV,PREDIR)) AND ISPREFIXWORD(NEXT) AND "
@@ -201,6 +203,10 @@ def street_rules(after_number_before_name=True):
              "PO BOX and its variants before the box number"),
         rule("box-word-first", "ISFIRSTTOKEN AND ISPOBOXWORD", "POBOXTYPE", "a line that starts with a box word"),
         rule("box-number", "ISTOKENA(PREV,POBOXTYPE)", "POBOXNUM", "the word after a box word"),
+        rule("second-box", "WEHAVE(PREV,POBOXNUM) AND (ISPOBOXWORD OR (ISPOBOXWORD(PREV) AND "
+             "NOT ISTOKENA(PREV,POBOXTYPE) AND (HASNUMBERS OR ISLETTER)))", None,
+             "PO BOX 790322 BIN 150003: the first box is the address, a second box word and its "
+             "number take no field", eliminate=ALL_MEANINGS, terminal=True),
         rule("rural-route", "ISRURALROUTEWORD AND ((HASNUMBERS(NEXT) AND (NOT ISPREFIXWORD OR ISPOBOXWORD(NEXT2))) OR "
              "(ISRURALROUTEWORD(NEXT) AND NOT ISPREFIXWORD AND HASNUMBERS(NEXT2)))", None,
              "RR 2 BOX 5, HC ROUTE 68 BOX 23A: the route takes no field, so the box becomes the record's PO box",
@@ -213,9 +219,9 @@ def street_rules(after_number_before_name=True):
              "the & of an intersection takes no field", eliminate=ALL_MEANINGS, terminal=True),
         rule("intersection-second", lone_sign(-1) + " AND WEHAVE(PREV,STREETNAME) AND "
              "NOT ISSUFFIXWORD AND NOT ISDIRECTIONALWORD", "STREETNAME", "the second street of an intersection"),
-        rule("building", "ISBUILDINGTYPEWORD AND (HASNUMBERS(NEXT) OR ISLETTER(NEXT) OR (NOT ISFIRSTTOKEN AND "
-             "NOT ISTOKENA(PREV,STREETNUM) AND NOT ISTOKENA(PREV,PREDIR)))",
-             "BUILDINGTYPE", "BLDG 5, DEPT 528, MSC 24, PMB 175: no field for them"),
+        rule("building", "ISBUILDINGTYPEWORD AND (HASNUMBERS(NEXT) OR ISLETTER(NEXT) OR ISBUILDINGTYPEWORD(NEXT) OR "
+             "(NOT ISFIRSTTOKEN AND NOT ISTOKENA(PREV,STREETNUM) AND NOT ISTOKENA(PREV,PREDIR)))",
+             "BUILDINGTYPE", "BLDG 5, DEPT 528, MSC 24, PMB 175, MAIL CODE 5021: no field for them"),
         rule("building-number", "ISTOKENA(PREV,BUILDINGTYPE) AND (HASNUMBERS OR ISLETTER)", None, "the building's number takes no field",
              eliminate=ALL_MEANINGS, terminal=True),
         # --- right after the number (or at the start of a line without one)
@@ -313,6 +319,10 @@ def continental_rules():
         rule("box-word", "ISPOBOXWORD AND (HASNUMBERS(NEXT) OR ISLETTER(NEXT))", "POBOXTYPE",
              "BP 123, POSTFACH 1234, APARTADO 45, CASELLA POSTALE 12, POSTBUS 123"),
         rule("box-number", "ISTOKENA(PREV,POBOXTYPE)", "POBOXNUM", "the word after a box word"),
+        rule("second-box", "WEHAVE(PREV,POBOXNUM) AND (ISPOBOXWORD OR (ISPOBOXWORD(PREV) AND "
+             "NOT ISTOKENA(PREV,POBOXTYPE) AND (HASNUMBERS OR ISLETTER)))", None,
+             "PO BOX 790322 BIN 150003: the first box is the address, a second box word and its "
+             "number take no field", eliminate=ALL_MEANINGS, terminal=True),
         rule("number-extension", "ISTOKENA(PREV,STREETNUM) AND NOT HASNUMBERS AND NOT ISPREFIXWORD AND "
              "NOT ISUNITWORD AND (ISPREFIXWORD(NEXT) OR (WEHAVE(PREV,STREETNAME) AND ISLASTTOKEN AND LENGTHIS(<,6)))",
              "STREETNUM", "12 BIS RUE X, HAUPTSTRASSE 12 A: a letter or BIS, TER after the number"),
