@@ -339,6 +339,10 @@ FILE: FILE
 MC: MAIL CODE MC M/C
 SUBSTA: SUBSTATION
 REF: REF
+ACCT: ACCT ACCOUNT CLIENT
+# Words after the type that qualify the street (AVON ST EXT, HIGHWAY A1A ALT): the
+# name stays the core name.
+EXT: EXT EXTENSION ALT
 """)
 
 BUILDINGSIDE = table("""
