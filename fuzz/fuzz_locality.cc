@@ -2,7 +2,8 @@
 // configuration, whose LOCALITY data reads the city, region, postcode and country
 // from the end of the line. The first byte picks the country. Besides nothing but
 // Tarn_Exception escaping: every part found is text of the line, the country after
-// the street part, and the street part lies within the line.
+// the street part, and the street part lies within the line, as does a recipient cut
+// out of it.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -17,6 +18,10 @@ addr::AddressParserPtr parser;
 struct Check : addr::ParseTrace {
   void localityFound(const std::string& line, const addr::LocalityParts& parts) override {
     if (parts.streetBytes > line.size() || parts.streetBegin > parts.streetBytes) std::abort();
+    if (parts.cutEnd > parts.cutBegin &&
+        (parts.cutBegin < parts.streetBegin || parts.cutEnd > parts.streetBytes)) {
+      std::abort();
+    }
     const std::string rest = line.substr(parts.streetBytes);
     for (const std::string* part : {&parts.city, &parts.region, &parts.postcode, &parts.country}) {
       if (!part->empty() && line.find(*part) == std::string::npos) std::abort();
