@@ -170,6 +170,11 @@ def number_markers(*words):
     return {"#": ["#"] + list(words)}
 
 
+# BIS, TER, QUATER mark the second, third or fourth house on one number (7 BIS RUE
+# LEPIC is number 7): the word takes no field, as a number marker does not.
+NUMBER_REPEATS = ("BIS", "TER", "QUATER")
+
+
 FR_PARTS = {
     "SUFFIX": with_connectors(FR_TYPES, FR_CONNECTORS),
     "PREFIX": with_connectors(FR_TYPES, FR_CONNECTORS),
@@ -189,7 +194,7 @@ CP: CASE_POSTALE
     "BUILDINGTYPE": EMPTY,
     "COUNTY": EMPTY,
     "RURAL": EMPTY,
-    "DISCARD": number_markers("N°", "Nº"),
+    "DISCARD": number_markers("N°", "Nº", *NUMBER_REPEATS),
     "CAREOF": ["CHEZ"],
 }
 
@@ -201,13 +206,26 @@ WEG: WEG
 PL: PLATZ
 ALLEE: ALLEE
 GASSE: GASSE
+DAMM: DAMM
+RING: RING
+UFER: UFER
+CH: CHAUSSEE
 """)
+# A type word first keeps the article after it in the name: PLATZ DER EINHEIT gives
+# DER EINHEIT (the article is part of the name, not a connector of the type).
 DE_PARTS = {
     "SUFFIX": DE_STICKY,
     "STICKY_SUFFIX": DE_STICKY,
-    "PREFIX": EMPTY,
+    "PREFIX": table("""
+STR: STRASSE
+PL: PLATZ
+ALLEE: ALLEE
+"""),
     "DIRECTIONAL": EMPTY,
     "UNITLABEL": table("""
+HH: HINTERHAUS
+VH: VORDERHAUS
+SF: SEITENFLÜGEL
 WHG: WOHNUNG WHG
 ZI: ZIMMER
 APP: APPARTEMENT APP
@@ -239,11 +257,22 @@ DR: DREEF
 NL_PARTS = {
     "SUFFIX": NL_STICKY,
     "STICKY_SUFFIX": NL_STICKY,
-    "PREFIX": EMPTY,
+    # LAAN VAN KRONENBURG: as in German, the words after a leading type stay in the name.
+    "PREFIX": table("LN: LAAN"),
     "DIRECTIONAL": EMPTY,
     # The addition after a house number's hyphen (263-H) reaches the rules behind
     # a number sign, which marks it as the unit.
     "UNITLABEL": {"#": ["#"]},
+    # A floor written after the number and a blank (20 HS, 150 III, 7 BOV): the unit.
+    "UNITSIDE": table("""
+HS: HS HUIS
+BOV: BOVEN BOV
+I: I
+II: II
+III: III
+IV: IV
+V: V
+"""),
     "POBOX": table("""
 PB: POSTBUS
 AW: ANTWOORDNUMMER
@@ -305,14 +334,15 @@ APDO: APARTADO APDO APARTADO_DE_CORREOS APARTADO_POSTAL
     "COUNTY": EMPTY,
     "RURAL": EMPTY,
     # S/N: "sin número", no house number.
-    "DISCARD": number_markers("Nº", "N°", "NÚM", "NUM", "NÚMERO", "NUMERO", "S/N", "SN"),
+    "DISCARD": number_markers("Nº", "N°", "NÚM", "NUM", "NÚMERO", "NUMERO", "S/N", "SN",
+                              *NUMBER_REPEATS),
 }
 
 IT_CONNECTORS = ["DI", "DEL", "DELLA", "DELLO", "DEI", "DEGLI", "DELLE", "DEL", "D"]
 IT_TYPES = table("""
 VIA: VIA V
 VLE: VIALE VLE
-PZA: PIAZZA PZA
+PZA: PIAZZA PZA PZZA
 PLE: PIAZZALE PLE
 CSO: CORSO CSO
 LGO: LARGO LGO
@@ -340,7 +370,8 @@ CP: CASELLA_POSTALE C_P CP CASELLA
     "BUILDINGTYPE": EMPTY,
     "COUNTY": EMPTY,
     "RURAL": EMPTY,
-    "DISCARD": number_markers("N", "N°", "Nº", "NUM", "NR"),
+    # SNC ("senza numero civico"): no house number.
+    "DISCARD": number_markers("N", "N°", "Nº", "NUM", "NR", "SNC", *NUMBER_REPEATS),
 }
 
 PARTS = {

@@ -323,6 +323,8 @@ def continental_rules():
              "NOT ISTOKENA(PREV,POBOXTYPE) AND (HASNUMBERS OR ISLETTER)))", None,
              "PO BOX 790322 BIN 150003: the first box is the address, a second box word and its "
              "number take no field", eliminate=ALL_MEANINGS, terminal=True),
+        rule("number-addition", "ISTOKENA(PREV,STREETNUM) AND ISUNITSIDEWORD AND WEHAVE(PREV,STREETNAME)",
+             "UNITNUM", "PRINSENGRACHT 20 HS, LIJNBAANSGRACHT 150 III: a floor after the number is the unit"),
         rule("number-extension", "ISTOKENA(PREV,STREETNUM) AND NOT HASNUMBERS AND NOT ISPREFIXWORD AND "
              "NOT ISUNITWORD AND (ISPREFIXWORD(NEXT) OR (WEHAVE(PREV,STREETNAME) AND ISLASTTOKEN AND LENGTHIS(<,6)))",
              "STREETNUM", "12 BIS RUE X, HAUPTSTRASSE 12 A: a letter or BIS, TER after the number"),
