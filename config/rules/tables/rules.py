@@ -304,8 +304,8 @@ def continental_rules():
     AFTER_NAME = "(ISTOKENA(PREV,STREETNAME) OR ISTOKENA(PREV,SUFFIX))"
     NAME_ENDS = "(ISLASTTOKEN OR HASNUMBERS(NEXT) OR ISUNITWORD(NEXT) OR ISPOBOXWORD(NEXT))"
     nc = [
-        rule("number-first", "ISFIRSTTOKEN AND HASNUMBERS", "STREETNUM",
-             "12 RUE DE LA PAIX: a leading number is the house number"),
+        rule("number-first", "(ISFIRSTTOKEN OR (ISTOKENA(PREV,POBOXNUM) AND ISPREFIXWORD(NEXT))) AND HASNUMBERS",
+             "STREETNUM", "12 RUE DE LA PAIX: a leading number is the house number, also after a box (BP 2, 12 RUE X)"),
         rule("type-first", "(ISFIRSTTOKEN OR ISTOKENA(PREV,STREETNUM)) AND ISPREFIXWORD AND NOT ISLASTTOKEN",
              "PREFIX", "the type, with its connecting words (RUE DE LA, VIA DEI, CALLE DE), before the name"),
         rule("name-after-type", "ISTOKENA(PREV,PREFIX)", "STREETNAME",
@@ -323,6 +323,9 @@ def continental_rules():
              "NOT ISTOKENA(PREV,POBOXTYPE) AND (HASNUMBERS OR ISLETTER)))", None,
              "PO BOX 790322 BIN 150003: the first box is the address, a second box word and its "
              "number take no field", eliminate=ALL_MEANINGS, terminal=True),
+        rule("box-number-group", "ISTOKENA(PREV,POBOXNUM) AND ISNUMBER AND LENGTHIS(2) AND LENGTHIS(PREV,2) AND "
+             "(ISLASTTOKEN OR (ISNUMBER(NEXT) AND LENGTHIS(NEXT,2)))", "POBOXNUM",
+             "POSTFACH 20 04 51: a box number written in groups of two digits keeps every group"),
         rule("number-addition", "ISTOKENA(PREV,STREETNUM) AND ISUNITSIDEWORD AND WEHAVE(PREV,STREETNAME)",
              "UNITNUM", "PRINSENGRACHT 20 HS, LIJNBAANSGRACHT 150 III: a floor after the number is the unit"),
         rule("number-extension", "ISTOKENA(PREV,STREETNUM) AND NOT HASNUMBERS AND NOT ISPREFIXWORD AND "
@@ -331,12 +334,28 @@ def continental_rules():
         rule("name-first", "(ISFIRSTTOKEN OR (ISTOKENA(PREV,STREETNUM) AND NOT WEHAVE(PREV,STREETNAME))) AND "
              "NOT HASNUMBERS AND NOT ISUNITWORD AND NOT ISPOBOXWORD", "STREETNAME",
              "a name without a type word keeps all its words (AM MARKT 5)"),
+        # Several unit parts (building, staircase, floor, flat): the last one names the
+        # dwelling, the parts before it take no field.
+        rule("unit-part-superseded", "ISUNITWORD AND (HASNUMBERS(NEXT) OR ISLETTER(NEXT)) AND (ISUNITWORD(NEXT2) OR "
+             "(WEHAVE(PREV,STREETNAME) AND HASNUMBERS(NEXT2)))", None,
+             "BÂT A, ESC 2, APPT 14; PISO 4, PUERTA 1; SCALA C, INT 4; ESC 2, 3º B: a unit part before "
+             "another takes no field", eliminate=ALL_MEANINGS, terminal=True),
+        rule("unit-part-superseded-number", "ISUNITWORD(PREV) AND NOT ISTOKENA(PREV,UNITLABEL) AND "
+             "(HASNUMBERS OR ISLETTER) AND ((ISUNITWORD(NEXT) AND NOT ISLASTTOKEN(NEXT)) OR (WEHAVE(PREV,STREETNAME) AND "
+             "HASNUMBERS(NEXT)))",
+             None, "the identifier of a unit part that another follows", eliminate=ALL_MEANINGS, terminal=True),
+        rule("floor-after-unit", "WEHAVE(PREV,UNITNUM) AND NOT WEHAVE(PREV,STREETNAME) AND ((HASNUMBERS AND "
+             "ISUNITWORD(NEXT) AND HASNUMBERS(NEXT2)) OR (ISUNITWORD AND HASNUMBERS(PREV) AND HASNUMBERS(NEXT) AND "
+             "NOT ISTOKENA(PREV,UNITNUM)))", None,
+             "APPT 22, 3E ÉTAGE, 6 RUE X: the floor after the flat takes no field",
+             eliminate=ALL_MEANINGS, terminal=True),
         rule("unit-label-first", "ISFIRSTTOKEN AND ISUNITWORD AND (HASNUMBERS(NEXT) OR ISLETTER(NEXT))",
              "UNITLABEL", "APPT 12, 5 RUE X: the unit written first"),
         rule("unit-label", "ISUNITWORD AND NOT ISFIRSTTOKEN", "UNITLABEL", "PISO, PUERTA, INT, SCALA, APPT, WHG"),
         rule("unit-number", "ISTOKENA(PREV,UNITLABEL)", "UNITNUM", "the word after a unit label"),
-        rule("number-after-unit", "HASNUMBERS AND ISTOKENA(PREV,UNITNUM) AND NOT WEHAVE(PREV,STREETNUM) AND "
-             "NOT WEHAVE(PREV,STREETNAME)", "STREETNUM", "APPT 12 5 RUE X: the house number after the unit"),
+        rule("number-after-unit", "HASNUMBERS AND WEHAVE(PREV,UNITNUM) AND NOT ISTOKENA(PREV,UNITLABEL) AND "
+             "NOT WEHAVE(PREV,STREETNUM) AND NOT WEHAVE(PREV,STREETNAME) AND NOT ISUNITWORD(NEXT)", "STREETNUM",
+             "APPT 12 5 RUE X: the house number after the unit (and after a floor that takes no field)"),
         rule("unit-number-bare", "(ISTOKENA(PREV,STREETNUM) OR ISTOKENA(PREV,UNITNUM)) AND WEHAVE(PREV,STREETNAME) "
              "AND (HASNUMBERS OR ISLETTER)", "UNITNUM", "CALLE MAYOR 5 2º B: floor and door after the number"),
         rule("door-side", "ISTOKENA(PREV,UNITNUM) AND ISUNITSIDEWORD", "UNITNUM",
