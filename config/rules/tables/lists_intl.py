@@ -62,9 +62,34 @@ CCT: CIRCUIT CCT
 CNR: CORNER CNR
 """)
 
+# THE MALL, THE STRAND, THE ESPLANADE: a type word after the article is the whole name.
+# The phrase is one token in the type list, written as its own standard form, so
+# the rules read it as a name word; its article and type stay in the name.
+ARTICLE_NAMES = {p: [p] for p in (
+    "THE " + w for w in "MALL STRAND ESPLANADE PARADE CRESCENT GREEN BOULEVARD AVENUE CIRCUS "
+    "BROADWAY CLOSE DRIVE GROVE PROMENADE TERRACE SQUARE WALK CIRCLE RIDGE PARKWAY CAUSEWAY "
+    "STRAND RAMPARTS COMMON QUADRANT HIGHWAY".split())}
+
+# Names of houses, farms, estates and business parks (IVY HOUSE, MEADOW TRADING
+# ESTATE): the words before them and they take no field.
+GB_BUILDINGS = table("""
+HOUSE: HOUSE
+COTT: COTTAGE
+LODGE: LODGE
+FARM: FARM
+MANS: MANSIONS
+EST: ESTATE
+TRADING: TRADING
+IND: INDUSTRIAL
+BUS: BUSINESS
+RETAIL: RETAIL
+SHOPPING: SHOPPING
+""")
+
 GB_PARTS = {
     "COUNTY": EMPTY,
-    "SUFFIX": merged(lists_us.SUFFIX, COMMONWEALTH_SUFFIX),
+    "SUFFIX": merged(lists_us.SUFFIX, COMMONWEALTH_SUFFIX, ARTICLE_NAMES),
+    "BUILDINGTYPE": merged(lists_us.BUILDINGTYPE, GB_BUILDINGS),
     "PREFIX": EMPTY,
     "DIRECTIONAL": table("""
 N: NORTH
@@ -87,7 +112,7 @@ PO BOX: PO_BOX P_O_BOX POST_OFFICE_BOX POBOX
 AU_PARTS = {
     "COUNTY": EMPTY,
     # A city's pedestrian street is its mall (TODD MALL, RUNDLE MALL).
-    "SUFFIX": merged(lists_us.SUFFIX, COMMONWEALTH_SUFFIX, table("MALL: MALL")),
+    "SUFFIX": merged(lists_us.SUFFIX, COMMONWEALTH_SUFFIX, table("MALL: MALL"), ARTICLE_NAMES),
     "PREFIX": EMPTY,
     "DIRECTIONAL": lists_us.DIRECTIONAL,
     "UNITLABEL": merged(lists_us.UNITLABEL, table("""
@@ -117,8 +142,13 @@ IMP: IMPASSE
 """)
 CA_PARTS = {
     "COUNTY": EMPTY,
-    "SUFFIX": merged(lists_us.SUFFIX, COMMONWEALTH_SUFFIX, with_connectors(CA_FRENCH_TYPES, FR_CONNECTORS)),
-    "PREFIX": merged(lists_us.PREFIX, with_connectors(CA_FRENCH_TYPES, FR_CONNECTORS)),
+    "SUFFIX": merged(lists_us.SUFFIX, COMMONWEALTH_SUFFIX, with_connectors(CA_FRENCH_TYPES, FR_CONNECTORS),
+                     ARTICLE_NAMES),
+    # Ontario's rural grid: CONCESSION 6, SIDEROAD 10 are numbered roads.
+    "PREFIX": merged(lists_us.PREFIX, with_connectors(CA_FRENCH_TYPES, FR_CONNECTORS), table("""
+CONC: CONCESSION CONC
+SDRD: SIDEROAD SDRD
+""")),
     "DIRECTIONAL": merged(lists_us.DIRECTIONAL, table("""
 N: NORD
 S: SUD
@@ -301,6 +331,8 @@ GL: GLORIETA GTA
 PJ: PASAJE PJE PASSATGE PTGE
 RB: RAMBLA
 """)
+# LA RAMBLA: the article and the type are the whole name (RAMBLA DE CATALUNYA is not).
+ES_ARTICLE_NAMES = {"LA RAMBLA": ["LA RAMBLA"], "LES RAMBLES": ["LES RAMBLES"]}
 # Basque types follow the name (URDANETA KALEA).
 ES_BASQUE_TYPES = table("""
 CL: KALEA
@@ -308,7 +340,7 @@ AV: ETORBIDEA
 PZ: PLAZA ENPARANTZA
 """)
 ES_PARTS = {
-    "SUFFIX": merged(with_connectors(ES_TYPES, ES_CONNECTORS), ES_BASQUE_TYPES),
+    "SUFFIX": merged(with_connectors(ES_TYPES, ES_CONNECTORS), ES_BASQUE_TYPES, ES_ARTICLE_NAMES),
     "PREFIX": with_connectors(ES_TYPES, ES_CONNECTORS),
     "DIRECTIONAL": EMPTY,
     "UNITLABEL": table("""

@@ -376,20 +376,51 @@ EU_NC, EU_WC = continental_rules()
 # Australia writes a unit and its building's number as 3/12, Canada as 1204-55. Once the
 # separator is read as a blank (3 12 SMITH ST), the first of two leading numbers is the unit.
 UNIT_PAIR_NC = [
-    rule("unit-slash-number", "ISFIRSTTOKEN AND ISNUMBER AND ISNUMBER(NEXT) AND NOT ISLASTTOKEN(NEXT) "
-         "AND NOT ISSUFFIXWORD(NEXT2)", "UNITNUM",
-         "3/12 SMITH ST read as 3 12: unit 3 at number 12 (1204-55 BLOOR ST W likewise), "
-         "but 801 7 AVE SW is a numbered avenue"),
+    rule("unit-slash-number", "ISFIRSTTOKEN AND HASNUMBERS AND ISNUMBER(NEXT) AND NOT ISLASTTOKEN(NEXT) "
+         "AND NOT (ISSUFFIXWORD(NEXT2) AND " + ends_street(2) + " AND LENGTHIS(NEXT2,<,7))", "UNITNUM",
+         "3/12 SMITH ST read as 3 12: unit 3 at number 12 (1204-55 BLOOR ST W, 1/25 BEACH RD, 5A/12 "
+         "likewise), but 801 7 AVE SW is a numbered avenue"),
     rule("number-after-slash-unit", "ISTOKENA(PREV,UNITNUM) AND ISFIRSTTOKEN(PREV) AND HASNUMBERS", "STREETNUM",
          "the building's number after the unit of 3/12"),
+    rule("station-after-box", "ISTOKENA(PREV,POBOXNUM) AND NOT WEHAVE(PREV,STREETNAME) AND "
+         + place_name_ahead(), "BUILDINGTYPE",
+         "PO BOX 1010 STN MAIN, CP 6128 SUCCURSALE CENTRE-VILLE: the post office after a box takes no field"),
 ] + US_NC
+
+# Houses, farms and estates named before the street (IVY HOUSE, MILL LANE; UNIT 9,
+# MEADOW TRADING ESTATE, STATION ROAD): the name and its building word take no field.
+PLAIN_WORD = ("NOT HASNUMBERS AND NOT ISSUFFIXWORD AND NOT ISPREFIXWORD AND NOT ISUNITWORD AND "
+              "NOT ISPOBOXWORD AND NOT ISDIRECTIONALWORD AND NOT ISBUILDINGTYPEWORD")
+BUILDING_NAME_NC = [
+    rule("building-name-before-street", "(ISFIRSTTOKEN OR ISTOKENA(PREV,UNITNUM) OR ISTOKENA(PREV,BUILDINGTYPE)) "
+         "AND " + PLAIN_WORD + " AND NOT ISLASTTOKEN(NEXT) AND (ISBUILDINGTYPEWORD(NEXT) OR "
+         "(NOT HASNUMBERS(NEXT) AND NOT ISSUFFIXWORD(NEXT) AND ISBUILDINGTYPEWORD(NEXT2) AND "
+         "NOT ISLASTTOKEN(NEXT2)))", "BUILDINGTYPE",
+         "IVY HOUSE MILL LANE, RIVERSIDE BUSINESS PARK: the words of a building's name before its building word"),
+    rule("street-after-building-name", "ISTOKENA(PREV,BUILDINGTYPE) AND ISBUILDINGTYPEWORD(PREV) AND "
+         "NOT ISFIRSTTOKEN(PREV) AND NOT HASNUMBERS AND NOT ISUNITWORD AND NOT ISPOBOXWORD AND "
+         "NOT ISBUILDINGTYPEWORD AND ISSUFFIXWORD(NEXT) AND " + ends_street(1),
+         "STREETNAME", "IVY HOUSE MILL LANE: the street after a building's name (MILL is a type word too)"),
+    rule("building-word-continues", "ISTOKENA(PREV,BUILDINGTYPE) AND ISBUILDINGTYPEWORD(PREV) AND "
+         "NOT ISFIRSTTOKEN(PREV) AND ISSUFFIXWORD AND NOT HASNUMBERS(NEXT) AND NOT " + ends_street(0),
+         "BUILDINGTYPE", "BUSINESS PARK, SHOPPING CENTRE: a type word after a building word still names the building"),
+    rule("number-after-building-name", "ISTOKENA(PREV,BUILDINGTYPE) AND ISBUILDINGTYPEWORD(PREV) AND "
+         "NOT ISFIRSTTOKEN(PREV) AND ISNUMBER AND NOT ISLASTTOKEN AND NOT HASNUMBERS(NEXT) AND "
+         "NOT ISUNITWORD(NEXT) AND NOT ISPOBOXWORD(NEXT)", "STREETNUM",
+         "ROSE COTTAGE 3 GREEN LANE: the house number after a building's name"),
+    rule("floor-after-unit", "WEHAVE(PREV,UNITNUM) AND NOT WEHAVE(PREV,STREETNAME) AND NOT WEHAVE(PREV,STREETNUM) "
+         "AND NOT ISTOKENA(PREV,UNITLABEL) AND ((NOT HASNUMBERS AND ISUNITWORD(NEXT) AND HASNUMBERS(NEXT2) AND "
+         "NOT ISUNITWORD) OR (ISUNITWORD AND HASNUMBERS(NEXT) AND NOT HASNUMBERS(PREV)))", None,
+         "SUITE 5, SECOND FLOOR, 10 FLEET STREET: a floor written after the unit takes no field",
+         eliminate=ALL_MEANINGS, terminal=True),
+]
 
 RULESETS = {
     "US": {"NOCONTEXT": US_NC, "WITHCONTEXT": US_WC},
     # Canada, the United Kingdom and Australia write addresses the US way; their own
     # word lists (French types for Canada, CLOSE or PARADE, FLAT, SHOP, LEVEL) do the rest.
     "CA": {"NOCONTEXT": UNIT_PAIR_NC, "WITHCONTEXT": US_WC},
-    "GB": {"NOCONTEXT": US_NC, "WITHCONTEXT": US_WC},
+    "GB": {"NOCONTEXT": BUILDING_NAME_NC + US_NC, "WITHCONTEXT": US_WC},
     "AU": {"NOCONTEXT": UNIT_PAIR_NC, "WITHCONTEXT": US_WC},
     "FR": {"NOCONTEXT": EU_NC, "WITHCONTEXT": EU_WC},
     "DE": {"NOCONTEXT": EU_NC, "WITHCONTEXT": EU_WC},
