@@ -362,7 +362,11 @@ CTRO: CENTRO CTRO
     "POBOX": table("""
 APDO: APARTADO APDO APARTADO_DE_CORREOS APARTADO_POSTAL
 """),
-    "BUILDINGTYPE": EMPTY,
+    # A building or estate named after the street (EDIFICIO SOL): no field.
+    "BUILDINGTYPE": table("""
+EDIF: EDIFICIO EDIF EDIFICI
+URB: URBANIZACIÓN URBANIZACION URB
+"""),
     "COUNTY": EMPTY,
     "RURAL": EMPTY,
     # S/N: "sin número", no house number.

@@ -129,6 +129,21 @@ def building_after_street(max_words=3, first=1):
     return any_of(*cases)
 
 
+def number_and_type_ahead(max_words=4):
+    """A house number followed by a street type comes within the next words (or a unit
+    and its number before them), and no word up to it holds a digit or is a unit or
+    box word: RÉSIDENCE LES PINS 4 ALLÉE ..., RÉSIDENCE X APPT 31 4 ALLÉE ..."""
+    cases = []
+    for k in range(1, max_words + 1):
+        plain = []
+        for j in range(1, k):
+            plain += [not_(t("HASNUMBERS", j)), not_(t("ISUNITWORD", j)), not_(t("ISPOBOXWORD", j))]
+        cases.append(all_of(t("HASNUMBERS", k), t("ISPREFIXWORD", k + 1), *plain))
+        cases.append(all_of(t("ISUNITWORD", k), t("HASNUMBERS", k + 1), t("HASNUMBERS", k + 2),
+                            t("ISPREFIXWORD", k + 3), *plain))
+    return any_of(*cases)
+
+
 def street_rules(after_number_before_name=True):
     """Rules shared by the countries written number first: [number] [dir] [type] name [type] [dir] [unit]."""
     START = "(ISFIRSTTOKEN OR ISTOKENA(PREV,STREETNUM))"
@@ -304,8 +319,17 @@ def continental_rules():
     AFTER_NAME = "(ISTOKENA(PREV,STREETNAME) OR ISTOKENA(PREV,SUFFIX))"
     NAME_ENDS = "(ISLASTTOKEN OR HASNUMBERS(NEXT) OR ISUNITWORD(NEXT) OR ISPOBOXWORD(NEXT))"
     nc = [
-        rule("number-first", "(ISFIRSTTOKEN OR (ISTOKENA(PREV,POBOXNUM) AND ISPREFIXWORD(NEXT))) AND HASNUMBERS",
-             "STREETNUM", "12 RUE DE LA PAIX: a leading number is the house number, also after a box (BP 2, 12 RUE X)"),
+        rule("number-first", "(ISFIRSTTOKEN OR ((ISTOKENA(PREV,POBOXNUM) OR ISTOKENA(PREV,BUILDINGTYPE)) AND "
+             "ISPREFIXWORD(NEXT))) AND HASNUMBERS", "STREETNUM",
+             "12 RUE DE LA PAIX: a leading number is the house number, also after a box or a residence's "
+             "name (BP 2, 12 RUE X; RÉSIDENCE LES PINS 4 ALLÉE X)"),
+        rule("residence-before-number", "(ISFIRSTTOKEN OR ISTOKENA(PREV,BUILDINGTYPE)) AND NOT HASNUMBERS AND "
+             "NOT ISUNITWORD AND NOT ISPOBOXWORD AND " + number_and_type_ahead(), "BUILDINGTYPE",
+             "RÉSIDENCE LES PINS, 4 ALLÉE DES MIMOSAS: the words before a house number and its street type "
+             "(and a unit before them) name a residence and take no field"),
+        rule("building-after-street", "(ISBUILDINGTYPEWORD AND WEHAVE(PREV,STREETNAME)) OR "
+             "(ISTOKENA(PREV,BUILDINGTYPE) AND WEHAVE(PREV,STREETNAME) AND NOT HASNUMBERS AND NOT ISUNITWORD)",
+             "BUILDINGTYPE", "CALLE MAYOR S/N, EDIFICIO SOL: a building's name after the street takes no field"),
         rule("type-first", "(ISFIRSTTOKEN OR ISTOKENA(PREV,STREETNUM)) AND ISPREFIXWORD AND NOT ISLASTTOKEN",
              "PREFIX", "the type, with its connecting words (RUE DE LA, VIA DEI, CALLE DE), before the name"),
         rule("name-after-type", "ISTOKENA(PREV,PREFIX)", "STREETNAME",
