@@ -125,6 +125,12 @@ VILLA: VILLA
     "POBOX": table("""
 PO BOX: PO_BOX P_O_BOX POBOX GPO_BOX GPO LOCKED_BAG PRIVATE_BAG RMB ROADSIDE_MAIL_BOX
 """),
+    # A floor locates a unit within the building, as UPPER and LOWER do: with a suite
+    # or shop beside it, the suite or shop is the unit (SUITE 3, LEVEL 2, 50 PITT ST).
+    "UNITSIDE": merged(lists_us.UNITSIDE, table("""
+LVL: LEVEL LVL
+FL: FLOOR FL
+""")),
 }
 
 # Canada: English forms as in the US, French forms with the type first.

@@ -406,6 +406,15 @@ UNIT_PAIR_NC = [
          "likewise), but 801 7 AVE SW is a numbered avenue"),
     rule("number-after-slash-unit", "ISTOKENA(PREV,UNITNUM) AND ISFIRSTTOKEN(PREV) AND HASNUMBERS", "STREETNUM",
          "the building's number after the unit of 3/12"),
+    rule("floor-beside-unit", "ISUNITWORD AND ISUNITSIDEWORD AND HASNUMBERS(NEXT) AND ((ISUNITWORD(NEXT2) AND "
+         "NOT ISUNITSIDEWORD(NEXT2)) OR (WEHAVE(PREV,UNITNUM) AND NOT WEHAVE(PREV,STREETNAME) AND "
+         "NOT WEHAVE(PREV,STREETNUM)))", None,
+         "LEVEL 3, SUITE 301; SUITE 3, LEVEL 2: the floor beside a suite or shop takes no field",
+         eliminate=ALL_MEANINGS, terminal=True),
+    rule("floor-beside-unit-number", "ISUNITWORD(PREV) AND ISUNITSIDEWORD(PREV) AND NOT ISTOKENA(PREV,UNITLABEL) AND "
+         "HASNUMBERS AND ((ISUNITWORD(NEXT) AND NOT ISUNITSIDEWORD(NEXT)) OR (WEHAVE(PREV,UNITNUM) AND "
+         "NOT WEHAVE(PREV,STREETNAME) AND NOT WEHAVE(PREV,STREETNUM)))", None,
+         "the number of a floor beside a suite or shop", eliminate=ALL_MEANINGS, terminal=True),
     rule("station-after-box", "ISTOKENA(PREV,POBOXNUM) AND NOT WEHAVE(PREV,STREETNAME) AND "
          + place_name_ahead(), "BUILDINGTYPE",
          "PO BOX 1010 STN MAIN, CP 6128 SUCCURSALE CENTRE-VILLE: the post office after a box takes no field"),
