@@ -109,6 +109,7 @@ size_t findNumberPair(std::string_view text, const NumberPairRewrite& rewrite, s
     }
     runEnd = position;
     while (runEnd < text.size() && isAsciiDigit(text[runEnd])) ++runEnd;
+    // The digits are used up, so an alphanumeric character here is a letter.
     if (rewrite.letterMayEndFirst && runEnd < text.size() && isAsciiAlnum(text[runEnd])) ++runEnd;
     const size_t infix = skipBlanks(text, runEnd);
     infixLength = 0;
