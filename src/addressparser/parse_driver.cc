@@ -14,7 +14,10 @@
 namespace addr {
 namespace {
 
-void addToken(AddressToken& token, AddressRecord& record) {
+// `previous` is the meaning of the token before: a box number's groups stand side by
+// side (POSTFACH 10 12 34), while a later box number after other words replaces an
+// earlier one (LOCKBOX 9351 PO BOX 8500 is box 8500).
+void addToken(AddressToken& token, int previous, AddressRecord& record) {
   const std::string& text = token.text;
   switch (settledMeaning(token)) {
     case STREETNUM:
@@ -51,7 +54,11 @@ void addToken(AddressToken& token, AddressRecord& record) {
     // A box number after a rural-route label belongs to the route.
     case POBOXNUM:
       if (record.rrhcLabel.empty()) {
-        record.poBoxNumber = text;
+        if (previous == POBOXNUM) {
+          record.poBoxNumber += ' ' + text;
+        } else {
+          record.poBoxNumber = text;
+        }
       } else {
         record.rrhcBoxNumber = text;
       }
@@ -109,7 +116,11 @@ void discardWords(const ParserConfig& config, TokenList& tokens, ParseTrace* tra
 }
 
 void assembleParsedAddress(TokenList& tokens, AddressRecord& record) {
-  for (auto& token : tokens) addToken(*token, record);
+  int previous = UNKNOWN;
+  for (auto& token : tokens) {
+    addToken(*token, previous, record);
+    previous = settledMeaning(*token);
+  }
   if (!record.unitNumber.empty() && record.unitLabel.empty()) record.unitLabel = kDefaultUnitLabel;
 }
 

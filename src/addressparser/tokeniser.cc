@@ -55,7 +55,8 @@ struct NumberPairRewrite {
   bool infixIsOneOf;          // the infix is any one of these characters
   bool separatorTakesBlanks;  // the separator is " INFIX "
   const char* replacement;
-  bool letterMayFollow = false;  // the pair's second part may begin with a letter
+  bool letterMayFollow = false;    // the pair's second part may begin with a letter
+  bool letterMayEndFirst = false;  // the first part may end in one letter (5A/12)
 };
 
 // "([0-9]+) *- *([0-9]+)" with "-", "([0-9]+) *à *([0-9]+)" with " à " and
@@ -77,7 +78,8 @@ constexpr NumberPairRewrite kSpanishRewrite = {"-,/", true, false, " "};
 // Netherlands' number-addition (12-2, 263-H, 502-III) with a number sign before the
 // addition, which every rule set reads as "a unit follows" (12 # 2), since a letter
 // written after a blank is still part of a Dutch house number (3 B).
-constexpr NumberPairRewrite kAustralianRewrite = {"/", false, false, " "};
+// An Australian unit may carry a letter (5A/12 is unit 5A at number 12).
+constexpr NumberPairRewrite kAustralianRewrite = {"/", false, false, " ", false, true};
 constexpr NumberPairRewrite kCanadianRewrite = {"-", false, false, " "};
 constexpr NumberPairRewrite kDutchRewrite = {"-", false, false, " # ", true};
 
@@ -107,6 +109,8 @@ size_t findNumberPair(std::string_view text, const NumberPairRewrite& rewrite, s
     }
     runEnd = position;
     while (runEnd < text.size() && isAsciiDigit(text[runEnd])) ++runEnd;
+    // The digits are used up, so an alphanumeric character here is a letter.
+    if (rewrite.letterMayEndFirst && runEnd < text.size() && isAsciiAlnum(text[runEnd])) ++runEnd;
     const size_t infix = skipBlanks(text, runEnd);
     infixLength = 0;
     if (rewrite.infixIsOneOf) {

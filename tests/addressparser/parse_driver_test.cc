@@ -77,6 +77,8 @@ TEST_F(ParseDriverTest, FieldRulesOfAssembly) {
        "rrhcLabel=RR; rrhcNumber=3; rrhcBoxNumber=12"},
       {"RR:RRHCLABEL BOX:POBOXTYPE 9:POBOXNUM", "rrhcLabel=RR; rrhcBoxNumber=9"},
       {"PO_BOX:POBOXTYPE 12:POBOXNUM", "poBoxType=PO BOX; poBoxNumber=12"},
+      {"POSTFACH:POBOXTYPE 10:POBOXNUM 12:POBOXNUM", "poBoxType=POSTFACH; poBoxNumber=10 12"},
+      {"9351:POBOXNUM PO_BOX:POBOXTYPE 8500:POBOXNUM", "poBoxType=PO BOX; poBoxNumber=8500"},
       {"BLDG:BUILDINGTYPE KING:COUNTY", ""},
       {"HWY:PREFIX REAR:BUILDINGSIDE UPPER:UNITSIDE ST:SUFFIX E:POSTDIR 7:RRHCBOXNUM",
        "postDirectional=E; prefix=HWY; suffix=ST; buildingSide=REAR; unitSide=UPPER; "

@@ -41,6 +41,7 @@ TEST(NormaliseAddressLine, RewritesNumberPairsRemovesPunctuationAndUpperCases) {
       {"fr", "12-14", "1214"},                        // codes compare case-sensitively
       {"ES", "calle 12-14", "CALLE 12 14"},
       {"AU", "3/12 Smith St", "3 12 SMITH ST"},  // a unit and its building's number
+      {"AU", "5A/12 George St", "5A 12 GEORGE ST"},
       {"CA", "1204-55 Bloor", "1204 55 BLOOR"},
       {"NL", "Gracht 263-H", "GRACHT 263 # H"},  // the addition, marked as the unit
       {"US", "12-14 MAIN", "1214 MAIN"},
@@ -73,7 +74,7 @@ TEST(NormaliseAddressLine, NumberPairRewritesAgreeWithTheirPatterns) {
       {"FR", "([0-9]+) *\xC3\xA0 *([0-9]+)", " \xC3\xA0 ", "/"},
       {"FR", "([0-9]+) *et *([0-9]+)", " et ", "/"},
       {"ES", "([0-9]+) *[-,/] *([0-9].*)", "[-,/]", " "},
-      {"AU", "([0-9]+) */ *([0-9]+)", "/", " "},
+      {"AU", "([0-9]+[A-Za-z]?) */ *([0-9]+)", "/", " "},
       {"CA", "([0-9]+) *- *([0-9]+)", "-", " "},
       {"NL", "([0-9]+) *- *([0-9A-Za-z])", "-", " # "},
   };

@@ -3,11 +3,13 @@
 
 usage: run_accuracy.py --eval-bin ZEB_EVAL --config XML --gold FILE.jsonl [FILE ...]
                        --min-record ACC [--scorer score.py]
-                       [--form split|joined|raw] [--split NAME] [--min-locality ACC]
+                       [--form split|joined|raw] [--split NAME] [--category NAME]
+                       [--min-locality ACC]
 
 --form is the record form zeb_eval builds (one-line forms also predict CITY, STATE
 and POSTAL_CODE, whose "locality" accuracy, all three right, --min-locality bounds);
---split keeps only the gold records whose "split" is NAME.
+--split keeps only the gold records whose "split" is NAME, --category those whose
+"category" is NAME (a record without one is "standard").
 
 With --scorer, the shared scorer scores the records and its last line is read;
 without it, the records are scored here by the same rules (upper case; . , - %
@@ -102,6 +104,11 @@ def score_shared(scorer, gold_path, pred_path):
     return record, fields, float(locality.group(1)) if locality else 0.0
 
 
+def wanted(record, args):
+    return ((not args.split or record.get("split") == args.split) and
+            (not args.category or record.get("category", "standard") == args.category))
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--eval-bin", required=True)
@@ -111,6 +118,7 @@ def main():
     ap.add_argument("--min-record", type=float, required=True)
     ap.add_argument("--form", choices=("split", "joined", "raw"), default="split")
     ap.add_argument("--split")
+    ap.add_argument("--category")
     ap.add_argument("--min-locality", type=float)
     args = ap.parse_args()
 
@@ -123,10 +131,10 @@ def main():
         name = os.path.basename(gold)
         with tempfile.TemporaryDirectory() as tmp:
             pred = os.path.join(tmp, "pred.jsonl")
-            if args.split:
+            if args.split or args.category:
                 kept = os.path.join(tmp, "gold.jsonl")
                 with open(gold, encoding="utf-8") as src, open(kept, "w", encoding="utf-8") as dst:
-                    dst.writelines(l for l in src if l.strip() and json.loads(l).get("split") == args.split)
+                    dst.writelines(l for l in src if l.strip() and wanted(json.loads(l), args))
                 gold = kept
             subprocess.run([args.eval_bin, "--config", args.config, "--input", gold,
                             "--output", pred, "--form", args.form], check=True)

@@ -62,9 +62,34 @@ CCT: CIRCUIT CCT
 CNR: CORNER CNR
 """)
 
+# THE MALL, THE STRAND, THE ESPLANADE: a type word after the article is the whole name.
+# The phrase is one token in the type list, written as its own standard form, so
+# the rules read it as a name word; its article and type stay in the name.
+ARTICLE_NAMES = {p: [p] for p in (
+    "THE " + w for w in "MALL STRAND ESPLANADE PARADE CRESCENT GREEN BOULEVARD AVENUE CIRCUS "
+    "BROADWAY CLOSE DRIVE GROVE PROMENADE TERRACE SQUARE WALK CIRCLE RIDGE PARKWAY CAUSEWAY "
+    "RAMPARTS COMMON QUADRANT HIGHWAY".split())}
+
+# Names of houses, farms, estates and business parks (IVY HOUSE, MEADOW TRADING
+# ESTATE): the words before them and they take no field.
+GB_BUILDINGS = table("""
+HOUSE: HOUSE
+COTT: COTTAGE
+LODGE: LODGE
+FARM: FARM
+MANS: MANSIONS
+EST: ESTATE
+TRADING: TRADING
+IND: INDUSTRIAL
+BUS: BUSINESS
+RETAIL: RETAIL
+SHOPPING: SHOPPING
+""")
+
 GB_PARTS = {
     "COUNTY": EMPTY,
-    "SUFFIX": merged(lists_us.SUFFIX, COMMONWEALTH_SUFFIX),
+    "SUFFIX": merged(lists_us.SUFFIX, COMMONWEALTH_SUFFIX, ARTICLE_NAMES),
+    "BUILDINGTYPE": merged(lists_us.BUILDINGTYPE, GB_BUILDINGS),
     "PREFIX": EMPTY,
     "DIRECTIONAL": table("""
 N: NORTH
@@ -87,7 +112,7 @@ PO BOX: PO_BOX P_O_BOX POST_OFFICE_BOX POBOX
 AU_PARTS = {
     "COUNTY": EMPTY,
     # A city's pedestrian street is its mall (TODD MALL, RUNDLE MALL).
-    "SUFFIX": merged(lists_us.SUFFIX, COMMONWEALTH_SUFFIX, table("MALL: MALL")),
+    "SUFFIX": merged(lists_us.SUFFIX, COMMONWEALTH_SUFFIX, table("MALL: MALL"), ARTICLE_NAMES),
     "PREFIX": EMPTY,
     "DIRECTIONAL": lists_us.DIRECTIONAL,
     "UNITLABEL": merged(lists_us.UNITLABEL, table("""
@@ -100,6 +125,12 @@ VILLA: VILLA
     "POBOX": table("""
 PO BOX: PO_BOX P_O_BOX POBOX GPO_BOX GPO LOCKED_BAG PRIVATE_BAG RMB ROADSIDE_MAIL_BOX
 """),
+    # A floor locates a unit within the building, as UPPER and LOWER do: with a suite
+    # or shop beside it, the suite or shop is the unit (SUITE 3, LEVEL 2, 50 PITT ST).
+    "UNITSIDE": merged(lists_us.UNITSIDE, table("""
+LVL: LEVEL LVL
+FL: FLOOR FL
+""")),
 }
 
 # Canada: English forms as in the US, French forms with the type first.
@@ -117,8 +148,13 @@ IMP: IMPASSE
 """)
 CA_PARTS = {
     "COUNTY": EMPTY,
-    "SUFFIX": merged(lists_us.SUFFIX, COMMONWEALTH_SUFFIX, with_connectors(CA_FRENCH_TYPES, FR_CONNECTORS)),
-    "PREFIX": merged(lists_us.PREFIX, with_connectors(CA_FRENCH_TYPES, FR_CONNECTORS)),
+    "SUFFIX": merged(lists_us.SUFFIX, COMMONWEALTH_SUFFIX, with_connectors(CA_FRENCH_TYPES, FR_CONNECTORS),
+                     ARTICLE_NAMES),
+    # Ontario's rural grid: CONCESSION 6, SIDEROAD 10 are numbered roads.
+    "PREFIX": merged(lists_us.PREFIX, with_connectors(CA_FRENCH_TYPES, FR_CONNECTORS), table("""
+CONC: CONCESSION CONC
+SDRD: SIDEROAD SDRD
+""")),
     "DIRECTIONAL": merged(lists_us.DIRECTIONAL, table("""
 N: NORD
 S: SUD
@@ -170,6 +206,11 @@ def number_markers(*words):
     return {"#": ["#"] + list(words)}
 
 
+# BIS, TER, QUATER mark the second, third or fourth house on one number (7 BIS RUE
+# LEPIC is number 7): the word takes no field, as a number marker does not.
+NUMBER_REPEATS = ("BIS", "TER", "QUATER")
+
+
 FR_PARTS = {
     "SUFFIX": with_connectors(FR_TYPES, FR_CONNECTORS),
     "PREFIX": with_connectors(FR_TYPES, FR_CONNECTORS),
@@ -189,7 +230,7 @@ CP: CASE_POSTALE
     "BUILDINGTYPE": EMPTY,
     "COUNTY": EMPTY,
     "RURAL": EMPTY,
-    "DISCARD": number_markers("N°", "Nº"),
+    "DISCARD": number_markers("N°", "Nº", *NUMBER_REPEATS),
     "CAREOF": ["CHEZ"],
 }
 
@@ -201,13 +242,26 @@ WEG: WEG
 PL: PLATZ
 ALLEE: ALLEE
 GASSE: GASSE
+DAMM: DAMM
+RING: RING
+UFER: UFER
+CH: CHAUSSEE
 """)
+# A type word first keeps the article after it in the name: PLATZ DER EINHEIT gives
+# DER EINHEIT (the article is part of the name, not a connector of the type).
 DE_PARTS = {
     "SUFFIX": DE_STICKY,
     "STICKY_SUFFIX": DE_STICKY,
-    "PREFIX": EMPTY,
+    "PREFIX": table("""
+STR: STRASSE
+PL: PLATZ
+ALLEE: ALLEE
+"""),
     "DIRECTIONAL": EMPTY,
     "UNITLABEL": table("""
+HH: HINTERHAUS
+VH: VORDERHAUS
+SF: SEITENFLÜGEL
 WHG: WOHNUNG WHG
 ZI: ZIMMER
 APP: APPARTEMENT APP
@@ -239,11 +293,22 @@ DR: DREEF
 NL_PARTS = {
     "SUFFIX": NL_STICKY,
     "STICKY_SUFFIX": NL_STICKY,
-    "PREFIX": EMPTY,
+    # LAAN VAN KRONENBURG: as in German, the words after a leading type stay in the name.
+    "PREFIX": table("LN: LAAN"),
     "DIRECTIONAL": EMPTY,
     # The addition after a house number's hyphen (263-H) reaches the rules behind
     # a number sign, which marks it as the unit.
     "UNITLABEL": {"#": ["#"]},
+    # A floor written after the number and a blank (20 HS, 150 III, 7 BOV): the unit.
+    "UNITSIDE": table("""
+HS: HS HUIS
+BOV: BOVEN BOV
+I: I
+II: II
+III: III
+IV: IV
+V: V
+"""),
     "POBOX": table("""
 PB: POSTBUS
 AW: ANTWOORDNUMMER
@@ -272,6 +337,8 @@ GL: GLORIETA GTA
 PJ: PASAJE PJE PASSATGE PTGE
 RB: RAMBLA
 """)
+# LA RAMBLA: the article and the type are the whole name (RAMBLA DE CATALUNYA is not).
+ES_ARTICLE_NAMES = {"LA RAMBLA": ["LA RAMBLA"], "LES RAMBLES": ["LES RAMBLES"]}
 # Basque types follow the name (URDANETA KALEA).
 ES_BASQUE_TYPES = table("""
 CL: KALEA
@@ -279,7 +346,7 @@ AV: ETORBIDEA
 PZ: PLAZA ENPARANTZA
 """)
 ES_PARTS = {
-    "SUFFIX": merged(with_connectors(ES_TYPES, ES_CONNECTORS), ES_BASQUE_TYPES),
+    "SUFFIX": merged(with_connectors(ES_TYPES, ES_CONNECTORS), ES_BASQUE_TYPES, ES_ARTICLE_NAMES),
     "PREFIX": with_connectors(ES_TYPES, ES_CONNECTORS),
     "DIRECTIONAL": EMPTY,
     "UNITLABEL": table("""
@@ -301,18 +368,23 @@ CTRO: CENTRO CTRO
     "POBOX": table("""
 APDO: APARTADO APDO APARTADO_DE_CORREOS APARTADO_POSTAL
 """),
-    "BUILDINGTYPE": EMPTY,
+    # A building or estate named after the street (EDIFICIO SOL): no field.
+    "BUILDINGTYPE": table("""
+EDIF: EDIFICIO EDIF EDIFICI
+URB: URBANIZACIÓN URBANIZACION URB
+"""),
     "COUNTY": EMPTY,
     "RURAL": EMPTY,
     # S/N: "sin número", no house number.
-    "DISCARD": number_markers("Nº", "N°", "NÚM", "NUM", "NÚMERO", "NUMERO", "S/N", "SN"),
+    "DISCARD": number_markers("Nº", "N°", "NÚM", "NUM", "NÚMERO", "NUMERO", "S/N", "SN",
+                              *NUMBER_REPEATS),
 }
 
 IT_CONNECTORS = ["DI", "DEL", "DELLA", "DELLO", "DEI", "DEGLI", "DELLE", "DEL", "D"]
 IT_TYPES = table("""
 VIA: VIA V
 VLE: VIALE VLE
-PZA: PIAZZA PZA
+PZA: PIAZZA PZA PZZA
 PLE: PIAZZALE PLE
 CSO: CORSO CSO
 LGO: LARGO LGO
@@ -340,7 +412,8 @@ CP: CASELLA_POSTALE C_P CP CASELLA
     "BUILDINGTYPE": EMPTY,
     "COUNTY": EMPTY,
     "RURAL": EMPTY,
-    "DISCARD": number_markers("N", "N°", "Nº", "NUM", "NR"),
+    # SNC ("senza numero civico"): no house number.
+    "DISCARD": number_markers("N", "N°", "Nº", "NUM", "NR", "SNC", *NUMBER_REPEATS),
 }
 
 PARTS = {

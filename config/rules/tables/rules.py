@@ -129,6 +129,21 @@ def building_after_street(max_words=3, first=1):
     return any_of(*cases)
 
 
+def number_and_type_ahead(max_words=4):
+    """A house number followed by a street type comes within the next words (or a unit
+    and its number before them), and no word up to it holds a digit or is a unit or
+    box word: RÉSIDENCE LES PINS 4 ALLÉE ..., RÉSIDENCE X APPT 31 4 ALLÉE ..."""
+    cases = []
+    for k in range(1, max_words + 1):
+        plain = []
+        for j in range(1, k):
+            plain += [not_(t("HASNUMBERS", j)), not_(t("ISUNITWORD", j)), not_(t("ISPOBOXWORD", j))]
+        cases.append(all_of(t("HASNUMBERS", k), t("ISPREFIXWORD", k + 1), *plain))
+        cases.append(all_of(t("ISUNITWORD", k), t("HASNUMBERS", k + 1), t("HASNUMBERS", k + 2),
+                            t("ISPREFIXWORD", k + 3), *plain))
+    return any_of(*cases)
+
+
 def street_rules(after_number_before_name=True):
     """Rules shared by the countries written number first: [number] [dir] [type] name [type] [dir] [unit]."""
     START = "(ISFIRSTTOKEN OR ISTOKENA(PREV,STREETNUM))"
@@ -304,8 +319,17 @@ def continental_rules():
     AFTER_NAME = "(ISTOKENA(PREV,STREETNAME) OR ISTOKENA(PREV,SUFFIX))"
     NAME_ENDS = "(ISLASTTOKEN OR HASNUMBERS(NEXT) OR ISUNITWORD(NEXT) OR ISPOBOXWORD(NEXT))"
     nc = [
-        rule("number-first", "ISFIRSTTOKEN AND HASNUMBERS", "STREETNUM",
-             "12 RUE DE LA PAIX: a leading number is the house number"),
+        rule("number-first", "(ISFIRSTTOKEN OR ((ISTOKENA(PREV,POBOXNUM) OR ISTOKENA(PREV,BUILDINGTYPE)) AND "
+             "ISPREFIXWORD(NEXT))) AND HASNUMBERS", "STREETNUM",
+             "12 RUE DE LA PAIX: a leading number is the house number, also after a box or a residence's "
+             "name (BP 2, 12 RUE X; RÉSIDENCE LES PINS 4 ALLÉE X)"),
+        rule("residence-before-number", "(ISFIRSTTOKEN OR ISTOKENA(PREV,BUILDINGTYPE)) AND NOT HASNUMBERS AND "
+             "NOT ISUNITWORD AND NOT ISPOBOXWORD AND " + number_and_type_ahead(), "BUILDINGTYPE",
+             "RÉSIDENCE LES PINS, 4 ALLÉE DES MIMOSAS: the words before a house number and its street type "
+             "(and a unit before them) name a residence and take no field"),
+        rule("building-after-street", "(ISBUILDINGTYPEWORD AND WEHAVE(PREV,STREETNAME)) OR "
+             "(ISTOKENA(PREV,BUILDINGTYPE) AND WEHAVE(PREV,STREETNAME) AND NOT HASNUMBERS AND NOT ISUNITWORD)",
+             "BUILDINGTYPE", "CALLE MAYOR S/N, EDIFICIO SOL: a building's name after the street takes no field"),
         rule("type-first", "(ISFIRSTTOKEN OR ISTOKENA(PREV,STREETNUM)) AND ISPREFIXWORD AND NOT ISLASTTOKEN",
              "PREFIX", "the type, with its connecting words (RUE DE LA, VIA DEI, CALLE DE), before the name"),
         rule("name-after-type", "ISTOKENA(PREV,PREFIX)", "STREETNAME",
@@ -323,18 +347,39 @@ def continental_rules():
              "NOT ISTOKENA(PREV,POBOXTYPE) AND (HASNUMBERS OR ISLETTER)))", None,
              "PO BOX 790322 BIN 150003: the first box is the address, a second box word and its "
              "number take no field", eliminate=ALL_MEANINGS, terminal=True),
+        rule("box-number-group", "ISTOKENA(PREV,POBOXNUM) AND ISNUMBER AND LENGTHIS(2) AND LENGTHIS(PREV,2) AND "
+             "(ISLASTTOKEN OR (ISNUMBER(NEXT) AND LENGTHIS(NEXT,2)))", "POBOXNUM",
+             "POSTFACH 20 04 51: a box number written in groups of two digits keeps every group"),
+        rule("number-addition", "ISTOKENA(PREV,STREETNUM) AND ISUNITSIDEWORD AND WEHAVE(PREV,STREETNAME)",
+             "UNITNUM", "PRINSENGRACHT 20 HS, LIJNBAANSGRACHT 150 III: a floor after the number is the unit"),
         rule("number-extension", "ISTOKENA(PREV,STREETNUM) AND NOT HASNUMBERS AND NOT ISPREFIXWORD AND "
              "NOT ISUNITWORD AND (ISPREFIXWORD(NEXT) OR (WEHAVE(PREV,STREETNAME) AND ISLASTTOKEN AND LENGTHIS(<,6)))",
              "STREETNUM", "12 BIS RUE X, HAUPTSTRASSE 12 A: a letter or BIS, TER after the number"),
         rule("name-first", "(ISFIRSTTOKEN OR (ISTOKENA(PREV,STREETNUM) AND NOT WEHAVE(PREV,STREETNAME))) AND "
              "NOT HASNUMBERS AND NOT ISUNITWORD AND NOT ISPOBOXWORD", "STREETNAME",
              "a name without a type word keeps all its words (AM MARKT 5)"),
+        # Several unit parts (building, staircase, floor, flat): the last one names the
+        # dwelling, the parts before it take no field.
+        rule("unit-part-superseded", "ISUNITWORD AND (HASNUMBERS(NEXT) OR ISLETTER(NEXT)) AND (ISUNITWORD(NEXT2) OR "
+             "(WEHAVE(PREV,STREETNAME) AND HASNUMBERS(NEXT2)))", None,
+             "BÂT A, ESC 2, APPT 14; PISO 4, PUERTA 1; SCALA C, INT 4; ESC 2, 3º B: a unit part before "
+             "another takes no field", eliminate=ALL_MEANINGS, terminal=True),
+        rule("unit-part-superseded-number", "ISUNITWORD(PREV) AND NOT ISTOKENA(PREV,UNITLABEL) AND "
+             "(HASNUMBERS OR ISLETTER) AND ((ISUNITWORD(NEXT) AND NOT ISLASTTOKEN(NEXT)) OR (WEHAVE(PREV,STREETNAME) AND "
+             "HASNUMBERS(NEXT)))",
+             None, "the identifier of a unit part that another follows", eliminate=ALL_MEANINGS, terminal=True),
+        rule("floor-after-unit", "WEHAVE(PREV,UNITNUM) AND NOT WEHAVE(PREV,STREETNAME) AND ((HASNUMBERS AND "
+             "ISUNITWORD(NEXT) AND HASNUMBERS(NEXT2)) OR (ISUNITWORD AND HASNUMBERS(PREV) AND HASNUMBERS(NEXT) AND "
+             "NOT ISTOKENA(PREV,UNITNUM)))", None,
+             "APPT 22, 3E ÉTAGE, 6 RUE X: the floor after the flat takes no field",
+             eliminate=ALL_MEANINGS, terminal=True),
         rule("unit-label-first", "ISFIRSTTOKEN AND ISUNITWORD AND (HASNUMBERS(NEXT) OR ISLETTER(NEXT))",
              "UNITLABEL", "APPT 12, 5 RUE X: the unit written first"),
         rule("unit-label", "ISUNITWORD AND NOT ISFIRSTTOKEN", "UNITLABEL", "PISO, PUERTA, INT, SCALA, APPT, WHG"),
         rule("unit-number", "ISTOKENA(PREV,UNITLABEL)", "UNITNUM", "the word after a unit label"),
-        rule("number-after-unit", "HASNUMBERS AND ISTOKENA(PREV,UNITNUM) AND NOT WEHAVE(PREV,STREETNUM) AND "
-             "NOT WEHAVE(PREV,STREETNAME)", "STREETNUM", "APPT 12 5 RUE X: the house number after the unit"),
+        rule("number-after-unit", "HASNUMBERS AND WEHAVE(PREV,UNITNUM) AND NOT ISTOKENA(PREV,UNITLABEL) AND "
+             "NOT WEHAVE(PREV,STREETNUM) AND NOT WEHAVE(PREV,STREETNAME) AND NOT ISUNITWORD(NEXT)", "STREETNUM",
+             "APPT 12 5 RUE X: the house number after the unit (and after a floor that takes no field)"),
         rule("unit-number-bare", "(ISTOKENA(PREV,STREETNUM) OR ISTOKENA(PREV,UNITNUM)) AND WEHAVE(PREV,STREETNAME) "
              "AND (HASNUMBERS OR ISLETTER)", "UNITNUM", "CALLE MAYOR 5 2º B: floor and door after the number"),
         rule("door-side", "ISTOKENA(PREV,UNITNUM) AND ISUNITSIDEWORD", "UNITNUM",
@@ -355,20 +400,60 @@ EU_NC, EU_WC = continental_rules()
 # Australia writes a unit and its building's number as 3/12, Canada as 1204-55. Once the
 # separator is read as a blank (3 12 SMITH ST), the first of two leading numbers is the unit.
 UNIT_PAIR_NC = [
-    rule("unit-slash-number", "ISFIRSTTOKEN AND ISNUMBER AND ISNUMBER(NEXT) AND NOT ISLASTTOKEN(NEXT) "
-         "AND NOT ISSUFFIXWORD(NEXT2)", "UNITNUM",
-         "3/12 SMITH ST read as 3 12: unit 3 at number 12 (1204-55 BLOOR ST W likewise), "
-         "but 801 7 AVE SW is a numbered avenue"),
+    rule("unit-slash-number", "ISFIRSTTOKEN AND HASNUMBERS AND ISNUMBER(NEXT) AND NOT ISLASTTOKEN(NEXT) "
+         "AND NOT (ISSUFFIXWORD(NEXT2) AND " + ends_street(2) + " AND LENGTHIS(NEXT2,<,7))", "UNITNUM",
+         "3/12 SMITH ST read as 3 12: unit 3 at number 12 (1204-55 BLOOR ST W, 1/25 BEACH RD, 5A/12 "
+         "likewise), but 801 7 AVE SW is a numbered avenue"),
     rule("number-after-slash-unit", "ISTOKENA(PREV,UNITNUM) AND ISFIRSTTOKEN(PREV) AND HASNUMBERS", "STREETNUM",
          "the building's number after the unit of 3/12"),
+    rule("floor-beside-unit", "ISUNITWORD AND ISUNITSIDEWORD AND HASNUMBERS(NEXT) AND ((ISUNITWORD(NEXT2) AND "
+         "NOT ISUNITSIDEWORD(NEXT2)) OR (WEHAVE(PREV,UNITNUM) AND NOT WEHAVE(PREV,STREETNAME) AND "
+         "NOT WEHAVE(PREV,STREETNUM)))", None,
+         "LEVEL 3, SUITE 301; SUITE 3, LEVEL 2: the floor beside a suite or shop takes no field",
+         eliminate=ALL_MEANINGS, terminal=True),
+    rule("floor-beside-unit-number", "ISUNITWORD(PREV) AND ISUNITSIDEWORD(PREV) AND NOT ISTOKENA(PREV,UNITLABEL) AND "
+         "HASNUMBERS AND ((ISUNITWORD(NEXT) AND NOT ISUNITSIDEWORD(NEXT)) OR (WEHAVE(PREV,UNITNUM) AND "
+         "NOT WEHAVE(PREV,STREETNAME) AND NOT WEHAVE(PREV,STREETNUM)))", None,
+         "the number of a floor beside a suite or shop", eliminate=ALL_MEANINGS, terminal=True),
+    rule("station-after-box", "ISTOKENA(PREV,POBOXNUM) AND NOT WEHAVE(PREV,STREETNAME) AND "
+         + place_name_ahead(), "BUILDINGTYPE",
+         "PO BOX 1010 STN MAIN, CP 6128 SUCCURSALE CENTRE-VILLE: the post office after a box takes no field"),
 ] + US_NC
+
+# Houses, farms and estates named before the street (IVY HOUSE, MILL LANE; UNIT 9,
+# MEADOW TRADING ESTATE, STATION ROAD): the name and its building word take no field.
+PLAIN_WORD = ("NOT HASNUMBERS AND NOT ISSUFFIXWORD AND NOT ISPREFIXWORD AND NOT ISUNITWORD AND "
+              "NOT ISPOBOXWORD AND NOT ISDIRECTIONALWORD AND NOT ISBUILDINGTYPEWORD")
+BUILDING_NAME_NC = [
+    rule("building-name-before-street", "(ISFIRSTTOKEN OR ISTOKENA(PREV,UNITNUM) OR ISTOKENA(PREV,BUILDINGTYPE)) "
+         "AND " + PLAIN_WORD + " AND NOT ISLASTTOKEN(NEXT) AND (ISBUILDINGTYPEWORD(NEXT) OR "
+         "(NOT HASNUMBERS(NEXT) AND NOT ISSUFFIXWORD(NEXT) AND ISBUILDINGTYPEWORD(NEXT2) AND "
+         "NOT ISLASTTOKEN(NEXT2)))", "BUILDINGTYPE",
+         "IVY HOUSE MILL LANE, RIVERSIDE BUSINESS PARK: the words of a building's name before its building word"),
+    rule("street-after-building-name", "ISTOKENA(PREV,BUILDINGTYPE) AND ISBUILDINGTYPEWORD(PREV) AND "
+         "NOT ISFIRSTTOKEN(PREV) AND NOT HASNUMBERS AND NOT ISUNITWORD AND NOT ISPOBOXWORD AND "
+         "NOT ISBUILDINGTYPEWORD AND ISSUFFIXWORD(NEXT) AND " + ends_street(1),
+         "STREETNAME", "IVY HOUSE MILL LANE: the street after a building's name (MILL is a type word too)"),
+    rule("building-word-continues", "ISTOKENA(PREV,BUILDINGTYPE) AND ISBUILDINGTYPEWORD(PREV) AND "
+         "NOT ISFIRSTTOKEN(PREV) AND ISSUFFIXWORD AND NOT HASNUMBERS(NEXT) AND NOT " + ends_street(0),
+         "BUILDINGTYPE", "BUSINESS PARK, SHOPPING CENTRE: a type word after a building word still names the building"),
+    rule("number-after-building-name", "ISTOKENA(PREV,BUILDINGTYPE) AND ISBUILDINGTYPEWORD(PREV) AND "
+         "NOT ISFIRSTTOKEN(PREV) AND ISNUMBER AND NOT ISLASTTOKEN AND NOT HASNUMBERS(NEXT) AND "
+         "NOT ISUNITWORD(NEXT) AND NOT ISPOBOXWORD(NEXT)", "STREETNUM",
+         "ROSE COTTAGE 3 GREEN LANE: the house number after a building's name"),
+    rule("floor-after-unit", "WEHAVE(PREV,UNITNUM) AND NOT WEHAVE(PREV,STREETNAME) AND NOT WEHAVE(PREV,STREETNUM) "
+         "AND NOT ISTOKENA(PREV,UNITLABEL) AND ((NOT HASNUMBERS AND ISUNITWORD(NEXT) AND HASNUMBERS(NEXT2) AND "
+         "NOT ISUNITWORD) OR (ISUNITWORD AND HASNUMBERS(NEXT) AND NOT HASNUMBERS(PREV)))", None,
+         "SUITE 5, SECOND FLOOR, 10 FLEET STREET: a floor written after the unit takes no field",
+         eliminate=ALL_MEANINGS, terminal=True),
+]
 
 RULESETS = {
     "US": {"NOCONTEXT": US_NC, "WITHCONTEXT": US_WC},
     # Canada, the United Kingdom and Australia write addresses the US way; their own
     # word lists (French types for Canada, CLOSE or PARADE, FLAT, SHOP, LEVEL) do the rest.
     "CA": {"NOCONTEXT": UNIT_PAIR_NC, "WITHCONTEXT": US_WC},
-    "GB": {"NOCONTEXT": US_NC, "WITHCONTEXT": US_WC},
+    "GB": {"NOCONTEXT": BUILDING_NAME_NC + US_NC, "WITHCONTEXT": US_WC},
     "AU": {"NOCONTEXT": UNIT_PAIR_NC, "WITHCONTEXT": US_WC},
     "FR": {"NOCONTEXT": EU_NC, "WITHCONTEXT": EU_WC},
     "DE": {"NOCONTEXT": EU_NC, "WITHCONTEXT": EU_WC},
