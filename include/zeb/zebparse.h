@@ -108,11 +108,12 @@ ZEBPARSE_API zebparse_status zebparse_process(zebparse_parser* parser,
                                               zebparse_result** result, zebparse_error* error);
 
 /* Parses `count` one-line addresses in one call, for language bindings: the result has
- * no elements, only packed text (zebparse_result_packed) holding for each address, in
- * order, either its ZEBPARSE_FIELD_COUNT field values separated by 0x1F, or 0x15 and
- * the error message when that address was refused; each address ends with 0x1E.
- * `countries` (may be NULL) gives each address its own country, else `country` is
- * used for all. A refused address does not fail the call. */
+ * no elements, only packed text (zebparse_result_packed) laid out column by column:
+ * for each field in the order of zebparse_field_name, its value for every address in
+ * order; then for every address the message why it was refused (empty when it was
+ * parsed). Every value ends with 0x1E, so the text holds (ZEBPARSE_FIELD_COUNT + 1) *
+ * count of them. `countries` (may be NULL) gives each address its own country, else
+ * `country` is used for all. A refused address does not fail the call. */
 ZEBPARSE_API zebparse_status zebparse_parse_batch(zebparse_parser* parser, const char* country,
                                                   const char* const* countries,
                                                   const char* const* addresses, size_t count,

@@ -38,7 +38,6 @@ namespace {
 
 constexpr char kUnitSeparator = '\x1f';
 constexpr char kRecordSeparator = '\x1e';
-constexpr char kRefused = '\x15';
 
 constexpr const char* kFieldNames[ZEBPARSE_FIELD_COUNT] = {"street_number",
                                                            "pre_directional",
@@ -405,9 +404,9 @@ zebparse_status zebparse_parse_batch(zebparse_parser* parser, const char* countr
       return;
     }
     *result = nullptr;
-    auto made = std::make_unique<zebparse_result>();
-    std::string& out = made->packed;
-    out.reserve(count * 32);
+    // Column by column: each field's values, then the messages, each value ended by
+    // a record separator. A table reads it with one split per column.
+    std::vector<std::array<std::string, ZEBPARSE_FIELD_COUNT + 1>> rows(count);
     for (size_t i = 0; i < count; ++i) {
       addr::AddressRecord record;
       Failure refused{ZEBPARSE_OK, {}};
@@ -415,15 +414,18 @@ zebparse_status zebparse_parse_batch(zebparse_parser* parser, const char* countr
       if (parseInto(*parser, countries != nullptr ? countries[i] : country, &line, 1, record,
                     refused)) {
         const auto fields = fieldsOf(record);
-        for (size_t f = 0; f < ZEBPARSE_FIELD_COUNT; ++f) {
-          if (f != 0) out += kUnitSeparator;
-          out += *fields[f];
-        }
+        for (size_t f = 0; f < ZEBPARSE_FIELD_COUNT; ++f) rows[i][f] = std::move(*fields[f]);
       } else {
-        out += kRefused;
-        for (char c : refused.message) out += c == kRecordSeparator ? ' ' : c;
+        rows[i][ZEBPARSE_FIELD_COUNT] = std::move(refused.message);
       }
-      out += kRecordSeparator;
+    }
+    auto made = std::make_unique<zebparse_result>();
+    std::string& out = made->packed;
+    for (size_t f = 0; f <= ZEBPARSE_FIELD_COUNT; ++f) {
+      for (const auto& row : rows) {
+        for (char c : row[f]) out += c == kRecordSeparator ? ' ' : c;
+        out += kRecordSeparator;
+      }
     }
     *result = made.release();
   });
