@@ -1,5 +1,5 @@
 /* zebparse: the address parser embedded in any program through a plain C interface.
- * Tested by tests/capi/capi_test.cc (C++) and tests/capi/capi_smoke.c (compiled as C).
+ * Tested by tests/capi/capi_test.cc, and compiled as C by tests/sdk/hello.c.
  *
  * Conventions:
  *  1. Opaque handles only: zebparse_parser, zebparse_result. Every handle a function

@@ -20,7 +20,7 @@ FIELD_COLUMNS = list(zebparse.FIELDS) + ["error"]
 def parse_partition(frame, column="ADDR1", country_column=None):
     """One partition with its parsed fields appended (zebparse's process-wide parser)."""
     countries = frame[country_column] if country_column else None
-    parsed = zebparse.parse_column(frame[column], countries=countries)
+    parsed = zebparse.parse_column(frame[column], zebparse.shared_parser(), countries=countries)
     return pd.concat([frame, parsed.add_prefix("parsed_")], axis=1)
 
 

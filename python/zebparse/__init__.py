@@ -17,7 +17,7 @@ import ctypes.util
 import os
 from pathlib import Path
 
-__all__ = ["Parser", "ZebparseError", "FIELDS", "parse_column", "version"]
+__all__ = ["Parser", "ZebparseError", "FIELDS", "parse_column", "shared_parser", "version"]
 
 _UNIT, _RECORD = "\x1f", "\x1e"
 _LIBRARY_NAME = "libzebparse.so.1"
@@ -220,7 +220,7 @@ def parse_column(column, parser=None, country=None, countries=None):
     `column` (a pandas Series of one-line addresses; missing values parse as empty)."""
     import pandas as pd
 
-    parser = parser or _default_parser()
+    parser = parser or shared_parser()
     addresses = ["" if pd.isna(a) else a for a in column]
     if countries is not None:
         countries = ["" if pd.isna(c) else c for c in countries]
@@ -233,7 +233,9 @@ def parse_column(column, parser=None, country=None, countries=None):
 _shared = None
 
 
-def _default_parser():
+def shared_parser():
+    """This process's parser on the default support directory, opened on first use: what
+    a worker process of Dask or Spark keeps for all its partitions."""
     global _shared
     if _shared is None:
         _shared = Parser()

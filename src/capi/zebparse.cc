@@ -1,7 +1,7 @@
 // The C interface of include/zeb/zebparse.h: the plug-in started in this process with
 // the host kit's services, and every call turned into a status and a message. Each
 // exported function catches everything, so no exception reaches a C caller.
-// Tested by tests/capi/capi_test.cc and tests/capi/capi_smoke.c.
+// Tested by tests/capi/capi_test.cc and, installed, by tests/sdk/.
 #include "zeb/zebparse.h"
 
 #include <dlfcn.h>
