@@ -107,16 +107,26 @@ ZEBPARSE_API zebparse_status zebparse_process(zebparse_parser* parser,
                                               const zebparse_element* elements, size_t count,
                                               zebparse_result** result, zebparse_error* error);
 
-/* Parses `count` one-line addresses in one call, for language bindings: the result has
- * no elements, only packed text (zebparse_result_packed) laid out column by column:
- * for each field in the order of zebparse_field_name, its value for every address in
- * order; then for every address the message why it was refused (empty when it was
- * parsed). Every value ends with 0x1E, so the text holds (ZEBPARSE_FIELD_COUNT + 1) *
- * count of them. `countries` (may be NULL) gives each address its own country, else
- * `country` is used for all. A refused address does not fail the call. */
+/* How zebparse_parse_batch lays out its packed text. */
+typedef enum zebparse_batch_layout {
+  /* A JSON array with one object per address, in order: its non-empty fields by name
+   * ({"street_number":"12","street_name":"MAIN"}), or {"error":"message"} when the
+   * address was refused. */
+  ZEBPARSE_BATCH_JSON = 0,
+  /* Column by column: for each field in the order of zebparse_field_name, its value for
+   * every address (empty when not found), then every address's message (empty when it
+   * was parsed). Every value ends with 0x1E: (ZEBPARSE_FIELD_COUNT + 1) * count. */
+  ZEBPARSE_BATCH_COLUMNS = 1
+} zebparse_batch_layout;
+
+/* Parses `count` one-line addresses in one call, for language bindings: `addresses` is
+ * `count` NUL-terminated texts back to back ("12 Elm St\0PO Box 5\0"), `countries` the
+ * same for each address's country (NULL: `country` for all). The result has no
+ * elements, only the packed text (zebparse_result_packed) in `layout`. A refused
+ * address does not fail the call. */
 ZEBPARSE_API zebparse_status zebparse_parse_batch(zebparse_parser* parser, const char* country,
-                                                  const char* const* countries,
-                                                  const char* const* addresses, size_t count,
+                                                  const char* countries, const char* addresses,
+                                                  size_t count, zebparse_batch_layout layout,
                                                   zebparse_result** result,
                                                   zebparse_error* error);
 

@@ -14,12 +14,14 @@ Tested by python/tests/test_zebparse.py.
 
 import ctypes
 import ctypes.util
+import json
 import os
 from pathlib import Path
 
 __all__ = ["Parser", "ZebparseError", "FIELDS", "parse_column", "shared_parser", "version"]
 
 _UNIT, _RECORD = "\x1f", "\x1e"
+_JSON, _COLUMNS = 0, 1  # zebparse_batch_layout
 _LIBRARY_NAME = "libzebparse.so.1"
 
 
@@ -65,8 +67,8 @@ def _load():
         "zebparse_close": (None, [p]),
         "zebparse_parse": (ctypes.c_int, [p, ctypes.c_char_p, strings, size, out, err]),
         "zebparse_process": (ctypes.c_int, [p, ctypes.POINTER(_Element), size, out, err]),
-        "zebparse_parse_batch": (ctypes.c_int,
-                                 [p, ctypes.c_char_p, strings, strings, size, out, err]),
+        "zebparse_parse_batch": (ctypes.c_int, [p, ctypes.c_char_p, ctypes.c_char_p,
+                                                ctypes.c_char_p, size, ctypes.c_int, out, err]),
         "zebparse_result_packed": (ctypes.c_void_p, [p, ctypes.POINTER(size)]),
         "zebparse_result_free": (None, [p]),
     }
@@ -153,43 +155,57 @@ class Parser:
         """A list of parse results for one-line addresses, in one call to the library.
         `countries` (a sequence as long as `addresses`) overrides `country` per address.
         With errors="keep" a refused address gives {"error": message} instead of raising."""
-        columns, messages = self.parse_columns(addresses, country, countries)
-        out = [{name: value for name, value in zip(FIELDS, row) if value}
-               for row in zip(*columns)]
-        for i, message in enumerate(messages):
-            if message:
-                if errors == "raise":
-                    raise ZebparseError(message, 3)
-                out[i] = {"error": message}
+        packed, refused = self._batch(addresses, country, countries, _JSON)
+        out = json.loads(packed)
+        for i, message in refused.items():
+            out[i] = {"error": message}
+        if errors == "raise":
+            for row in out:
+                if "error" in row:
+                    raise ZebparseError(row["error"], 3)
         return out
 
     def parse_columns(self, addresses, country=None, countries=None):
         """The batch as a table wants it: a list per field of FIELDS (each value of every
         address, empty where not found), and the list of error messages (empty where the
         address was parsed)."""
-        texts = ["" if a is None else str(a) for a in addresses]
-        count = len(texts)
-        array = (ctypes.c_char_p * count)(*[t.encode() for t in texts])
-        per_row = None
-        if countries is not None:
-            if len(countries) != count:
-                raise ZebparseError("countries and addresses differ in length", 1)
-            per_row = (ctypes.c_char_p * count)(*[_text(c, "country") for c in countries])
-        result, error = ctypes.c_void_p(), _Error()
-        _check(_lib.zebparse_parse_batch(self._live(), _text(country, "country") or None,
-                                         per_row, array, count, ctypes.byref(result),
-                                         ctypes.byref(error)), error)
-        values = _take_packed(result).split(_RECORD)
+        packed, refused = self._batch(addresses, country, countries, _COLUMNS)
+        values = packed.split(_RECORD)
+        count = len(values) // (len(FIELDS) + 1)
         columns = [values[f * count:(f + 1) * count] for f in range(len(FIELDS) + 1)]
         messages = columns.pop()
-        # The library never saw what follows a NUL; such an address is refused here.
-        if "\x00" in "".join(texts):
+        for i, message in refused.items():
+            messages[i] = message
+        return columns, messages
+
+    def _batch(self, addresses, country, countries, layout):
+        """The packed text of one zebparse_parse_batch call, and the messages of the
+        addresses refused here: the library takes NUL-terminated texts, so an address
+        holding NUL goes in as empty and is refused by its index."""
+        texts = ["" if a is None else str(a) for a in addresses]
+        count = len(texts)
+        joined = "\x00".join(texts)
+        refused = {}
+        if count and joined.count("\x00") != count - 1:
             for i, text in enumerate(texts):
                 if "\x00" in text:
-                    messages[i] = f"address [{text[:100]!r}] holds a NUL character"
-                    for column in columns:
-                        column[i] = ""
-        return columns, messages
+                    refused[i] = f"address [{text[:100]!r}] holds a NUL character"
+                    texts[i] = ""
+            joined = "\x00".join(texts)
+        per_row = None
+        if countries is not None:
+            countries = ["" if c is None else str(c) for c in countries]
+            if len(countries) != count:
+                raise ZebparseError("countries and addresses differ in length", 1)
+            per_row = "\x00".join(countries)
+            if count and per_row.count("\x00") != count - 1:
+                raise ZebparseError("a country holds a NUL character", 3)
+            per_row = (per_row + "\x00").encode()
+        result, error = ctypes.c_void_p(), _Error()
+        _check(_lib.zebparse_parse_batch(self._live(), _text(country, "country") or None,
+                                         per_row, (joined + "\x00").encode(), count, layout,
+                                         ctypes.byref(result), ctypes.byref(error)), error)
+        return _take_packed(result), refused
 
     def process(self, record):
         """Runs one record (element codes to values: {"ADDR1": ..., "CITY": ...}) through

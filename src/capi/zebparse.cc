@@ -227,6 +227,25 @@ void finish(zebparse_result& result) {
   }
 }
 
+// `text` as the inside of a JSON string. Control characters cannot come from accepted
+// input but are escaped all the same; other bytes are UTF-8 and stay as they are.
+void appendJsonText(std::string& out, std::string_view text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  for (char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (byte < 0x20) {
+      out += "\\u00";
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0xF];
+    } else {
+      out += c;
+    }
+  }
+}
+
 // Parses one address into `record`; false with `failure` set when it was refused.
 bool parseInto(const zebparse_parser& parser, const char* country, const char* const* lines,
                size_t lineCount, addr::AddressRecord& record, Failure& failure) {
@@ -394,38 +413,61 @@ zebparse_status zebparse_process(zebparse_parser* parser, const zebparse_element
 }
 
 zebparse_status zebparse_parse_batch(zebparse_parser* parser, const char* country,
-                                     const char* const* countries, const char* const* addresses,
-                                     size_t count, zebparse_result** result,
+                                     const char* countries, const char* addresses, size_t count,
+                                     zebparse_batch_layout layout, zebparse_result** result,
                                      zebparse_error* error) {
   return guarded(error, [&](Failure& failure) {
-    if (parser == nullptr || result == nullptr || (addresses == nullptr && count != 0)) {
+    if (parser == nullptr || result == nullptr || (addresses == nullptr && count != 0) ||
+        (layout != ZEBPARSE_BATCH_JSON && layout != ZEBPARSE_BATCH_COLUMNS)) {
       failure = {ZEBPARSE_ERROR_ARGUMENT,
-                 "zebparse_parse_batch needs a parser, the addresses and a result"};
+                 "zebparse_parse_batch needs a parser, the addresses, a layout and a result"};
       return;
     }
     *result = nullptr;
-    // Column by column: each field's values, then the messages, each value ended by
-    // a record separator. A table reads it with one split per column.
-    std::vector<std::array<std::string, ZEBPARSE_FIELD_COUNT + 1>> rows(count);
+    auto made = std::make_unique<zebparse_result>();
+    std::string& out = made->packed;
+    // Columns: one text per field and one for the messages, joined at the end.
+    std::array<std::string, ZEBPARSE_FIELD_COUNT + 1> columns;
+    auto append = [](std::string& to, std::string_view text) {
+      for (char c : text) to += (c == kRecordSeparator || c == kUnitSeparator) ? ' ' : c;
+    };
+    const char* line = addresses;
+    const char* lineCountry = countries;
     for (size_t i = 0; i < count; ++i) {
       addr::AddressRecord record;
       Failure refused{ZEBPARSE_OK, {}};
-      const char* line = addresses[i];
-      if (parseInto(*parser, countries != nullptr ? countries[i] : country, &line, 1, record,
-                    refused)) {
-        const auto fields = fieldsOf(record);
-        for (size_t f = 0; f < ZEBPARSE_FIELD_COUNT; ++f) rows[i][f] = std::move(*fields[f]);
+      const bool parsed = parseInto(*parser, countries != nullptr ? lineCountry : country, &line, 1,
+                                    record, refused);
+      const auto fields = fieldsOf(record);
+      if (layout == ZEBPARSE_BATCH_COLUMNS) {
+        for (size_t f = 0; f < ZEBPARSE_FIELD_COUNT; ++f) {
+          if (parsed) append(columns[f], *fields[f]);
+          columns[f] += kRecordSeparator;
+        }
+        if (!parsed) append(columns[ZEBPARSE_FIELD_COUNT], refused.message);
+        columns[ZEBPARSE_FIELD_COUNT] += kRecordSeparator;
       } else {
-        rows[i][ZEBPARSE_FIELD_COUNT] = std::move(refused.message);
+        out += i == 0 ? "[{" : ",{";
+        bool first = true;
+        for (size_t f = 0; f < ZEBPARSE_FIELD_COUNT; ++f) {
+          if (parsed && fields[f]->empty()) continue;
+          if (!parsed && f != 0) break;
+          out += first ? "\"" : ",\"";
+          first = false;
+          out += parsed ? kFieldNames[f] : "error";
+          out += "\":\"";
+          appendJsonText(out, parsed ? *fields[f] : refused.message);
+          out += '"';
+        }
+        out += '}';
       }
+      line += std::strlen(line) + 1;
+      if (countries != nullptr) lineCountry += std::strlen(lineCountry) + 1;
     }
-    auto made = std::make_unique<zebparse_result>();
-    std::string& out = made->packed;
-    for (size_t f = 0; f <= ZEBPARSE_FIELD_COUNT; ++f) {
-      for (const auto& row : rows) {
-        for (char c : row[f]) out += c == kRecordSeparator ? ' ' : c;
-        out += kRecordSeparator;
-      }
+    if (layout == ZEBPARSE_BATCH_JSON) {
+      out += count == 0 ? "[]" : "]";
+    } else {
+      for (const std::string& column : columns) out += column;
     }
     *result = made.release();
   });

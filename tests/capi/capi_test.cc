@@ -135,11 +135,11 @@ TEST(CApi, ConcurrentBatchesEqualOneAlone) {
   for (const Elements& record : sampleRecords()) {
     if (!record.empty() && record[0].code == "ADDR1") addresses.push_back(record[0].value);
   }
-  std::vector<const char*> pointers;
-  for (const auto& a : addresses) pointers.push_back(a.c_str());
+  std::string joined;
+  for (const auto& a : addresses) joined += a + '\0';
   zebparse_result* raw = nullptr;
-  ASSERT_EQ(zebparse_parse_batch(openParser(), nullptr, nullptr, pointers.data(), pointers.size(),
-                                 &raw, nullptr),
+  ASSERT_EQ(zebparse_parse_batch(openParser(), nullptr, nullptr, joined.c_str(), addresses.size(),
+                                 ZEBPARSE_BATCH_JSON, &raw, nullptr),
             ZEBPARSE_OK);
   const std::string alone = zebparse_result_packed(raw, nullptr);
   zebparse_result_free(raw);
@@ -149,8 +149,8 @@ TEST(CApi, ConcurrentBatchesEqualOneAlone) {
     threads.emplace_back([&] {
       for (int round = 0; round < 5; ++round) {
         zebparse_result* mine = nullptr;
-        if (zebparse_parse_batch(openParser(), nullptr, nullptr, pointers.data(), pointers.size(),
-                                 &mine, nullptr) == ZEBPARSE_OK) {
+        if (zebparse_parse_batch(openParser(), nullptr, nullptr, joined.c_str(), addresses.size(),
+                                 ZEBPARSE_BATCH_JSON, &mine, nullptr) == ZEBPARSE_OK) {
           out = zebparse_result_packed(mine, nullptr);
         }
         zebparse_result_free(mine);
