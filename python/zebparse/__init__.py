@@ -16,12 +16,15 @@ import ctypes
 import ctypes.util
 import json
 import os
+import re
 from pathlib import Path
 
 __all__ = ["Parser", "ZebparseError", "FIELDS", "parse_column", "shared_parser", "version"]
 
 _UNIT, _RECORD = "\x1f", "\x1e"
 _JSON, _COLUMNS = 0, 1  # zebparse_batch_layout
+# What a record document can carry as an element code; other keys are the caller's own.
+_ELEMENT_CODE = re.compile(r"[A-Z][A-Z0-9_]*\Z")
 _LIBRARY_NAME = "libzebparse.so.1"
 
 
@@ -79,7 +82,16 @@ def _load():
 
 
 _lib = _load()
-FIELDS = tuple(_lib.zebparse_field_name(i).decode() for i in range(18))
+
+
+def _field_names():
+    names = []
+    while (name := _lib.zebparse_field_name(len(names))) is not None:
+        names.append(name.decode())
+    return tuple(names)
+
+
+FIELDS = _field_names()
 
 
 def version():
@@ -213,7 +225,7 @@ class Parser:
         values when the result carries the code more than once. Keys that are no element
         code (lower case, "id") are left out of the record."""
         items = [(k, v) for k, v in record.items()
-                 if v is not None and isinstance(k, str) and k[:1].isupper()]
+                 if v is not None and isinstance(k, str) and _ELEMENT_CODE.match(k)]
         keep = [(_text(k, "code"), _text(v, f"value of {k}")) for k, v in items]
         elements = (_Element * max(len(keep), 1))(*[_Element(k, v) for k, v in keep])
         result, error = ctypes.c_void_p(), _Error()

@@ -116,8 +116,10 @@ zebparse_status report(zebparse_error* error, zebparse_status code, std::string_
   return code;
 }
 
-// Runs `body`, which returns a Failure's code or ZEBPARSE_OK; every exception becomes a
-// status with `what` (naming the input) in front of its text.
+// Runs `body`, which sets the Failure it is given when it refuses the call, and turns
+// the outcome into the caller's status and message. The calls that parse catch the
+// parser's exceptions themselves, to name the input; what still escapes (out of
+// memory, anything unforeseen) becomes ZEBPARSE_ERROR_MEMORY or _INTERNAL here.
 template <typename Body>
 zebparse_status guarded(zebparse_error* error, Body&& body) {
   try {
@@ -173,7 +175,7 @@ void startPlugin(const std::string& dir, Failure& failure) {
   if (process.started) {
     if (wanted != process.supportDir) {
       failure = {ZEBPARSE_ERROR_SUPPORT, "support directory " + bracketed(dir) +
-                                             " not opened: this process already parses " + "with " +
+                                             " not opened: this process already parses with " +
                                              bracketed(process.supportDir.string()) +
                                              ", and a process uses one support directory"};
     }
