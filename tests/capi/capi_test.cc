@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -170,34 +171,34 @@ TEST(CApi, EveryFailureIsAStatusWithAMessageNamingTheInput) {
   zebparse_element badCode[] = {{"addr1", "1 Main St"}};
   zebparse_element badValue[] = {{"ADDR1", "12 Elm\x02"}};
   zebparse_parser* other = nullptr;
+  zebparse_result* result = nullptr;
+  using Call = std::function<zebparse_status(zebparse_error*)>;
   const struct {
     const char* what;
+    Call call;
     zebparse_status status;
     const char* inMessage;
   } kRows[] = {
-      {"no parser", ZEBPARSE_ERROR_ARGUMENT, "needs a parser"},
-      {"four lines", ZEBPARSE_ERROR_ARGUMENT, "1 to 3"},
-      {"control character", ZEBPARSE_ERROR_INPUT, "[1 Main? St]"},
-      {"too long", ZEBPARSE_ERROR_INPUT, "[AAAA"},
-      {"bad code", ZEBPARSE_ERROR_INPUT, "[addr1]"},
-      {"bad value", ZEBPARSE_ERROR_INPUT, "ADDR1 [12 Elm?]"},
-      {"missing dir", ZEBPARSE_ERROR_SUPPORT, "[/nonexistent/support]"},
-      {"other dir", ZEBPARSE_ERROR_SUPPORT, "one support directory"},
+      {"no parser", [&](auto e) { return zebparse_parse(nullptr, "US", ok, 1, &result, e); },
+       ZEBPARSE_ERROR_ARGUMENT, "needs a parser"},
+      {"four lines", [&](auto e) { return zebparse_parse(parser, "US", ok, 4, &result, e); },
+       ZEBPARSE_ERROR_ARGUMENT, "1 to 3"},
+      {"control", [&](auto e) { return zebparse_parse(parser, "US", control, 1, &result, e); },
+       ZEBPARSE_ERROR_INPUT, "[1 Main? St]"},
+      {"too long", [&](auto e) { return zebparse_parse(parser, "US", longLine, 1, &result, e); },
+       ZEBPARSE_ERROR_INPUT, "[AAAA"},
+      {"bad code", [&](auto e) { return zebparse_process(parser, badCode, 1, &result, e); },
+       ZEBPARSE_ERROR_INPUT, "[addr1]"},
+      {"bad value", [&](auto e) { return zebparse_process(parser, badValue, 1, &result, e); },
+       ZEBPARSE_ERROR_INPUT, "ADDR1 [12 Elm?]"},
+      {"missing dir", [&](auto e) { return zebparse_open("/nonexistent/support", &other, e); },
+       ZEBPARSE_ERROR_SUPPORT, "[/nonexistent/support]"},
+      {"other dir", [&](auto e) { return zebparse_open(ZEB_TEST_SOURCE_DIR "/tests", &other, e); },
+       ZEBPARSE_ERROR_SUPPORT, "one support directory"},
   };
   for (const auto& row : kRows) {
-    zebparse_result* result = nullptr;
     zebparse_error error{};
-    std::string what = row.what;
-    zebparse_status status =
-        what == "no parser"           ? zebparse_parse(nullptr, "US", ok, 1, &result, &error)
-        : what == "four lines"        ? zebparse_parse(parser, "US", ok, 4, &result, &error)
-        : what == "control character" ? zebparse_parse(parser, "US", control, 1, &result, &error)
-        : what == "too long"          ? zebparse_parse(parser, "US", longLine, 1, &result, &error)
-        : what == "bad code"          ? zebparse_process(parser, badCode, 1, &result, &error)
-        : what == "bad value"         ? zebparse_process(parser, badValue, 1, &result, &error)
-        : what == "missing dir"       ? zebparse_open("/nonexistent/support", &other, &error)
-                                      : zebparse_open(ZEB_TEST_SOURCE_DIR "/tests", &other, &error);
-    EXPECT_EQ(status, row.status) << row.what << ": " << error.message;
+    EXPECT_EQ(row.call(&error), row.status) << row.what << ": " << error.message;
     EXPECT_EQ(error.code, row.status) << row.what;
     EXPECT_NE(std::string(error.message).find(row.inMessage), std::string::npos)
         << row.what << ": " << error.message;
