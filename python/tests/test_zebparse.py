@@ -63,7 +63,8 @@ def test_threads_sharing_one_parser_get_what_one_thread_gets(parser):
 
 
 def test_parse_column_keeps_the_index_and_reports_refused_rows(parser):
-    column = pd.Series(["12 Main St", None, "x\x02", "PO Box 9"], index=[10, 11, 12, 13])
+    column = pd.Series(["12 Main St", pd.NA, "x\x02", "PO Box 9"], index=[10, 11, 12, 13],
+                       dtype="string")
     frame = zebparse.parse_column(column, parser=parser, country="US")
     assert list(frame.columns) == list(zebparse.FIELDS) + ["error"]
     assert list(frame.index) == [10, 11, 12, 13]

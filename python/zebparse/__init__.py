@@ -111,6 +111,18 @@ def _text(value, what):
     return text.encode()
 
 
+def _as_text(value):
+    """A value that is no str as text: missing values (None, NaN, pandas' NA) as empty."""
+    if value is None:
+        return ""
+    try:
+        if value != value:  # NaN is never equal to itself
+            return ""
+    except TypeError:  # pandas' NA has no truth value
+        return ""
+    return str(value)
+
+
 def _take_packed(result):
     length = ctypes.c_size_t()
     pointer = _lib.zebparse_result_packed(result, ctypes.byref(length))
@@ -194,7 +206,7 @@ class Parser:
         """The packed text of one zebparse_parse_batch call, and the messages of the
         addresses refused here: the library takes NUL-terminated texts, so an address
         holding NUL goes in as empty and is refused by its index."""
-        texts = ["" if a is None else str(a) for a in addresses]
+        texts = [a if isinstance(a, str) else _as_text(a) for a in addresses]
         count = len(texts)
         joined = "\x00".join(texts)
         refused = {}
@@ -206,7 +218,7 @@ class Parser:
             joined = "\x00".join(texts)
         per_row = None
         if countries is not None:
-            countries = ["" if c is None else str(c) for c in countries]
+            countries = [c if isinstance(c, str) else _as_text(c) for c in countries]
             if len(countries) != count:
                 raise ZebparseError("countries and addresses differ in length", 1)
             per_row = "\x00".join(countries)
@@ -249,10 +261,8 @@ def parse_column(column, parser=None, country=None, countries=None):
     import pandas as pd
 
     parser = parser or shared_parser()
-    addresses = ["" if pd.isna(a) else a for a in column]
-    if countries is not None:
-        countries = ["" if pd.isna(c) else c for c in countries]
-    columns, messages = parser.parse_columns(addresses, country, countries)
+    columns, messages = parser.parse_columns(list(column), country,
+                                             None if countries is None else list(countries))
     frame = pd.DataFrame(dict(zip(FIELDS, columns)), index=column.index)
     frame["error"] = messages
     return frame
