@@ -71,3 +71,4 @@ def test_parse_column_keeps_the_index_and_reports_refused_rows(parser):
     assert frame.loc[10, "street_number"] == "12" and frame.loc[13, "po_box_number"] == "9"
     assert frame.loc[11].eq("").all()
     assert "[x?]" in frame.loc[12, "error"] and frame.loc[12, "street_name"] == ""
+    assert parser.parse_batch([float("nan"), None, pd.NA]) == [{}, {}, {}]
