@@ -58,8 +58,10 @@ def test_threads_sharing_one_parser_get_what_one_thread_gets(parser):
     with ThreadPoolExecutor(4) as pool:
         together = list(pool.map(lambda _: parser.parse_batch(addresses), range(8)))
         singles = list(pool.map(parser.parse, addresses))
+        records = list(pool.map(lambda a: parser.process({"ADDR1": a}), addresses))
     assert all(result == alone for result in together)
     assert singles == alone
+    assert records == [parser.process({"ADDR1": a}) for a in addresses]
 
 
 def test_parse_column_keeps_the_index_and_reports_refused_rows(parser):
