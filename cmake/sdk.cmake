@@ -5,7 +5,6 @@
 # The plug-in, zebparse and the support directory install with the tool.
 # Tested by tests/sdk/ (install into a temporary prefix, build and run against it).
 include(CMakePackageConfigHelpers)
-include(GNUInstallDirs)
 
 install(FILES ${PROJECT_SOURCE_DIR}/include/zeb/zebparse.h DESTINATION include/zeb)
 install(TARGETS zebparse_capi EXPORT zebparseTargets
