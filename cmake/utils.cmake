@@ -43,7 +43,7 @@ function(zeb_library target)
   add_library(${target} STATIC ${ARGN})
   set_target_properties(${target} PROPERTIES
     CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
-  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_include_directories(${target} PUBLIC $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/src>)
   zeb_enable_warnings(${target})
   zeb_enable_sanitizers(${target})
 endfunction()

@@ -10,6 +10,7 @@ packages=(
   nlohmann-json3-dev
   clang libclang-rt-dev llvm
   python3 binutils time bc valgrind
+  python3-pandas python3-pytest python3-distributed
 )
 
 missing=()
