@@ -166,8 +166,10 @@ class ShapeReader {
   bool text(std::string& out) {
     out.clear();
     while (pos_ < s_.size() && s_[pos_] != '<') {
-      size_t amp = s_.find_first_of("&<", pos_);
-      if (amp == std::string_view::npos) return false;
+      // A plain loop: find_first_of searches its set once per character.
+      size_t amp = pos_;
+      while (amp < s_.size() && s_[amp] != '&' && s_[amp] != '<') ++amp;
+      if (amp == s_.size()) return false;
       out.append(s_.substr(pos_, amp - pos_));
       pos_ = amp;
       if (s_[pos_] == '<') break;
