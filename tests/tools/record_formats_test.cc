@@ -180,7 +180,9 @@ TEST(JsonOutput, OneStringPerCodeOrEveryOccurrence) {
                      {"NOTE", "a\"\n\x01"}};
   EXPECT_EQ(json.output(&result, nullptr),
             R"({"id": "a1","ADDR1": "12b Main St","STR_NUM":"12B","STR_NAME":"MAIN",)"
-            R"("UNIT_TYPE":"","UNIT_NUM":"","STR_NAME_STD":"","CITY_STD":"","POSTAL_5":""})");
+            R"("UNIT_TYPE":"","UNIT_NUM":"","STR_NAME_STD":"","CITY_STD":"","POSTAL_5":"",)"
+            R"("CITY":"","STATE":"","POSTAL_CODE":""})")
+      << "a one-line address gets the locality the plug-in may find in it";
   EXPECT_EQ(json.output(&result, nullptr, true),
             R"({"id": "a1","ADDR1":["12b Main St"],"STR_NUM":["12b","12B"],"STR_NAME":["MAIN"],)"
             R"("NOTE":["a\"\n\u0001"]})");
@@ -221,19 +223,26 @@ TEST(Csv, OutputRowTakesResultValuesAndAddsColumns) {
   CsvLayout layout({"id", "street", "STR_NUM"}, map, ',');
   EXPECT_TRUE(layout.hasAddressColumn());
   EXPECT_FALSE(CsvLayout({"id", "address"}, ColumnMap(), ',').hasAddressColumn());
-  EXPECT_EQ(
-      layout.outputHeader(),
-      (std::vector<std::string>{"id", "street", "STR_NUM", "STR_NAME", "UNIT_TYPE", "UNIT_NUM",
-                                "STR_NAME_STD", "CITY_STD", "POSTAL_5", "ERROR"}));
+  EXPECT_EQ(layout.outputHeader(),
+            (std::vector<std::string>{"id", "street", "STR_NUM", "STR_NAME", "UNIT_TYPE",
+                                      "UNIT_NUM", "STR_NAME_STD", "CITY_STD", "POSTAL_5", "CITY",
+                                      "STATE", "POSTAL_CODE", "ERROR"}));
   ResultDocument result;
-  result.elements = {
-      {"ADDR1", "12b Main"}, {"STR_NUM", "12b"}, {"STR_NAME", "MAIN"}, {"STR_NUM", "12B"}};
+  result.elements = {{"ADDR1", "12b Main, Provo UT"},
+                     {"STR_NUM", "12b"},
+                     {"STR_NAME", "MAIN"},
+                     {"STR_NUM", "12B"},
+                     {"CITY", "Provo"},
+                     {"STATE", "UT"}};
   std::string line;
-  layout.outputLine({"r1", "12b Main", ""}, &result, nullptr, line);
-  EXPECT_EQ(line, "r1,12b Main,12B,MAIN,,,,,,");
+  layout.outputLine({"r1", "12b Main, Provo UT", ""}, &result, nullptr, line);
+  EXPECT_EQ(line, "r1,\"12b Main, Provo UT\",12B,MAIN,,,,,,Provo,UT,,");
   std::string error = "broken, badly";
   layout.outputLine({"r2", "x", "7"}, nullptr, &error, line);
-  EXPECT_EQ(line, "r2,x,7,,,,,,,\"broken, badly\"");
+  EXPECT_EQ(line, "r2,x,7,,,,,,,,,,\"broken, badly\"");
+  EXPECT_EQ(CsvLayout({"ADDR1", "CITY"}, map, ',').outputHeader().back(), "ERROR");
+  EXPECT_EQ(CsvLayout({"ADDR1", "CITY"}, map, ',').outputHeader().size(), 10u)
+      << "a record with a city has its locality: none is added";
 
   std::vector<Element> elements;
   EXPECT_FALSE(layout.record({"r2", "x"}, elements, error));

@@ -439,8 +439,8 @@ TEST_F(ZebparseTest, MappedColumnsDefaultCountryAndHonestWarnings) {
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   std::vector<std::string> lines = linesOf(outcome.out);
   ASSERT_EQ(lines.size(), 5u) << outcome.out;
-  EXPECT_EQ(lines[2], "2;7 Elm Ave;France ;7;ELM;;;ALM;;;");
-  EXPECT_EQ(lines[4], "4;1 Main St;;1;MAIN;;;MN;;;");
+  EXPECT_EQ(lines[2], "2;7 Elm Ave;France ;7;ELM;;;ALM;;;;;;");
+  EXPECT_EQ(lines[4], "4;1 Main St;;1;MAIN;;;MN;;;;;;");
   EXPECT_EQ(outcome.err.find("warning: line 4"), std::string::npos) << "once per value";
   EXPECT_NE(outcome.err.find("warning: line 3: COUNTRY [France ] is no configured country; "
                              "records with it are parsed as US"),

@@ -283,6 +283,21 @@ bool isResultCode(std::string_view code) {
   return false;
 }
 
+namespace {
+
+// Bit i stands for kLocalityCodes[i]; 0 for any other code.
+unsigned localityBit(std::string_view code) {
+  for (unsigned i = 0; i < std::size(kLocalityCodes); ++i) {
+    if (code == kLocalityCodes[i]) return 1u << i;
+  }
+  return 0;
+}
+
+// A record with CITY or POSTAL_CODE has its locality already: none is looked for.
+constexpr unsigned kCityOrPostalCode = 1u | 4u;
+
+}  // namespace
+
 bool isAddressCode(std::string_view code) {
   return code == "ADDR1" || code == "ADDR2" || code == "ADDR3" || code == "STR_NUM" ||
          code == "STR_NAME";
@@ -539,6 +554,7 @@ bool scanJsonRecord(std::string_view line, const ColumnMap& map, JsonRecord& rec
                     std::string& error) {
   record.memberCount = 0;
   record.elements.clear();
+  record.localityCodes = 0;
   // A NUL byte would end the text for the plug-in: refused before anything else.
   if (!refuseNul(line, error)) return false;
   JsonScanner in(line, error);
@@ -571,6 +587,7 @@ bool scanJsonRecord(std::string_view line, const ColumnMap& map, JsonRecord& rec
       ++in.pos;
       in.space();
       std::string_view code = map.codeOf(member.key);
+      record.localityCodes |= localityBit(code);
       if (code.empty()) {
         if (!in.skipValue(1)) return false;
       } else {
@@ -742,6 +759,17 @@ void jsonOutput(const JsonRecord& input, const ResultDocument* result, const std
       const std::string* value = lastValue(*result, code);
       appendJsonString(out, value != nullptr ? std::string_view(*value) : std::string_view());
     }
+    if ((input.localityCodes & kCityOrPostalCode) == 0) {
+      for (const char* code : kLocalityCodes) {
+        if ((input.localityCodes & localityBit(code)) != 0) continue;
+        next();
+        out += '"';
+        out += code;
+        out += "\":";
+        const std::string* value = lastValue(*result, code);
+        appendJsonString(out, value != nullptr ? std::string_view(*value) : std::string_view());
+      }
+    }
   }
   if (error != nullptr) {
     next();
@@ -793,6 +821,16 @@ CsvLayout::CsvLayout(std::vector<std::string> header, const ColumnMap& map, char
       outputHeader_.emplace_back(code);
     }
   }
+  unsigned locality = 0;
+  for (const std::string& code : codes_) locality |= localityBit(code);
+  if ((locality & kCityOrPostalCode) == 0) {
+    for (const char* code : kLocalityCodes) {
+      if ((locality & localityBit(code)) == 0 &&
+          std::find(header_.begin(), header_.end(), code) == header_.end()) {
+        outputHeader_.emplace_back(code);
+      }
+    }
+  }
   if (std::find(header_.begin(), header_.end(), "ERROR") == header_.end()) {
     outputHeader_.emplace_back("ERROR");
   }
@@ -825,7 +863,9 @@ void CsvLayout::outputLine(const std::vector<std::string>& cells, const ResultDo
     if (name == "ERROR" && error != nullptr) {
       value = error;
     } else if (const std::string* found =
-                   result != nullptr && isResultCode(name) ? lastValue(*result, name) : nullptr) {
+                   result != nullptr && (isResultCode(name) || column >= header_.size())
+                       ? lastValue(*result, name)
+                       : nullptr) {
       value = found;
     } else if (column < header_.size() && column < cells.size()) {
       value = &cells[column];

@@ -59,6 +59,9 @@ using Json = nlohmann::ordered_json;
 inline constexpr const char* kResultCodes[] = {"STR_NUM",      "STR_NAME", "UNIT_TYPE", "UNIT_NUM",
                                                "STR_NAME_STD", "CITY_STD", "POSTAL_5"};
 bool isResultCode(std::string_view code);
+// The locality the plug-in finds at the end of a one-line address (a record with
+// neither CITY nor POSTAL_CODE): the output adds these fields for such input.
+inline constexpr const char* kLocalityCodes[] = {"CITY", "STATE", "POSTAL_CODE"};
 // The codes that carry a street address: a record without any holds nothing to parse.
 bool isAddressCode(std::string_view code);
 
@@ -92,6 +95,8 @@ struct JsonRecord {
   std::vector<Member> members;
   size_t memberCount = 0;
   std::vector<Element> elements;
+  // Which of kLocalityCodes the members stand for (bit i for code i).
+  unsigned localityCodes = 0;
 };
 
 // Scans one line. Element values are taken from the keys `map` names: strings as
@@ -110,9 +115,10 @@ void appendJsonString(std::string& out, std::string_view text);
 // The output line of a JSON-lines record: the input's members as written, except
 // those named like a result code; then every result code with its value (the last
 // of its occurrences, "" when the result has none or the record failed); then
-// "ERROR" when `error` is given. With `allElements`, every code of the result
-// instead, each with the list of all its values in document order, and the input's
-// members that the result holds again are left out.
+// "ERROR" when `error` is given. Input with neither CITY nor POSTAL_CODE also gets
+// those of kLocalityCodes it lacks, after the result codes. With `allElements`, every code of the
+// result instead, each with the list of all its values in document order, and the input's members
+// that the result holds again are left out.
 void jsonOutput(const JsonRecord& input, const ResultDocument* result, const std::string* error,
                 bool allElements, std::string& out);
 
@@ -122,7 +128,8 @@ void appendCsvLine(std::string& out, const std::vector<std::string>& fields, cha
 std::string csvLine(const std::vector<std::string>& fields, char delimiter = ',');
 
 // The columns of a CSV input and its output: the input header, then each result
-// code the header lacks, then ERROR unless the header has it.
+// code the header lacks, then (for a header with neither CITY nor POSTAL_CODE) the
+// locality codes it lacks, then ERROR unless the header has it.
 class CsvLayout {
  public:
   CsvLayout(std::vector<std::string> header, const ColumnMap& map, char delimiter);
