@@ -425,6 +425,17 @@ TEST_F(ZebparseTest, StartUpNamesWhatIsMissing) {
   Outcome outcome = run(runArgs("xml"), "in.xml");
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   EXPECT_NE(outcome.err.find("warning: token data ["), std::string::npos) << outcome.err;
+
+  // A copy of the binary looks beside itself, never in the tree it was built in.
+  fs::create_directories(dir_ / "copy" / "bin");
+  fs::copy_file(binary_, dir_ / "copy" / "bin" / "zebparse");
+  binary_ = dir_ / "copy" / "bin" / "zebparse";
+  outcome = run({"run", "--no-progress"}, "in.xml");
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_NE(outcome.err.find("support directory [" + (dir_ / "copy").string() +
+                             "/share/zebparse/support] does not exist"),
+            std::string::npos)
+      << outcome.err;
 }
 
 // Columns under other names, a default country, another delimiter; what cannot be
