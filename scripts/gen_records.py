@@ -1,12 +1,13 @@
 #!/usr/bin/env python3
 """Writes N generated US records, one per line, for soak and speed runs.
 
-    scripts/gen_records.py COUNT [--format jsonl|xml] [--seed S]
+    scripts/gen_records.py COUNT [--format jsonl|xml|csv] [--seed S]
 
 The records look like real ones: one to three address lines, house numbers,
 directionals, street types, units, PO boxes and rural routes, cities and ZIP codes.
 """
 import argparse
+import csv
 import json
 import random
 import sys
@@ -69,14 +70,21 @@ def as_xml(fields):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("count", type=int)
-    parser.add_argument("--format", choices=["jsonl", "xml"], default="jsonl")
+    parser.add_argument("--format", choices=["jsonl", "xml", "csv"], default="jsonl")
     parser.add_argument("--seed", type=int, default=1)
     args = parser.parse_args()
     rng = random.Random(args.seed)
     out = sys.stdout
+    columns = ["id", "ADDR1", "ADDR2", "ADDR3", "CITY", "POSTAL_CODE", "COUNTRY"]
+    rows = csv.DictWriter(out, columns, lineterminator="\n")
+    if args.format == "csv":
+        rows.writeheader()
     for index in range(args.count):
         fields = record(rng, index)
-        out.write((json.dumps(fields) if args.format == "jsonl" else as_xml(fields)) + "\n")
+        if args.format == "csv":
+            rows.writerow(fields)
+        else:
+            out.write((json.dumps(fields) if args.format == "jsonl" else as_xml(fields)) + "\n")
 
 
 if __name__ == "__main__":

@@ -5,6 +5,8 @@
 #   - zebparse run records per second end to end with the real host services,
 #     on one thread and on every core, over generated typical US records, beside
 #     what one-thread processes running side by side on every core do together;
+#   - the same records as xml, JSON lines and CSV side by side, one thread on one
+#     core, with each format's rate as a share of the xml rate;
 #   - the cost of starting up: loading the plug-in and initPlugin with the default
 #     configuration (zebparse run over no records).
 #
@@ -27,15 +29,20 @@ ZEB_BENCH_CONFIG=config/support/addressParserMetaData.xml \
   "$build_dir/bench/parse_address_bench" --benchmark_min_time=2 2>/dev/null | grep -E '^BM_' || true
 
 input=$(mktemp --suffix=.xml)
-trap 'rm -f "$input"' EXIT
+input_jsonl=$(mktemp --suffix=.jsonl)
+input_csv=$(mktemp --suffix=.csv)
+trap 'rm -f "$input" "$input_jsonl" "$input_csv"' EXIT
 python3 scripts/gen_records.py "$records" --format xml >"$input"
+python3 scripts/gen_records.py "$records" --format jsonl >"$input_jsonl"
+python3 scripts/gen_records.py "$records" --format csv >"$input_csv"
 
-rate() {  # rate THREADS [CPU-LIST]: records per second of zebparse run over the input, as
-          # zebparse reports it (from the first record read; start-up is measured below)
+rate() {  # rate THREADS [CPU-LIST [FORMAT FILE]]: records per second of zebparse run over
+          # the input, as zebparse reports it (from the first record read; start-up is
+          # measured below)
   local pin=()
   [ -n "${2:-}" ] && pin=(taskset -c "$2")
-  "${pin[@]}" "$build_dir/bin/zebparse" run --format xml --threads "$1" --no-progress "$input" \
-    /dev/null 2>&1 >/dev/null | sed -n 's/.* failed, \([0-9.]*\) records\/s$/\1/p'
+  "${pin[@]}" "$build_dir/bin/zebparse" run --format "${3:-xml}" --threads "$1" --no-progress \
+    "${4:-$input}" /dev/null 2>&1 >/dev/null | sed -n 's/^zebparse: [0-9]* records, [0-9]* failed, \([0-9.]*\) records\/s$/\1/p'
 }
 
 median() {  # median of the numbers on standard input
@@ -71,6 +78,24 @@ printf 'zebparse run, %d threads on %d cores: %8.0f records/s (%.2fx, median of 
 printf '%d one-thread processes side by side:  %.2fx one alone; the %d-thread run does %.0f%% of that\n' \
   "$cores" "$(printf '%s\n' "${ceilings[@]}" | median)" "$cores" \
   "$(printf '%s\n' "${shares[@]}" | median)"
+
+echo "== zebparse run by format, the same $records records, 1 thread on 1 core"
+# Rounds again: the three formats run close in time, and each round's ratio to xml
+# is taken before the medians.
+xmls=() jsons=() csvs=() json_ratios=() csv_ratios=()
+for _ in $(seq "$runs"); do
+  x=$(rate 1 0 xml "$input")
+  j=$(rate 1 0 jsonl "$input_jsonl")
+  c=$(rate 1 0 csv "$input_csv")
+  xmls+=("$x") jsons+=("$j") csvs+=("$c")
+  json_ratios+=("$(echo "$j / $x" | bc -l)")
+  csv_ratios+=("$(echo "$c / $x" | bc -l)")
+done
+printf 'xml:        %8.0f records/s\n' "$(printf '%s\n' "${xmls[@]}" | median)"
+printf 'JSON lines: %8.0f records/s (%.2fx xml, median of the rounds)\n' \
+  "$(printf '%s\n' "${jsons[@]}" | median)" "$(printf '%s\n' "${json_ratios[@]}" | median)"
+printf 'CSV:        %8.0f records/s (%.2fx xml, median of the rounds)\n' \
+  "$(printf '%s\n' "${csvs[@]}" | median)" "$(printf '%s\n' "${csv_ratios[@]}" | median)"
 
 echo "== start-up: load the plug-in and initPlugin with the default configuration"
 start=$(date +%s.%N)

@@ -83,27 +83,41 @@ TEST(ResultDocument, ReadsErrorDocumentsAndRejectsBrokenText) {
   EXPECT_NE(error.find("not a well-formed document"), std::string::npos) << error;
 }
 
-// What jsonRecord makes of one line.
+// What scanJsonRecord makes of one line (which the record's members point into).
 struct JsonLine {
-  explicit JsonLine(const std::string& line) { ok = jsonRecord(line, object, elements, error); }
+  explicit JsonLine(std::string text, const ColumnMap& map = {}) : line(std::move(text)) {
+    ok = scanJsonRecord(line, map, record, error);
+  }
+  JsonLine(const JsonLine&) = delete;
+  std::string output(const ResultDocument* result, const std::string* failure,
+                     bool all = false) const {
+    std::string out;
+    jsonOutput(record, result, failure, all, out);
+    return out;
+  }
+  std::string line;
   bool ok;
-  Json object;
-  std::vector<Element> elements;
+  JsonRecord record;
   std::string error;
 };
 
-TEST(JsonRecord, TakesElementCodesAndLeavesOtherKeysOut) {
-  const JsonLine json(R"({"id": 7, "ADDR1": "12 Main St", "POSTAL_CODE": 2134, "FLAG": true,)"
-                      R"( "ADDR2": null, "CITY": ["A", 1, null], "addr3": "lower-case key"})");
+TEST(JsonRecord, TakesMappedKeysAndElementCodesAndKeepsTheRestAsWritten) {
+  ColumnMap map;
+  map.add("street", "ADDR1");
+  const JsonLine json(
+      R"({"id": 7, "street": "12 Main St", "POSTAL_CODE": 2134, "FLAG": true,)"
+      R"( "ADDR2": null, "CITY": ["A\u00e9", 1, null], "addr3": "x", "ADDR2": "b"})",
+      map);
   ASSERT_TRUE(json.ok) << json.error;
   std::vector<std::pair<std::string, std::string>> got;
-  for (const Element& e : json.elements) got.emplace_back(e.code, e.value);
-  std::vector<std::pair<std::string, std::string>> expected = {{"ADDR1", "12 Main St"},
-                                                               {"POSTAL_CODE", "2134"},
-                                                               {"FLAG", "true"},
-                                                               {"CITY", "A"},
-                                                               {"CITY", "1"}};
+  for (const Element& e : json.record.elements) got.emplace_back(e.code, e.value);
+  std::vector<std::pair<std::string, std::string>> expected = {
+      {"ADDR1", "12 Main St"}, {"POSTAL_CODE", "2134"}, {"FLAG", "true"},
+      {"CITY", "Aé"},          {"CITY", "1"},           {"ADDR2", "b"}};
   EXPECT_EQ(got, expected);
+  EXPECT_EQ(json.output(nullptr, nullptr),
+            R"({"id": 7,"street": "12 Main St","POSTAL_CODE": 2134,"FLAG": true,"ADDR2": null,)"
+            R"("CITY": ["A\u00e9", 1, null],"addr3": "x","ADDR2": "b"})");
 }
 
 std::string manyKeys(int count) {
@@ -112,76 +126,128 @@ std::string manyKeys(int count) {
   return line + "\"ADDR1\":\"1 Main St\"}";
 }
 
-TEST(JsonRecord, RefusesWhatIsNoRecord) {
-  const std::pair<std::string, const char*> kRows[] = {
-      {"not json", "invalid JSON"},
-      {"[1, 2]", "not a JSON object"},
-      {R"({"ADDR1": {"x": 1}})", "value of ADDR1 is an object"},
-      {R"({"ADDR1": [["x"]]})", "value of ADDR1 holds a list or object"},
-      {"{\"ADDR1\": \"\xC3\"}", "invalid JSON"},
+// Each failure names the byte where the line went wrong (never a "line 1" of its
+// own beside the input's line number), and keeps the members complete before it.
+TEST(JsonRecord, RefusesWhatIsNoRecordAndKeepsWhatCameBefore) {
+  const struct {
+    std::string line;
+    const char* error;
+    const char* output;  // with the error "E"
+  } kRows[] = {
+      {"not json", "invalid JSON at byte 1: expected a value", R"({"ERROR":"E"})"},
+      {R"({"id": "a1", "ADDR1": "x",})", "invalid JSON at byte 27: expected a string",
+       R"({"id": "a1","ADDR1": "x","ERROR":"E"})"},
+      {"[1, 2]", "not a JSON object", nullptr},
+      {"{} x", "invalid JSON at byte 4: text after the object", nullptr},
+      {R"({"ADDR1": {"x": 1}})", "value of ADDR1 is an object", nullptr},
+      {R"({"ADDR1": [["x"]]})", "value of ADDR1 holds a list or object", nullptr},
+      {"{\"ADDR1\": \"\xC3\"}", "invalid JSON at byte 12: invalid UTF-8", nullptr},
+      {R"({"a": "\ud800"})", "lone surrogate", nullptr},
+      {R"({"a": 01})", "expected ',' or '}'", nullptr},
+      {"{\"a\": \"tab\there\"}", "control character in a string", nullptr},
       {R"({"id":)" + std::string(50000, '[') + std::string(50000, ']') + "}",
-       "JSON nested deeper than 64 levels"},
-      {manyKeys(10000), "JSON object with more than 10000 keys"},
-      {std::string("{\"ADDR1\": \"1 Main St\"}\0junk", 27), "NUL byte in the record at byte 23"},
+       "JSON nested deeper than 64 levels", nullptr},
+      {manyKeys(10000), "JSON object with more than 10000 keys", nullptr},
+      {std::string("{\"ADDR1\": \"1 Main St\"}\0junk", 27), "NUL byte in the record at byte 23",
+       nullptr},
   };
-  for (const auto& [line, expected] : kRows) {
-    const JsonLine json(line);
-    EXPECT_FALSE(json.ok) << line.substr(0, 80);
-    EXPECT_NE(json.error.find(expected), std::string::npos)
-        << line.substr(0, 80) << " -> " << json.error;
+  for (const auto& row : kRows) {
+    const JsonLine json(row.line);
+    EXPECT_FALSE(json.ok) << row.line.substr(0, 80);
+    EXPECT_NE(json.error.find(row.error), std::string::npos)
+        << row.line.substr(0, 80) << " -> " << json.error;
+    std::string failure = "E";
+    if (row.output != nullptr) {
+      EXPECT_EQ(json.output(nullptr, &failure), row.output);
+    }
   }
-  for (const JsonLine& json :
-       {JsonLine(manyKeys(9999)),
-        JsonLine(R"({"id":)" + std::string(63, '[') + std::string(63, ']') + "}")}) {
+  for (const std::string& line :
+       {manyKeys(9999),
+        R"({"id":)" + std::string(63, '[') + std::string(63, ']') + R"(, "n": -1.5e+3})"}) {
+    const JsonLine json(line);
     EXPECT_TRUE(json.ok) << json.error;
   }
 }
 
-TEST(JsonRecord, KeyGivenTwiceKeepsItsFirstPlaceAndLastValue) {
-  const JsonLine json(R"({"ADDR1": "a", "id": 1, "ADDR1": "b"})");
-  ASSERT_TRUE(json.ok);
-  EXPECT_EQ(json.object.dump(), R"({"ADDR1":"b","id":1})");
-  ASSERT_EQ(json.elements.size(), 1u);
-  EXPECT_EQ(json.elements[0].value, "b");
+// One string per result code whatever the record; every occurrence on request.
+TEST(JsonOutput, OneStringPerCodeOrEveryOccurrence) {
+  const JsonLine json(R"({"id": "a1", "ADDR1": "12b Main St", "STR_NUM": ""})");
+  ResultDocument result;
+  result.elements = {{"ADDR1", "12b Main St"},
+                     {"STR_NUM", "12b"},
+                     {"STR_NAME", "MAIN"},
+                     {"STR_NUM", "12B"},
+                     {"NOTE", "a\"\n\x01"}};
+  EXPECT_EQ(json.output(&result, nullptr),
+            R"({"id": "a1","ADDR1": "12b Main St","STR_NUM":"12B","STR_NAME":"MAIN",)"
+            R"("UNIT_TYPE":"","UNIT_NUM":"","STR_NAME_STD":"","CITY_STD":"","POSTAL_5":"",)"
+            R"("CITY":"","STATE":"","POSTAL_CODE":""})")
+      << "a one-line address gets the locality the plug-in may find in it";
+  EXPECT_EQ(json.output(&result, nullptr, true),
+            R"({"id": "a1","ADDR1":["12b Main St"],"STR_NUM":["12b","12B"],"STR_NAME":["MAIN"],)"
+            R"("NOTE":["a\"\n\u0001"]})");
+  std::string error = "boom";
+  EXPECT_EQ(json.output(nullptr, &error),
+            R"({"id": "a1","ADDR1": "12b Main St","STR_NUM": "","ERROR":"boom"})");
 }
 
-TEST(JsonOutput, RepeatedCodeBecomesListInDocumentOrder) {
-  Json input = Json::parse(R"({"id": "a1", "ADDR1": "12b Main St"})");
-  ResultDocument result;
-  result.elements = {
-      {"ADDR1", "12b Main St"}, {"STR_NUM", "12b"}, {"STR_NAME", "MAIN"}, {"STR_NUM", "12B"}};
-  EXPECT_EQ(jsonOutput(input, &result, nullptr),
-            R"({"id":"a1","ADDR1":"12b Main St","STR_NUM":["12b","12B"],"STR_NAME":"MAIN"})");
-  std::string error = "boom";
-  EXPECT_EQ(jsonOutput(input, nullptr, &error),
-            R"({"id":"a1","ADDR1":"12b Main St","ERROR":"boom"})");
-  EXPECT_EQ(jsonOutput(Json(), nullptr, &error), R"({"ERROR":"boom"})");
+TEST(ResultDocument, TheShapeReaderAndTheTreeParserAgree) {
+  // The plug-in's own shape, an empty value, entities; then shapes only the tree
+  // parser reads.
+  for (const std::string text :
+       {"<STD_RESULT><OBS_FEAT><OBS_FELEM><FELEM_CODE>A</FELEM_CODE><FELEM_VALUE>x &amp; &lt;"
+        "y&gt;&#13;</FELEM_VALUE></OBS_FELEM><OBS_FELEM><FELEM_CODE>B</FELEM_CODE><FELEM_VALUE/>"
+        "</OBS_FELEM></OBS_FEAT></STD_RESULT>",
+        "<STD_RESULT><OBS_FEAT><OBS_FELEM><FELEM_CODE>A</FELEM_CODE><FELEM_VALUE>x &#38; &#60;"
+        "y&#62;&#xD;</FELEM_VALUE></OBS_FELEM><OBS_FELEM><FELEM_CODE>B</FELEM_CODE>"
+        "</OBS_FELEM><X/></OBS_FEAT></STD_RESULT>"}) {
+    ResultDocument result;
+    std::string error;
+    ASSERT_TRUE(readResultDocument(text, result, error)) << error;
+    ASSERT_EQ(result.elements.size(), 2u) << text;
+    EXPECT_EQ(result.elements[0].value, "x & <y>\r") << text;
+    EXPECT_EQ(result.elements[1].code, "B");
+    EXPECT_EQ(result.elements[1].value, "");
+  }
 }
 
 TEST(Csv, QuotesFieldsThatNeedIt) {
   EXPECT_EQ(csvLine({"a", "b,c", "say \"hi\"", "two\nlines", ""}),
             "a,\"b,c\",\"say \"\"hi\"\"\",\"two\nlines\",");
+  EXPECT_EQ(csvLine({"a;b", "c,d"}, ';'), "\"a;b\";c,d");
 }
 
 TEST(Csv, OutputRowTakesResultValuesAndAddsColumns) {
-  std::vector<std::string> header = {"id", "ADDR1", "STR_NUM"};
-  std::vector<std::string> outputHeader = csvOutputHeader(header);
-  EXPECT_EQ(outputHeader,
-            (std::vector<std::string>{"id", "ADDR1", "STR_NUM", "STR_NAME", "UNIT_TYPE", "UNIT_NUM",
-                                      "STR_NAME_STD", "CITY_STD", "POSTAL_5", "ERROR"}));
+  ColumnMap map;
+  map.add("street", "ADDR1");
+  CsvLayout layout({"id", "street", "STR_NUM"}, map, ',');
+  EXPECT_TRUE(layout.hasAddressColumn());
+  EXPECT_FALSE(CsvLayout({"id", "address"}, ColumnMap(), ',').hasAddressColumn());
+  EXPECT_EQ(layout.outputHeader(),
+            (std::vector<std::string>{"id", "street", "STR_NUM", "STR_NAME", "UNIT_TYPE",
+                                      "UNIT_NUM", "STR_NAME_STD", "CITY_STD", "POSTAL_5", "CITY",
+                                      "STATE", "POSTAL_CODE", "ERROR"}));
   ResultDocument result;
-  result.elements = {
-      {"ADDR1", "12b Main"}, {"STR_NUM", "12b"}, {"STR_NAME", "MAIN"}, {"STR_NUM", "12B"}};
-  EXPECT_EQ(csvOutputRow(header, outputHeader, {"r1", "12b Main", ""}, &result, nullptr),
-            (std::vector<std::string>{"r1", "12b Main", "12B", "MAIN", "", "", "", "", "", ""}));
-  std::string error = "broken";
-  EXPECT_EQ(csvOutputRow(header, outputHeader, {"r2", "x"}, nullptr, &error),
-            (std::vector<std::string>{"r2", "x", "", "", "", "", "", "", "", "broken"}));
+  result.elements = {{"ADDR1", "12b Main, Provo UT"},
+                     {"STR_NUM", "12b"},
+                     {"STR_NAME", "MAIN"},
+                     {"STR_NUM", "12B"},
+                     {"CITY", "Provo"},
+                     {"STATE", "UT"}};
+  std::string line;
+  layout.outputLine({"r1", "12b Main, Provo UT", ""}, &result, nullptr, line);
+  EXPECT_EQ(line, "r1,\"12b Main, Provo UT\",12B,MAIN,,,,,,Provo,UT,,");
+  std::string error = "broken, badly";
+  layout.outputLine({"r2", "x", "7"}, nullptr, &error, line);
+  EXPECT_EQ(line, "r2,x,7,,,,,,,,,,\"broken, badly\"");
+  EXPECT_EQ(CsvLayout({"ADDR1", "CITY"}, map, ',').outputHeader().back(), "ERROR");
+  EXPECT_EQ(CsvLayout({"ADDR1", "CITY"}, map, ',').outputHeader().size(), 10u)
+      << "a record with a city has its locality: none is added";
 
   std::vector<Element> elements;
-  EXPECT_FALSE(csvRecord(header, {"r2", "x"}, elements, error));
+  EXPECT_FALSE(layout.record({"r2", "x"}, elements, error));
   EXPECT_EQ(error, "record has 2 fields, the header has 3");
-  ASSERT_TRUE(csvRecord(header, {"r3", "1 Elm", ""}, elements, error));
+  ASSERT_TRUE(layout.record({"r3", "1 Elm", ""}, elements, error));
   ASSERT_EQ(elements.size(), 1u) << "id is no code and an empty cell gives no element";
   EXPECT_EQ(elements[0].code, "ADDR1");
 }

@@ -26,14 +26,17 @@ InputSource sourceOf(const std::string& text, size_t piece) {
   });
 }
 
-// "line:cell|cell" per record, with "!failure" when it has one.
-template <typename Reader>
-std::vector<std::string> readAll(const std::string& text, size_t piece, size_t limit) {
+// "line:cell|cell" per record, with "!failure" when it has one; "line:(blank)" for a
+// blank line, which keeps its place in the output.
+template <typename Reader, typename... Options>
+std::vector<std::string> readAll(const std::string& text, size_t piece, size_t limit,
+                                 Options... options) {
   InputSource in = sourceOf(text, piece);
-  Reader reader(in, limit);
+  Reader reader(in, limit, options...);
   std::vector<std::string> got;
   for (Record record; reader.next(record);) {
     std::string shown = std::to_string(record.line) + ":" + record.text;
+    if (record.blank) shown += "(blank)";
     for (size_t i = 0; i < record.cells.size(); ++i) shown += (i > 0 ? "|" : "") + record.cells[i];
     if (!record.failure.empty()) shown += "!" + record.failure;
     got.push_back(shown);
@@ -47,8 +50,10 @@ TEST(CsvReader, ReadsStrictlyAndGoesOnAfterABrokenRecord) {
     std::string input;
     std::vector<std::string> records;
     size_t limit = 1000;
+    char delimiter = ',';
   } kRows[] = {
-      {"a,b\r\n\r\n\"x,\"\"y\"\"\",\n", {"1:a|b", "3:x,\"y\"|"}},
+      {"a,b\r\n\r\n\"x,\"\"y\"\"\",\n", {"1:a|b", "2:(blank)", "3:x,\"y\"|"}},
+      {"a;b,c\n\"x;\";y\n", {"1:a|b,c", "2:x;|y"}, 1000, ';'},
       {"\xEF\xBB\xBFid,\"two\nlines\"\nlast", {"1:id|two\nlines", "3:last"}},
       // A stray quote fails its record; the next line is read as usual.
       {"h\n1,\"12 Main St\"junk,X\n2,ok\n",
@@ -68,17 +73,18 @@ TEST(CsvReader, ReadsStrictlyAndGoesOnAfterABrokenRecord) {
   };
   for (const auto& row : kRows) {
     for (size_t piece : {size_t{1}, size_t{1} << 20}) {
-      EXPECT_EQ(readAll<CsvReader>(row.input, piece, row.limit), row.records)
+      EXPECT_EQ(readAll<CsvReader>(row.input, piece, row.limit, row.delimiter), row.records)
           << row.input << " in pieces of " << piece;
     }
   }
 }
 
-TEST(LineReader, SkipsBlankLinesAndRefusesLongOnes) {
+TEST(LineReader, MarksBlankLinesAndRefusesLongOnes) {
   std::string input = "\xEF\xBB\xBF<a/>\r\n  \n" + std::string(30, 'x') + "\n<b/>";
   for (size_t piece : {size_t{1}, size_t{7}, size_t{1} << 20}) {
     EXPECT_EQ(readAll<LineReader>(input, piece, 20),
-              (std::vector<std::string>{"1:<a/>", "3:!record longer than 20 bytes", "4:<b/>"}))
+              (std::vector<std::string>{"1:<a/>", "2:  (blank)", "3:!record longer than 20 bytes",
+                                        "4:<b/>"}))
         << "pieces of " << piece;
   }
 }

@@ -2,9 +2,9 @@
 """Scores-ready predictions from `zebparse run`, the way users run the plug-in.
 
 Each labelled record becomes a jsonl record that goes through zebparse run; the
-elements the plug-in writes back become the scorer's prediction fields. STR_NUM
-and UNIT_NUM come back twice (the parsed value and its upper-cased copy): the
-first is the parsed one. The record's form:
+elements the plug-in writes back become the scorer's prediction fields. The run
+keeps every element (--all-elements): STR_NUM and UNIT_NUM come back twice (the
+parsed value and its upper-cased copy), and the first is the parsed one. The record's form:
 
   split   ADDR1 = line, CITY, POSTAL_CODE (the default)
   joined  ADDR1 = "line, city, state zip" (empty parts left out)
@@ -55,7 +55,8 @@ def main():
         for line in lines:
             records.append(json.dumps(record(json.loads(line), args.form)))
     run = subprocess.run(
-        [zebparse, "run", "--format", "jsonl", "--no-progress", "--support-dir", support_dir],
+        [zebparse, "run", "--format", "jsonl", "--all-elements", "--no-progress", "--support-dir",
+         support_dir],
         input="\n".join(records) + "\n", capture_output=True, text=True, check=False)
     if run.returncode not in (0, 1):
         sys.exit(f"zebparse run failed ({run.returncode}): {run.stderr.strip()}")

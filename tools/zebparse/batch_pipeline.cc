@@ -96,6 +96,9 @@ void BatchPipeline::emptyForReuse(std::vector<Record>& records) {
     record.output.clear();
     record.failure.clear();
     record.cells.clear();
+    record.blank = false;
+    record.noAddress = false;
+    record.unknownCountry.clear();
   }
 }
 

@@ -25,6 +25,9 @@ struct Record {
   std::vector<std::string> cells;  // the input fields (csv)
   std::string output;              // the output line, without its line end
   std::string failure;             // why the record failed; empty when it succeeded
+  bool blank = false;              // a blank line: its output line is blank too
+  bool noAddress = false;          // the record holds no address element
+  std::string unknownCountry;      // its COUNTRY, when no configured country has that name
 };
 
 class BatchPipeline {

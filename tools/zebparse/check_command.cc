@@ -27,24 +27,7 @@ constexpr const char* kCheckUsage =
     "country that maps to no region. Exit status 1 when it found an error (an empty\n"
     "configuration file is one).\n";
 
-// Names and conditions come from the configuration file: they are shown escaped.
-class Report {
- public:
-  void error(const std::string& where, const std::string& what) {
-    std::printf("error: %s: %s\n", cmn::EscapeForTerminal(where, kMessageMaxBytes).c_str(),
-                cmn::EscapeForTerminal(what, kMessageMaxBytes).c_str());
-    ++errors;
-  }
-  void warning(const std::string& where, const std::string& what) {
-    std::printf("warning: %s: %s\n", cmn::EscapeForTerminal(where, kMessageMaxBytes).c_str(),
-                cmn::EscapeForTerminal(what, kMessageMaxBytes).c_str());
-    ++warnings;
-  }
-  int errors = 0;
-  int warnings = 0;
-};
-
-void checkRule(const addr::RuleText& rule, const std::string& code, Report& report) {
+void checkRule(const addr::RuleText& rule, const std::string& code, ConfigReport& report) {
   const std::string where = code + " rule [" + rule.name + "]";
   for (const addr::RuleProblem& problem : addr::checkRule(rule)) {
     const std::string& item = problem.item;
@@ -73,38 +56,27 @@ void checkRule(const addr::RuleText& rule, const std::string& code, Report& repo
 
 }  // namespace
 
-int checkCommand(int argc, char** argv) {
-  Arguments args;
-  std::string error;
-  if (!parseArguments(argc, argv, 2, {"--support-dir"}, {"--help"}, args, error)) {
-    std::cerr << "zebparse check: " << error << "\n" << kCheckUsage;
-    return kExitUsage;
-  }
-  if (args.flags.count("--help") != 0) {
-    std::cout << kCheckUsage;
-    return kExitOk;
-  }
-  if (!args.positional.empty()) {
-    std::cerr << "zebparse check: unexpected argument [" << args.positional[0] << "]\n"
-              << kCheckUsage;
-    return kExitUsage;
-  }
-  std::string configPath;
-  addr::AddressParserPtr parser;
-  if (!loadParserSession(supportDirectoryOption(args.values["--support-dir"]), configPath, parser,
-                         error)) {
-    std::printf("error: %s\n", cmn::EscapeForTerminal(error, kMessageMaxBytes).c_str());
-    return kExitRecordsFailed;
-  }
-  Report report;
-  for (const auto& ruleSet : parser->ruleSetsAsRead()) {
+void ConfigReport::error(const std::string& where, const std::string& what) {
+  lines.push_back("error: " + cmn::EscapeForTerminal(where, kMessageMaxBytes) + ": " +
+                  cmn::EscapeForTerminal(what, kMessageMaxBytes));
+  ++errors;
+}
+
+void ConfigReport::warning(const std::string& where, const std::string& what) {
+  lines.push_back("warning: " + cmn::EscapeForTerminal(where, kMessageMaxBytes) + ": " +
+                  cmn::EscapeForTerminal(what, kMessageMaxBytes));
+  ++warnings;
+}
+
+void checkConfiguration(const addr::AddressParser& parser, ConfigReport& report) {
+  for (const auto& ruleSet : parser.ruleSetsAsRead()) {
     for (const addr::RuleText* rule : ruleSet.rules) checkRule(*rule, ruleSet.code, report);
     if (ruleSet.rules.empty()) report.error(ruleSet.code + " rule set", "has no rules");
   }
 
-  const auto& regions = parser->regionBaseByName();
-  const std::string& defaultCountry = parser->defaultCountry();
-  for (const auto& [name, code] : parser->countryCodeByName()) {
+  const auto& regions = parser.regionBaseByName();
+  const std::string& defaultCountry = parser.defaultCountry();
+  for (const auto& [name, code] : parser.countryCodeByName()) {
     auto region = regions.find(code);
     if (code.empty() || region == regions.end() || region->second.empty()) {
       report.error("country [" + name + "]", "maps to code [" + code +
@@ -116,9 +88,34 @@ int checkCommand(int argc, char** argv) {
   if (regions.find(defaultCountry) == regions.end()) {
     report.warning("default country [" + defaultCountry + "]", "is no region");
   }
-  if (!parser->hasRuleSet(defaultCountry)) {
+  if (!parser.hasRuleSet(defaultCountry)) {
     report.warning("default country [" + defaultCountry + "]", "has no rule set");
   }
+}
+
+int checkCommand(int argc, char** argv) {
+  Arguments args;
+  std::string error;
+  if (!parseArguments(argc, argv, 2, {"--support-dir"}, {"--help"}, args, error)) {
+    return usageError("check", error);
+  }
+  if (args.flags.count("--help") != 0) {
+    std::cout << kCheckUsage;
+    return kExitOk;
+  }
+  if (!args.positional.empty()) {
+    return usageError("check", "unexpected argument [" + args.positional[0] + "]");
+  }
+  std::string configPath;
+  addr::AddressParserPtr parser;
+  if (!loadParserSession(supportDirectoryOption(args.values["--support-dir"]), configPath, parser,
+                         error)) {
+    std::printf("error: %s\n", cmn::EscapeForTerminal(error, kMessageMaxBytes).c_str());
+    return kExitRecordsFailed;
+  }
+  ConfigReport report;
+  checkConfiguration(*parser, report);
+  for (const std::string& line : report.lines) std::printf("%s\n", line.c_str());
   std::printf("%s: %d error%s, %d warning%s\n", configPath.c_str(), report.errors,
               report.errors == 1 ? "" : "s", report.warnings, report.warnings == 1 ? "" : "s");
   return report.errors == 0 ? kExitOk : kExitRecordsFailed;

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 
 namespace zebparse {
 
@@ -13,6 +14,7 @@ bool parseArguments(int argc, char** argv, int first, const std::set<std::string
   bool optionsOver = false;
   for (int i = first; i < argc; ++i) {
     std::string arg = argv[i];
+    if (!optionsOver && arg == "-h") arg = "--help";
     if (optionsOver || arg.size() < 2 || arg[0] != '-' || arg == "-") {
       out.positional.push_back(arg);
       continue;
@@ -38,6 +40,7 @@ bool parseArguments(int argc, char** argv, int first, const std::set<std::string
         value = argv[++i];
       }
       out.values[name] = value;
+      out.ordered.emplace_back(name, value);
     } else if (flags.count(name) != 0 && !hasValue) {
       out.flags.insert(name);
     } else {
@@ -67,23 +70,50 @@ std::string executableDirectory() {
 }
 
 std::string defaultPluginPath() {
-  return (std::filesystem::path(executableDirectory()) / ".." / "lib" /
-          "libzebConfigParseAddr.so")
+  return (std::filesystem::path(executableDirectory()) / ".." / "lib" / "libzebConfigParseAddr.so")
       .lexically_normal()
       .string();
 }
 
 std::string defaultSupportDirectory() {
-  std::filesystem::path exeDir = executableDirectory();
-  std::filesystem::path installed = (exeDir / ".." / "share" / "zebparse" / "support").lexically_normal();
-  std::error_code ignored;
-  if (std::filesystem::is_directory(installed, ignored)) return installed.string();
-  std::filesystem::path buildTree = (exeDir / ".." / ".." / "config" / "support").lexically_normal();
-#ifdef ZEB_BUNDLED_SUPPORT_DIR
-  // A build directory outside the source tree: the sources' own support directory.
-  if (!std::filesystem::is_directory(buildTree, ignored)) return ZEB_BUNDLED_SUPPORT_DIR;
-#endif
-  return buildTree.string();
+  return (std::filesystem::path(executableDirectory()) / ".." / "share" / "zebparse" / "support")
+      .lexically_normal()
+      .string();
+}
+
+bool checkSupportDirectory(const std::string& dir, std::string& error,
+                           std::vector<std::string>& warnings) {
+  std::error_code failure;
+  if (!std::filesystem::is_directory(dir, failure)) {
+    error = "support directory [" + dir + "] " +
+            (std::filesystem::exists(dir, failure) ? "is not a directory" : "does not exist");
+    return false;
+  }
+  auto file = [&](const char* name) { return (std::filesystem::path(dir) / name).string(); };
+  std::string config = file("addressParserMetaData.xml");
+  if (!std::filesystem::exists(config, failure)) {
+    error = "configuration file [" + config + "] is missing";
+    return false;
+  }
+  std::string tokens = file("tokenInfo.tsv");
+  if (!std::filesystem::exists(tokens, failure)) {
+    warnings.push_back("token data [" + tokens +
+                       "] is missing: STR_NAME_STD and CITY_STD are built without it");
+  }
+  return true;
+}
+
+int usageError(const char* command, const std::string& message) {
+  std::cerr << "zebparse " << command << ": " << message << " (try 'zebparse " << command
+            << " --help')\n";
+  return kExitUsage;
+}
+
+std::string lowerCase(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
 }
 
 }  // namespace zebparse

@@ -156,16 +156,14 @@ int explainCommand(int argc, char** argv) {
   Arguments args;
   std::string error;
   if (!parseArguments(argc, argv, 2, {"--support-dir", "--country"}, {"--help"}, args, error)) {
-    std::cerr << "zebparse explain: " << error << "\n" << kExplainUsage;
-    return kExitUsage;
+    return usageError("explain", error);
   }
   if (args.flags.count("--help") != 0) {
     std::cout << kExplainUsage;
     return kExitOk;
   }
   if (args.positional.empty() || args.positional.size() > 3) {
-    std::cerr << "zebparse explain: give one to three address lines\n" << kExplainUsage;
-    return kExitUsage;
+    return usageError("explain", "give one to three address lines");
   }
   std::string configPath;
   addr::AddressParserPtr parser;

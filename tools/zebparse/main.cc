@@ -1,8 +1,8 @@
 // zebparse: the command-line host of the address-parsing plug-in.
+#include <libxml/parser.h>
+
 #include <cstring>
 #include <iostream>
-
-#include <libxml/parser.h>
 
 #include "tools/zebparse/command_line.h"
 #include "tools/zebparse/commands.h"
@@ -19,7 +19,8 @@ constexpr const char* kUsage =
     "  explain  show how one address is parsed, rule by rule\n"
     "  check    check a parser configuration for mistakes\n"
     "\n"
-    "zebparse COMMAND --help describes a command; zebparse --version prints the version.\n";
+    "zebparse help COMMAND (or zebparse COMMAND --help) describes a command;\n"
+    "zebparse --version prints the version; man zebparse has the whole story.\n";
 
 }  // namespace
 
@@ -31,12 +32,23 @@ int main(int argc, char** argv) {
   std::cin.tie(nullptr);
   xmlInitParser();
   if (argc < 2) {
-    std::cerr << kUsage;
+    std::cerr << "usage: zebparse COMMAND [OPTIONS] [ARGS] (try 'zebparse --help')\n";
     return zebparse::kExitUsage;
   }
   const char* command = argv[1];
   if (std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0 ||
       std::strcmp(command, "help") == 0) {
+    // "zebparse help run" is "zebparse run --help".
+    if (std::strcmp(command, "help") == 0 && argc > 2) {
+      char help[] = "--help";
+      char* helpArgv[] = {argv[0], argv[2], help, nullptr};
+      if (std::strcmp(argv[2], "run") == 0) return zebparse::runCommand(3, helpArgv);
+      if (std::strcmp(argv[2], "parse") == 0) return zebparse::parseCommand(3, helpArgv);
+      if (std::strcmp(argv[2], "explain") == 0) return zebparse::explainCommand(3, helpArgv);
+      if (std::strcmp(argv[2], "check") == 0) return zebparse::checkCommand(3, helpArgv);
+      std::cerr << "zebparse: no command [" << argv[2] << "] (try 'zebparse --help')\n";
+      return zebparse::kExitUsage;
+    }
     std::cout << kUsage;
     return zebparse::kExitOk;
   }
@@ -48,6 +60,6 @@ int main(int argc, char** argv) {
   if (std::strcmp(command, "parse") == 0) return zebparse::parseCommand(argc, argv);
   if (std::strcmp(command, "explain") == 0) return zebparse::explainCommand(argc, argv);
   if (std::strcmp(command, "check") == 0) return zebparse::checkCommand(argc, argv);
-  std::cerr << "zebparse: unknown command [" << command << "]\n" << kUsage;
+  std::cerr << "zebparse: unknown command [" << command << "] (try 'zebparse --help')\n";
   return zebparse::kExitUsage;
 }

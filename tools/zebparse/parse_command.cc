@@ -56,11 +56,13 @@ std::vector<std::pair<const char*, const std::string*>> fieldsOf(const addr::Add
 }
 
 // The derived elements the plug-in appends; empty with `error` set when the
-// plug-in could not be used.
+// plug-in could not be used (`loaded` false when it did not even start).
 std::vector<Element> derivedElements(const std::string& pluginPath,
-                                     const std::vector<Element>& input, std::string& error) {
+                                     const std::vector<Element>& input, std::string& error,
+                                     bool& loaded) {
   std::unique_ptr<zeb::PluginLibrary> plugin = zeb::PluginLibrary::open(pluginPath, error);
-  if (!plugin || !plugin->init(&zebHostLookup, error)) return {};
+  loaded = plugin && plugin->init(&zebHostLookup, error);
+  if (!loaded) return {};
   std::string document;
   std::vector<Element> derived;
   if (!buildRecordDocument(input, document, error)) return {};
@@ -98,16 +100,14 @@ int parseCommand(int argc, char** argv) {
   std::string error;
   if (!parseArguments(argc, argv, 2, {"--support-dir", "--country", "--plugin"},
                       {"--json", "--help"}, args, error)) {
-    std::cerr << "zebparse parse: " << error << "\n" << kParseUsage;
-    return kExitUsage;
+    return usageError("parse", error);
   }
   if (args.flags.count("--help") != 0) {
     std::cout << kParseUsage;
     return kExitOk;
   }
   if (args.positional.empty() || args.positional.size() > 3) {
-    std::cerr << "zebparse parse: give one to three address lines\n" << kParseUsage;
-    return kExitUsage;
+    return usageError("parse", "give one to three address lines");
   }
   std::string supportDir = supportDirectoryOption(args.values["--support-dir"]);
   std::string configPath;
@@ -136,7 +136,10 @@ int parseCommand(int argc, char** argv) {
   std::string pluginPath =
       args.values.count("--plugin") != 0 ? args.values["--plugin"] : defaultPluginPath();
   std::string derivedError;
-  std::vector<Element> derived = derivedElements(pluginPath, input, derivedError);
+  bool loaded = false;
+  std::vector<Element> derived = derivedElements(pluginPath, input, derivedError, loaded);
+  // The table is still worth showing, but a script must see that half of it is missing.
+  int status = derivedError.empty() ? kExitOk : loaded ? kExitRecordsFailed : kExitUsage;
 
   if (args.flags.count("--json") != 0) {
     Json out = Json::object();
@@ -148,7 +151,7 @@ int parseCommand(int argc, char** argv) {
     out["derived"] = derivedJson;
     if (!derivedError.empty()) out["derivedError"] = derivedError;
     std::cout << out.dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
-    return kExitOk;
+    return status;
   }
   std::printf("%-20s %s\n", "field", "value");
   std::printf("%-20s %s\n", "--------------------", "--------------------");
@@ -163,7 +166,8 @@ int parseCommand(int argc, char** argv) {
   for (const Element& element : derived) {
     std::printf("%-20s %s\n", element.code.c_str(), element.value.c_str());
   }
-  return kExitOk;
+  if (!derivedError.empty()) std::cerr << "zebparse: " << derivedError << "\n";
+  return status;
 }
 
 }  // namespace zebparse

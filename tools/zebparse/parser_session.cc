@@ -19,6 +19,9 @@ std::string supportDirectoryOption(const std::string& given) {
 
 bool loadParserSession(const std::string& supportDir, std::string& configPath,
                        addr::AddressParserPtr& parser, std::string& error) {
+  std::vector<std::string> warnings;
+  if (!checkSupportDirectory(supportDir, error, warnings)) return false;
+  for (const std::string& warning : warnings) std::cerr << "zebparse: warning: " << warning << "\n";
   zeb::HostContext& host = zeb::HostContext::instance();
   host.parameters().set("PIPELINE", "SUPPORTPATH", supportDir);
   zeb::HostSettings settings;

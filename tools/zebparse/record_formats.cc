@@ -110,30 +110,6 @@ xmlNodePtr firstChild(xmlNodePtr parent, const char* name) {
   return nullptr;
 }
 
-// The codes a record run adds to a CSV row when the header lacks them.
-const char* const kResultColumns[] = {"STR_NUM",      "STR_NAME", "UNIT_TYPE", "UNIT_NUM",
-                                      "STR_NAME_STD", "CITY_STD", "POSTAL_5"};
-
-bool isResultColumn(const std::string& code) {
-  for (const char* column : kResultColumns) {
-    if (code == column) return true;
-  }
-  return false;
-}
-
-const std::string* lastValue(const ResultDocument& result, const std::string& code) {
-  const std::string* found = nullptr;
-  for (const Element& element : result.elements) {
-    if (element.code == code) found = &element.value;
-  }
-  return found;
-}
-
-std::string scalarText(const Json& value) {
-  if (value.is_string()) return value.get<std::string>();
-  return value.dump(-1, ' ', false, Json::error_handler_t::replace);
-}
-
 }  // namespace
 
 bool isElementCode(std::string_view key) {
@@ -173,7 +149,92 @@ std::string errorDocument(std::string_view message) {
   return out;
 }
 
+namespace {
+
+// The result documents of the plug-in are one line of a fixed shape; reading them
+// with a tree parser costs more than the parse of the address. This reader takes
+// that shape only and declines anything else, which the tree parser then reads.
+class ShapeReader {
+ public:
+  explicit ShapeReader(std::string_view text) : s_(text) {}
+  bool take(std::string_view literal) {
+    if (s_.substr(pos_, literal.size()) != literal) return false;
+    pos_ += literal.size();
+    return true;
+  }
+  // Character data up to the next '<', entities decoded.
+  bool text(std::string& out) {
+    out.clear();
+    while (pos_ < s_.size() && s_[pos_] != '<') {
+      // A plain loop: find_first_of searches its set once per character.
+      size_t amp = pos_;
+      while (amp < s_.size() && s_[amp] != '&' && s_[amp] != '<') ++amp;
+      if (amp == s_.size()) return false;
+      out.append(s_.substr(pos_, amp - pos_));
+      pos_ = amp;
+      if (s_[pos_] == '<') break;
+      if (!entity(out)) return false;
+    }
+    return pos_ < s_.size();
+  }
+  bool done() const { return pos_ == s_.size(); }
+
+ private:
+  bool entity(std::string& out) {
+    static constexpr std::pair<std::string_view, char> kNamed[] = {
+        {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
+    for (const auto& [name, c] : kNamed) {
+      if (take(name)) {
+        out += c;
+        return true;
+      }
+    }
+    // Numeric references: only the ones the serialiser writes for control bytes.
+    for (const auto& [name, c] : {std::pair<std::string_view, char>{"&#13;", '\r'},
+                                  {"&#10;", '\n'},
+                                  {"&#9;", '\t'},
+                                  {"&#xD;", '\r'},
+                                  {"&#xA;", '\n'},
+                                  {"&#x9;", '\t'}}) {
+      if (take(name)) {
+        out += c;
+        return true;
+      }
+    }
+    return false;
+  }
+
+  std::string_view s_;
+  size_t pos_ = 0;
+};
+
+bool readResultShape(std::string_view text, ResultDocument& result) {
+  ShapeReader in(text);
+  if (!in.take("<STD_RESULT><OBS_FEAT>")) return false;
+  size_t count = 0;
+  while (in.take("<OBS_FELEM><FELEM_CODE>")) {
+    if (count == result.elements.size()) result.elements.emplace_back();
+    Element& element = result.elements[count];
+    if (!in.text(element.code) || !in.take("</FELEM_CODE>")) return false;
+    if (in.take("<FELEM_VALUE/>")) {
+      element.value.clear();
+    } else if (!in.take("<FELEM_VALUE>") || !in.text(element.value) || !in.take("</FELEM_VALUE>")) {
+      return false;
+    }
+    if (!in.take("</OBS_FELEM>")) return false;
+    ++count;
+  }
+  if (!in.take("</OBS_FEAT></STD_RESULT>") || !in.done()) return false;
+  result.elements.resize(count);
+  result.hasError = false;
+  result.error.clear();
+  return true;
+}
+
+}  // namespace
+
 bool readResultDocument(std::string_view text, ResultDocument& result, std::string& error) {
+  if (readResultShape(text, result)) return true;
   result = ResultDocument();
   xmlDocPtr doc = xmlReadMemory(text.data(), static_cast<int>(text.size()), nullptr, "UTF-8",
                                 XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
@@ -207,89 +268,6 @@ bool readResultDocument(std::string_view text, ResultDocument& result, std::stri
   return true;
 }
 
-namespace {
-
-// The entries of an object, in order, without the ordered map's own insertion,
-// which searches every earlier key: the callers know whether a key is new.
-Json::object_t::Container& entriesOf(Json& object) { return object.get_ref<Json::object_t&>(); }
-
-// Builds the record object from parser events. Objects are filled in one pass with
-// an index of their keys: inserting into the ordered object one key at a time
-// searches all earlier keys, and a line of many keys would take quadratic time.
-class RecordBuilder : public nlohmann::json_sax<Json> {
- public:
-  Json root;
-  std::string error;
-
-  bool null() override { return add(Json()); }
-  bool boolean(bool value) override { return add(Json(value)); }
-  bool number_integer(number_integer_t value) override { return add(Json(value)); }
-  bool number_unsigned(number_unsigned_t value) override { return add(Json(value)); }
-  bool number_float(number_float_t value, const string_t&) override { return add(Json(value)); }
-  bool string(string_t& value) override { return add(Json(std::move(value))); }
-  bool binary(binary_t& value) override { return add(Json(std::move(value))); }
-  bool start_object(std::size_t) override { return open(Json::object()); }
-  bool start_array(std::size_t) override { return open(Json::array()); }
-  bool key(string_t& key) override {
-    open_.back().key = std::move(key);
-    return true;
-  }
-  bool end_object() override { return close(); }
-  bool end_array() override { return close(); }
-  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& e) override {
-    error = std::string("invalid JSON: ") + e.what();
-    return false;
-  }
-
- private:
-  struct Open {
-    Json value;
-    std::string key;                                  // of the member being read
-    std::unordered_map<std::string, size_t> members;  // key -> place
-  };
-
-  bool open(Json value) {
-    if (open_.size() >= kMaxJsonDepth) {
-      error = "JSON nested deeper than " + std::to_string(kMaxJsonDepth) + " levels";
-      return false;
-    }
-    open_.push_back({std::move(value), {}, {}});
-    return true;
-  }
-  bool close() {
-    Json value = std::move(open_.back().value);
-    open_.pop_back();
-    return add(std::move(value));
-  }
-  bool add(Json value) {
-    if (open_.empty()) {
-      root = std::move(value);
-      return true;
-    }
-    Open& into = open_.back();
-    if (into.value.is_array()) {
-      into.value.get_ref<Json::array_t&>().push_back(std::move(value));
-      return true;
-    }
-    auto& object = entriesOf(into.value);
-    auto [place, added] = into.members.try_emplace(into.key, object.size());
-    if (!added) {
-      object[place->second].second = std::move(value);
-      return true;
-    }
-    if (object.size() >= kMaxJsonKeys) {
-      error = "JSON object with more than " + std::to_string(kMaxJsonKeys) + " keys";
-      return false;
-    }
-    object.emplace_back(std::move(into.key), std::move(value));
-    return true;
-  }
-
-  std::vector<Open> open_;
-};
-
-}  // namespace
-
 bool refuseNul(std::string_view record, std::string& error) {
   const void* nul = std::memchr(record.data(), '\0', record.size());
   if (nul == nullptr) return true;
@@ -298,147 +276,614 @@ bool refuseNul(std::string_view record, std::string& error) {
   return false;
 }
 
-bool jsonRecord(std::string_view line, Json& object, std::vector<Element>& elements,
-                std::string& error) {
-  elements.clear();
-  object = Json();
-  // The parser takes a NUL byte for the end of the input and would ignore the rest.
-  if (!refuseNul(line, error)) return false;
-  RecordBuilder builder;
-  if (!Json::sax_parse(line.begin(), line.end(), &builder)) {
-    error = builder.error;
+bool isResultCode(std::string_view code) {
+  for (const char* result : kResultCodes) {
+    if (code == result) return true;
+  }
+  return false;
+}
+
+namespace {
+
+// Bit i stands for kLocalityCodes[i]; 0 for any other code.
+unsigned localityBit(std::string_view code) {
+  for (unsigned i = 0; i < std::size(kLocalityCodes); ++i) {
+    if (code == kLocalityCodes[i]) return 1u << i;
+  }
+  return 0;
+}
+
+// A record with CITY or POSTAL_CODE has its locality already: none is looked for.
+constexpr unsigned kCityOrPostalCode = 1u | 4u;
+
+}  // namespace
+
+bool isAddressCode(std::string_view code) {
+  return code == "ADDR1" || code == "ADDR2" || code == "ADDR3" || code == "STR_NUM" ||
+         code == "STR_NAME";
+}
+
+std::string_view ColumnMap::codeOf(std::string_view name) const {
+  for (const auto& [from, code] : map_) {
+    if (from == name) return code;
+  }
+  return isElementCode(name) ? name : std::string_view();
+}
+
+const std::string* lastValue(const ResultDocument& result, std::string_view code) {
+  const std::string* found = nullptr;
+  for (const Element& element : result.elements) {
+    if (element.code == code) found = &element.value;
+  }
+  return found;
+}
+
+namespace {
+
+// A strict JSON reader over one line (RFC 8259, UTF-8 checked), which keeps the
+// raw text of the record object's members instead of building a tree: the output
+// repeats them byte for byte, and a line costs no allocation beyond its elements.
+class JsonScanner {
+ public:
+  JsonScanner(std::string_view text, std::string& error) : s_(text), error_(error) {}
+
+  size_t pos = 0;
+
+  bool fail(const char* what) {
+    error_ = "invalid JSON at byte " + std::to_string(pos + 1) + ": " + what;
     return false;
   }
-  if (!builder.root.is_object()) {
+  void space() {
+    while (pos < s_.size() &&
+           (s_[pos] == ' ' || s_[pos] == '\t' || s_[pos] == '\n' || s_[pos] == '\r')) {
+      ++pos;
+    }
+  }
+  bool at(char c) const { return pos < s_.size() && s_[pos] == c; }
+  bool atEnd() const { return pos >= s_.size(); }
+  char peek() const { return pos < s_.size() ? s_[pos] : '\0'; }
+
+  // A string at `pos`; its decoded text goes to `out` when given.
+  bool string(std::string* out) {
+    if (!at('"')) return fail("expected a string");
+    ++pos;
+    if (out != nullptr) out->clear();
+    for (;;) {
+      size_t start = pos;
+      while (pos < s_.size()) {
+        auto c = static_cast<unsigned char>(s_[pos]);
+        if (c == '"' || c == '\\' || c < 0x20 || c >= 0x80) break;
+        ++pos;
+      }
+      if (out != nullptr) out->append(s_.substr(start, pos - start));
+      if (atEnd()) return fail("string not closed");
+      auto c = static_cast<unsigned char>(s_[pos]);
+      if (c == '"') {
+        ++pos;
+        return true;
+      }
+      if (c < 0x20) return fail("control character in a string");
+      if (c >= 0x80) {
+        char32_t ignored = 0;
+        size_t length = decodeUtf8(s_, pos, ignored);
+        if (length == 0) return fail("invalid UTF-8");
+        if (out != nullptr) out->append(s_.substr(pos, length));
+        pos += length;
+        continue;
+      }
+      if (!escape(out)) return false;
+    }
+  }
+
+  // Any value, checked; nothing kept.
+  bool skipValue(size_t depth) {
+    switch (peek()) {
+      case '"':
+        return string(nullptr);
+      case '{':
+      case '[': {
+        if (depth >= kMaxJsonDepth) {
+          error_ = "JSON nested deeper than " + std::to_string(kMaxJsonDepth) + " levels";
+          return false;
+        }
+        bool object = peek() == '{';
+        char close = object ? '}' : ']';
+        ++pos;
+        space();
+        if (at(close)) {
+          ++pos;
+          return true;
+        }
+        for (;;) {
+          if (object) {
+            if (!string(nullptr)) return false;
+            space();
+            if (!at(':')) return fail("expected ':'");
+            ++pos;
+            space();
+          }
+          if (!skipValue(depth + 1)) return false;
+          space();
+          if (at(',')) {
+            ++pos;
+            space();
+            continue;
+          }
+          if (at(close)) {
+            ++pos;
+            return true;
+          }
+          return fail(object ? "expected ',' or '}'" : "expected ',' or ']'");
+        }
+      }
+      default:
+        return scalar();
+    }
+  }
+
+  // A number, true, false or null.
+  bool scalar() {
+    for (const char* word : {"true", "false", "null"}) {
+      std::string_view literal(word);
+      if (s_.substr(pos, literal.size()) == literal) {
+        pos += literal.size();
+        return true;
+      }
+    }
+    size_t start = pos;
+    if (at('-')) ++pos;
+    if (at('0')) {
+      ++pos;
+    } else if (!digits()) {
+      pos = start;
+      return fail(atEnd() ? "unexpected end of the line" : "expected a value");
+    }
+    if (at('.')) {
+      ++pos;
+      if (!digits()) return fail("expected a digit");
+    }
+    if (at('e') || at('E')) {
+      ++pos;
+      if (at('+') || at('-')) ++pos;
+      if (!digits()) return fail("expected a digit");
+    }
+    return true;
+  }
+
+ private:
+  bool digits() {
+    size_t start = pos;
+    while (pos < s_.size() && s_[pos] >= '0' && s_[pos] <= '9') ++pos;
+    return pos > start;
+  }
+  bool hex4(char32_t& value) {
+    if (pos + 4 > s_.size()) return fail("short \\u escape");
+    value = 0;
+    for (size_t i = 0; i < 4; ++i, ++pos) {
+      char c = s_[pos];
+      value <<= 4;
+      if (c >= '0' && c <= '9') {
+        value |= static_cast<char32_t>(c - '0');
+      } else if ((c | 0x20) >= 'a' && (c | 0x20) <= 'f') {
+        value |= static_cast<char32_t>((c | 0x20) - 'a' + 10);
+      } else {
+        return fail("bad \\u escape");
+      }
+    }
+    return true;
+  }
+  bool escape(std::string* out) {
+    ++pos;  // the backslash
+    if (atEnd()) return fail("string not closed");
+    char c = s_[pos++];
+    char plain = 0;
+    switch (c) {
+      case '"':
+        plain = '"';
+        break;
+      case '\\':
+        plain = '\\';
+        break;
+      case '/':
+        plain = '/';
+        break;
+      case 'b':
+        plain = '\b';
+        break;
+      case 'f':
+        plain = '\f';
+        break;
+      case 'n':
+        plain = '\n';
+        break;
+      case 'r':
+        plain = '\r';
+        break;
+      case 't':
+        plain = '\t';
+        break;
+      case 'u':
+        break;
+      default:
+        --pos;
+        return fail("bad escape");
+    }
+    if (plain != 0) {
+      if (out != nullptr) *out += plain;
+      return true;
+    }
+    char32_t code = 0;
+    if (!hex4(code)) return false;
+    if (code >= 0xDC00 && code <= 0xDFFF) return fail("lone surrogate in a \\u escape");
+    if (code >= 0xD800 && code <= 0xDBFF) {
+      char32_t low = 0;
+      if (s_.substr(pos, 2) != "\\u") return fail("lone surrogate in a \\u escape");
+      pos += 2;
+      if (!hex4(low)) return false;
+      if (low < 0xDC00 || low > 0xDFFF) return fail("lone surrogate in a \\u escape");
+      code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+    }
+    if (out != nullptr) appendUtf8(*out, code);
+    return true;
+  }
+  static void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (c >> 18));
+      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+
+  std::string_view s_;
+  std::string& error_;
+};
+
+}  // namespace
+
+bool scanJsonRecord(std::string_view line, const ColumnMap& map, JsonRecord& record,
+                    std::string& error) {
+  record.memberCount = 0;
+  record.elements.clear();
+  record.localityCodes = 0;
+  // A NUL byte would end the text for the plug-in: refused before anything else.
+  if (!refuseNul(line, error)) return false;
+  JsonScanner in(line, error);
+  in.space();
+  if (!in.at('{')) {
+    size_t start = in.pos;
+    if (in.atEnd() || !in.skipValue(0)) return false;
+    in.space();
+    if (!in.atEnd()) return in.fail("text after the value");
+    in.pos = start;
     error = "not a JSON object";
     return false;
   }
-  object = std::move(builder.root);
-  for (const auto& [key, value] : object.items()) {
-    if (!isElementCode(key) || value.is_null()) continue;
-    if (value.is_object()) {
-      error = "value of " + key + " is an object";
-      return false;
-    }
-    if (value.is_array()) {
-      for (const Json& item : value) {
-        if (item.is_structured()) {
-          error = "value of " + key + " holds a list or object";
+  ++in.pos;
+  in.space();
+  if (in.at('}')) {
+    ++in.pos;
+  } else {
+    for (;;) {
+      if (record.memberCount >= kMaxJsonKeys) {
+        error = "JSON object with more than " + std::to_string(kMaxJsonKeys) + " keys";
+        return false;
+      }
+      if (record.memberCount == record.members.size()) record.members.emplace_back();
+      JsonRecord::Member& member = record.members[record.memberCount];
+      size_t start = in.pos;
+      if (!in.string(&member.key)) return false;
+      in.space();
+      if (!in.at(':')) return in.fail("expected ':'");
+      ++in.pos;
+      in.space();
+      std::string_view code = map.codeOf(member.key);
+      record.localityCodes |= localityBit(code);
+      if (code.empty()) {
+        if (!in.skipValue(1)) return false;
+      } else {
+        // Only the last occurrence of a code counts.
+        std::erase_if(record.elements, [&](const Element& e) { return e.code == code; });
+        auto take = [&]() {
+          char first = in.peek();
+          if (first == '"') {
+            record.elements.push_back({std::string(code), {}});
+            return in.string(&record.elements.back().value);
+          }
+          size_t from = in.pos;
+          if (!in.scalar()) return false;
+          std::string_view text = line.substr(from, in.pos - from);
+          if (text != "null") record.elements.push_back({std::string(code), std::string(text)});
+          return true;
+        };
+        char first = in.peek();
+        if (first == '{') {
+          error = "value of " + member.key + " is an object";
           return false;
         }
-        if (!item.is_null()) elements.push_back({key, scalarText(item)});
+        if (first == '[') {
+          ++in.pos;
+          in.space();
+          if (in.at(']')) {
+            ++in.pos;
+          } else {
+            for (;;) {
+              if (in.at('[') || in.at('{')) {
+                error = "value of " + member.key + " holds a list or object";
+                return false;
+              }
+              if (!take()) return false;
+              in.space();
+              if (in.at(',')) {
+                ++in.pos;
+                in.space();
+                continue;
+              }
+              if (!in.at(']')) return in.fail("expected ',' or ']'");
+              ++in.pos;
+              break;
+            }
+          }
+        } else if (!take()) {
+          return false;
+        }
       }
-      continue;
+      member.text = line.substr(start, in.pos - start);
+      ++record.memberCount;
+      in.space();
+      if (in.at(',')) {
+        ++in.pos;
+        in.space();
+        continue;
+      }
+      if (in.at('}')) {
+        ++in.pos;
+        break;
+      }
+      return in.fail("expected ',' or '}'");
     }
-    elements.push_back({key, scalarText(value)});
   }
+  in.space();
+  if (!in.atEnd()) return in.fail("text after the object");
   return true;
 }
 
-std::string jsonOutput(Json input, const ResultDocument* result, const std::string* error) {
-  // The input is taken over, not copied: a copy of a deep value would recurse.
-  Json out = input.is_object() ? std::move(input) : Json::object();
-  if (result != nullptr) {
-    // Codes in the order of their first occurrence, each with all its values.
-    std::vector<std::string> order;
-    std::map<std::string, std::vector<std::string>> values;
-    for (const Element& element : result->elements) {
-      auto& list = values[element.code];
-      if (list.empty()) order.push_back(element.code);
-      list.push_back(element.value);
+void appendJsonString(std::string& out, std::string_view text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  out += '"';
+  for (size_t pos = 0; pos < text.size();) {
+    size_t start = pos;
+    while (pos < text.size()) {
+      auto c = static_cast<unsigned char>(text[pos]);
+      if (c == '"' || c == '\\' || c < 0x20 || c >= 0x80) break;
+      ++pos;
     }
-    // The object's keys are looked up through an index: a record may have many.
-    auto& members = entriesOf(out);
-    members.reserve(members.size() + order.size());  // the index points into the keys
-    std::unordered_map<std::string_view, size_t> places;
-    for (size_t i = 0; i < members.size(); ++i) places.emplace(members[i].first, i);
-    for (const std::string& code : order) {
-      // Input fields stay as given: the result document cannot carry every byte of
-      // them (its serialisation has no line feeds). Only the codes the plug-in
-      // writes, and codes the input lacks, come from the result.
-      auto place = places.find(code);
-      if (place != places.end() && !isResultColumn(code)) continue;
-      const auto& list = values[code];
-      Json value = list.size() == 1 ? Json(list.front()) : Json(list);
-      if (place != places.end()) {
-        members[place->second].second = std::move(value);
+    out.append(text.substr(start, pos - start));
+    if (pos == text.size()) break;
+    auto c = static_cast<unsigned char>(text[pos]);
+    if (c >= 0x80) {
+      char32_t ignored = 0;
+      size_t length = decodeUtf8(text, pos, ignored);
+      if (length == 0) {
+        out += "\xEF\xBF\xBD";
+        ++pos;
       } else {
-        members.emplace_back(code, std::move(value));  // no code comes twice
+        out.append(text.substr(pos, length));
+        pos += length;
+      }
+      continue;
+    }
+    ++pos;
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        out += "\\u00";
+        out += kHex[c >> 4];
+        out += kHex[c & 0xF];
+    }
+  }
+  out += '"';
+}
+
+void jsonOutput(const JsonRecord& input, const ResultDocument* result, const std::string* error,
+                bool allElements, std::string& out) {
+  out.clear();
+  out += '{';
+  bool first = true;
+  auto next = [&] {
+    if (!first) out += ',';
+    first = false;
+  };
+  auto inResult = [&](const std::string& key) {
+    return result != nullptr && lastValue(*result, key) != nullptr;
+  };
+  for (size_t i = 0; i < input.memberCount; ++i) {
+    const JsonRecord::Member& member = input.members[i];
+    // A failed record keeps its members: no result stands in for them.
+    if (result != nullptr && (allElements ? inResult(member.key) : isResultCode(member.key))) {
+      continue;
+    }
+    next();
+    out.append(member.text);
+  }
+  if (allElements) {
+    if (result != nullptr) {
+      const std::vector<Element>& elements = result->elements;
+      for (size_t i = 0; i < elements.size(); ++i) {
+        const std::string& code = elements[i].code;
+        bool seen = false;
+        for (size_t j = 0; j < i && !seen; ++j) seen = elements[j].code == code;
+        if (seen) continue;
+        next();
+        appendJsonString(out, code);
+        out += ":[";
+        bool firstValue = true;
+        for (size_t j = i; j < elements.size(); ++j) {
+          if (elements[j].code != code) continue;
+          if (!firstValue) out += ',';
+          firstValue = false;
+          appendJsonString(out, elements[j].value);
+        }
+        out += ']';
+      }
+    }
+  } else if (result != nullptr) {
+    for (const char* code : kResultCodes) {
+      next();
+      out += '"';
+      out += code;
+      out += "\":";
+      const std::string* value = lastValue(*result, code);
+      appendJsonString(out, value != nullptr ? std::string_view(*value) : std::string_view());
+    }
+    if ((input.localityCodes & kCityOrPostalCode) == 0) {
+      for (const char* code : kLocalityCodes) {
+        if ((input.localityCodes & localityBit(code)) != 0) continue;
+        next();
+        out += '"';
+        out += code;
+        out += "\":";
+        const std::string* value = lastValue(*result, code);
+        appendJsonString(out, value != nullptr ? std::string_view(*value) : std::string_view());
       }
     }
   }
-  if (error != nullptr) out["ERROR"] = *error;
-  return out.dump(-1, ' ', false, Json::error_handler_t::replace);
+  if (error != nullptr) {
+    next();
+    out += "\"ERROR\":";
+    appendJsonString(out, *error);
+  }
+  out += '}';
 }
 
-std::string csvLine(const std::vector<std::string>& fields) {
-  std::string line;
+void appendCsvLine(std::string& out, const std::vector<std::string>& fields, char delimiter) {
   for (size_t i = 0; i < fields.size(); ++i) {
-    if (i > 0) line += ',';
+    if (i > 0) out += delimiter;
     const std::string& field = fields[i];
-    if (field.find_first_of(",\"\r\n") == std::string::npos) {
-      line += field;
+    bool quote = false;
+    for (char c : field) {
+      if (c == delimiter || c == '"' || c == '\r' || c == '\n') {
+        quote = true;
+        break;
+      }
+    }
+    if (!quote) {
+      out += field;
       continue;
     }
-    line += '"';
+    out += '"';
     for (char c : field) {
-      if (c == '"') line += '"';
-      line += c;
+      if (c == '"') out += '"';
+      out += c;
     }
-    line += '"';
+    out += '"';
   }
+}
+
+std::string csvLine(const std::vector<std::string>& fields, char delimiter) {
+  std::string line;
+  appendCsvLine(line, fields, delimiter);
   return line;
 }
 
-std::vector<std::string> csvOutputHeader(const std::vector<std::string>& inputHeader) {
-  std::vector<std::string> header = inputHeader;
-  for (const char* code : kResultColumns) {
-    if (std::find(header.begin(), header.end(), code) == header.end()) header.push_back(code);
+CsvLayout::CsvLayout(std::vector<std::string> header, const ColumnMap& map, char delimiter)
+    : header_(std::move(header)), delimiter_(delimiter) {
+  for (const std::string& name : header_) {
+    codes_.emplace_back(map.codeOf(name));
+    if (isAddressCode(codes_.back())) hasAddress_ = true;
   }
-  if (std::find(header.begin(), header.end(), "ERROR") == header.end()) header.push_back("ERROR");
-  return header;
-}
-
-std::vector<std::string> csvOutputRow(const std::vector<std::string>& inputHeader,
-                                      const std::vector<std::string>& outputHeader,
-                                      const std::vector<std::string>& cells,
-                                      const ResultDocument* result, const std::string* error) {
-  std::vector<std::string> row;
-  row.reserve(outputHeader.size());
-  for (size_t column = 0; column < outputHeader.size(); ++column) {
-    const std::string& name = outputHeader[column];
-    if (name == "ERROR" && error != nullptr) {
-      row.push_back(*error);
-      continue;
-    }
-    // Input columns stay as given, except the codes the plug-in writes.
-    const std::string* value =
-        result != nullptr && isResultColumn(name) ? lastValue(*result, name) : nullptr;
-    if (value != nullptr) {
-      row.push_back(*value);
-    } else if (column < inputHeader.size() && column < cells.size()) {
-      row.push_back(cells[column]);
-    } else {
-      row.emplace_back();
+  outputHeader_ = header_;
+  for (const char* code : kResultCodes) {
+    if (std::find(header_.begin(), header_.end(), code) == header_.end()) {
+      outputHeader_.emplace_back(code);
     }
   }
-  return row;
+  unsigned locality = 0;
+  for (const std::string& code : codes_) locality |= localityBit(code);
+  if ((locality & kCityOrPostalCode) == 0) {
+    for (const char* code : kLocalityCodes) {
+      if ((locality & localityBit(code)) == 0 &&
+          std::find(header_.begin(), header_.end(), code) == header_.end()) {
+        outputHeader_.emplace_back(code);
+      }
+    }
+  }
+  if (std::find(header_.begin(), header_.end(), "ERROR") == header_.end()) {
+    outputHeader_.emplace_back("ERROR");
+  }
 }
 
-bool csvRecord(const std::vector<std::string>& header, const std::vector<std::string>& cells,
-               std::vector<Element>& elements, std::string& error) {
+bool CsvLayout::record(const std::vector<std::string>& cells, std::vector<Element>& elements,
+                       std::string& error) const {
   elements.clear();
-  if (cells.size() != header.size()) {
+  if (cells.size() != header_.size()) {
     error = "record has " + std::to_string(cells.size()) + " fields, the header has " +
-            std::to_string(header.size());
+            std::to_string(header_.size());
     return false;
   }
-  for (size_t column = 0; column < header.size(); ++column) {
-    if (isElementCode(header[column]) && !cells[column].empty()) {
-      elements.push_back({header[column], cells[column]});
-    }
+  for (size_t column = 0; column < header_.size(); ++column) {
+    if (codes_[column].empty() || cells[column].empty()) continue;
+    // Only the last column of a code counts, as for a JSON key given twice.
+    std::erase_if(elements, [&](const Element& e) { return e.code == codes_[column]; });
+    elements.push_back({codes_[column], cells[column]});
   }
   return true;
+}
+
+void CsvLayout::outputLine(const std::vector<std::string>& cells, const ResultDocument* result,
+                           const std::string* error, std::string& out) const {
+  out.clear();
+  static const std::string kEmpty;
+  for (size_t column = 0; column < outputHeader_.size(); ++column) {
+    const std::string& name = outputHeader_[column];
+    const std::string* value = &kEmpty;
+    if (name == "ERROR" && error != nullptr) {
+      value = error;
+    } else if (const std::string* found =
+                   result != nullptr && (isResultCode(name) || column >= header_.size())
+                       ? lastValue(*result, name)
+                       : nullptr) {
+      value = found;
+    } else if (column < header_.size() && column < cells.size()) {
+      value = &cells[column];
+    }
+    if (column > 0) out += delimiter_;
+    bool quote = false;
+    for (char c : *value) quote = quote || c == delimiter_ || c == '"' || c == '\r' || c == '\n';
+    if (!quote) {
+      out += *value;
+      continue;
+    }
+    out += '"';
+    for (char c : *value) {
+      if (c == '"') out += '"';
+      out += c;
+    }
+    out += '"';
+  }
 }
 
 }  // namespace zebparse

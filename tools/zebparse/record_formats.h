@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace zebparse {
@@ -50,43 +51,108 @@ bool refuseNul(std::string_view record, std::string& error);
 // How much of a record's error message standard error shows.
 inline constexpr size_t kMessageMaxBytes = 1000;
 
+// The JSON value type of "zebparse parse --json".
 using Json = nlohmann::ordered_json;
 
-// Bounds on one JSON-lines record, so that neither the parse nor the output
-// recurses deeply or takes time that grows faster than the line.
+// The codes the plug-in writes or derives: the result columns of the JSON-lines and
+// CSV output, in this order, each holding one value.
+inline constexpr const char* kResultCodes[] = {"STR_NUM",      "STR_NAME", "UNIT_TYPE", "UNIT_NUM",
+                                               "STR_NAME_STD", "CITY_STD", "POSTAL_5"};
+bool isResultCode(std::string_view code);
+// The locality the plug-in finds at the end of a one-line address (a record with
+// neither CITY nor POSTAL_CODE): the output adds these fields for such input.
+inline constexpr const char* kLocalityCodes[] = {"CITY", "STATE", "POSTAL_CODE"};
+// The codes that carry a street address: a record without any holds nothing to parse.
+bool isAddressCode(std::string_view code);
+
+// Which element code an input key or CSV column stands for: a name given with
+// --map (exact, case-sensitive), else the name itself when it is an element code.
+class ColumnMap {
+ public:
+  void add(std::string name, std::string code) {
+    map_.emplace_back(std::move(name), std::move(code));
+  }
+  // Empty when the name stands for no element.
+  std::string_view codeOf(std::string_view name) const;
+
+ private:
+  std::vector<std::pair<std::string, std::string>> map_;
+};
+
+// Bounds on one JSON-lines record, so that neither the scan nor the output recurses
+// deeply or holds more than the line.
 inline constexpr size_t kMaxJsonDepth = 64;    // nested objects and arrays
-inline constexpr size_t kMaxJsonKeys = 10000;  // keys of one object
+inline constexpr size_t kMaxJsonKeys = 10000;  // keys of the record object
 
-// One JSON-lines record: the object as read and the elements taken from it. Strings
-// are taken as they are, numbers and booleans as their JSON text, null is left
-// out, an array gives one element per item; objects (and arrays inside arrays) are
-// refused with a message naming the key. A key given twice keeps its first place
-// and its last value. `object` is left null when the line is no JSON within the
-// bounds above.
-bool jsonRecord(std::string_view line, Json& object, std::vector<Element>& elements,
-                std::string& error);
-// The input object (used up), then each element code of the result: a string, or
-// the list of values in document order when the code occurs more than once. Input
-// fields keep their input values, except the codes the plug-in writes (STR_NUM,
-// STR_NAME, UNIT_TYPE, UNIT_NUM, STR_NAME_STD, CITY_STD, POSTAL_5). With an error
-// the object also carries "ERROR". An `input` that is no object counts as empty.
-std::string jsonOutput(Json input, const ResultDocument* result, const std::string* error);
+// One JSON-lines record as scanned: the raw text of each member of the object
+// (`"key": value`, exactly as written) and the elements taken from it. Kept from
+// record to record so that a steady stream reuses its memory.
+struct JsonRecord {
+  struct Member {
+    std::string_view text;  // the member as written, into the line
+    std::string key;        // decoded
+  };
+  std::vector<Member> members;
+  size_t memberCount = 0;
+  std::vector<Element> elements;
+  // Which of kLocalityCodes the members stand for (bit i for code i).
+  unsigned localityCodes = 0;
+};
 
-// CSV (RFC 4180): fields quoted when they hold a comma, a quote, CR or LF.
-std::string csvLine(const std::vector<std::string>& fields);
+// Scans one line. Element values are taken from the keys `map` names: strings as
+// they are, numbers and booleans as their JSON text, null left out, an array gives
+// one element per item; objects (and arrays inside arrays) are refused with a
+// message naming the key. A code given twice keeps its last value. On failure the
+// members complete before the fault stay in `record`, and the message names the
+// byte (counted from 1) where the line went wrong.
+bool scanJsonRecord(std::string_view line, const ColumnMap& map, JsonRecord& record,
+                    std::string& error);
 
-// The columns a CSV run adds after the input's: the parsed and derived codes that
-// the header lacks, then ERROR.
-std::vector<std::string> csvOutputHeader(const std::vector<std::string>& inputHeader);
-// One output row: the input cells as given, except that the columns of the codes
-// the plug-in writes take the result's last value of the code; then the added
-// columns.
-std::vector<std::string> csvOutputRow(const std::vector<std::string>& inputHeader,
-                                      const std::vector<std::string>& outputHeader,
-                                      const std::vector<std::string>& cells,
-                                      const ResultDocument* result, const std::string* error);
-// The elements of one CSV row: every non-empty cell under an element-code column.
-bool csvRecord(const std::vector<std::string>& header, const std::vector<std::string>& cells,
-               std::vector<Element>& elements, std::string& error);
+// Appends `text` as a JSON string (quotes included); bytes that are no UTF-8 become
+// U+FFFD.
+void appendJsonString(std::string& out, std::string_view text);
+
+// The output line of a JSON-lines record: the input's members as written, except
+// those named like a result code; then every result code with its value (the last
+// of its occurrences, "" when the result has none or the record failed); then
+// "ERROR" when `error` is given. Input with neither CITY nor POSTAL_CODE also gets
+// those of kLocalityCodes it lacks, after the result codes. With `allElements`, every code of the
+// result instead, each with the list of all its values in document order, and the input's members
+// that the result holds again are left out.
+void jsonOutput(const JsonRecord& input, const ResultDocument* result, const std::string* error,
+                bool allElements, std::string& out);
+
+// CSV lines with `delimiter` between fields; a field holding the delimiter, a quote,
+// CR or LF is quoted.
+void appendCsvLine(std::string& out, const std::vector<std::string>& fields, char delimiter = ',');
+std::string csvLine(const std::vector<std::string>& fields, char delimiter = ',');
+
+// The columns of a CSV input and its output: the input header, then each result
+// code the header lacks, then (for a header with neither CITY nor POSTAL_CODE) the
+// locality codes it lacks, then ERROR unless the header has it.
+class CsvLayout {
+ public:
+  CsvLayout(std::vector<std::string> header, const ColumnMap& map, char delimiter);
+  const std::vector<std::string>& outputHeader() const { return outputHeader_; }
+  bool hasAddressColumn() const { return hasAddress_; }
+  // The elements of one row: every non-empty cell under a column that stands for
+  // an element. False when the row's field count differs from the header's.
+  bool record(const std::vector<std::string>& cells, std::vector<Element>& elements,
+              std::string& error) const;
+  // One output line: the input cells as given, except that the result codes'
+  // columns take the result's last value of the code; then the added columns.
+  void outputLine(const std::vector<std::string>& cells, const ResultDocument* result,
+                  const std::string* error, std::string& out) const;
+
+ private:
+  std::vector<std::string> header_;
+  std::vector<std::string> codes_;  // per input column: the element code, or empty
+  std::vector<std::string> outputHeader_;
+  char delimiter_;
+  bool hasAddress_ = false;
+};
+
+// The last value of `code` in the result, or null.
+const std::string* lastValue(const ResultDocument& result, std::string_view code);
 
 }  // namespace zebparse

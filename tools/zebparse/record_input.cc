@@ -102,13 +102,15 @@ bool LineReader::next(Record& record) {
     }
     if (lineNumber_ == 1 && record.text.rfind("\xEF\xBB\xBF", 0) == 0) record.text.erase(0, 3);
     if (!record.text.empty() && record.text.back() == '\r') record.text.pop_back();
-    if (!isBlank(record.text)) return true;
+    record.blank = isBlank(record.text);
+    return true;
   }
 }
 
 bool CsvReader::next(Record& record) {
   record.cells.clear();
   record.failure.clear();
+  record.blank = false;
   if (!started_) {
     started_ = true;
     in_.mark();
@@ -119,15 +121,17 @@ bool CsvReader::next(Record& record) {
       in_.rewind();
     }
   }
-  // Blank lines hold no record.
-  for (int c = in_.peek();; c = in_.peek()) {
-    if (c < 0) return false;
-    if (c != '\n' && c != '\r') break;
-    in_.get();
-    if (c == '\r' && in_.peek() == '\n') in_.get();
-    ++lineNumber_;
-  }
+  // A blank line holds no record, but keeps its place in the output.
   record.line = lineNumber_;
+  int first = in_.peek();
+  if (first < 0) return false;
+  if (first == '\n' || first == '\r') {
+    in_.get();
+    if (first == '\r' && in_.peek() == '\n') in_.get();
+    ++lineNumber_;
+    record.blank = true;
+    return true;
+  }
   bytes_ = 0;
   pastFirstLine_ = false;
   firstLineFields_ = 0;
@@ -182,7 +186,7 @@ bool CsvReader::next(Record& record) {
         state = State::kUnquoted;
         [[fallthrough]];
       case State::kUnquoted:
-        if (c == ',') {
+        if (c == delimiter_) {
           if (!newField()) return tooBig();
         } else if (c == '\n' || c == '\r') {
           return endOfRecord(c);
@@ -213,7 +217,7 @@ bool CsvReader::next(Record& record) {
         if (c == '"') {
           state = State::kQuoted;
           if (!append('"')) return tooBig();
-        } else if (c == ',') {
+        } else if (c == delimiter_) {
           if (!newField()) return tooBig();
         } else if (c == '\n' || c == '\r') {
           return endOfRecord(c);

@@ -72,7 +72,8 @@ class InputSource {
 // The largest record accepted with the given result buffer size.
 size_t recordLimit(size_t resultSize);
 
-// xml and jsonl: one record per non-blank line. A byte-order mark at the start is
+// xml and jsonl: one record per line; a blank line gives a record marked blank, so
+// that the output keeps one line per input line. A byte-order mark at the start is
 // dropped, and so is a CR before the LF.
 class LineReader {
  public:
@@ -92,9 +93,12 @@ class LineReader {
 // never closes, a record over the limit) gives a record with `failure` set, its
 // `line` where it starts and the fields complete on that line; reading goes on
 // at the next line, so a quote left open swallows nothing after it.
+// A blank line gives a record marked blank. The field delimiter is a comma unless
+// told otherwise.
 class CsvReader {
  public:
-  CsvReader(InputSource& in, size_t limit) : in_(in), limit_(limit) {}
+  CsvReader(InputSource& in, size_t limit, char delimiter = ',')
+      : in_(in), limit_(limit), delimiter_(delimiter) {}
   bool next(Record& record);
 
  private:
@@ -105,6 +109,7 @@ class CsvReader {
 
   InputSource& in_;
   size_t limit_;
+  char delimiter_;
   uint64_t lineNumber_ = 1;
   bool started_ = false;
   // Of the record being read: its size, whether it crossed its first line end,

@@ -8,25 +8,31 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <new>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "addressparser/address_parser.h"
 #include "common/terminal_text.h"
 #include "host/host_context.h"
 #include "host/plugin_library.h"
+#include "logging/logger.h"
 #include "tools/zebparse/batch_pipeline.h"
 #include "tools/zebparse/command_line.h"
 #include "tools/zebparse/commands.h"
+#include "tools/zebparse/parser_session.h"
 #include "tools/zebparse/record_formats.h"
 #include "tools/zebparse/record_input.h"
 
@@ -34,39 +40,51 @@ namespace zebparse {
 namespace {
 
 constexpr const char* kRunUsage =
-    "usage: zebparse run [--support-dir DIR] [--format xml|jsonl|csv] [--threads N]\n"
-    "                    [--result-size BYTES] [--plugin PATH] [--log-config FILE]\n"
-    "                    [--params INI] [--no-progress] [INPUT [OUTPUT]]\n"
+    "usage: zebparse run [--format xml|jsonl|csv] [--map NAME=CODE]... [--country C]\n"
+    "                    [--delimiter D] [--all-elements] [--support-dir DIR]\n"
+    "                    [--threads N] [--result-size BYTES] [--plugin PATH]\n"
+    "                    [--log-config FILE] [--params INI] [--force] [--no-progress]\n"
+    "                    [INPUT [OUTPUT]]\n"
     "\n"
-    "Runs every record of INPUT through the plug-in and writes one result per record\n"
-    "to OUTPUT, in input order. INPUT and OUTPUT are files or - (the defaults:\n"
-    "standard input and standard output).\n"
+    "Runs every record of INPUT through the plug-in and writes one output line per\n"
+    "input line (per record, for csv), in input order; a blank line stays blank.\n"
+    "INPUT and OUTPUT are files or - (the defaults: standard input and output).\n"
     "\n"
-    "  --format xml      one record document per line; the output line is the result\n"
-    "                    document (default)\n"
-    "  --format jsonl    one JSON object of element codes and values per line; the\n"
-    "                    output object adds every element of the result\n"
-    "  --format csv      RFC 4180 with a header row of element codes; the output adds\n"
-    "                    the result columns and ERROR. Strict: a stray quote or a\n"
-    "                    quoted field left open fails the record where it starts\n"
-    "                    and reading goes on at the next line\n"
-    "  --support-dir DIR support directory answered for PIPELINE/SUPPORTPATH\n"
-    "                    (default: the bundled one)\n"
+    "  --format xml      one record document per line; the output line is the\n"
+    "                    plug-in's result document (default)\n"
+    "  --format jsonl    one JSON object per line; the output repeats its members\n"
+    "                    and adds STR_NUM, STR_NAME, UNIT_TYPE, UNIT_NUM,\n"
+    "                    STR_NAME_STD, CITY_STD and POSTAL_5, one string each\n"
+    "  --format csv      RFC 4180 with a header row; the output adds those columns\n"
+    "                    and ERROR. Strict: a stray quote or a quoted field left open\n"
+    "                    fails the record where it starts; reading goes on\n"
+    "  --map NAME=CODE   read key or column NAME as element CODE (ADDR1, CITY, ...);\n"
+    "                    repeat for more. Keys that are element codes need none\n"
+    "  --country C       COUNTRY of the records that have none\n"
+    "  --delimiter D     csv field delimiter: one character, or comma, semicolon,\n"
+    "                    tab, pipe (default comma); the output uses it too\n"
+    "  --all-elements    jsonl: every element of the result, each code with the list\n"
+    "                    of all its values (a parsed STR_NUM and its derived copy)\n"
+    "  --support-dir DIR the support directory (default ../share/zebparse/support\n"
+    "                    beside the directory of the executable)\n"
     "  --threads N       worker threads (default: the number of cores)\n"
     "  --result-size B   the largest result runDQM may return (default 1048576);\n"
     "                    buffers grow to it only as records need\n"
     "  --plugin PATH     the plug-in library (default: ../lib next to zebparse)\n"
-    "  --log-config FILE logger configuration file, watched for changes\n"
+    "  --log-config FILE logger configuration file, watched for changes; the run's\n"
+    "                    start, failed records, warnings and summary are logged\n"
     "  --params INI      more host parameters: [SECTION] and KEY=VALUE lines\n"
+    "  --force           run even when the configuration check finds errors\n"
     "  --no-progress     no progress line on a terminal\n"
     "\n"
     "A record is at most 16 MiB (or --result-size, when larger); a JSON record at\n"
-    "most 64 levels deep with at most 10000 keys per object; a CSV row at most 10000\n"
-    "fields. A record beyond these fails on its own.\n"
+    "most 64 levels deep with at most 10000 keys; a CSV row at most 10000 fields.\n"
+    "A record beyond these fails on its own.\n"
     "\n"
-    "Exit status: 0 every record succeeded, 1 some failed, 2 usage error or the\n"
-    "plug-in did not start, 3 the input could not be read or the output could not\n"
-    "be written (the run stops at the first failed write).\n";
+    "Exit status: 0 every record succeeded, 1 some failed, 2 usage error, the\n"
+    "configuration check failed or the plug-in did not start, 3 the input could not\n"
+    "be read or the output could not be written (the run stops at the first failed\n"
+    "write).\n";
 
 constexpr size_t kBatchRecords = 256;
 constexpr size_t kBatchBytes = 4u << 20;  // a batch of long records ends early
@@ -83,6 +101,42 @@ struct RunSettings {
   unsigned threads = 1;
   uint32_t resultSize = kDefaultResultSize;
   bool progress = true;
+  ColumnMap map;
+  std::string country;  // for records without one
+  char delimiter = ',';
+  bool allElements = false;
+  bool force = false;
+  // The country names the configuration knows; null when it was not read.
+  const std::map<std::string, std::string>* countries = nullptr;
+  std::string defaultCountry;  // the code of the configuration's default country
+};
+
+// Messages of the run through the host logger, for a configured log (--log-config);
+// without one the host's default would print them on standard error a second time.
+class RunLog {
+ public:
+  bool enabled = false;
+  void write(uint32_t level, const std::string& text) {
+    if (!enabled) return;
+    LogMessage message;
+    message.reset("zebparse", level);
+    message.lines.push_back(text);
+    try {
+      zeb::HostContext::instance().logger().log(message);
+    } catch (const std::exception& e) {
+      if (!failed_) std::cerr << "zebparse: logging failed: " << oneLineOf(e.what()) << "\n";
+      failed_ = true;
+    }
+  }
+
+ private:
+  static std::string oneLineOf(std::string text) {
+    for (char& c : text) {
+      if (c == '\n' || c == '\r') c = ' ';
+    }
+    return text;
+  }
+  bool failed_ = false;
 };
 
 bool parseNumber(const std::string& text, uint64_t maximum, uint64_t& value) {
@@ -157,29 +211,43 @@ DocumentOutcome runDocument(zeb::PluginLibrary& plugin, const std::string& docum
   return outcome;
 }
 
+// What a thread keeps from record to record, so that a steady stream of records
+// allocates little beyond their texts.
+struct Scratch {
+  JsonRecord json;
+  std::vector<Element> elements;
+  std::string document;
+  std::string resultText;
+  ResultDocument result;
+};
+
 class RecordProcessor {
  public:
   RecordProcessor(zeb::PluginLibrary& plugin, const RunSettings& settings)
       : plugin_(plugin), settings_(settings) {}
 
-  std::vector<std::string> csvHeader;
-  std::vector<std::string> csvOutputColumns;
+  std::unique_ptr<CsvLayout> csv;
 
   // Every record gets its output line; a record the reader already found broken,
   // or one that cannot be processed (memory running out included), gets one that
   // carries the reason.
   void process(Record& record, std::vector<char>& buffer) {
+    static thread_local Scratch scratch;
     try {
+      if (record.blank) {
+        record.output.clear();
+        return;
+      }
       if (record.failure.empty()) {
         switch (settings_.format) {
           case Format::kXml:
             processXml(record, buffer);
             break;
           case Format::kJsonl:
-            processJson(record, buffer);
+            processJson(record, buffer, scratch);
             break;
           case Format::kCsv:
-            processCsv(record, buffer);
+            processCsv(record, buffer, scratch);
             break;
         }
         return;
@@ -190,31 +258,32 @@ class RecordProcessor {
       record.failure = oneLine(e.what());
     }
     try {
-      failureOutput(record);
+      failureOutput(record, scratch);
     } catch (const std::exception&) {
       record.output.clear();
     }
   }
 
  private:
-  void failureOutput(Record& record) {
+  void failureOutput(Record& record, Scratch& scratch) {
     switch (settings_.format) {
       case Format::kXml:
         record.output = errorDocument(record.failure);
         break;
       case Format::kJsonl:
-        record.output = jsonOutput(Json(), nullptr, &record.failure);
+        // A line the reader refused was never scanned: nothing of it is kept.
+        scratch.json.memberCount = 0;
+        jsonOutput(scratch.json, nullptr, &record.failure, settings_.allElements, record.output);
         break;
       case Format::kCsv:
-        record.output = csvLine(
-            csvOutputRow(csvHeader, csvOutputColumns, record.cells, nullptr, &record.failure));
+        csv->outputLine(record.cells, nullptr, &record.failure, record.output);
         break;
     }
   }
 
   void processXml(Record& record, std::vector<char>& buffer) {
     if (!refuseNul(record.text, record.failure)) {
-      failureOutput(record);
+      record.output = errorDocument(record.failure);
       return;
     }
     DocumentOutcome outcome =
@@ -223,18 +292,44 @@ class RecordProcessor {
     record.failure = std::move(outcome.failure);
   }
 
+  // The default country for a record without one, and what the summary counts:
+  // no address element, a COUNTRY no configured country is called. The record's
+  // own values are never changed.
+  void prepare(Record& record, std::vector<Element>& elements) {
+    bool hasCountry = false;
+    bool hasAddress = false;
+    for (Element& element : elements) {
+      if (element.value.empty()) continue;
+      if (isAddressCode(element.code)) hasAddress = true;
+      if (element.code != "COUNTRY") continue;
+      hasCountry = true;
+      if (settings_.countries != nullptr && settings_.countries->count(element.value) == 0) {
+        record.unknownCountry = element.value;
+      }
+    }
+    record.noAddress = !hasAddress;
+    if (!hasCountry && !settings_.country.empty()) {
+      std::erase_if(elements, [](const Element& e) { return e.code == "COUNTRY"; });
+      elements.push_back({"COUNTRY", settings_.country});
+    }
+  }
+
   // Runs the elements and reads the result back; fills `failure` on any problem.
   bool runElements(const std::vector<Element>& elements, std::vector<char>& buffer,
-                   ResultDocument& result, std::string& failure) {
-    std::string document;
-    if (!buildRecordDocument(elements, document, failure)) return false;
-    DocumentOutcome outcome = runDocument(plugin_, document, settings_.resultSize, buffer);
+                   Scratch& scratch, std::string& failure) {
+    ResultDocument& result = scratch.result;
+    result.elements.clear();
+    result.hasError = false;
+    if (!buildRecordDocument(elements, scratch.document, failure)) return false;
+    DocumentOutcome outcome = runDocument(plugin_, scratch.document, settings_.resultSize, buffer,
+                                          std::move(scratch.resultText));
+    scratch.resultText = std::move(outcome.text);
     if (outcome.threw) {
       failure = outcome.failure;
       return false;
     }
     std::string problem;
-    if (!readResultDocument(outcome.text, result, problem)) {
+    if (!readResultDocument(scratch.resultText, result, problem)) {
       failure = outcome.failure.empty() ? problem : outcome.failure;
       return false;
     }
@@ -242,28 +337,27 @@ class RecordProcessor {
     return failure.empty();
   }
 
-  void processJson(Record& record, std::vector<char>& buffer) {
-    Json input;
-    std::vector<Element> elements;
-    if (!jsonRecord(record.text, input, elements, record.failure)) {
-      record.output = jsonOutput(std::move(input), nullptr, &record.failure);
+  void processJson(Record& record, std::vector<char>& buffer, Scratch& scratch) {
+    if (!scanJsonRecord(record.text, settings_.map, scratch.json, record.failure)) {
+      jsonOutput(scratch.json, nullptr, &record.failure, settings_.allElements, record.output);
       return;
     }
-    ResultDocument result;
-    bool succeeded = runElements(elements, buffer, result, record.failure);
+    prepare(record, scratch.json.elements);
+    bool succeeded = runElements(scratch.json.elements, buffer, scratch, record.failure);
+    const ResultDocument& result = scratch.result;
     bool haveResult = succeeded || !result.elements.empty() || result.hasError;
-    record.output = jsonOutput(std::move(input), haveResult ? &result : nullptr,
-                               succeeded ? nullptr : &record.failure);
+    jsonOutput(scratch.json, haveResult ? &result : nullptr, succeeded ? nullptr : &record.failure,
+               settings_.allElements, record.output);
   }
 
-  void processCsv(Record& record, std::vector<char>& buffer) {
-    std::vector<Element> elements;
-    ResultDocument result;
-    bool succeeded = csvRecord(csvHeader, record.cells, elements, record.failure) &&
-                     runElements(elements, buffer, result, record.failure);
-    record.output =
-        csvLine(csvOutputRow(csvHeader, csvOutputColumns, record.cells,
-                             succeeded ? &result : nullptr, succeeded ? nullptr : &record.failure));
+  void processCsv(Record& record, std::vector<char>& buffer, Scratch& scratch) {
+    bool succeeded = csv->record(record.cells, scratch.elements, record.failure);
+    if (succeeded) {
+      prepare(record, scratch.elements);
+      succeeded = runElements(scratch.elements, buffer, scratch, record.failure);
+    }
+    csv->outputLine(record.cells, succeeded ? &scratch.result : nullptr,
+                    succeeded ? nullptr : &record.failure, record.output);
   }
 
   zeb::PluginLibrary& plugin_;
@@ -280,6 +374,9 @@ class Progress {
   std::atomic<int64_t> bytesRead{0};
   uint64_t records = 0;
   uint64_t failures = 0;
+  uint64_t blankLines = 0;
+  uint64_t unknownCountries = 0;  // records whose COUNTRY names no configured country
+  uint64_t withoutAddress = 0;    // records without any address element
 
   double seconds() const {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
@@ -373,11 +470,21 @@ struct RunOptions {
   RunSettings settings;
   std::string inputName = "-";
   std::string outputName = "-";
+  addr::AddressParserPtr parser;  // the configuration as checked, read in-process
+  RunLog log;
 };
 
-int usageError(const std::string& message) {
-  std::cerr << "zebparse run: " << message << "\n" << kRunUsage;
-  return kExitUsage;
+int usageError(const std::string& message) { return zebparse::usageError("run", message); }
+
+// The delimiter named by --delimiter, or 0.
+char delimiterNamed(const std::string& text) {
+  const std::string name = lowerCase(text);
+  if (name == "comma") return ',';
+  if (name == "semicolon") return ';';
+  if (name == "tab" || name == "\\t") return '\t';
+  if (name == "pipe") return '|';
+  if (text.size() == 1 && text[0] != '"' && text[0] != '\n' && text[0] != '\r') return text[0];
+  return 0;
 }
 
 // Step 1: the options. Returns the exit status when the command ends here (--help
@@ -387,8 +494,8 @@ std::optional<int> parseRunOptions(int argc, char** argv, RunOptions& options) {
   std::string error;
   if (!parseArguments(argc, argv, 2,
                       {"--support-dir", "--format", "--threads", "--result-size", "--plugin",
-                       "--log-config", "--params"},
-                      {"--no-progress", "--help"}, args, error)) {
+                       "--log-config", "--params", "--map", "--country", "--delimiter"},
+                      {"--no-progress", "--help", "--all-elements", "--force"}, args, error)) {
     return usageError(error);
   }
   if (args.flags.count("--help") != 0) {
@@ -400,16 +507,50 @@ std::optional<int> parseRunOptions(int argc, char** argv, RunOptions& options) {
   RunSettings& settings = options.settings;
   settings.threads = std::max(1u, std::thread::hardware_concurrency());
   if (auto found = args.values.find("--format"); found != args.values.end()) {
-    if (found->second == "xml") {
+    const std::string format = lowerCase(found->second);
+    if (format == "xml") {
       settings.format = Format::kXml;
-    } else if (found->second == "jsonl") {
+    } else if (format == "jsonl" || format == "json") {
       settings.format = Format::kJsonl;
-    } else if (found->second == "csv") {
+    } else if (format == "csv") {
       settings.format = Format::kCsv;
     } else {
       return usageError("unknown format [" + found->second + "]; use xml, jsonl or csv");
     }
   }
+  bool records = settings.format != Format::kXml;
+  for (const auto& [name, value] : args.ordered) {
+    if (name != "--map") continue;
+    size_t equals = value.rfind('=');
+    if (equals == std::string::npos || equals == 0 || !isElementCode(value.substr(equals + 1))) {
+      return usageError("--map needs NAME=CODE with an element code such as ADDR1, got [" + value +
+                        "]");
+    }
+    settings.map.add(value.substr(0, equals), value.substr(equals + 1));
+  }
+  if (auto found = args.values.find("--country"); found != args.values.end()) {
+    settings.country = found->second;
+  }
+  if (auto found = args.values.find("--delimiter"); found != args.values.end()) {
+    settings.delimiter = delimiterNamed(found->second);
+    if (settings.delimiter == 0) {
+      return usageError("--delimiter needs one character or comma, semicolon, tab, pipe, got [" +
+                        found->second + "]");
+    }
+    if (settings.format != Format::kCsv) return usageError("--delimiter applies to --format csv");
+  }
+  settings.allElements = args.flags.count("--all-elements") != 0;
+  if (settings.allElements && settings.format != Format::kJsonl) {
+    // A CSV header is fixed before the first record: it cannot grow a column per
+    // occurrence. The xml output is the whole result anyway.
+    return usageError("--all-elements applies to --format jsonl");
+  }
+  if (!records && (args.values.count("--map") != 0 || !settings.country.empty())) {
+    return usageError(
+        "--map and --country apply to --format jsonl and csv; an xml record "
+        "document goes to the plug-in as it is");
+  }
+  settings.force = args.flags.count("--force") != 0;
   if (auto found = args.values.find("--threads"); found != args.values.end()) {
     uint64_t threads = 0;
     if (!parseNumber(found->second, 1024, threads) || threads == 0) {
@@ -434,7 +575,7 @@ std::optional<int> parseRunOptions(int argc, char** argv, RunOptions& options) {
 
 // Step 2: host start-up (parameters, logger, token data), then the plug-in, loaded
 // and initialised. Null when it did not start (reported).
-std::unique_ptr<zeb::PluginLibrary> startPlugin(const RunOptions& options) {
+std::unique_ptr<zeb::PluginLibrary> startPlugin(RunOptions& options) {
   const Arguments& args = options.args;
   std::string error;
   zeb::HostContext& host = zeb::HostContext::instance();
@@ -460,30 +601,76 @@ std::unique_ptr<zeb::PluginLibrary> startPlugin(const RunOptions& options) {
   }
   std::vector<std::string> problems;
   bool hostReady = host.start(hostSettings, problems);
-  for (const std::string& problem : problems) std::cerr << "zebparse: " << problem << "\n";
+  options.log.enabled = hostReady && !hostSettings.logConfigFile.empty();
+  auto warn = [&](const std::string& text) {
+    std::cerr << "zebparse: warning: " << text << "\n";
+    options.log.write(kLevelWarning, text);
+  };
+  auto fail = [&](const std::string& text) {
+    std::cerr << "zebparse: " << text << "\n";
+    options.log.write(kLevelError, text);
+    return nullptr;
+  };
+  for (const std::string& problem : problems) {
+    std::cerr << "zebparse: " << problem << "\n";
+    options.log.write(kLevelWarning, problem);
+  }
   if (!hostReady) return nullptr;
 
+  const char* supportParameter = host.parameters().query("PIPELINE", "SUPPORTPATH");
+  std::string support = supportParameter != nullptr ? supportParameter : "";
+  std::vector<std::string> warnings;
+  if (!checkSupportDirectory(support, error, warnings)) return fail(error);
+  for (const std::string& warning : warnings) warn(warning);
   // An empty configuration loads, and then every record "succeeds" unparsed.
-  if (const char* support = host.parameters().query("PIPELINE", "SUPPORTPATH");
-      support != nullptr && *support != '\0') {
-    std::string config = (std::filesystem::path(support) / "addressParserMetaData.xml").string();
-    if (isBlankFile(config)) {
-      std::cerr << "zebparse: configuration [" << config << "] is empty\n";
-      return nullptr;
+  std::string config = (std::filesystem::path(support) / "addressParserMetaData.xml").string();
+  if (isBlankFile(config)) return fail("configuration [" + config + "] is empty");
+
+  // The configuration is checked as "zebparse check" does: a rule that does not
+  // compile would otherwise fail or quietly misparse record after record.
+  setProcessLogger(&host.logger());
+  try {
+    if (addr::AddressParser::load(config, options.parser) != addr::kConfigOk) {
+      return fail("cannot open configuration [" + config + "]");
+    }
+  } catch (const std::exception& e) {
+    return fail("configuration [" + config + "] not loaded: " + oneLine(e.what()));
+  }
+  ConfigReport report;
+  checkConfiguration(*options.parser, report);
+  for (const std::string& line : report.lines) {
+    std::cerr << "zebparse: " << line << "\n";
+    options.log.write(line.rfind("error", 0) == 0 ? kLevelError : kLevelWarning, line);
+  }
+  if (report.errors > 0 && !options.settings.force) {
+    return fail("the configuration has " + std::to_string(report.errors) +
+                " error(s) (zebparse check --support-dir " + support +
+                " lists them); --force runs anyway");
+  }
+  options.settings.countries = &options.parser->countryCodeByName();
+  options.settings.defaultCountry = options.parser->defaultCountry();
+  std::string& country = options.settings.country;
+  if (!country.empty() && options.settings.countries->count(country) == 0) {
+    std::string upper = country;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (options.settings.countries->count(upper) != 0) {
+      country = upper;
+    } else {
+      warn("--country [" + country + "] is no configured country; its records are parsed as " +
+           options.parser->defaultCountry());
     }
   }
 
   auto path = args.values.find("--plugin");
   std::unique_ptr<zeb::PluginLibrary> plugin = zeb::PluginLibrary::open(
       path != args.values.end() ? path->second : defaultPluginPath(), error);
-  if (!plugin) {
-    std::cerr << "zebparse: " << error << "\n";
-    return nullptr;
-  }
-  if (!plugin->init(&zebHostLookup, error)) {
-    std::cerr << "zebparse: initPlugin failed: " << error << "\n";
-    return nullptr;
-  }
+  if (!plugin) return fail(error);
+  if (!plugin->init(&zebHostLookup, error)) return fail("initPlugin failed: " + error);
+  options.log.write(kLevelInformation, "run started: plug-in [" + plugin->path() + "] version [" +
+                                           plugin->version() + "], support directory [" + support +
+                                           "], " + std::to_string(options.settings.threads) +
+                                           " thread(s), input [" + options.inputName +
+                                           "], output [" + options.outputName + "]");
   return plugin;
 }
 
@@ -536,32 +723,96 @@ struct PipelineOutcome {
   int readError = 0;          // errno of the failed read of the input
 };
 
-void reportFailure(Progress& progress, const Record& record) {
-  progress.clear();
-  std::cerr << "zebparse: line " << record.line << ": "
-            << cmn::EscapeForTerminal(record.failure, kMessageMaxBytes) << "\n";
-}
+// The reports of the run, in input order: failed records, and a warning for each
+// distinct unknown COUNTRY and for input without an address, once.
+class RunReports {
+ public:
+  RunReports(Progress& progress, RunLog& log, const RunSettings& settings)
+      : progress_(progress), log_(log), settings_(settings) {}
+
+  void failure(const Record& record) {
+    progress_.clear();
+    std::string message = cmn::EscapeForTerminal(record.failure, kMessageMaxBytes);
+    std::cerr << "zebparse: line " << record.line << ": " << message << "\n";
+    log_.write(kLevelError, "line " + std::to_string(record.line) + ": " + message);
+  }
+  void warning(const std::string& text) {
+    progress_.clear();
+    std::cerr << "zebparse: warning: " << text << "\n";
+    log_.write(kLevelWarning, text);
+  }
+  // One record that went out whole.
+  void count(const Record& record) {
+    if (record.blank) {
+      ++progress_.blankLines;
+      return;
+    }
+    ++progress_.records;
+    if (!record.failure.empty()) {
+      ++progress_.failures;
+      failure(record);
+    }
+    if (!record.unknownCountry.empty()) {
+      ++progress_.unknownCountries;
+      if (unknownCountries_.size() < kMaxWarnedCountries &&
+          unknownCountries_.insert(record.unknownCountry).second) {
+        warning("line " + std::to_string(record.line) + ": COUNTRY [" +
+                cmn::EscapeForTerminal(record.unknownCountry, kMessageMaxBytes) +
+                "] is no configured country; records with it are parsed as " +
+                settings_.defaultCountry + " (warned once per value)");
+      }
+    }
+    if (record.noAddress && record.failure.empty()) {
+      ++progress_.withoutAddress;
+      // For JSON lines the first record stands for the file, as the header does for
+      // CSV (warned there).
+      if (settings_.format == Format::kJsonl && !firstSeen_) {
+        warning("line " + std::to_string(record.line) +
+                ": the first record has no address (no ADDR1, ADDR2, ADDR3, STR_NUM or "
+                "STR_NAME); name its key with --map KEY=ADDR1");
+      }
+    }
+    firstSeen_ = true;
+  }
+
+ private:
+  static constexpr size_t kMaxWarnedCountries = 1000;  // a column of garbage warns no more
+  Progress& progress_;
+  RunLog& log_;
+  const RunSettings& settings_;
+  std::set<std::string> unknownCountries_;
+  bool firstSeen_ = false;
+};
 
 // The CSV header row comes before any record, and goes out before any result.
 // False when it is broken (reported): then no record is run.
-bool startCsv(CsvReader& rows, RecordProcessor& processor, OutputSink& sink, Progress& progress) {
+bool startCsv(CsvReader& rows, RecordProcessor& processor, OutputSink& sink, RunReports& reports,
+              const RunSettings& settings) {
   Record header;
-  if (!rows.next(header)) return true;
+  for (;;) {
+    if (!rows.next(header)) return true;
+    if (!header.blank) break;
+    sink.add("");  // blank lines before the header keep their place
+  }
   if (!header.failure.empty()) {
     header.failure = "header: " + header.failure;
-    reportFailure(progress, header);
+    reports.failure(header);
     return false;
   }
-  processor.csvHeader = header.cells;
-  processor.csvOutputColumns = csvOutputHeader(header.cells);
-  sink.add(csvLine(processor.csvOutputColumns));
+  processor.csv = std::make_unique<CsvLayout>(header.cells, settings.map, settings.delimiter);
+  if (!processor.csv->hasAddressColumn()) {
+    reports.warning("line " + std::to_string(header.line) +
+                    ": the header has no address column (ADDR1, ADDR2, ADDR3, STR_NUM or "
+                    "STR_NAME); name one with --map COLUMN=ADDR1");
+  }
+  sink.add(csvLine(processor.csv->outputHeader(), settings.delimiter));
   sink.flush();
   return true;
 }
 
 // Step 4: every record through the plug-in and out, in input order; the output
 // file is closed here, its close being the last write that may fail.
-PipelineOutcome runPipeline(zeb::PluginLibrary& plugin, const RunOptions& options, RunFiles& files,
+PipelineOutcome runPipeline(zeb::PluginLibrary& plugin, RunOptions& options, RunFiles& files,
                             Progress& progress) {
   const RunSettings& settings = options.settings;
   PipelineOutcome outcome;
@@ -569,12 +820,12 @@ PipelineOutcome runPipeline(zeb::PluginLibrary& plugin, const RunOptions& option
   InputSource input = InputSource::fromDescriptor(files.inputFd);
   size_t limit = recordLimit(settings.resultSize);
   LineReader lines(input, limit);
-  CsvReader rows(input, limit);
+  CsvReader rows(input, limit, settings.delimiter);
 
   RecordProcessor processor(plugin, settings);
-  auto report = [&](const Record& record) { reportFailure(progress, record); };
+  RunReports reports(progress, options.log, settings);
   if (settings.format == Format::kCsv) {
-    outcome.headerBroken = !startCsv(rows, processor, sink, progress);
+    outcome.headerBroken = !startCsv(rows, processor, sink, reports, settings);
   }
 
   // A batch's lines go out in pieces of about a megabyte. Only records whose line
@@ -584,13 +835,7 @@ PipelineOutcome runPipeline(zeb::PluginLibrary& plugin, const RunOptions& option
   auto write = [&](std::vector<Record>& batch, bool) {
     size_t counted = 0;
     auto count = [&](size_t written) {
-      for (size_t end = counted + written; counted < end; ++counted) {
-        ++progress.records;
-        if (!batch[counted].failure.empty()) {
-          ++progress.failures;
-          report(batch[counted]);
-        }
-      }
+      for (size_t end = counted + written; counted < end; ++counted) reports.count(batch[counted]);
     };
     for (Record& record : batch) {
       sink.add(record.output);
@@ -637,15 +882,26 @@ PipelineOutcome runPipeline(zeb::PluginLibrary& plugin, const RunOptions& option
 }
 
 // Step 5: the summary on standard error, and the exit status.
-int finishRun(const RunOptions& options, Progress& progress, const PipelineOutcome& outcome) {
+int finishRun(RunOptions& options, Progress& progress, const PipelineOutcome& outcome) {
   progress.clear();
   double seconds = progress.seconds();
   char summary[200];
-  std::snprintf(summary, sizeof summary, "zebparse: %llu records, %llu failed, %.0f records/s\n",
+  std::snprintf(summary, sizeof summary, "%llu records, %llu failed, %.0f records/s",
                 static_cast<unsigned long long>(progress.records),
                 static_cast<unsigned long long>(progress.failures),
                 seconds > 0 ? static_cast<double>(progress.records) / seconds : 0.0);
-  std::cerr << summary;
+  std::cerr << "zebparse: " << summary << "\n";
+  std::string details;
+  auto detail = [&](uint64_t count, const char* what) {
+    if (count == 0) return;
+    details += (details.empty() ? "" : ", ") + std::to_string(count) + " " + what;
+  };
+  detail(progress.unknownCountries, "with a COUNTRY no configured country has");
+  detail(progress.withoutAddress, "without an address");
+  detail(progress.blankLines, "blank lines");
+  if (!details.empty()) std::cerr << "zebparse: of them: " << details << "\n";
+  options.log.write(kLevelInformation, std::string("run finished: ") + summary +
+                                           (details.empty() ? "" : "; ") + details);
   auto shown = [](const std::string& name, const char* standard) {
     return name == "-" ? std::string(standard) : "[" + name + "]";
   };
