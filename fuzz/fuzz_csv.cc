@@ -1,8 +1,8 @@
 // Fuzzes the CSV record format of "zebparse run": the input is read the way the
 // run reads it (CsvReader, the first record the header), each record's elements go
 // through a record document and back, and its output row is written. Output rows
-// must read back as the cells written, and the elements must survive the record
-// document unchanged.
+// must read back with the output header's width and the input's own cells, and the
+// elements must survive the record document unchanged.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -34,28 +34,23 @@ std::vector<Record> readCsv(std::string_view text) {
   return records;
 }
 
-// Whether the reader gives `cells` back from csvLine(cells). It cannot for a row of
-// one empty cell: an empty line is no record.
-bool rereadable(const std::vector<std::string>& cells) {
-  return !(cells.size() == 1 && cells[0].empty());
-}
-
-// Reads the rows back from one file after a header line (where a leading
-// byte-order mark would be dropped); each must come back as written. One read for
-// all rows: a reader buffers a megabyte.
-void checkReread(const std::vector<std::vector<std::string>>& rows) {
-  std::string text = "h\n";
-  std::vector<const std::vector<std::string>*> expected;
-  for (const std::vector<std::string>& cells : rows) {
-    if (!rereadable(cells)) continue;
-    text += zebparse::csvLine(cells);
-    text += '\n';
-    expected.push_back(&cells);
-  }
+// Reads the output back from one file; every row must come back with the output
+// header's width, and the input's own columns as the input had them.
+void checkReread(const std::string& text, const std::vector<std::vector<std::string>>& inputs,
+                 const zebparse::CsvLayout& layout, size_t inputWidth) {
   std::vector<Record> back = readCsv(text);
-  if (back.size() != expected.size() + 1) std::abort();
-  for (size_t i = 0; i < expected.size(); ++i) {
-    if (!back[i + 1].failure.empty() || back[i + 1].cells != *expected[i]) std::abort();
+  if (back.size() != inputs.size() + 1) std::abort();
+  const std::vector<std::string>& outputHeader = layout.outputHeader();
+  for (size_t i = 1; i < back.size(); ++i) {
+    if (!back[i].failure.empty() || back[i].cells.size() != outputHeader.size()) std::abort();
+    for (size_t column = 0; column < inputWidth; ++column) {
+      const std::string& name = outputHeader[column];
+      if (zebparse::isResultCode(name) || name == "ERROR") continue;
+      const std::vector<std::string>& cells = inputs[i - 1];
+      // A short row's missing cells are written empty.
+      if (back[i].cells[column] != (column < cells.size() ? cells[column] : std::string()))
+        std::abort();
+    }
   }
 }
 
@@ -65,8 +60,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<Record> records = readCsv({reinterpret_cast<const char*>(data), size});
   if (records.empty() || !records[0].failure.empty()) return 0;
   const std::vector<std::string> header = records[0].cells;
-  const std::vector<std::string> outputHeader = zebparse::csvOutputHeader(header);
-  std::vector<std::vector<std::string>> written{outputHeader};
+  const zebparse::CsvLayout layout(header, zebparse::ColumnMap(), ',');
+  std::string text = zebparse::csvLine(layout.outputHeader()) + "\n";
+  std::vector<std::vector<std::string>> inputs;
+  std::string line;
   uint64_t lastLine = records[0].line;
   for (size_t i = 1; i < records.size(); ++i) {
     const Record& record = records[i];
@@ -76,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<Element> elements;
     std::string error;
     zebparse::ResultDocument result;
-    bool succeeded = zebparse::csvRecord(header, record.cells, elements, error);
+    bool succeeded = layout.record(record.cells, elements, error);
     if (succeeded) {
       std::string document;
       succeeded = zebparse::buildRecordDocument(elements, document, error);
@@ -91,12 +88,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
       }
     }
-    std::vector<std::string> row =
-        zebparse::csvOutputRow(header, outputHeader, record.cells, succeeded ? &result : nullptr,
-                               succeeded ? nullptr : &error);
-    if (row.size() != outputHeader.size()) std::abort();
-    written.push_back(std::move(row));
+    layout.outputLine(record.cells, succeeded ? &result : nullptr, succeeded ? nullptr : &error,
+                      line);
+    // An empty line is no record: a row of one empty field cannot be read back.
+    if (line.empty()) continue;
+    text += line;
+    text += '\n';
+    inputs.push_back(record.cells);
   }
-  checkReread(written);
+  checkReread(text, inputs, layout, header.size());
   return 0;
 }

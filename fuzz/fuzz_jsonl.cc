@@ -1,12 +1,13 @@
 // Fuzzes the JSON-lines record format of "zebparse run": each line is read as a
 // record, its elements go through a record document and back, and the output line
 // is written. A line's output must be one line of JSON holding at least the input's
-// keys, and the elements must survive the record document unchanged.
+// keys (failed lines included), and the elements must survive the record document
+// unchanged.
 #include <cstdint>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "tools/zebparse/record_formats.h"
@@ -16,37 +17,40 @@ namespace {
 using zebparse::Element;
 using zebparse::Json;
 
-// An output line must read back as one JSON object with at least `keys` keys.
-void checkOutput(const std::string& out, size_t keys) {
+// An output line must read back as one JSON object with at least the input's keys.
+void checkOutput(const zebparse::JsonRecord& input, const std::string& out) {
   if (out.find('\n') != std::string::npos) std::abort();
+  std::set<std::string_view> keys;
+  for (size_t m = 0; m < input.memberCount; ++m) keys.insert(input.members[m].key);
   Json back = Json::parse(out);  // throws, and so fails the run, when not JSON
-  if (!back.is_object() || back.size() < keys) std::abort();
+  if (!back.is_object() || back.size() < keys.size()) std::abort();
 }
 
 void runLine(std::string_view line) {
-  Json input;
-  std::vector<Element> elements;
+  static const zebparse::ColumnMap kCodesAsWritten;
+  zebparse::JsonRecord input;
   std::string error;
-  if (!zebparse::jsonRecord(line, input, elements, error)) {
-    const size_t keys = input.is_object() ? input.size() : 0;
-    checkOutput(zebparse::jsonOutput(std::move(input), nullptr, &error), keys);
+  std::string out;
+  if (!zebparse::scanJsonRecord(line, kCodesAsWritten, input, error)) {
+    zebparse::jsonOutput(input, nullptr, &error, false, out);
+    checkOutput(input, out);
     return;
   }
   std::string document;
-  if (!zebparse::buildRecordDocument(elements, document, error)) {
-    const size_t keys = input.size();
-    checkOutput(zebparse::jsonOutput(std::move(input), nullptr, &error), keys);
+  if (!zebparse::buildRecordDocument(input.elements, document, error)) {
+    zebparse::jsonOutput(input, nullptr, &error, false, out);
+    checkOutput(input, out);
     return;
   }
   zebparse::ResultDocument result;
   if (!zebparse::readResultDocument(document, result, error)) std::abort();
-  if (result.elements.size() != elements.size()) std::abort();
-  for (size_t i = 0; i < elements.size(); ++i) {
-    if (result.elements[i].code != elements[i].code) std::abort();
-    if (result.elements[i].value != elements[i].value) std::abort();
+  if (result.elements.size() != input.elements.size()) std::abort();
+  for (size_t i = 0; i < input.elements.size(); ++i) {
+    if (result.elements[i].code != input.elements[i].code) std::abort();
+    if (result.elements[i].value != input.elements[i].value) std::abort();
   }
-  const size_t keys = input.size();
-  checkOutput(zebparse::jsonOutput(std::move(input), &result, nullptr), keys);
+  zebparse::jsonOutput(input, &result, nullptr, false, out);
+  checkOutput(input, out);
 }
 
 }  // namespace
