@@ -163,7 +163,8 @@ TEST(JsonRecord, RefusesWhatIsNoRecordAndKeepsWhatCameBefore) {
   }
   for (const std::string& line :
        {manyKeys(9999),
-        R"({"id":)" + std::string(63, '[') + std::string(63, ']') + R"(, "n": -1.5e+3})"}) {
+        R"({"id":)" + std::string(63, '[') + std::string(63, ']') + R"(, "n": -1.5e+3})",
+        std::string(R"({"id": 123456789012345678901234567890, "n": 1e400})")}) {
     const JsonLine json(line);
     EXPECT_TRUE(json.ok) << json.error;
   }

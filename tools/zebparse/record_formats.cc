@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <regex>
 #include <unordered_map>
 
 namespace zebparse {
@@ -365,6 +366,21 @@ const char* describe(error_code code) {
   }
 }
 
+bool isJsonSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+std::string_view trimEnd(std::string_view text) {
+  while (!text.empty() && isJsonSpace(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+// simdjson refuses numbers it cannot hold (past a double's range, integers past 64
+// bits). JSON sets no such bound and the record only repeats such a number as
+// written, so one written by the JSON grammar passes.
+bool isJsonNumber(std::string_view text) {
+  static const std::regex kNumber(R"(-?(0|[1-9][0-9]*)(\.[0-9]+)?([eE][+-]?[0-9]+)?)");
+  return std::regex_match(text.begin(), text.end(), kNumber);
+}
+
 // A value the record does not take is still checked through, not only skipped:
 // simdjson reads lazily and would pass over a bad number or escape inside it.
 error_code checkValue(ondemand::value value, size_t depth) {
@@ -397,8 +413,13 @@ error_code checkValue(ondemand::value value, size_t depth) {
     }
     case ondemand::json_type::string:
       return value.get_string().error();
-    case ondemand::json_type::number:
-      return value.get_number().error();
+    case ondemand::json_type::number: {
+      error_code e = value.get_number().error();
+      if (e == simdjson::NUMBER_ERROR && isJsonNumber(trimEnd(value.raw_json_token()))) {
+        return simdjson::SUCCESS;
+      }
+      return e;
+    }
     case ondemand::json_type::boolean:
       return value.get_bool().error();
     case ondemand::json_type::null: {
@@ -449,13 +470,6 @@ error_code checkDocument(ondemand::document& doc, ondemand::json_type type) {
       return simdjson::TAPE_ERROR;
   }
   return atEnd(doc) ? simdjson::SUCCESS : simdjson::TRAILING_CONTENT;
-}
-
-bool isJsonSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-
-std::string_view trimEnd(std::string_view text) {
-  while (!text.empty() && isJsonSpace(text.back())) text.remove_suffix(1);
-  return text;
 }
 
 }  // namespace
