@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libicu-dev libxml2-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  nlohmann-json3-dev
+  nlohmann-json3-dev libsimdjson-dev
   clang libclang-rt-dev llvm
   python3 binutils time bc valgrind
   python3-pandas python3-pytest python3-distributed

@@ -273,7 +273,7 @@ TEST_F(ZebparseTest, EachFormatAddsResultsAndFailsBadRecordsOnTheirOwn) {
         R"(={"ERROR":"invalid JSON at byte 3: invalid UTF-8"})",
         R"(={"ERROR":"not a JSON object"})", R"({"ERROR":"NUL byte in the record at byte 23"})",
         R"("STR_NAME":"OAK")",
-        R"(={"id": 6,"ADDR1": "9 Oak St","ERROR":"invalid JSON at byte 31: expected a string"})"},
+        R"(={"id": 6,"ADDR1": "9 Oak St","ERROR":"invalid JSON at byte 31: unexpected text"})"},
        {"zebparse: line 4: invalid JSON at byte 3", "zebparse: line 5: not a JSON object",
         "zebparse: line 8: invalid JSON at byte 31", "7 records, 4 failed", "1 blank lines"}},
       {"csv",

@@ -3,11 +3,13 @@
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>
+#include <simdjson.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <regex>
 #include <unordered_map>
 
 namespace zebparse {
@@ -320,233 +322,155 @@ const std::string* lastValue(const ResultDocument& result, std::string_view code
 
 namespace {
 
-// A strict JSON reader over one line (RFC 8259, UTF-8 checked), which keeps the
-// raw text of the record object's members instead of building a tree: the output
-// repeats them byte for byte, and a line costs no allocation beyond its elements.
-class JsonScanner {
- public:
-  JsonScanner(std::string_view text, std::string& error) : s_(text), error_(error) {}
+namespace ondemand = simdjson::ondemand;
+using simdjson::error_code;
 
-  size_t pos = 0;
-
-  bool fail(const char* what) {
-    error_ = "invalid JSON at byte " + std::to_string(pos + 1) + ": " + what;
-    return false;
-  }
-  void space() {
-    while (pos < s_.size() &&
-           (s_[pos] == ' ' || s_[pos] == '\t' || s_[pos] == '\n' || s_[pos] == '\r')) {
-      ++pos;
-    }
-  }
-  bool at(char c) const { return pos < s_.size() && s_[pos] == c; }
-  bool atEnd() const { return pos >= s_.size(); }
-  char peek() const { return pos < s_.size() ? s_[pos] : '\0'; }
-
-  // A string at `pos`; its decoded text goes to `out` when given.
-  bool string(std::string* out) {
-    if (!at('"')) return fail("expected a string");
-    ++pos;
-    if (out != nullptr) out->clear();
-    for (;;) {
-      size_t start = pos;
-      while (pos < s_.size()) {
-        auto c = static_cast<unsigned char>(s_[pos]);
-        if (c == '"' || c == '\\' || c < 0x20 || c >= 0x80) break;
-        ++pos;
-      }
-      if (out != nullptr) out->append(s_.substr(start, pos - start));
-      if (atEnd()) return fail("string not closed");
-      auto c = static_cast<unsigned char>(s_[pos]);
-      if (c == '"') {
-        ++pos;
-        return true;
-      }
-      if (c < 0x20) return fail("control character in a string");
-      if (c >= 0x80) {
-        char32_t ignored = 0;
-        size_t length = decodeUtf8(s_, pos, ignored);
-        if (length == 0) return fail("invalid UTF-8");
-        if (out != nullptr) out->append(s_.substr(pos, length));
-        pos += length;
-        continue;
-      }
-      if (!escape(out)) return false;
-    }
-  }
-
-  // Any value, checked; nothing kept.
-  bool skipValue(size_t depth) {
-    switch (peek()) {
-      case '"':
-        return string(nullptr);
-      case '{':
-      case '[': {
-        if (depth >= kMaxJsonDepth) {
-          error_ = "JSON nested deeper than " + std::to_string(kMaxJsonDepth) + " levels";
-          return false;
-        }
-        bool object = peek() == '{';
-        char close = object ? '}' : ']';
-        ++pos;
-        space();
-        if (at(close)) {
-          ++pos;
-          return true;
-        }
-        for (;;) {
-          if (object) {
-            if (!string(nullptr)) return false;
-            space();
-            if (!at(':')) return fail("expected ':'");
-            ++pos;
-            space();
-          }
-          if (!skipValue(depth + 1)) return false;
-          space();
-          if (at(',')) {
-            ++pos;
-            space();
-            continue;
-          }
-          if (at(close)) {
-            ++pos;
-            return true;
-          }
-          return fail(object ? "expected ',' or '}'" : "expected ',' or ']'");
-        }
-      }
-      default:
-        return scalar();
-    }
-  }
-
-  // A number, true, false or null.
-  bool scalar() {
-    for (const char* word : {"true", "false", "null"}) {
-      std::string_view literal(word);
-      if (s_.substr(pos, literal.size()) == literal) {
-        pos += literal.size();
-        return true;
-      }
-    }
-    size_t start = pos;
-    if (at('-')) ++pos;
-    if (at('0')) {
-      ++pos;
-    } else if (!digits()) {
-      pos = start;
-      return fail(atEnd() ? "unexpected end of the line" : "expected a value");
-    }
-    if (at('.')) {
-      ++pos;
-      if (!digits()) return fail("expected a digit");
-    }
-    if (at('e') || at('E')) {
-      ++pos;
-      if (at('+') || at('-')) ++pos;
-      if (!digits()) return fail("expected a digit");
-    }
-    return true;
-  }
-
- private:
-  bool digits() {
-    size_t start = pos;
-    while (pos < s_.size() && s_[pos] >= '0' && s_[pos] <= '9') ++pos;
-    return pos > start;
-  }
-  bool hex4(char32_t& value) {
-    if (pos + 4 > s_.size()) return fail("short \\u escape");
-    value = 0;
-    for (size_t i = 0; i < 4; ++i, ++pos) {
-      char c = s_[pos];
-      value <<= 4;
-      if (c >= '0' && c <= '9') {
-        value |= static_cast<char32_t>(c - '0');
-      } else if ((c | 0x20) >= 'a' && (c | 0x20) <= 'f') {
-        value |= static_cast<char32_t>((c | 0x20) - 'a' + 10);
-      } else {
-        return fail("bad \\u escape");
-      }
-    }
-    return true;
-  }
-  bool escape(std::string* out) {
-    ++pos;  // the backslash
-    if (atEnd()) return fail("string not closed");
-    char c = s_[pos++];
-    char plain = 0;
-    switch (c) {
-      case '"':
-        plain = '"';
-        break;
-      case '\\':
-        plain = '\\';
-        break;
-      case '/':
-        plain = '/';
-        break;
-      case 'b':
-        plain = '\b';
-        break;
-      case 'f':
-        plain = '\f';
-        break;
-      case 'n':
-        plain = '\n';
-        break;
-      case 'r':
-        plain = '\r';
-        break;
-      case 't':
-        plain = '\t';
-        break;
-      case 'u':
-        break;
-      default:
-        --pos;
-        return fail("bad escape");
-    }
-    if (plain != 0) {
-      if (out != nullptr) *out += plain;
-      return true;
-    }
-    char32_t code = 0;
-    if (!hex4(code)) return false;
-    if (code >= 0xDC00 && code <= 0xDFFF) return fail("lone surrogate in a \\u escape");
-    if (code >= 0xD800 && code <= 0xDBFF) {
-      char32_t low = 0;
-      if (s_.substr(pos, 2) != "\\u") return fail("lone surrogate in a \\u escape");
-      pos += 2;
-      if (!hex4(low)) return false;
-      if (low < 0xDC00 || low > 0xDFFF) return fail("lone surrogate in a \\u escape");
-      code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
-    }
-    if (out != nullptr) appendUtf8(*out, code);
-    return true;
-  }
-  static void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-
-  std::string_view s_;
-  std::string& error_;
+// simdjson reads from a buffer with SIMDJSON_PADDING readable bytes past the text;
+// one parser and one buffer per thread serve every line that thread scans.
+struct JsonReader {
+  ondemand::parser parser;
+  std::string buffer;
 };
+
+JsonReader& threadReader() {
+  thread_local JsonReader reader;
+  return reader;
+}
+
+const char* describe(error_code code) {
+  switch (code) {
+    case simdjson::UTF8_ERROR:
+      return "invalid UTF-8";
+    case simdjson::UNESCAPED_CHARS:
+      return "control character in a string";
+    case simdjson::UNCLOSED_STRING:
+      return "string not closed";
+    case simdjson::STRING_ERROR:
+      return "bad string escape or lone surrogate";
+    case simdjson::NUMBER_ERROR:
+      return "bad number";
+    case simdjson::T_ATOM_ERROR:
+    case simdjson::F_ATOM_ERROR:
+    case simdjson::N_ATOM_ERROR:
+    case simdjson::INCORRECT_TYPE:
+      return "expected a value";
+    case simdjson::TRAILING_CONTENT:
+      return "text after the value";
+    case simdjson::EMPTY:
+    case simdjson::INSUFFICIENT_PADDING:
+      return "unexpected end of the line";
+    case simdjson::INCOMPLETE_ARRAY_OR_OBJECT:
+      return "list or object not closed";
+    default:
+      return "unexpected text";
+  }
+}
+
+bool isJsonSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+std::string_view trimEnd(std::string_view text) {
+  while (!text.empty() && isJsonSpace(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+// simdjson refuses numbers it cannot hold (past a double's range, integers past 64
+// bits). JSON sets no such bound and the record only repeats such a number as
+// written, so one written by the JSON grammar passes.
+bool isJsonNumber(std::string_view text) {
+  static const std::regex kNumber(R"(-?(0|[1-9][0-9]*)(\.[0-9]+)?([eE][+-]?[0-9]+)?)");
+  return std::regex_match(text.begin(), text.end(), kNumber);
+}
+
+// A value the record does not take is still checked through, not only skipped:
+// simdjson reads lazily and would pass over a bad number or escape inside it.
+error_code checkValue(ondemand::value value, size_t depth) {
+  ondemand::json_type type;
+  if (error_code e = value.type().get(type)) return e;
+  switch (type) {
+    case ondemand::json_type::object:
+    case ondemand::json_type::array: {
+      if (depth >= kMaxJsonDepth) return simdjson::DEPTH_ERROR;
+      if (type == ondemand::json_type::array) {
+        ondemand::array array;
+        if (error_code e = value.get_array().get(array)) return e;
+        for (auto item : array) {
+          ondemand::value inner;
+          if (error_code e = item.get(inner)) return e;
+          if (error_code e = checkValue(inner, depth + 1)) return e;
+        }
+        return simdjson::SUCCESS;
+      }
+      ondemand::object object;
+      if (error_code e = value.get_object().get(object)) return e;
+      for (auto member : object) {
+        ondemand::field field;
+        std::string_view key;
+        if (error_code e = std::move(member).get(field)) return e;
+        if (error_code e = field.unescaped_key().get(key)) return e;
+        if (error_code e = checkValue(field.value(), depth + 1)) return e;
+      }
+      return simdjson::SUCCESS;
+    }
+    case ondemand::json_type::string:
+      return value.get_string().error();
+    case ondemand::json_type::number: {
+      error_code e = value.get_number().error();
+      if (e == simdjson::NUMBER_ERROR && isJsonNumber(trimEnd(value.raw_json_token()))) {
+        return simdjson::SUCCESS;
+      }
+      return e;
+    }
+    case ondemand::json_type::boolean:
+      return value.get_bool().error();
+    case ondemand::json_type::null: {
+      bool null = false;
+      if (error_code e = value.is_null().get(null)) return e;
+      return null ? simdjson::SUCCESS : simdjson::N_ATOM_ERROR;
+    }
+  }
+  return simdjson::TAPE_ERROR;
+}
+
+// Whether the document is read to its end: a location is only known before it.
+bool atEnd(ondemand::document& doc) {
+  const char* location = nullptr;
+  return doc.current_location().get(location) != simdjson::SUCCESS;
+}
+
+// A whole line that is no object: checked all the same, so that broken JSON is
+// told apart from JSON that is not a record.
+error_code checkDocument(ondemand::document& doc, ondemand::json_type type) {
+  switch (type) {
+    case ondemand::json_type::array: {
+      ondemand::array array;
+      if (error_code e = doc.get_array().get(array)) return e;
+      for (auto item : array) {
+        ondemand::value inner;
+        if (error_code e = item.get(inner)) return e;
+        if (error_code e = checkValue(inner, 1)) return e;
+      }
+      break;
+    }
+    case ondemand::json_type::string:
+      if (error_code e = doc.get_string().error()) return e;
+      break;
+    case ondemand::json_type::number:
+      if (error_code e = doc.get_number().error()) return e;
+      break;
+    case ondemand::json_type::boolean:
+      if (error_code e = doc.get_bool().error()) return e;
+      break;
+    case ondemand::json_type::null: {
+      bool null = false;
+      if (error_code e = doc.is_null().get(null)) return e;
+      if (!null) return simdjson::N_ATOM_ERROR;
+      break;
+    }
+    default:
+      return simdjson::TAPE_ERROR;
+  }
+  return atEnd(doc) ? simdjson::SUCCESS : simdjson::TRAILING_CONTENT;
+}
 
 }  // namespace
 
@@ -557,103 +481,147 @@ bool scanJsonRecord(std::string_view line, const ColumnMap& map, JsonRecord& rec
   record.localityCodes = 0;
   // A NUL byte would end the text for the plug-in: refused before anything else.
   if (!refuseNul(line, error)) return false;
-  JsonScanner in(line, error);
-  in.space();
-  if (!in.at('{')) {
-    size_t start = in.pos;
-    if (in.atEnd() || !in.skipValue(0)) return false;
-    in.space();
-    if (!in.atEnd()) return in.fail("text after the value");
-    in.pos = start;
+  JsonReader& reader = threadReader();
+  std::string& buffer = reader.buffer;
+  if (buffer.size() < line.size() + simdjson::SIMDJSON_PADDING) {
+    buffer.resize(line.size() + simdjson::SIMDJSON_PADDING);
+  }
+  std::memcpy(buffer.data(), line.data(), line.size());
+  std::memset(buffer.data() + line.size(), ' ', simdjson::SIMDJSON_PADDING);
+  const char* base = buffer.data();
+  // Offsets into the copy are offsets into the line, where the members point.
+  auto offsetOf = [&](const char* at) { return static_cast<size_t>(at - base); };
+
+  ondemand::document doc;
+  bool iterated = false;
+  auto fail = [&](error_code code) {
+    if (code == simdjson::DEPTH_ERROR) {
+      error = "JSON nested deeper than " + std::to_string(kMaxJsonDepth) + " levels";
+      return false;
+    }
+    // Whole-line checks come before any position is known; the first bad UTF-8
+    // sequence is found again here.
+    size_t at = line.size();
+    if (code == simdjson::UTF8_ERROR) {
+      char32_t ignored = 0;
+      for (size_t pos = 0; pos < line.size();) {
+        size_t length = decodeUtf8(line, pos, ignored);
+        if (length == 0) {
+          at = pos;
+          break;
+        }
+        pos += length;
+      }
+    } else if (const char* location = nullptr;
+               iterated && doc.current_location().get(location) == simdjson::SUCCESS) {
+      at = std::min(offsetOf(location), line.size());
+    }
+    error = "invalid JSON";
+    if (at < line.size()) error += " at byte " + std::to_string(at + 1);
+    error += ": ";
+    error += describe(code);
+    return false;
+  };
+
+  if (error_code e = reader.parser.iterate(buffer.data(), line.size(), buffer.size()).get(doc)) {
+    // A line can hold several faults that the whole-line pass finds at once: bad
+    // UTF-8 is the one named, as it is the one that has a position.
+    return fail(simdjson::validate_utf8(line.data(), line.size()) ? e : simdjson::UTF8_ERROR);
+  }
+  iterated = true;
+  ondemand::json_type type;
+  if (error_code e = doc.type().get(type)) return fail(e);
+  if (type != ondemand::json_type::object) {
+    if (error_code e = checkDocument(doc, type)) return fail(e);
     error = "not a JSON object";
     return false;
   }
-  ++in.pos;
-  in.space();
-  if (in.at('}')) {
-    ++in.pos;
-  } else {
-    for (;;) {
-      if (record.memberCount >= kMaxJsonKeys) {
-        error = "JSON object with more than " + std::to_string(kMaxJsonKeys) + " keys";
+  ondemand::object object;
+  if (error_code e = doc.get_object().get(object)) {
+    // The parser matches the opening '{' with the line's last token up front.
+    if (e != simdjson::TAPE_ERROR && e != simdjson::INCOMPLETE_ARRAY_OR_OBJECT) return fail(e);
+    error = "invalid JSON: the object does not close at the end of the line";
+    return false;
+  }
+  for (auto next : object) {
+    ondemand::field field;
+    if (error_code e = std::move(next).get(field)) return fail(e);
+    if (record.memberCount >= kMaxJsonKeys) {
+      error = "JSON object with more than " + std::to_string(kMaxJsonKeys) + " keys";
+      return false;
+    }
+    if (record.memberCount == record.members.size()) record.members.emplace_back();
+    JsonRecord::Member& member = record.members[record.memberCount];
+    // The raw key first: unescaping it gives it up.
+    size_t start = offsetOf(field.key().raw()) - 1;  // the opening quote
+    std::string_view key;
+    if (error_code e = field.unescaped_key().get(key)) return fail(e);
+    member.key.assign(key);
+    ondemand::value value = field.value();
+    std::string_view code = map.codeOf(member.key);
+    record.localityCodes |= localityBit(code);
+    ondemand::json_type valueType;
+    if (error_code e = value.type().get(valueType)) return fail(e);
+    // Where the member ends: a scalar's token shows it, a list or object is read
+    // through first and the parser then stands at the ',' or '}' after it.
+    const char* valueEnd = nullptr;
+    if (valueType != ondemand::json_type::object && valueType != ondemand::json_type::array) {
+      std::string_view token = trimEnd(value.raw_json_token());
+      valueEnd = token.data() + token.size();
+    }
+    if (code.empty()) {
+      if (error_code e = checkValue(value, 1)) return fail(e);
+    } else {
+      // Only the last occurrence of a code counts.
+      std::erase_if(record.elements, [&](const Element& e) { return e.code == code; });
+      // Strings as they are, numbers and booleans as written, null left out.
+      auto take = [&](ondemand::value item, ondemand::json_type itemType) -> error_code {
+        std::string_view text;
+        if (itemType == ondemand::json_type::string) {
+          if (error_code e = item.get_string().get(text)) return e;
+          record.elements.push_back({std::string(code), std::string(text)});
+          return simdjson::SUCCESS;
+        }
+        text = item.raw_json_token();
+        if (error_code e = checkValue(item, 1)) return e;
+        if (itemType != ondemand::json_type::null) {
+          record.elements.push_back({std::string(code), std::string(trimEnd(text))});
+        }
+        return simdjson::SUCCESS;
+      };
+      if (valueType == ondemand::json_type::object) {
+        error = "value of " + member.key + " is an object";
         return false;
       }
-      if (record.memberCount == record.members.size()) record.members.emplace_back();
-      JsonRecord::Member& member = record.members[record.memberCount];
-      size_t start = in.pos;
-      if (!in.string(&member.key)) return false;
-      in.space();
-      if (!in.at(':')) return in.fail("expected ':'");
-      ++in.pos;
-      in.space();
-      std::string_view code = map.codeOf(member.key);
-      record.localityCodes |= localityBit(code);
-      if (code.empty()) {
-        if (!in.skipValue(1)) return false;
-      } else {
-        // Only the last occurrence of a code counts.
-        std::erase_if(record.elements, [&](const Element& e) { return e.code == code; });
-        auto take = [&]() {
-          char first = in.peek();
-          if (first == '"') {
-            record.elements.push_back({std::string(code), {}});
-            return in.string(&record.elements.back().value);
+      if (valueType == ondemand::json_type::array) {
+        ondemand::array array;
+        if (error_code e = value.get_array().get(array)) return fail(e);
+        for (auto entry : array) {
+          ondemand::value item;
+          ondemand::json_type itemType;
+          if (error_code e = entry.get(item)) return fail(e);
+          if (error_code e = item.type().get(itemType)) return fail(e);
+          if (itemType == ondemand::json_type::array || itemType == ondemand::json_type::object) {
+            error = "value of " + member.key + " holds a list or object";
+            return false;
           }
-          size_t from = in.pos;
-          if (!in.scalar()) return false;
-          std::string_view text = line.substr(from, in.pos - from);
-          if (text != "null") record.elements.push_back({std::string(code), std::string(text)});
-          return true;
-        };
-        char first = in.peek();
-        if (first == '{') {
-          error = "value of " + member.key + " is an object";
-          return false;
+          if (error_code e = take(item, itemType)) return fail(e);
         }
-        if (first == '[') {
-          ++in.pos;
-          in.space();
-          if (in.at(']')) {
-            ++in.pos;
-          } else {
-            for (;;) {
-              if (in.at('[') || in.at('{')) {
-                error = "value of " + member.key + " holds a list or object";
-                return false;
-              }
-              if (!take()) return false;
-              in.space();
-              if (in.at(',')) {
-                ++in.pos;
-                in.space();
-                continue;
-              }
-              if (!in.at(']')) return in.fail("expected ',' or ']'");
-              ++in.pos;
-              break;
-            }
-          }
-        } else if (!take()) {
-          return false;
-        }
+      } else if (error_code e = take(value, valueType)) {
+        return fail(e);
       }
-      member.text = line.substr(start, in.pos - start);
-      ++record.memberCount;
-      in.space();
-      if (in.at(',')) {
-        ++in.pos;
-        in.space();
-        continue;
-      }
-      if (in.at('}')) {
-        ++in.pos;
-        break;
-      }
-      return in.fail("expected ',' or '}'");
     }
+    if (valueEnd == nullptr && doc.current_location().get(valueEnd) != simdjson::SUCCESS) {
+      valueEnd = base + line.size();
+    }
+    member.text = trimEnd(line.substr(start, std::min(offsetOf(valueEnd), line.size()) - start));
+    ++record.memberCount;
   }
-  in.space();
-  if (!in.atEnd()) return in.fail("text after the object");
+  if (const char* location = nullptr; doc.current_location().get(location) == simdjson::SUCCESS) {
+    error = "invalid JSON at byte " + std::to_string(offsetOf(location) + 1) +
+            ": text after the object";
+    return false;
+  }
   return true;
 }
 

@@ -79,8 +79,8 @@ class ColumnMap {
   std::vector<std::pair<std::string, std::string>> map_;
 };
 
-// Bounds on one JSON-lines record, so that neither the scan nor the output recurses
-// deeply or holds more than the line.
+// Bounds on one JSON-lines record, so that neither the check of its values nor the
+// output recurses deeply or holds more than the line.
 inline constexpr size_t kMaxJsonDepth = 64;    // nested objects and arrays
 inline constexpr size_t kMaxJsonKeys = 10000;  // keys of the record object
 
@@ -104,7 +104,8 @@ struct JsonRecord {
 // one element per item; objects (and arrays inside arrays) are refused with a
 // message naming the key. A code given twice keeps its last value. On failure the
 // members complete before the fault stay in `record`, and the message names the
-// byte (counted from 1) where the line went wrong.
+// byte (counted from 1) where the line went wrong when the parser knows it (not for
+// a control character in a string, nor for an object that does not close the line).
 bool scanJsonRecord(std::string_view line, const ColumnMap& map, JsonRecord& record,
                     std::string& error);
 
