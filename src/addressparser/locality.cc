@@ -321,7 +321,7 @@ std::optional<Recogniser::StreetEnd> Recogniser::streetEnd(size_t segment, bool 
     if (w + 1 == end_ && isDirectional(w)) return false;
     // A box has no street, so a street type after its number begins the city
     // (PO BOX 790126 ST LOUIS).
-    if (isStreetType(w) && !in(data_.cityStarts, w) && !afterBox(w - 1)) {
+    if (isStreetType(w) && !in(data_.cityStarts, w) && !(w > 0 && afterBox(w - 1))) {
       return lenient && end_ - w >= 2;
     }
     return true;
@@ -657,10 +657,6 @@ std::string localityKey(std::string_view word) {
 LocalityParts findLocality(std::string_view line, const LocalityData& data) {
   return Recogniser(line, data).run();
 }
-
-}  // namespace addr
-
-namespace addr {
 
 std::string LocalityParts::street(std::string_view line) const {
   if (cutEnd <= cutBegin) return std::string(line.substr(streetBegin, streetBytes - streetBegin));
