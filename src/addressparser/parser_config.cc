@@ -55,6 +55,15 @@ void addLocalityWords(std::unordered_set<std::string>& set, const WordList* list
   });
 }
 
+// The keys of a phrase's words, as locality recognition looks words up one by one.
+std::vector<std::string> phraseKeys(std::string_view phrase) {
+  std::vector<std::string> words;
+  cmn::Split(phrase, words, " ");
+  std::erase(words, std::string());
+  for (std::string& word : words) word = localityKey(word);
+  return words;
+}
+
 }  // namespace
 
 ParserConfig::ParserConfig(ParserTables tables) : tables_(std::move(tables)) {
@@ -94,20 +103,15 @@ ParserConfig::ParserConfig(ParserTables tables) : tables_(std::move(tables)) {
     addLocalityWords(locality.boxWords, list(ListKind::kPoBox));
     if (const WordList* boxes = list(ListKind::kPoBox)) {
       boxes->forEachEntry([&](const WordList::Entry& entry) {
-        std::vector<std::string> words;
-        cmn::Split(entry.word, words, " ");
-        for (size_t i = 0; i + 1 < words.size(); ++i) {
-          if (!words[i].empty()) locality.boxLeadWords.insert(localityKey(words[i]));
-        }
+        const std::vector<std::string> keys = phraseKeys(entry.word);
+        for (size_t i = 0; i + 1 < keys.size(); ++i) locality.boxLeadWords.insert(keys[i]);
       });
     }
     addLocalityWords(locality.connectors, list(ListKind::kPrefix), true);
     for (const std::string& phrase : careOfWordsOf(code)) {
-      std::vector<std::string> words;
-      cmn::Split(phrase, words, " ");
-      std::erase(words, std::string());
-      for (std::string& word : words) word = localityKey(word);
-      if (!words.empty()) locality.careOf.push_back(std::move(words));
+      if (std::vector<std::string> keys = phraseKeys(phrase); !keys.empty()) {
+        locality.careOf.push_back(std::move(keys));
+      }
     }
     for (const auto& [name, nameCode] : tables_.countryCodeByName) {
       if (nameCode == code) locality.countryNames.add(localityKey(name), code);
