@@ -12,6 +12,7 @@
 #include "addressparser/config_xml.h"
 #include "addressparser/locality_loader.h"
 #include "addressparser/parser_config.h"
+#include "common/os.h"
 #include "common/path.h"
 #include "common/string_util.h"
 #include "xml/xml_doc.h"
@@ -33,7 +34,7 @@ struct FileCloser {
 
 // Reads the whole file; false when it cannot be opened or read (a directory, say).
 bool readWholeFile(const std::string& nativePath, std::string& content) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(nativePath.c_str(), "rb"));
+  std::unique_ptr<std::FILE, FileCloser> file(cmn::openStdioFile(nativePath, "rb"));
   if (!file) return false;
   content.clear();
   char buffer[65536];

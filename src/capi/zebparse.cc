@@ -4,8 +4,6 @@
 // Tested by tests/capi/capi_test.cc and, installed, by tests/sdk/.
 #include "zeb/zebparse.h"
 
-#include <dlfcn.h>
-
 #include <array>
 #include <cstring>
 #include <exception>
@@ -18,6 +16,7 @@
 #include <vector>
 
 #include "addressparser/address_parser.h"
+#include "common/os.h"
 #include "host/host_context.h"
 #include "plugin/plugin_state.h"
 #include "plugin/record_processing.h"
@@ -295,12 +294,11 @@ const char* zebparse_version(void) { return plugin::kPluginVersion; }
 const char* zebparse_default_support_dir(void) {
   static const std::string dir = []() -> std::string {
     try {
-      Dl_info info;
-      if (dladdr(reinterpret_cast<void*>(&zebparse_open), &info) != 0 &&
-          info.dli_fname != nullptr) {
-        std::filesystem::path installed = (std::filesystem::path(info.dli_fname).parent_path() /
-                                           ".." / "share" / "zebparse" / "support")
-                                              .lexically_normal();
+      const std::string library = cmn::modulePathOf(reinterpret_cast<void*>(&zebparse_open));
+      if (!library.empty()) {
+        std::filesystem::path installed =
+            (std::filesystem::path(library).parent_path() / ".." / "share" / "zebparse" / "support")
+                .lexically_normal();
         std::error_code ignored;
         if (std::filesystem::is_directory(installed, ignored)) return installed.string();
       }

@@ -1,12 +1,11 @@
 // Tested by tests/host/plugin_library_test.cc.
 #include "host/plugin_library.h"
 
-#include <dlfcn.h>
-
 #include <cstring>
 #include <exception>
 #include <vector>
 
+#include "common/os.h"
 #include "errors/tarn_exception.h"
 
 namespace zeb {
@@ -15,8 +14,7 @@ namespace {
 template <typename Function>
 bool resolve(void* handle, const char* name, Function& out, std::string& error,
              const std::string& path) {
-  dlerror();
-  void* symbol = dlsym(handle, name);
+  void* symbol = cmn::librarySymbol(handle, name);
   if (symbol == nullptr) {
     error = "plug-in [" + path + "] has no entry point " + name;
     return false;
@@ -45,10 +43,10 @@ bool guarded(Call&& call, std::string& error) {
 }  // namespace
 
 std::unique_ptr<PluginLibrary> PluginLibrary::open(const std::string& path, std::string& error) {
-  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  std::string reason;
+  void* handle = cmn::loadLibrary(path, reason);
   if (handle == nullptr) {
-    const char* reason = dlerror();
-    error = "cannot load plug-in [" + path + "]: " + (reason != nullptr ? reason : "unknown");
+    error = "cannot load plug-in [" + path + "]: " + reason;
     return nullptr;
   }
   std::unique_ptr<PluginLibrary> library(new PluginLibrary());
@@ -64,17 +62,18 @@ std::unique_ptr<PluginLibrary> PluginLibrary::open(const std::string& path, std:
 }
 
 PluginLibrary::~PluginLibrary() {
-  if (handle_ != nullptr) dlclose(handle_);
+  if (handle_ != nullptr) cmn::unloadLibrary(handle_);
 }
 
 bool PluginLibrary::init(LookupFunction lookup, std::string& error) {
   std::vector<char> message(4096, '\0');
   int32_t status = 0;
-  if (!guarded([&] {
-        status = init_(nullptr, nullptr, message.data(), static_cast<uint32_t>(message.size()),
-                       lookup);
-      },
-               error)) {
+  if (!guarded(
+          [&] {
+            status = init_(nullptr, nullptr, message.data(), static_cast<uint32_t>(message.size()),
+                           lookup);
+          },
+          error)) {
     return false;
   }
   if (status == 0) return true;
@@ -87,8 +86,8 @@ bool PluginLibrary::init(LookupFunction lookup, std::string& error) {
 PluginLibrary::RunResult PluginLibrary::run(const char* document, char* buffer,
                                             uint32_t bufferSize) {
   RunResult result;
-  result.threw = !guarded([&] { result.status = run_(document, nullptr, buffer, bufferSize); },
-                          result.error);
+  result.threw =
+      !guarded([&] { result.status = run_(document, nullptr, buffer, bufferSize); }, result.error);
   return result;
 }
 

@@ -1,12 +1,10 @@
-// The event-log writer over the system log. Tested by tests/logging/event_writer_test.cc.
+// The event-log writer over the system's event log. Tested by tests/logging/event_writer_test.cc.
 #include "logging/event_writer.h"
-
-#include <syslog.h>
 
 #include <atomic>
 #include <set>
 
-#include "common/mutex.h"
+#include "common/os.h"
 #include "logcore/log_message.h"
 #include "logcore/process_logger.h"
 #include "logging/process_settings.h"
@@ -20,37 +18,25 @@ uint16_t eventTypeOf(const std::string& levelName) {
   return kEventTypeInformation;
 }
 
-class SysLog : public SystemEventLog {
+// The system's own event log: the Windows event log, or the system log on Linux.
+class SystemLog : public SystemEventLog {
  public:
   void* registerSource(const std::string& name, uint32_t& errorCode) override {
-    // openlog keeps the identity pointer until closelog, so the text must stay
-    // put: one node per distinct name, never released.
-    static cmn::Mutex identitiesLock;
-    static std::set<std::string> identities;
-    cmn::MutexLock guard(identitiesLock);
-    const std::string& identity = *identities.insert(name).first;
-    ::openlog(identity.c_str(), LOG_PID, LOG_USER);
-    errorCode = 0;
-    return this;
+    return cmn::registerEventSource(name, errorCode);
   }
-  bool reportEvent(void*, uint16_t eventType, const std::string& text,
+  bool reportEvent(void* source, uint16_t eventType, const std::string& text,
                    uint32_t& errorCode) override {
-    const int priority = eventType == kEventTypeError     ? LOG_ERR
-                         : eventType == kEventTypeWarning ? LOG_WARNING
-                                                          : LOG_INFO;
-    ::syslog(priority, "%s", text.c_str());  // the text is never a format
-    errorCode = 0;
-    return true;
+    return cmn::reportEvent(source, eventType, text, errorCode);
   }
-  void deregisterSource(void*) override { ::closelog(); }
+  void deregisterSource(void* source) override { cmn::deregisterEventSource(source); }
 };
 
-SysLog gSysLog;
+SystemLog gSystemLog;
 std::atomic<SystemEventLog*> gEventLog{nullptr};
 
 SystemEventLog& activeEventLog() {
   SystemEventLog* replacement = gEventLog.load(std::memory_order_acquire);
-  return replacement != nullptr ? *replacement : gSysLog;
+  return replacement != nullptr ? *replacement : gSystemLog;
 }
 
 // One failure report, formatted now and logged once the writer's lock is released.

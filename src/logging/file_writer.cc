@@ -1,14 +1,11 @@
 // Log files and their rotation. Tested by tests/logging/file_writer_test.cc.
 #include "logging/file_writer.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 
 #include "common/file_util.h"
+#include "common/os.h"
 #include "common/string_util.h"
 #include "common/terminal_text.h"
 #include "errors/tarn_exception.h"
@@ -50,7 +47,7 @@ cmn::PathValue copyPath(const std::string& directory, const std::string& file, u
 bool writeAll(int fd, const std::string& text) {
   size_t done = 0;
   while (done < text.size()) {
-    const ssize_t written = ::write(fd, text.data() + done, text.size() - done);
+    const int64_t written = cmn::writeFile(fd, text.data() + done, text.size() - done);
     if (written < 0 && errno == EINTR) continue;
     if (written <= 0) return false;
     done += static_cast<size_t>(written);
@@ -124,7 +121,7 @@ std::string CFileWriter::writeLocked(const std::string& timeStamp, const std::st
   if (fd < 0) {
     // Appending: a configuration reload, or a rotation whose rename failed,
     // must not wipe what the file already holds.
-    fd = ::open(cmn::NativePath(path).c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    fd = cmn::openFile(cmn::NativePath(path), cmn::OpenFor::kAppend);
     if (fd < 0) {
       // Lost lines are the news; the open is tried again with the next message.
       if (linesLost) return shownPath;
@@ -167,19 +164,19 @@ std::string CFileWriter::writeLocked(const std::string& timeStamp, const std::st
 }
 
 bool CFileWriter::closeIfNameLost() {
-  struct stat opened {};
-  if (::fstat(fd, &opened) != 0) return false;  // cannot tell: keep writing
-  struct stat named {};
-  const bool deleted = opened.st_nlink == 0;
-  if (deleted || ::stat(cmn::NativePath(path).c_str(), &named) != 0 ||
-      named.st_dev != opened.st_dev || named.st_ino != opened.st_ino) {
+  cmn::FileStatus opened;
+  if (!cmn::statusOf(fd, opened)) return false;  // cannot tell: keep writing
+  cmn::FileStatus named;
+  const bool deleted = opened.unlinked;
+  if (deleted || !cmn::statusOf(cmn::NativePath(path), named) || named.volume != opened.volume ||
+      named.index != opened.index) {
     closeFile();
   }
   return deleted;
 }
 
 void CFileWriter::closeFile() {
-  if (fd >= 0) ::close(fd);  // a failed close loses nothing written: writes are unbuffered
+  if (fd >= 0) cmn::closeFile(fd);  // a failed close loses nothing written: writes are unbuffered
   fd = -1;
 }
 

@@ -3,14 +3,11 @@
 // Tested by tests/logging/logger_test.cc.
 #include "logging/logger.h"
 
-#include <sys/stat.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <optional>
 
 #include "common/datetime.h"
+#include "common/os.h"
 #include "common/path.h"
 #include "errors/tarn_exception.h"
 #include "logcore/process_logger.h"
@@ -21,13 +18,6 @@ namespace {
 
 // The configuration file is looked at no more often than this, in message time.
 constexpr int64_t kConfigCheckIntervalMillis = 60000;
-
-// The kernel's number for the calling thread: it is what the system's other
-// tools show, so a log line can be matched to a thread in a debugger or top.
-uint64_t threadNumber() {
-  thread_local const long number = syscall(SYS_gettid);
-  return number > 0 ? static_cast<uint64_t>(number) : 0;
-}
 
 // A real point in time, not one of the special values at the ends of the range.
 bool isRealTime(const cmn::DateTime& time) {
@@ -49,9 +39,9 @@ namespace zlog {
 bool configFileModifiedTime(const std::string& path, int64_t& seconds) {
   cmn::PathValue value;
   cmn::SetPath(value, path.c_str());
-  struct stat status {};
-  if (::stat(cmn::NativePath(value).c_str(), &status) != 0) return false;
-  seconds = static_cast<int64_t>(status.st_mtime);
+  cmn::FileStatus status;
+  if (!cmn::statusOf(cmn::NativePath(value), status)) return false;
+  seconds = status.modifiedSeconds;
   return true;
 }
 
@@ -107,7 +97,7 @@ void Logger::log(LogMessage& message) {
 
     std::string sourceLabel = module;
     sourceLabel += ':';
-    sourceLabel += std::to_string(threadNumber());
+    sourceLabel += std::to_string(cmn::currentThreadNumber());
     if (!message.tag.empty()) {
       sourceLabel += ':';
       sourceLabel += message.tag;

@@ -2,13 +2,10 @@
 // writers aside from the current ones, then replacing the configuration as a
 // whole under the write lock, or not at all. Tested by
 // tests/logging/logger_config_test.cc.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 
+#include "common/os.h"
 #include "common/path.h"
 #include "common/string_util.h"
 #include "common/terminal_text.h"
@@ -29,18 +26,18 @@ void addFilter(FilterTable& table, uint32_t mask, uint32_t index) { table[mask].
 // Reads a whole file and the status of what was read; 0, or the errno value of
 // the step that failed. A directory is refused rather than read as nothing, and
 // so is a file over kMaxConfigBytes.
-int readWholeFile(const std::string& path, std::string& text, struct stat& status) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+int readWholeFile(const std::string& path, std::string& text, cmn::FileStatus& status) {
+  const int fd = cmn::openFile(path, cmn::OpenFor::kRead);
   if (fd < 0) return errno;
   int error = 0;
-  if (::fstat(fd, &status) != 0) {
-    error = errno;
-  } else if (S_ISDIR(status.st_mode)) {
+  if (!cmn::statusOf(fd, status)) {
+    error = errno != 0 ? errno : EIO;
+  } else if (status.directory) {
     error = EISDIR;
   }
   char buffer[1 << 16];
   while (error == 0) {
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    const int64_t got = cmn::readFile(fd, buffer, sizeof buffer);
     if (got > 0) {
       text.append(buffer, static_cast<size_t>(got));
       if (text.size() > kMaxConfigBytes) error = EFBIG;
@@ -50,7 +47,7 @@ int readWholeFile(const std::string& path, std::string& text, struct stat& statu
       error = errno;
     }
   }
-  ::close(fd);
+  cmn::closeFile(fd);
   return error;
 }
 
@@ -192,7 +189,7 @@ bool Logger::loadConfigFile(const std::string& path, std::string* whyNot) {
   // The modification time is that of the file read, taken before reading, so
   // that an edit made meanwhile shows as a change at the next check.
   std::string text;
-  struct stat status {};
+  cmn::FileStatus status;
   const int readError = readWholeFile(cmn::NativePath(value), text, status);
   if (readError != 0) {
     zlog::reportFromLogger(kLevelError,
@@ -209,7 +206,7 @@ bool Logger::loadConfigFile(const std::string& path, std::string* whyNot) {
   {
     WriteGuard guard(lock);
     configPath = pathCopy;
-    configModified = static_cast<int64_t>(status.st_mtime);
+    configModified = status.modifiedSeconds;
   }
   zlog::reportFromLogger(kLevelConfigProgress, "Successfully loaded config file %s",
                          pathCopy.c_str());

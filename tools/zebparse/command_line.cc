@@ -1,11 +1,11 @@
 // Tested by tests/tools/zebparse_test.cc.
 #include "tools/zebparse/command_line.h"
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+
+#include "common/os.h"
 
 namespace zebparse {
 
@@ -63,14 +63,12 @@ bool isBlankFile(const std::string& path) {
 }
 
 std::string executableDirectory() {
-  std::error_code failure;
-  std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", failure);
-  if (failure) return "";
-  return exe.parent_path().string();
+  const std::string exe = cmn::executablePath();
+  return exe.empty() ? exe : std::filesystem::path(exe).parent_path().string();
 }
 
 std::string defaultPluginPath() {
-  return (std::filesystem::path(executableDirectory()) / ".." / "lib" / "libzebConfigParseAddr.so")
+  return (std::filesystem::path(executableDirectory()) / ZEB_PLUGIN_FROM_BIN)
       .lexically_normal()
       .string();
 }

@@ -27,7 +27,8 @@ bool parseArguments(int argc, char** argv, int first, const std::set<std::string
 
 // The directory of the running executable ("" when it cannot be found).
 std::string executableDirectory();
-// <exe>/../lib/libzebConfigParseAddr.so: the same in the build tree and installed.
+// <exe>/../lib/libzebConfigParseAddr.so (on Windows the DLL beside the program): the
+// same in the build tree and installed.
 std::string defaultPluginPath();
 // <exe>/../share/zebparse/support: installed, and in a build tree, whose share/
 // links to the sources' config/support. Nothing of the machine that built the tool

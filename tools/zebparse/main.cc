@@ -4,6 +4,7 @@
 #include <cstring>
 #include <iostream>
 
+#include "common/os.h"
 #include "tools/zebparse/command_line.h"
 #include "tools/zebparse/commands.h"
 
@@ -30,6 +31,9 @@ int main(int argc, char** argv) {
   // a tied input would flush that unsynchronised output from the reading thread and
   // write records twice or out of order.
   std::cin.tie(nullptr);
+  // Records pass through byte for byte, on Windows too.
+  cmn::useBinaryMode(cmn::kStandardInput);
+  cmn::useBinaryMode(cmn::kStandardOutput);
   xmlInitParser();
   if (argc < 2) {
     std::cerr << "usage: zebparse COMMAND [OPTIONS] [ARGS] (try 'zebparse --help')\n";

@@ -1,11 +1,11 @@
 // Tested by tests/tools/record_input_test.cc.
 #include "tools/zebparse/record_input.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+
+#include "common/os.h"
 
 namespace zebparse {
 namespace {
@@ -28,7 +28,7 @@ std::string tooLongMessage(size_t limit) {
 InputSource::InputSource(ReadFunction read) : read_(std::move(read)), data_(kChunk) {}
 
 InputSource InputSource::fromDescriptor(int fd) {
-  return InputSource([fd](char* buffer, size_t size) { return ::read(fd, buffer, size); });
+  return InputSource([fd](char* buffer, size_t size) { return cmn::readFile(fd, buffer, size); });
 }
 
 bool InputSource::fill() {
@@ -49,7 +49,7 @@ bool InputSource::fill() {
     data_.shrink_to_fit();
   }
   for (;;) {
-    ssize_t got = read_(data_.data() + end_, data_.size() - end_);
+    int64_t got = read_(data_.data() + end_, data_.size() - end_);
     if (got > 0) {
       end_ += static_cast<size_t>(got);
       bytesRead_ += static_cast<uint64_t>(got);

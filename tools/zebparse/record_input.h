@@ -5,8 +5,6 @@
 // it. Tested by tests/tools/record_input_test.cc.
 #pragma once
 
-#include <sys/types.h>
-
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -23,7 +21,7 @@ inline constexpr size_t kDefaultRecordLimit = 16u << 20;
 class InputSource {
  public:
   // Like ::read: the number of bytes read, 0 at the end, -1 with errno on failure.
-  using ReadFunction = std::function<ssize_t(char* buffer, size_t size)>;
+  using ReadFunction = std::function<int64_t(char* buffer, size_t size)>;
   explicit InputSource(ReadFunction read);
   static InputSource fromDescriptor(int fd);
 

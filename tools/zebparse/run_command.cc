@@ -2,10 +2,6 @@
 // dlopen like any host would load it. Records are processed on several threads and
 // written in input order; a record that fails gets an error line of its own and the
 // run goes on. Tested end to end by tests/tools/zebparse_test.cc.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cctype>
@@ -25,6 +21,7 @@
 #include <vector>
 
 #include "addressparser/address_parser.h"
+#include "common/os.h"
 #include "common/terminal_text.h"
 #include "host/host_context.h"
 #include "host/plugin_library.h"
@@ -431,7 +428,7 @@ class OutputSink {
   size_t flush() {
     size_t written = 0;
     while (written < pending_.size() && error_ == 0) {
-      ssize_t n = ::write(fd_, pending_.data() + written, pending_.size() - written);
+      int64_t n = cmn::writeFile(fd_, pending_.data() + written, pending_.size() - written);
       if (n > 0) {
         written += static_cast<size_t>(n);
       } else if (n < 0 && errno == EINTR) {
@@ -445,7 +442,7 @@ class OutputSink {
     uint64_t wholeEnd = offset_ + (lines > 0 ? ends_[lines - 1] : 0);
     offset_ += written;
     if (error_ != 0 && cutBack_ && wholeEnd < offset_) {
-      if (::ftruncate(fd_, static_cast<off_t>(wholeEnd)) == 0) offset_ = wholeEnd;
+      if (cmn::truncateFile(fd_, static_cast<int64_t>(wholeEnd))) offset_ = wholeEnd;
     }
     pending_.clear();
     ends_.clear();
@@ -567,7 +564,8 @@ std::optional<int> parseRunOptions(int argc, char** argv, RunOptions& options) {
     }
     settings.resultSize = static_cast<uint32_t>(size);
   }
-  settings.progress = args.flags.count("--no-progress") == 0 && isatty(STDERR_FILENO) != 0;
+  settings.progress =
+      args.flags.count("--no-progress") == 0 && cmn::isTerminal(cmn::kStandardError);
   if (args.positional.size() > 0) options.inputName = args.positional[0];
   if (args.positional.size() > 1) options.outputName = args.positional[1];
   return std::nullopt;
@@ -676,13 +674,13 @@ std::unique_ptr<zeb::PluginLibrary> startPlugin(RunOptions& options) {
 
 // The input and output descriptors; standard input and output are never closed.
 struct RunFiles {
-  int inputFd = STDIN_FILENO;
+  int inputFd = cmn::kStandardInput;
   int64_t inputBytes = -1;  // the input file's size, -1 when it is no regular file
-  int outputFd = STDOUT_FILENO;
+  int outputFd = cmn::kStandardOutput;
 
   void closeInput() {
-    if (inputFd != STDIN_FILENO) ::close(inputFd);
-    inputFd = STDIN_FILENO;
+    if (inputFd != cmn::kStandardInput) cmn::closeFile(inputFd);
+    inputFd = cmn::kStandardInput;
   }
 };
 
@@ -690,25 +688,22 @@ struct RunFiles {
 // start leaves no output file behind. False when either does not open (reported).
 bool openFiles(const RunOptions& options, RunFiles& files) {
   if (options.inputName != "-") {
-    files.inputFd = ::open(options.inputName.c_str(), O_RDONLY | O_CLOEXEC);
+    files.inputFd = cmn::openFile(options.inputName, cmn::OpenFor::kRead);
     if (files.inputFd < 0) {
       std::cerr << "zebparse: cannot open input [" << options.inputName
                 << "]: " << std::strerror(errno) << "\n";
-      files.inputFd = STDIN_FILENO;
+      files.inputFd = cmn::kStandardInput;
       return false;
     }
-    struct stat status {};
-    if (::fstat(files.inputFd, &status) == 0 && S_ISREG(status.st_mode)) {
-      files.inputBytes = status.st_size;
-    }
+    cmn::FileStatus status;
+    if (cmn::statusOf(files.inputFd, status) && status.regular) files.inputBytes = status.size;
   }
   if (options.outputName != "-") {
-    files.outputFd =
-        ::open(options.outputName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    files.outputFd = cmn::openFile(options.outputName, cmn::OpenFor::kReplace);
     if (files.outputFd < 0) {
       std::cerr << "zebparse: cannot open output [" << options.outputName
                 << "]: " << std::strerror(errno) << "\n";
-      files.outputFd = STDOUT_FILENO;
+      files.outputFd = cmn::kStandardOutput;
       files.closeInput();
       return false;
     }
@@ -872,10 +867,10 @@ PipelineOutcome runPipeline(zeb::PluginLibrary& plugin, RunOptions& options, Run
   if (!outcome.headerBroken && !sink.failed()) {
     BatchPipeline(window, read, process, write).run(settings.threads);
   }
-  if (files.outputFd != STDOUT_FILENO && ::close(files.outputFd) != 0 && !sink.failed()) {
+  if (files.outputFd != cmn::kStandardOutput && !cmn::closeFile(files.outputFd) && !sink.failed()) {
     sink.fail(errno);
   }
-  files.outputFd = STDOUT_FILENO;
+  files.outputFd = cmn::kStandardOutput;
   outcome.writeError = sink.error();
   outcome.readError = input.error();
   return outcome;
