@@ -3,11 +3,17 @@
 // rather than by ctest. A value already in the environment wins.
 #include <cstdlib>
 
+#include "test_os.h"
+
 namespace {
 
 const bool kEnvironmentSet = [] {
-  setenv("ZEB_BUILD_DIR", ZEB_TEST_BUILD_DIR, 0);
-  setenv("ZEB_SOURCE_DIR", ZEB_TEST_SOURCE_DIR, 0);
+  if (std::getenv("ZEB_BUILD_DIR") == nullptr) {
+    zebtest::setEnvironment("ZEB_BUILD_DIR", ZEB_TEST_BUILD_DIR);
+  }
+  if (std::getenv("ZEB_SOURCE_DIR") == nullptr) {
+    zebtest::setEnvironment("ZEB_SOURCE_DIR", ZEB_TEST_SOURCE_DIR);
+  }
   return true;
 }();
 

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <ctime>
 
+#include "common/os.h"
+
 namespace cmn {
 
 DateTime DateTime::now() {
@@ -29,12 +31,12 @@ std::string& formatDateTime(const DateTime& value, std::string& out, bool emptyI
     const std::time_t clock = static_cast<std::time_t>(seconds);
     std::tm local{};
     // Times whose year does not fit the broken-down form cannot be shown.
-    if (localtime_r(&clock, &local) != nullptr) {
+    if (localTime(clock, local)) {
       char buffer[64];
-      const int length = std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d.%03d",
-                                       local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-                                       local.tm_hour, local.tm_min, local.tm_sec,
-                                       static_cast<int>(milliPart));
+      const int length =
+          std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d.%03d",
+                        local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                        local.tm_min, local.tm_sec, static_cast<int>(milliPart));
       out.assign(buffer, static_cast<size_t>(length));
       return out;
     }

@@ -15,9 +15,9 @@ namespace cmn {
 
 class CAPABILITY("mutex") Mutex {
  public:
-  // Constant-initialised, so a namespace-scope Mutex is usable before any
-  // dynamic initialiser runs.
-  constexpr Mutex() noexcept = default;
+  // Constant-initialised where the standard mutex is (not with the Windows threads
+  // library): a mutex needed before or after static objects is a function's static.
+  Mutex() noexcept = default;
   Mutex(const Mutex&) = delete;
   Mutex& operator=(const Mutex&) = delete;
 

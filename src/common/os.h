@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <ctime>
 #include <string>
 
 namespace cmn {
@@ -48,6 +49,9 @@ bool statusOf(int fd, FileStatus& status);
 // Renames `from` to `to`, failing when `to` exists: never replaces a file.
 bool renameWithoutReplacing(const std::string& from, const std::string& to);
 bool removeFile(const std::string& name);
+
+// The local broken-down time of `clock`; false when the system cannot express it.
+bool localTime(std::time_t clock, std::tm& local);
 
 // The system's number for the calling thread, as its debuggers and monitors show it.
 uint64_t currentThreadNumber();

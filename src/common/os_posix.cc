@@ -85,6 +85,10 @@ bool renameWithoutReplacing(const std::string& from, const std::string& to) {
 
 bool removeFile(const std::string& name) { return ::unlink(name.c_str()) == 0; }
 
+bool localTime(std::time_t clock, std::tm& local) {
+  return ::localtime_r(&clock, &local) != nullptr;
+}
+
 uint64_t currentThreadNumber() {
   thread_local const long number = ::syscall(SYS_gettid);
   return number > 0 ? static_cast<uint64_t>(number) : 0;

@@ -164,6 +164,8 @@ bool renameWithoutReplacing(const std::string& from, const std::string& to) {
 
 bool removeFile(const std::string& name) { return ::DeleteFileW(wide(name).c_str()) != 0; }
 
+bool localTime(std::time_t clock, std::tm& local) { return ::localtime_s(&local, &clock) == 0; }
+
 uint64_t currentThreadNumber() { return ::GetCurrentThreadId(); }
 
 namespace {

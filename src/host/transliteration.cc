@@ -1,11 +1,7 @@
-// ICU transliterators are costly to build and must not be shared between threads,
-// so each thread builds the ones it needs once and keeps them (thread_local).
+// ICU transliterators are costly to build and must not be used by two threads at once,
+// so built ones wait in a pool per transform for whichever thread needs one next.
 // Tested by tests/host/host_services_test.cc.
 #include "host/transliteration.h"
-
-#include <algorithm>
-#include <array>
-#include <memory>
 
 #include <unicode/translit.h>
 #include <unicode/uchar.h>
@@ -13,6 +9,12 @@
 #include <unicode/utf8.h>
 #include <unicode/utypes.h>
 
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "common/mutex.h"
 #include "common/ustring.h"
 
 namespace zeb {
@@ -31,38 +33,71 @@ const char* transformId(int32_t scriptCode) {
   }
 }
 
-struct ThreadTransliterators {
-  std::array<std::unique_ptr<icu::Transliterator>, 3> byCode;
-  std::array<bool, 3> failed{};
-};
+// The transliterators built for one transform that no thread is using. A pool rather
+// than a copy per thread: the Windows runtime destroys thread_local objects after
+// ICU's own per-thread state, and a thread's copies would die with it.
+class TransliteratorPool {
+ public:
+  explicit TransliteratorPool(const char* id) : id_(id) {}
 
-icu::Transliterator* transliteratorFor(int32_t scriptCode) {
-  thread_local ThreadTransliterators cache;
-  size_t slot = (scriptCode == kScriptChinese || scriptCode == kScriptJapanese)
-                    ? static_cast<size_t>(scriptCode)
-                    : 0;
-  if (!cache.byCode[slot] && !cache.failed[slot]) {
+  // One for the caller's use alone, built when none waits; null when ICU cannot
+  // build it (its data missing), then without trying again for every word.
+  std::unique_ptr<icu::Transliterator> take() {
+    {
+      cmn::MutexLock guard(lock_);
+      if (failed_) return nullptr;
+      if (!idle_.empty()) {
+        std::unique_ptr<icu::Transliterator> ready = std::move(idle_.back());
+        idle_.pop_back();
+        return ready;
+      }
+    }
     UErrorCode status = U_ZERO_ERROR;
     std::unique_ptr<icu::Transliterator> made(icu::Transliterator::createInstance(
-        icu::UnicodeString::fromUTF8(transformId(scriptCode)), UTRANS_FORWARD, status));
+        icu::UnicodeString::fromUTF8(id_), UTRANS_FORWARD, status));
     if (U_FAILURE(status)) {
-      cache.failed[slot] = true;  // ICU data missing: do not retry for every word
-    } else {
-      cache.byCode[slot] = std::move(made);
+      cmn::MutexLock guard(lock_);
+      failed_ = true;
+      return nullptr;
     }
+    return made;
   }
-  return cache.byCode[slot].get();
+
+  void giveBack(std::unique_ptr<icu::Transliterator> transliterator) {
+    cmn::MutexLock guard(lock_);
+    idle_.push_back(std::move(transliterator));
+  }
+
+ private:
+  const char* const id_;
+  cmn::Mutex lock_;
+  std::vector<std::unique_ptr<icu::Transliterator>> idle_ GUARDED_BY(lock_);
+  bool failed_ GUARDED_BY(lock_) = false;
+};
+
+// Made on first use and never destroyed: a thread may still transliterate while
+// static objects are destroyed at exit.
+TransliteratorPool& poolFor(int32_t scriptCode) {
+  static TransliteratorPool* const pools[] = {new TransliteratorPool(transformId(0)),
+                                              new TransliteratorPool(transformId(kScriptChinese)),
+                                              new TransliteratorPool(transformId(kScriptJapanese))};
+  const size_t slot = (scriptCode == kScriptChinese || scriptCode == kScriptJapanese)
+                          ? static_cast<size_t>(scriptCode)
+                          : 0;
+  return *pools[slot];
 }
 
 }  // namespace
 
 std::string transliterate(std::string_view text, int32_t scriptCode) {
   if (cmn::IsAscii(text)) return std::string(text);
-  icu::Transliterator* transform = transliteratorFor(scriptCode);
+  TransliteratorPool& pool = poolFor(scriptCode);
+  std::unique_ptr<icu::Transliterator> transform = pool.take();
   if (transform == nullptr) return std::string(text);
   icu::UnicodeString unicode = icu::UnicodeString::fromUTF8(
       icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
   transform->transliterate(unicode);
+  pool.giveBack(std::move(transform));
   std::string result;
   unicode.toUTF8String(result);
   return result;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/datetime.h"
+#include "common/format.h"
 
 // Level bits the system itself emits.
 inline constexpr uint32_t kLevelCritical = 1;
@@ -26,6 +27,6 @@ struct LogMessage {
   // Sets source and level and empties the lines; tag and time stay.
   LogMessage& reset(const std::string& newSource, uint32_t newLevel);
   // Appends one line formatted into 4096 bytes (longer output is cut at 4095).
-  LogMessage& appendFormatted(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  LogMessage& appendFormatted(const char* format, ...) ZEB_PRINTF_FORMAT(2, 3);
   LogMessage& appendFormattedV(const char* format, va_list args);
 };

@@ -9,6 +9,8 @@
 #include <cstdarg>
 #include <cstdint>
 
+#include "common/format.h"
+
 struct LogMessage;
 class Logger;
 
@@ -22,4 +24,4 @@ void logMessage(LogMessage& message);
 void logFormatted(uint32_t level, const char* format, va_list args);
 // One formatted line from a named component ("logger", "eventwriter", ...).
 void logFormattedFrom(const char* source, uint32_t level, const char* format, va_list args);
-void logWarning(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void logWarning(const char* format, ...) ZEB_PRINTF_FORMAT(1, 2);

@@ -7,13 +7,16 @@
 
 namespace {
 
-// Shared by every console writer. It is constant-initialised, so it is usable
-// by writers built before this file's other static objects.
-constinit cmn::Mutex gConsoleLock;
+// Shared by every console writer, those built before this file's static objects
+// and those still writing while they are destroyed: made on first use, never freed.
+cmn::Mutex& consoleLock() {
+  static cmn::Mutex* const lock = new cmn::Mutex;
+  return *lock;
+}
 
 }  // namespace
 
-CConsoleWriter::CConsoleWriter() : CLockedLogWriter(gConsoleLock, nullptr) {}
+CConsoleWriter::CConsoleWriter() : CLockedLogWriter(consoleLock(), nullptr) {}
 
 void CConsoleWriter::openLocked(const Uri& uri) {
   bare = false;

@@ -2,7 +2,6 @@
 #include "logging/event_writer.h"
 
 #include <atomic>
-#include <set>
 
 #include "common/os.h"
 #include "logcore/log_message.h"
@@ -40,7 +39,7 @@ SystemEventLog& activeEventLog() {
 }
 
 // One failure report, formatted now and logged once the writer's lock is released.
-std::string failureText(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string failureText(const char* format, ...) ZEB_PRINTF_FORMAT(1, 2);
 std::string failureText(const char* format, ...) {
   va_list args;
   va_start(args, format);

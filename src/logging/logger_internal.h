@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "logging/logger.h"
+#include "common/format.h"
 
 namespace zlog {
 
@@ -17,7 +18,7 @@ bool configFileModifiedTime(const std::string& path, int64_t& seconds);
 // Logs one line with source "logger" through the process logger. Best effort:
 // a writer's exception while reporting is dropped.
 void reportFromLogger(uint32_t level, const char* format, ...)
-    __attribute__((format(printf, 2, 3)));
+    ZEB_PRINTF_FORMAT(2, 3);
 
 // parseFilter, and on failure what is wrong with the list, for a person to read.
 bool parseFilterExplained(const Logger& logger, const std::string& text, FilterList& out,

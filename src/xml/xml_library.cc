@@ -10,10 +10,16 @@
 
 namespace {
 
-// Both are constant-initialised and trivially destructible, so they are usable before
-// any constructor of this library has run and still usable by the clean-up at unload.
+// Constant-initialised and trivially destructible: usable before any constructor of
+// this library has run and still usable by the clean-up at unload.
 constinit std::atomic<bool> xmlLibraryInitialised{false};
-constinit cmn::Mutex xmlLibraryMutex;
+
+// Made by the first initialisation, which runs inside xmlLibraryLifetime's
+// constructor, so it is destroyed after xmlLibraryLifetime's clean-up.
+cmn::Mutex& xmlLibraryMutex() {
+  static cmn::Mutex mutex;
+  return mutex;
+}
 
 // Construction at load initialises libxml2; destruction at unload cleans it up.
 struct XmlLibraryLifetime {
@@ -31,7 +37,7 @@ void InitializeXmlLibrary() {
   if (xmlLibraryInitialised.load(std::memory_order_acquire)) {
     return;
   }
-  cmn::MutexLock lock(xmlLibraryMutex);
+  cmn::MutexLock lock(xmlLibraryMutex());
   if (!xmlLibraryInitialised.load(std::memory_order_relaxed)) {
     xmlInitParser();
 #if LIBXML_VERSION < 21000
@@ -45,7 +51,7 @@ void CleanupXmlLibrary() {
   if (!xmlLibraryInitialised.load(std::memory_order_acquire)) {
     return;
   }
-  cmn::MutexLock lock(xmlLibraryMutex);
+  cmn::MutexLock lock(xmlLibraryMutex());
   if (xmlLibraryInitialised.load(std::memory_order_relaxed)) {
     xmlCleanupParser();
     xmlLibraryInitialised.store(false, std::memory_order_release);

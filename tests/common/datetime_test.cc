@@ -8,12 +8,14 @@
 #include <string>
 #include <utility>
 
+#include "test_os.h"
+
 namespace cmn {
 namespace {
 
 // Broken-down times are known only in a known zone; nothing else here reads it.
 const bool kUtc = [] {
-  setenv("TZ", "UTC", 1);
+  zebtest::setEnvironment("TZ", "UTC");
   tzset();
   return true;
 }();

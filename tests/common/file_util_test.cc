@@ -2,24 +2,20 @@
 #include "common/file_util.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "test_os.h"
+
 namespace cmn {
 namespace {
 
 class FileUtilTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/zeb_file_util_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    directory_ = pattern;
-  }
+  void SetUp() override { directory_ = zebtest::makeScratchDirectory("zeb_file_util_"); }
   void TearDown() override { std::filesystem::remove_all(directory_); }
   // The composed form of a file in the scratch directory: backslash separators.
   PathValue Composed(const char* name) const {
@@ -45,7 +41,7 @@ TEST_F(FileUtilTest, ComposedPathReachesTheRealFileAndDirectory) {
 
   Write("empty", "");
   EXPECT_EQ(fileSize(Composed("empty")), 0);
-  ASSERT_EQ(mkdir((directory_ + "/sub").c_str(), 0700), 0);
+  ASSERT_TRUE(std::filesystem::create_directory(directory_ + "/sub"));
   EXPECT_TRUE(fileExists(Composed("sub")));
   EXPECT_EQ(fileSize(Composed("sub")), 0);
   PathValue directory;
@@ -67,7 +63,7 @@ TEST_F(FileUtilTest, MoveRefusesToReplaceAndDeleteRemovesFilesOnly) {
   EXPECT_TRUE(deleteFile(Composed("c")));
   EXPECT_FALSE(fileExists(Composed("c")));
   EXPECT_FALSE(deleteFile(Composed("c")));
-  ASSERT_EQ(mkdir((directory_ + "/sub").c_str(), 0700), 0);
+  ASSERT_TRUE(std::filesystem::create_directory(directory_ + "/sub"));
   EXPECT_FALSE(deleteFile(Composed("sub")));
   EXPECT_TRUE(fileExists(Composed("sub")));
 }

@@ -7,9 +7,10 @@
 #include <string>
 
 #include "errors/tarn_exception.h"
+#include "plugin/export.h"
 #include "plugin/host_services.h"
 
-#define FAKE_EXPORT extern "C" __attribute__((visibility("default")))
+#define FAKE_EXPORT extern "C" ZEB_EXPORT
 
 FAKE_EXPORT int32_t initPlugin(void*, void*, char* errorBuffer, uint32_t errorBufferSize,
                                LookupFunction lookup) {

@@ -18,7 +18,7 @@ std::string modulePath(const char* name) {
 
 TEST(PluginLibrary, RunsRecordsAndTurnsEveryExceptionIntoText) {
   std::string error;
-  auto plugin = zeb::PluginLibrary::open(modulePath("libzeb_fake_plugin.so"), error);
+  auto plugin = zeb::PluginLibrary::open(modulePath("libzeb_fake_plugin" ZEB_MODULE_SUFFIX), error);
   ASSERT_TRUE(plugin) << error;
   EXPECT_EQ(plugin->version(), "fake");
   ASSERT_TRUE(plugin->init(&zebHostLookup, error)) << error;
@@ -52,7 +52,7 @@ TEST(PluginLibrary, RunsRecordsAndTurnsEveryExceptionIntoText) {
 TEST(PluginLibrary, InitFailureGivesThePluginsMessageEvenUnterminated) {
   zeb::HostContext::instance().parameters().set("FAKE", "MODE", "refuse");
   std::string error;
-  auto plugin = zeb::PluginLibrary::open(modulePath("libzeb_fake_plugin.so"), error);
+  auto plugin = zeb::PluginLibrary::open(modulePath("libzeb_fake_plugin" ZEB_MODULE_SUFFIX), error);
   ASSERT_TRUE(plugin) << error;
   EXPECT_FALSE(plugin->init(&zebHostLookup, error));
   EXPECT_EQ(error.rfind("refused:xxx", 0), 0u) << error;
@@ -70,7 +70,8 @@ TEST(PluginLibrary, MissingLibraryOrEntryPointNamesIt) {
   EXPECT_NE(error.find("cannot load plug-in ["), std::string::npos) << error;
   EXPECT_NE(error.find("no_such_plugin.so]"), std::string::npos) << error;
 
-  EXPECT_FALSE(zeb::PluginLibrary::open(modulePath("libzeb_fake_plugin_no_close.so"), error));
+  EXPECT_FALSE(
+      zeb::PluginLibrary::open(modulePath("libzeb_fake_plugin_no_close" ZEB_MODULE_SUFFIX), error));
   EXPECT_NE(error.find("has no entry point closePlugin"), std::string::npos) << error;
 }
 

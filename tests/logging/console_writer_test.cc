@@ -2,8 +2,6 @@
 #include "logging/console_writer.h"
 
 #include <gtest/gtest.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 #include <string>
 
@@ -44,7 +42,7 @@ TEST(ConsoleWriter, ChoosesStreamAndStyleFromTheUri) {
     std::string stamp;
     cmn::formatDateTime(message.time, stamp);
     const std::string prefix =
-        c.bare ? "" : stamp + " [db:" + std::to_string(::syscall(SYS_gettid)) + "] WARN: ";
+        c.bare ? "" : stamp + " [db:" + std::to_string(cmn::currentThreadNumber()) + "] WARN: ";
     for (const char* line : {"first", "second", "third"}) expected += prefix + line + "\n";
     EXPECT_EQ(written, expected) << c.config;
   }

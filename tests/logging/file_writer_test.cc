@@ -4,8 +4,6 @@
 #include "logging/file_writer.h"
 
 #include <gtest/gtest.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -28,7 +26,8 @@ class FileWriterTest : public ::testing::Test {
   // recording writer, which sees every message including the failure reports.
   void configure(const std::string& options) {
     const std::string query = options.empty() ? "" : "?" + options;
-    ASSERT_TRUE(test.logger.loadConfig("file://" + logPath + query + " *.!DBUG\nrecord://r *.*"));
+    ASSERT_TRUE(
+        test.logger.loadConfig(zebtest::fileUri(logPath) + query + " *.!DBUG\nrecord://r *.*"));
     test.recorded().clear();
   }
 
@@ -62,7 +61,7 @@ TEST_F(FileWriterTest, WritesPrefixedOrBareLinesAndAppendsAcrossReloads) {
   std::string stamp;
   cmn::formatDateTime(message.time, stamp);
   const std::string prefix =
-      stamp + " [db:" + std::to_string(::syscall(SYS_gettid)) + ":t1] WARN: ";
+      stamp + " [db:" + std::to_string(cmn::currentThreadNumber()) + ":t1] WARN: ";
   EXPECT_EQ(readFile(logPath), prefix + "one\n" + prefix + "two\n");
 
   fs::remove(logPath);

@@ -196,16 +196,16 @@ class EnvironmentPassword : public ::testing::Test {
  protected:
   static constexpr const char* kSecret = "s3cret-Pa55";
   void SetUp() override {
-    ::setenv("ZEBUSER", "alice", 1);
-    ::setenv("ZEBPASSWD", kSecret, 1);
+    zebtest::setEnvironment("ZEBUSER", "alice");
+    zebtest::setEnvironment("ZEBPASSWD", kSecret);
     resetUriCredentialStateForTesting();
     test.logger.factories["mysql"] = &test.recordingFactory;
     ASSERT_TRUE(test.logger.loadConfig("record://r *.*"));
   }
   void TearDown() override {
-    ::unsetenv("ZEBUSER");
-    ::unsetenv("ZEBPASSWD");
-    ::unsetenv("ZEBDBURI");
+    zebtest::unsetEnvironment("ZEBUSER");
+    zebtest::unsetEnvironment("ZEBPASSWD");
+    zebtest::unsetEnvironment("ZEBDBURI");
     resetUriCredentialStateForTesting();
   }
   void expectNoSecretLogged() {
@@ -226,7 +226,7 @@ TEST_F(EnvironmentPassword, NeverLoggedWhenFilledIn) {
 }
 
 TEST_F(EnvironmentPassword, NeverLoggedInConflictWarningsOrWriterFailures) {
-  ::setenv("ZEBDBURI", "mysql://db/zeb", 1);
+  zebtest::setEnvironment("ZEBDBURI", "mysql://db/zeb");
   resetUriCredentialStateForTesting();
   ASSERT_TRUE(test.logger.loadConfig(
       "record://r *.*\nfile://ZEBUSER:ZEBPASSWD@/nonexistent-zeb-dir/x.log *.ERR\n"

@@ -3,8 +3,6 @@
 #include "logging/logger.h"
 
 #include <gtest/gtest.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 #include <set>
 #include <string>
@@ -55,7 +53,7 @@ TEST(LoggerDispatch, FiltersByLevelAndExactModuleAndServesEachWriterOnce) {
 
 TEST(LoggerDispatch, SourceLabelCarriesModuleThreadAndTagAndLevelName) {
   TestLogger test("record://r *.*");
-  const std::string thread = std::to_string(::syscall(SYS_gettid));
+  const std::string thread = std::to_string(cmn::currentThreadNumber());
 
   test.log("logger", kLevelError, "plain");
   test.log("", 1u << 20, "unnamed, odd level");

@@ -5,8 +5,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sys/time.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -26,6 +24,7 @@
 #include "logging/logger.h"
 #include "logging/uri.h"
 #include "logging/writers.h"
+#include "test_os.h"
 
 namespace zebtest {
 
@@ -177,10 +176,7 @@ class TestLogger {
 // A fresh directory under the system's temporary directory, removed afterwards.
 class ScratchDirectory {
  public:
-  ScratchDirectory() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "zeblog-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
-  }
+  ScratchDirectory() { path_ = makeScratchDirectory("zeblog-"); }
   ~ScratchDirectory() { std::filesystem::remove_all(path_); }
   std::string file(const std::string& name) const { return path_ + "/" + name; }
   const std::string& path() const { return path_; }
@@ -191,19 +187,12 @@ class ScratchDirectory {
 
 inline std::string readFile(const std::string& path) {
   std::ostringstream content;
-  content << std::ifstream(path).rdbuf();
+  content << std::ifstream(path, std::ios::binary).rdbuf();
   return content.str();
 }
 
 inline void writeFile(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::trunc) << text;
-}
-
-// Sets a file's modification time, so that a change shows however fast the test runs.
-inline void setModifiedTime(const std::string& path, int64_t seconds) {
-  const struct timeval times[2] = {{static_cast<time_t>(seconds), 0},
-                                   {static_cast<time_t>(seconds), 0}};
-  ::utimes(path.c_str(), times);
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
 }
 
 }  // namespace zebtest

@@ -1,9 +1,6 @@
 // The plug-in tests' host (test_host.h).
 #include "test_host.h"
 
-#include <dlfcn.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
@@ -12,6 +9,7 @@
 #include <mutex>
 #include <stdexcept>
 
+#include "common/os.h"
 #include "logging/logger.h"
 
 namespace plugin_test {
@@ -102,7 +100,8 @@ plugin::RecordServices StubServices() {
 TempDirectory::TempDirectory() {
   static std::atomic<int> counter{0};
   path_ = std::filesystem::temp_directory_path() /
-          ("zeb_plugin_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
+          ("zeb_plugin_" + std::to_string(cmn::currentThreadNumber()) + "_" +
+           std::to_string(counter++));
   // A directory a suite keeps to the end of its process outlives it; a later process
   // with the same id must not find its files.
   std::filesystem::remove_all(path_);
@@ -116,15 +115,15 @@ void TempDirectory::WriteConfiguration(const std::string& content) const {
 const PluginLibrary& Plugin() {
   static const PluginLibrary library = [] {
     PluginLibrary loaded;
-    const char* buildDir = std::getenv("ZEB_BUILD_DIR");
-    if (buildDir == nullptr) throw std::runtime_error("ZEB_BUILD_DIR is not set");
-    loaded.path = std::string(buildDir) + "/lib/libzebConfigParseAddr.so";
-    void* handle = dlopen(loaded.path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (handle == nullptr) throw std::runtime_error(std::string("dlopen failed: ") + dlerror());
-    loaded.initPlugin = reinterpret_cast<InitPluginFunction>(dlsym(handle, "initPlugin"));
-    loaded.runDQM = reinterpret_cast<RunDQMFunction>(dlsym(handle, "runDQM"));
-    loaded.getVersion = reinterpret_cast<GetVersionFunction>(dlsym(handle, "getVersion"));
-    loaded.closePlugin = reinterpret_cast<ClosePluginFunction>(dlsym(handle, "closePlugin"));
+    loaded.path = ZEB_TEST_PLUGIN_PATH;
+    std::string error;
+    void* handle = cmn::loadLibrary(loaded.path, error);
+    if (handle == nullptr) throw std::runtime_error("cannot load " + loaded.path + ": " + error);
+    auto entry = [handle](const char* name) { return cmn::librarySymbol(handle, name); };
+    loaded.initPlugin = reinterpret_cast<InitPluginFunction>(entry("initPlugin"));
+    loaded.runDQM = reinterpret_cast<RunDQMFunction>(entry("runDQM"));
+    loaded.getVersion = reinterpret_cast<GetVersionFunction>(entry("getVersion"));
+    loaded.closePlugin = reinterpret_cast<ClosePluginFunction>(entry("closePlugin"));
     if (!loaded.initPlugin || !loaded.runDQM || !loaded.getVersion || !loaded.closePlugin) {
       throw std::runtime_error("an entry point is missing from " + loaded.path);
     }

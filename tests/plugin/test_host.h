@@ -63,7 +63,7 @@ class TempDirectory {
   std::filesystem::path path_;
 };
 
-// The entry points of build/lib/libzebConfigParseAddr.so, loaded once, never unloaded.
+// The entry points of the built plug-in, loaded once, never unloaded.
 struct PluginLibrary {
   InitPluginFunction initPlugin = nullptr;
   RunDQMFunction runDQM = nullptr;
