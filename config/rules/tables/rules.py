@@ -46,11 +46,13 @@ def ends_street(at):
         w("ISLETTER", 2), all_of(w("CANBESECONDWORDINDIRECTIONAL", 2), w("ISLASTTOKEN", 2))))
     # ST M-9, DRIVE C-5: a unit written without designator.
     letter_and_final_number = all_of(w("ISLETTER", 1), w("ISNUMBER", 2), w("ISLASTTOKEN", 2))
+    # AVE # A PMB 9230: a unit letter before a building or routing word.
+    letter_before_building = all_of(w("ISLETTER", 1), w("ISBUILDINGTYPEWORD", 2))
     return any_of(
         w("ISLASTTOKEN", 0),
         w("ISUNITWORD", 1), w("HASNUMBERS", 1), w("ISPOBOXWORD", 1), w("ISBUILDINGTYPEWORD", 1),
         short_last_word, side_word_last, unit_word_ends_line, postdirectional,
-        letter_and_final_number)
+        letter_and_final_number, letter_before_building)
 
 
 def ROUTE_NAME_AT(n):
@@ -107,6 +109,20 @@ def number_after_place_ahead(max_words=4):
         terms = [t("ISNUMBER", k), not_(t("ISLASTTOKEN", k)), not_(t("HASNUMBERS", after)),
                  not_(t("ISPOBOXWORD", after)), not_(t("ISUNITWORD", after)),
                  not_(all_of(t("ISLETTER", after), not_(t("ISDIRECTIONALWORD", after))))]
+        for j in range(0, k):
+            terms += [not_(t(keyword, j)) for keyword in plain]
+        cases.append(all_of(*terms))
+    return any_of(*cases)
+
+
+def box_after_place_ahead(max_words=4):
+    """A box word and its number come within the next words, and the words up to it hold
+    no digit and are no unit, box or route words: the post office or firm that holds the
+    box (CHURCH STREET STATION PO BOX 6262, MIDTOWN STATION PO BOX 77)."""
+    plain = ("HASNUMBERS", "ISPOBOXWORD", "ISUNITWORD", "ISRURALROUTEWORD", "ISPREFIXWORD")
+    cases = []
+    for k in range(1, max_words + 1):
+        terms = [t("ISPOBOXWORD", k), t("HASNUMBERS", k + 1)]
         for j in range(0, k):
             terms += [not_(t(keyword, j)) for keyword in plain]
         cases.append(all_of(*terms))
@@ -218,6 +234,8 @@ def street_rules(after_number_before_name=True):
              "PO BOX and its variants before the box number"),
         rule("box-word-first", "ISFIRSTTOKEN AND ISPOBOXWORD", "POBOXTYPE", "a line that starts with a box word"),
         rule("box-number", "ISTOKENA(PREV,POBOXTYPE)", "POBOXNUM", "the word after a box word"),
+        rule("box-number-letter", "ISTOKENA(PREV,POBOXNUM) AND ISNUMBER(PREV) AND ISLETTER AND ISLASTTOKEN",
+             "POBOXNUM", "RR 4 BOX 164 A: a letter after the box number at the end is part of it"),
         rule("second-box", "WEHAVE(PREV,POBOXNUM) AND (ISPOBOXWORD OR (ISPOBOXWORD(PREV) AND "
              "NOT ISTOKENA(PREV,POBOXTYPE) AND (HASNUMBERS OR ISLETTER)))", None,
              "PO BOX 790322 BIN 150003: the first box is the address, a second box word and its "
@@ -235,16 +253,25 @@ def street_rules(after_number_before_name=True):
         rule("intersection-second", lone_sign(-1) + " AND WEHAVE(PREV,STREETNAME) AND "
              "NOT ISSUFFIXWORD AND NOT ISDIRECTIONALWORD", "STREETNAME", "the second street of an intersection"),
         rule("building", "ISBUILDINGTYPEWORD AND (HASNUMBERS(NEXT) OR ISLETTER(NEXT) OR ISBUILDINGTYPEWORD(NEXT) OR "
+             "(LENGTHIS(NEXT,2) AND CANBEFIRSTWORDINDIRECTIONAL(NEXT) AND HASNUMBERS(NEXT2)) OR "
              "(NOT ISFIRSTTOKEN AND NOT ISTOKENA(PREV,STREETNUM) AND NOT ISTOKENA(PREV,PREDIR)))",
              "BUILDINGTYPE", "BLDG 5, DEPT 528, MSC 24, PMB 175, MAIL CODE 5021: no field for them"),
+        rule("building-number-sign", "ISTOKENA(PREV,BUILDINGTYPE) AND ISBUILDINGTYPEWORD(PREV) AND LENGTHIS(2) AND "
+             "CANBEFIRSTWORDINDIRECTIONAL AND HASNUMBERS(NEXT)", "BUILDINGTYPE",
+             "REF NO 24385309: NO between a routing word and its number is the number sign, not a direction"),
         rule("building-number", "ISTOKENA(PREV,BUILDINGTYPE) AND (HASNUMBERS OR ISLETTER)", None, "the building's number takes no field",
              eliminate=ALL_MEANINGS, terminal=True),
+        rule("building-number-continues", "ISTOKENA(PREV2,BUILDINGTYPE) AND ISBUILDINGTYPEWORD(PREV2) AND "
+             "NOT ISTOKENMEANINGSET(PREV) AND ISNUMBER(PREV) AND ISNUMBER AND (ISLASTTOKEN OR HASNUMBERS(NEXT))", None,
+             "DEPT 472 806009965, DEPT 96 0430, 3545 ...: the second group of a routing number takes no field "
+             "either", eliminate=ALL_MEANINGS, terminal=True),
         # --- right after the number (or at the start of a line without one)
         rule("place", "(ISFIRSTTOKEN OR ISTOKENA(PREV,BUILDINGTYPE)) AND ((NOT (ISFIRSTTOKEN AND ISLASTTOKEN) AND "
-             + place_name_ahead() + ") OR (NOT ISLETTER AND " + number_after_place_ahead() + "))", "BUILDINGTYPE",
+             + place_name_ahead() + ") OR (NOT ISLETTER AND " + number_after_place_ahead() + ") OR "
+             + box_after_place_ahead() + ")", "BUILDINGTYPE",
              "words that name a place take no field: a line of two or more words that are neither numbers nor "
              "street, unit or box words (MUNICIPAL AIRPORT), or the words before the house number "
-             "(THE BILTMORE 817 WEST PEACHTREE STREET)"),
+             "(THE BILTMORE 817 WEST PEACHTREE STREET), or the words before a box (CHURCH STREET STATION PO BOX 6262)"),
         rule("prefix", "(" + START + " OR ISTOKENA(PREV,PREDIR) OR ISTOKENA(PREV,PREFIX) OR ISTOKENA(PREV,COUNTY) "
              "OR ISTOKENA(PREV,POBOXNUM)) "
              "AND ISPREFIXWORD AND " + ROUTE_NAME_AT(1), "PREFIX",
