@@ -24,6 +24,11 @@ ALL_MEANINGS = ("STREETNUM,PREDIR,POSTDIR,STREETNAME,PREFIX,SUFFIX,UNITNUM,UNITL
                 "RRHCNUM,RRHCBOXNUM")
 
 
+def lone_sign(n):
+    """The token at offset n is a lone sign such as the "&" between two street names."""
+    return all_of(t("LENGTHIS", n, "1"), not_(t("ISLETTER", n)), not_(t("HASNUMBERS", n)))
+
+
 def ends_street(at):
     """The street part ends after the token at offset `at` (0 = current, 1 = next): at
     the end of the text, before a unit, box or building word or a word with digits, or
@@ -52,7 +57,7 @@ def ends_street(at):
         w("ISLASTTOKEN", 0),
         w("ISUNITWORD", 1), w("HASNUMBERS", 1), w("ISPOBOXWORD", 1), w("ISBUILDINGTYPEWORD", 1),
         short_last_word, side_word_last, unit_word_ends_line, postdirectional,
-        letter_and_final_number, letter_before_building)
+        letter_and_final_number, letter_before_building, lone_sign(at + 1))
 
 
 def ROUTE_NAME_AT(n):
@@ -62,11 +67,6 @@ def ROUTE_NAME_AT(n):
     return any_of(t("HASNUMBERS", n), t("ISLETTER", n),
                   all_of(t("ISPREFIXACTINGSUFFIXWORD", n - 1), t("ISLASTTOKEN", n),
                          t("LENGTHIS", n, "<", "3")))
-
-
-def lone_sign(n):
-    """The token at offset n is a lone sign such as the "&" between two street names."""
-    return all_of(t("LENGTHIS", n, "1"), not_(t("ISLETTER", n)), not_(t("HASNUMBERS", n)))
 
 
 def building_name_ahead(max_words=4):
@@ -191,8 +191,9 @@ def street_rules(after_number_before_name=True):
              "NOT WEHAVE(PREV,UNITLABEL) AND NOT WEHAVE(PREV,POBOXTYPE)", "BUILDINGTYPE",
              "a line that only names a building (1700 WELLS FARGO TOWER) has no street"),
         # --- intersections: 12TH & MILLARD names two streets and no house
-        rule("intersection-first", "ISFIRSTTOKEN AND HASNUMBERS AND NOT ISNUMBER AND "
-             + lone_sign(1), "STREETNAME", "12TH & MILLARD: an ordinal street, not a number"),
+        rule("intersection-first", "ISFIRSTTOKEN AND HASNUMBERS AND NOT ISNUMBER AND ("
+             + lone_sign(1) + " OR (ISSUFFIXWORD(NEXT) AND " + lone_sign(2) + "))", "STREETNAME",
+             "12TH & MILLARD, 79TH ST & JOLIET RD: an ordinal street, not a number"),
         # --- the house number and box / route starts
         rule("number-first", "(ISFIRSTTOKEN OR (ISTOKENA(PREV,BUILDINGTYPE) AND ISNUMBER AND "
              "NOT ISBUILDINGTYPEWORD(PREV) AND NOT ISLASTTOKEN AND NOT HASNUMBERS(NEXT) AND NOT ISPOBOXWORD(NEXT) "
@@ -247,11 +248,18 @@ def street_rules(after_number_before_name=True):
         rule("rural-route-number", "ISRURALROUTEWORD(PREV) AND HASNUMBERS AND (NOT ISPREFIXWORD(PREV) OR "
              "ISPOBOXWORD(NEXT))", "RRHCNUM",
              "the number of a rural or highway-contract route"),
-        rule("intersection-sign", lone_sign(0) + " AND WEHAVE(PREV,STREETNAME) AND NOT WEHAVE(PREV,STREETNUM) "
-             "AND NOT ISLASTTOKEN", None,
-             "the & of an intersection takes no field", eliminate=ALL_MEANINGS, terminal=True),
+        rule("intersection-sign", lone_sign(0) + " AND WEHAVE(PREV,STREETNAME) AND NOT ISLASTTOKEN AND "
+             "(NOT WEHAVE(PREV,STREETNUM) OR ISTOKENA(PREV,SUFFIX) OR (ISTOKENA(PREV,STREETNAME) AND "
+             "HASNUMBERS(PREV)))", None,
+             "the & (or AND) of an intersection takes no field: after a street with no house number, or after "
+             "a street type or route number (6189 US HIGHWAY 18 AND 15)", eliminate=ALL_MEANINGS, terminal=True),
         rule("intersection-second", lone_sign(-1) + " AND WEHAVE(PREV,STREETNAME) AND "
              "NOT ISSUFFIXWORD AND NOT ISDIRECTIONALWORD", "STREETNAME", "the second street of an intersection"),
+        rule("intersection-second-type", lone_sign(-1) + " AND WEHAVE(PREV,STREETNAME) AND ISPREFIXWORD AND "
+             + ROUTE_NAME_AT(1), "PREFIX", "ROUTE 30 & ROUTE 45: the route type of the second street"),
+        rule("intersection-second-dir", lone_sign(-1) + " AND WEHAVE(PREV,STREETNAME) AND ISDIRECTIONALWORD AND "
+             "NOT ISLASTTOKEN AND NOT ISSUFFIXWORD(NEXT)", "PREDIR",
+             "HWY 54 AND EAST HICKORY: the directional before the second street"),
         rule("building", "ISBUILDINGTYPEWORD AND (HASNUMBERS(NEXT) OR ISLETTER(NEXT) OR ISBUILDINGTYPEWORD(NEXT) OR "
              "(LENGTHIS(NEXT,2) AND CANBEFIRSTWORDINDIRECTIONAL(NEXT) AND HASNUMBERS(NEXT2)) OR "
              "(NOT ISFIRSTTOKEN AND NOT ISTOKENA(PREV,STREETNUM) AND NOT ISTOKENA(PREV,PREDIR)))",
