@@ -145,6 +145,33 @@ def building_after_street(max_words=3, first=1):
     return any_of(*cases)
 
 
+def named_building_ahead(max_words=3, first=1):
+    """One to `max_words` words that are in no list and hold no digit, from the `first`th
+    next word on, then a word that closes a building's or complex's name: a building word
+    (BRICKELL BAY DR PANORAMA TOWER, BROWARD BLVD KINGSTON BUILDING), or a place type such as
+    SQUARE, GARDENS or COVE at the end or before a unit (CAMPBELL AVE LUXE LOGAN SQUARE, MAPLE VIEW FLATS,
+    ASHBOURNE RD LYNNEWOOD GARDENS, LANGLEY DR LANGLEY COMMONS SUITE C4). A road type there
+    (ROAD, BLVD, AVE: PREFIX words or RD) ends a longer street name instead (FOGGY BOTTOM
+    FARM RD)."""
+    plain = ("HASNUMBERS", "ISLETTER", "ISSUFFIXWORD", "ISDIRECTIONALWORD", "ISUNITWORD", "ISPOBOXWORD",
+             "ISBUILDINGSIDEWORD", "ISUNITSIDEWORD", "ISBUILDINGTYPEWORD", "ISPREFIXWORD", "ISRURALROUTEWORD")
+    cases = []
+    for k in range(first, first + max_words):
+        c = k + 1  # the closing word
+        def place_type(n):
+            return all_of(t("ISSUFFIXWORD", n), not_(t("ISPREFIXWORD", n)), not_(t("ISPREFIXACTINGSUFFIXWORD", n)))
+        # A two-letter type before the name is more often an abbreviation inside a longer
+        # street name (ROYAL ST GEORGES LN: ST is SAINT).
+        closes_place = all_of(not_(all_of(t("LENGTHIS", 0, "2"), not_(t("ISPREFIXACTINGSUFFIXWORD", 0)))),
+                              place_type(c), any_of(t("ISLASTTOKEN", c), t("ISUNITWORD", c + 1),
+                                                    all_of(place_type(c + 1), t("ISLASTTOKEN", c + 1))))
+        terms = [any_of(t("ISBUILDINGTYPEWORD", c), closes_place)]
+        for j in range(first, k + 1):
+            terms += [not_(t(keyword, j)) for keyword in plain]
+        cases.append(all_of(*terms))
+    return any_of(*cases)
+
+
 def number_and_type_ahead(max_words=4):
     """A house number followed by a street type comes within the next words (or a unit
     and its number before them), and no word up to it holds a digit or is a unit or
@@ -173,7 +200,8 @@ def street_rules(after_number_before_name=True):
         # --- the commonest cases next: a type ending the street, a name after the number
         rule("suffix", "(ISTOKENA(PREV,STREETNAME) OR (ISTOKENA(PREV,POSTDIR) AND NOT ISUNITWORD)) AND ISSUFFIXWORD AND ("
              + ends_street(0) + " OR " + building_after_street() + " OR (ISDIRECTIONALWORD(NEXT) AND "
-             + building_after_street(first=2) + "))", "SUFFIX",
+             + building_after_street(first=2) + ") OR " + named_building_ahead() + " OR (ISDIRECTIONALWORD(NEXT) AND "
+             + named_building_ahead(first=2) + "))", "SUFFIX",
              "a street type that ends the street part (after the name, or after SAINT JOHN W), also when only "
              "a building's name follows (FREDERICK RD THE REED)"),
         rule("route-jurisdiction", "(" + START + " OR ISTOKENA(PREV,PREDIR)) AND ISPREFIXWORD(NEXT) AND "
