@@ -172,6 +172,53 @@ def named_building_ahead(max_words=3, first=1):
     return any_of(*cases)
 
 
+PLAIN_NAME_WORD = ("HASNUMBERS", "ISLETTER", "ISSUFFIXWORD", "ISDIRECTIONALWORD", "ISUNITWORD", "ISPOBOXWORD",
+                   "ISBUILDINGTYPEWORD", "ISPREFIXWORD", "ISRURALROUTEWORD")
+
+
+def place_type_at(n):
+    """The token at offset n is a street type that also names complexes (CENTER, PLAZA,
+    PLACE, SQUARE): no road type written first (AVE, BLVD, HWY) and no RD."""
+    return all_of(t("ISSUFFIXWORD", n), not_(t("ISPREFIXWORD", n)), not_(t("ISPREFIXACTINGSUFFIXWORD", n)))
+
+
+def address_after_complex_ahead(first):
+    """From offset `first`: the rest of a complex's name (up to two plain words and a place
+    type, or only the type), perhaps a unit, then a house number and a street with its type:
+    1000 CATHEDRAL PL 925 W GEORGIA ST, 30 ALLEN PLAZA SUITE 700 30 IVAN ALLEN JR BLVD.
+    The complex's own number names the building; the second address is where it stands."""
+    cases = []
+    for c in range(first, first + 3):
+        words = []
+        for j in range(first, c):
+            words += [not_(t(keyword, j)) for keyword in PLAIN_NAME_WORD]
+        for unit in (False, True):
+            n = c + (3 if unit else 1)
+            terms = [place_type_at(c)] + words
+            if unit:
+                terms += [t("ISUNITWORD", c + 1), t("HASNUMBERS", c + 2)]
+            terms += [t("ISNUMBER", n), not_(t("ISNUMBER", n + 1)), not_(t("ISUNITWORD", n + 1)),
+                      not_(t("ISPOBOXWORD", n + 1)),
+                      not_(all_of(t("ISLETTER", n + 1), not_(t("ISDIRECTIONALWORD", n + 1)))),
+                      any_of(*[t("ISSUFFIXWORD", n + k) for k in (2, 3, 4)])]
+            cases.append(all_of(*terms))
+    return any_of(*cases)
+
+
+def complex_after_street_ahead():
+    """The token is a number and a complex's name follows (up to two plain words and a
+    place type) at the end or before a unit: 1201 PEACHTREE ST NE 400 COLONY SQUARE SUITE
+    1730, 3565 PIEDMONT RD 1 PIEDMONT CTR STE 700, ... 400 COLONY SQUARE # 1001."""
+    cases = []
+    for c in range(2, 4):
+        terms = [place_type_at(c), any_of(t("ISLASTTOKEN", c), t("ISUNITWORD", c + 1),
+                                          all_of(t("ISNUMBER", c + 1), t("ISLASTTOKEN", c + 1)))]
+        for j in range(1, c):
+            terms += [not_(t(keyword, j)) for keyword in PLAIN_NAME_WORD]
+        cases.append(all_of(*terms))
+    return any_of(*cases)
+
+
 def number_and_type_ahead(max_words=4):
     """A house number followed by a street type comes within the next words (or a unit
     and its number before them), and no word up to it holds a digit or is a unit or
@@ -223,11 +270,25 @@ def street_rules(after_number_before_name=True):
              + lone_sign(1) + " OR (ISSUFFIXWORD(NEXT) AND " + lone_sign(2) + "))", "STREETNAME",
              "12TH & MILLARD, 79TH ST & JOLIET RD: an ordinal street, not a number"),
         # --- the house number and box / route starts
+        # --- two addresses in one line: a complex's (ONE JAMES CENTER's) and the street's
+        rule("complex-before-address", "ISFIRSTTOKEN AND ISNUMBER AND " + address_after_complex_ahead(1),
+             "BUILDINGTYPE", "1 LINCOLN CTR 5400 LBJ FWY: the number of a complex before a second address "
+             "names the building and takes no field"),
+        rule("complex-name-before-address", "ISTOKENA(PREV,BUILDINGTYPE) AND NOT HASNUMBERS AND "
+             "ISNUMBER(PREV) AND ISFIRSTTOKEN(PREV) AND " + address_after_complex_ahead(0), "BUILDINGTYPE",
+             "the name of that complex (LINCOLN CTR)"),
+        rule("complex-name-continues", "ISTOKENA(PREV,BUILDINGTYPE) AND NOT HASNUMBERS AND NOT ISFIRSTTOKEN(PREV) "
+             "AND ISTOKENA(PREV2,BUILDINGTYPE) AND ISFIRSTTOKEN(PREV2) AND " + address_after_complex_ahead(0),
+             "BUILDINGTYPE", "the next word of the complex's name (ALLEN PLAZA)"),
         rule("number-first", "(ISFIRSTTOKEN OR (ISTOKENA(PREV,BUILDINGTYPE) AND ISNUMBER AND "
-             "NOT ISBUILDINGTYPEWORD(PREV) AND NOT ISLASTTOKEN AND NOT HASNUMBERS(NEXT) AND NOT ISPOBOXWORD(NEXT) "
+             "NOT ISBUILDINGTYPEWORD(PREV) AND NOT ISLASTTOKEN AND NOT ISNUMBER(NEXT) AND NOT ISPOBOXWORD(NEXT) "
              "AND NOT ISUNITWORD(NEXT) AND NOT (ISLETTER(NEXT) AND NOT ISDIRECTIONALWORD(NEXT)))) AND HASNUMBERS",
              "STREETNUM", "a leading word with digits is the house number, as is a number after a place's "
              "name (THE BILTMORE 817 WEST PEACHTREE STREET)"),
+        rule("complex-after-street", "ISNUMBER AND (ISTOKENA(PREV,SUFFIX) OR ISTOKENA(PREV,POSTDIR)) AND "
+             "WEHAVE(PREV,STREETNUM) AND " + complex_after_street_ahead(), "BUILDINGTYPE",
+             "1201 PEACHTREE ST NE 400 COLONY SQUARE SUITE 1730: a complex's number and name after the street "
+             "take no field"),
         rule("grid-number", "ISLETTER AND ISDIRECTIONALWORD AND ISNUMBER(NEXT) AND ((ISFIRSTTOKEN AND "
              "ISLETTER(NEXT2) AND ISDIRECTIONALWORD(NEXT2) AND ISNUMBER(NEXT3)) OR (ISTOKENA(PREV,STREETNUM) AND "
              "NOT ISLASTTOKEN(NEXT) AND ((ISFIRSTTOKEN(PREV2) AND ISLETTER(PREV2)) OR (ISFIRSTTOKEN(PREV) AND "
