@@ -70,12 +70,15 @@ def ROUTE_NAME_AT(n):
 
 
 def building_name_ahead(max_words=4):
-    """A building word ends the line within the next words, and nothing between is a
-    street type or a unit word: 1700 WELLS FARGO TOWER, FIRST NATIONAL BANK BUILDING."""
+    """A building word ends the line within the next words, or only a unit follows it, and
+    nothing between is a street type or a unit word: 1700 WELLS FARGO TOWER, FIRST NATIONAL
+    BANK BUILDING, TERMINAL TOWER STE 1100."""
     cases = []
     for k in range(0, max_words + 1):
         # The position test first: it is cheap and only one k passes it.
-        terms = [t("ISLASTTOKEN", k), t("ISBUILDINGTYPEWORD", k)]
+        ends = any_of(t("ISLASTTOKEN", k), all_of(t("ISLASTTOKEN", k + 2), t("ISUNITWORD", k + 1),
+                                                   t("HASNUMBERS", k + 2)))
+        terms = [ends, t("ISBUILDINGTYPEWORD", k)]
         for j in range(0, k):
             terms += [not_(t("ISSUFFIXWORD", j)), not_(t("ISUNITWORD", j))]
         cases.append(all_of(*terms))
@@ -258,7 +261,7 @@ def street_rules(after_number_before_name=True):
              "ILLINOIS ROUTE 31, AL HIGHWAY 157, ANDERSON COUNTY RD 312: the word qualifying a route "
              "takes no field, the number is the name"),
         rule("name-after-number", "ISTOKENA(PREV,STREETNUM) AND NOT ISDIRECTIONALWORD AND NOT ISPREFIXWORD "
-             "AND NOT HASNUMBERS AND NOT ISLETTER", "STREETNAME",
+             "AND NOT HASNUMBERS AND NOT ISLETTER AND NOT (ISPREFIXACTINGSUFFIXWORD AND ISNUMBER(NEXT))", "STREETNAME",
              "the commonest case: an ordinary word after the house number starts the name"),
         # --- a line that is only a building's name
         rule("building-name", "(ISFIRSTTOKEN OR ISTOKENA(PREV,BUILDINGTYPE)) AND " + building_name_ahead()
@@ -320,8 +323,9 @@ def street_rules(after_number_before_name=True):
              "NOT ISRURALROUTEWORD AND ISDIRECTIONALWORD(NEXT) AND NOT ISLASTTOKEN(NEXT) AND NOT ISSUFFIXWORD(NEXT2)",
              "STREETNUM", "ONE S DEARBORN ST: a word before the directional stands for the house number"),
         rule("box-word", "ISPOBOXWORD AND NOT ISTOKENA(PREV,STREETNUM) AND NOT ISTOKENA(PREV,PREDIR) "
-             "AND (HASNUMBERS(NEXT) OR ISLETTER(NEXT))", "POBOXTYPE",
-             "PO BOX and its variants before the box number"),
+             "AND (HASNUMBERS(NEXT) OR ISLETTER(NEXT)) AND NOT (LENGTHIS(<,4) AND WEHAVE(PREV,POBOXNUM))", "POBOXTYPE",
+             "PO BOX and its variants before the box number; a bare BOX or BIN after a box number is a bin "
+             "inside that box (PO BOX 790322 BIN 150003)"),
         rule("box-word-first", "ISFIRSTTOKEN AND ISPOBOXWORD", "POBOXTYPE", "a line that starts with a box word"),
         rule("box-number", "ISTOKENA(PREV,POBOXTYPE)", "POBOXNUM", "the word after a box word"),
         rule("box-number-letter", "ISTOKENA(PREV,POBOXNUM) AND ISNUMBER(PREV) AND ISLETTER AND ISLASTTOKEN",
@@ -371,8 +375,9 @@ def street_rules(after_number_before_name=True):
              "(THE BILTMORE 817 WEST PEACHTREE STREET), or the words before a box (CHURCH STREET STATION PO BOX 6262)"),
         rule("prefix", "(" + START + " OR ISTOKENA(PREV,PREDIR) OR ISTOKENA(PREV,PREFIX) OR ISTOKENA(PREV,COUNTY) "
              "OR ISTOKENA(PREV,POBOXNUM)) "
-             "AND ISPREFIXWORD AND " + ROUTE_NAME_AT(1), "PREFIX",
-             "a route or street type before a number or letter: HIGHWAY 22, AVENUE H"),
+             "AND (ISPREFIXWORD OR (ISPREFIXACTINGSUFFIXWORD AND ISTOKENA(PREV,STREETNUM) AND ISNUMBER(NEXT))) AND "
+             + ROUTE_NAME_AT(1), "PREFIX",
+             "a route or street type before a number or letter: HIGHWAY 22, AVENUE H, 10929 RD 32"),
         rule("prefix-before-name", "(" + START + " OR ISTOKENA(PREV,PREDIR)) AND ISPREFIXWORD AND "
              "NOT ISLASTTOKEN AND NOT (ISSUFFIXWORD(NEXT) AND " + ends_street(1) + ")", "PREFIX",
              "a street type written before the name: RUE ROYALE, AVENUE OF THE STARS"),
