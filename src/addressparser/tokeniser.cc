@@ -362,7 +362,8 @@ bool normaliseAddressLine(const ParserConfig& config, const std::string& line,
   size_t kept = 0;
   for (char c : normalised) {
     if (c == '%' || c == '.' || c == ',' || c == '-') continue;
-    normalised[kept++] = (c == '(' || c == ')') ? ' ' : c;
+    // Brackets and semicolons part words (MAIN ST (REAR), FELDWOOD RD; LOCKBOX 4).
+    normalised[kept++] = (c == '(' || c == ')' || c == ';') ? ' ' : c;
   }
   normalised.resize(kept);
   upperCaseLine(normalised);

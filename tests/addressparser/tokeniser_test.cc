@@ -49,6 +49,7 @@ TEST(NormaliseAddressLine, RewritesNumberPairsRemovesPunctuationAndUpperCases) {
       {"US", "N.W.", "NW"},
       {"US", "apt. 4-b", "APT 4B"},
       {"US", "12 Main St (rear)", "12 MAIN ST  REAR"},  // inner spaces stay, ends trimmed
+      {"US", "6 Elm Rd; Box 4", "6 ELM RD  BOX 4"},
       {"US", "straße 5", "STRASSE 5"},
       {"US", "rue de l'église", "RUE DE L'ÉGLISE"},
       {"US", "a\tb", "A\tB"},

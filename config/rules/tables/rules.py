@@ -129,6 +129,12 @@ def box_after_place_ahead(max_words=4):
         for j in range(0, k):
             terms += [not_(t(keyword, j)) for keyword in plain]
         cases.append(all_of(*terms))
+        # A customer or account number after the name (CUSTOMER 550037082 LOCK BOX 427).
+        if k >= 2:
+            terms = [t("ISPOBOXWORD", k), t("HASNUMBERS", k + 1), t("HASNUMBERS", k - 1)]
+            for j in range(0, k - 1):
+                terms += [not_(t(keyword, j)) for keyword in plain]
+            cases.append(all_of(*terms))
     return any_of(*cases)
 
 
@@ -237,6 +243,11 @@ def number_and_type_ahead(max_words=4):
     return any_of(*cases)
 
 
+# A word of no list: no digit, no letter alone, no street, unit, box, route or building word.
+PLAIN_WORD_AT0 = ("(NOT HASNUMBERS AND NOT ISLETTER AND NOT ISSUFFIXWORD AND NOT ISPREFIXWORD AND NOT ISUNITWORD AND "
+                  "NOT ISPOBOXWORD AND NOT ISDIRECTIONALWORD AND NOT ISRURALROUTEWORD AND NOT ISBUILDINGTYPEWORD)")
+
+
 def street_rules(after_number_before_name=True):
     """Rules shared by the countries written number first: [number] [dir] [type] name [type] [dir] [unit]."""
     START = "(ISFIRSTTOKEN OR ISTOKENA(PREV,STREETNUM))"
@@ -273,6 +284,9 @@ def street_rules(after_number_before_name=True):
              + lone_sign(1) + " OR (ISSUFFIXWORD(NEXT) AND " + lone_sign(2) + "))", "STREETNAME",
              "12TH & MILLARD, 79TH ST & JOLIET RD: an ordinal street, not a number"),
         # --- the house number and box / route starts
+        rule("intersection-route-type", "ISFIRSTTOKEN AND NOT HASNUMBERS AND NOT ISLETTER AND ISNUMBER(NEXT) AND "
+             + lone_sign(2) + " AND HASNUMBERS(NEXT3)", "PREFIX",
+             "RTS 1 & 24, JCT 4 & 13: the word before two route numbers joined by & says what they are"),
         # --- two addresses in one line: a complex's (ONE JAMES CENTER's) and the street's
         rule("complex-before-address", "ISFIRSTTOKEN AND ISNUMBER AND " + address_after_complex_ahead(1),
              "BUILDINGTYPE", "1 LINCOLN CTR 5400 LBJ FWY: the number of a complex before a second address "
@@ -283,11 +297,23 @@ def street_rules(after_number_before_name=True):
         rule("complex-name-continues", "ISTOKENA(PREV,BUILDINGTYPE) AND NOT HASNUMBERS AND NOT ISFIRSTTOKEN(PREV) "
              "AND ISTOKENA(PREV2,BUILDINGTYPE) AND ISFIRSTTOKEN(PREV2) AND " + address_after_complex_ahead(0),
              "BUILDINGTYPE", "the next word of the complex's name (ALLEN PLAZA)"),
+        # --- a floor written before the house number locates the office inside the building
+        rule("floor-first", "ISFIRSTTOKEN AND HASNUMBERS AND ISUNITWORD(NEXT) AND ISNUMBER(NEXT2) AND "
+             "NOT ISLASTTOKEN(NEXT2) AND NOT HASNUMBERS(NEXT3) AND NOT ISUNITWORD(NEXT3)", "BUILDINGTYPE",
+             "4TH FLOOR 300 EAST RANDOLPH ST, 3 FL 45-18 COURT SQ: a floor before the house number takes no field"),
+        rule("floor-word-first", "ISUNITWORD AND ISFIRSTTOKEN(PREV) AND ISTOKENA(PREV,BUILDINGTYPE) AND HASNUMBERS(PREV) "
+             "AND ISNUMBER(NEXT)", "BUILDINGTYPE", "the FLOOR of 4TH FLOOR 300 EAST RANDOLPH ST"),
         rule("number-first", "(ISFIRSTTOKEN OR (ISTOKENA(PREV,BUILDINGTYPE) AND ISNUMBER AND "
              "NOT ISBUILDINGTYPEWORD(PREV) AND NOT ISLASTTOKEN AND NOT ISNUMBER(NEXT) AND NOT ISPOBOXWORD(NEXT) "
              "AND NOT ISUNITWORD(NEXT) AND NOT (ISLETTER(NEXT) AND NOT ISDIRECTIONALWORD(NEXT)))) AND HASNUMBERS",
              "STREETNUM", "a leading word with digits is the house number, as is a number after a place's "
              "name (THE BILTMORE 817 WEST PEACHTREE STREET)"),
+        rule("number-after-routing", "ISNUMBER AND NOT ISTOKENMEANINGSET(PREV) AND HASNUMBERS(PREV) AND "
+             "(ISTOKENA(PREV2,BUILDINGTYPE) OR (NOT ISTOKENMEANINGSET(PREV2) AND HASNUMBERS(PREV2) AND "
+             "ISTOKENA(PREV3,BUILDINGTYPE))) AND NOT ISLASTTOKEN AND NOT HASNUMBERS(NEXT) AND NOT ISUNITWORD(NEXT) AND "
+             "NOT ISPOBOXWORD(NEXT)", "STREETNUM",
+             "DEPT 96 0430 3545 NW 58TH, KBA 90688 815 W MARKET ST: the house number after a routing or "
+             "account number"),
         rule("complex-after-street", "ISNUMBER AND (ISTOKENA(PREV,SUFFIX) OR ISTOKENA(PREV,POSTDIR)) AND "
              "WEHAVE(PREV,STREETNUM) AND " + complex_after_street_ahead(), "BUILDINGTYPE",
              "1201 PEACHTREE ST NE 400 COLONY SQUARE SUITE 1730: a complex's number and name after the street "
@@ -328,6 +354,11 @@ def street_rules(after_number_before_name=True):
              "inside that box (PO BOX 790322 BIN 150003)"),
         rule("box-word-first", "ISFIRSTTOKEN AND ISPOBOXWORD", "POBOXTYPE", "a line that starts with a box word"),
         rule("box-number", "ISTOKENA(PREV,POBOXTYPE)", "POBOXNUM", "the word after a box word"),
+        rule("box-routing", "ISTOKENA(PREV,POBOXNUM) AND NOT HASNUMBERS AND NOT ISLETTER AND NOT ISSUFFIXWORD AND "
+             "NOT ISPREFIXWORD AND NOT ISUNITWORD AND NOT ISPOBOXWORD AND NOT ISDIRECTIONALWORD AND "
+             "NOT ISRURALROUTEWORD AND HASNUMBERS(NEXT) AND ISLASTTOKEN(NEXT)", "BUILDINGTYPE",
+             "PO BOX 26901 SCB 223: a word in no list and its number after the box route the mail inside the "
+             "addressee and take no field"),
         rule("box-number-letter", "ISTOKENA(PREV,POBOXNUM) AND ISNUMBER(PREV) AND ISLETTER AND ISLASTTOKEN",
              "POBOXNUM", "RR 4 BOX 164 A: a letter after the box number at the end is part of it"),
         rule("second-box", "WEHAVE(PREV,POBOXNUM) AND (ISPOBOXWORD OR (ISPOBOXWORD(PREV) AND "
@@ -369,10 +400,13 @@ def street_rules(after_number_before_name=True):
         # --- right after the number (or at the start of a line without one)
         rule("place", "(ISFIRSTTOKEN OR ISTOKENA(PREV,BUILDINGTYPE)) AND ((NOT (ISFIRSTTOKEN AND ISLASTTOKEN) AND "
              + place_name_ahead() + ") OR (NOT ISLETTER AND " + number_after_place_ahead() + ") OR "
-             + box_after_place_ahead() + ")", "BUILDINGTYPE",
+             + box_after_place_ahead() + " OR (ISFIRSTTOKEN AND " + PLAIN_WORD_AT0 + " AND ISNUMBER(NEXT) AND "
+             "ISNUMBER(NEXT2) AND NOT ISLASTTOKEN(NEXT2) AND NOT HASNUMBERS(NEXT3) AND NOT ISUNITWORD(NEXT3) AND "
+             "NOT ISPOBOXWORD(NEXT3)))", "BUILDINGTYPE",
              "words that name a place take no field: a line of two or more words that are neither numbers nor "
              "street, unit or box words (MUNICIPAL AIRPORT), or the words before the house number "
-             "(THE BILTMORE 817 WEST PEACHTREE STREET), or the words before a box (CHURCH STREET STATION PO BOX 6262)"),
+             "(THE BILTMORE 817 WEST PEACHTREE STREET), the words before a box (CHURCH STREET STATION PO BOX 6262), "
+             "or a word and its account number before the house number (KBA 90688 815 W MARKET ST)"),
         rule("prefix", "(" + START + " OR ISTOKENA(PREV,PREDIR) OR ISTOKENA(PREV,PREFIX) OR ISTOKENA(PREV,COUNTY) "
              "OR ISTOKENA(PREV,POBOXNUM)) "
              "AND (ISPREFIXWORD OR (ISPREFIXACTINGSUFFIXWORD AND ISTOKENA(PREV,STREETNUM) AND ISNUMBER(NEXT))) AND "
@@ -423,9 +457,10 @@ def street_rules(after_number_before_name=True):
              + ends_street(1) + ") OR (ISTOKENA(PREV2,PREFIX) AND ISNUMBER AND LENGTHIS(PREV,2) AND "
              "CANBEFIRSTWORDINDIRECTIONAL(PREV)))", "STREETNAME",
              "a number inside the name (OLD 41 RD), or after a route's NO (STATE HIGHWAY NO 33)"),
-        rule("designator-after-suffix", "ISTOKENA(PREV,SUFFIX) AND ISLASTTOKEN(NEXT) AND HASNUMBERS(NEXT) AND "
+        rule("designator-after-suffix", "(ISTOKENA(PREV,SUFFIX) OR (NOT ISTOKENMEANINGSET(PREV) AND "
+             "ISTOKENA(PREV2,BUILDINGTYPE) AND ISBUILDINGTYPEWORD(PREV2))) AND ISLASTTOKEN(NEXT) AND HASNUMBERS(NEXT) AND "
              "ISSUFFIXWORD AND LENGTHIS(<,3) AND NOT ISPREFIXACTINGSUFFIXWORD", "UNITLABEL",
-             "the designator of BONHOMME AVE ST 1400"),
+             "the designator of BONHOMME AVE ST 1400 and of TUCKER RD BLDG 10 ST 310"),
         rule("unit-number-bare", "(ISTOKENA(PREV,STREETNAME) OR ISTOKENA(PREV,SUFFIX) OR ISTOKENA(PREV,POSTDIR) "
              "OR ISTOKENA(PREV,UNITNUM)) AND (HASNUMBERS OR ISLETTER OR (ISLASTTOKEN AND LENGTHIS(<,3)))", "UNITNUM",
              "a number after the street without a designator"),
