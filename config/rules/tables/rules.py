@@ -272,7 +272,7 @@ def street_rules(after_number_before_name=True):
              "ILLINOIS ROUTE 31, AL HIGHWAY 157, ANDERSON COUNTY RD 312: the word qualifying a route "
              "takes no field, the number is the name"),
         rule("name-after-number", "ISTOKENA(PREV,STREETNUM) AND NOT ISDIRECTIONALWORD AND NOT ISPREFIXWORD "
-             "AND NOT HASNUMBERS AND NOT ISLETTER AND NOT (ISPREFIXACTINGSUFFIXWORD AND ISNUMBER(NEXT))", "STREETNAME",
+             "AND NOT HASNUMBERS AND NOT ISLETTER AND NOT (ISNUMBER(NEXT) AND ISPREFIXACTINGSUFFIXWORD)", "STREETNAME",
              "the commonest case: an ordinary word after the house number starts the name"),
         # --- a line that is only a building's name
         rule("building-name", "(ISFIRSTTOKEN OR ISTOKENA(PREV,BUILDINGTYPE)) AND " + building_name_ahead()
@@ -283,41 +283,20 @@ def street_rules(after_number_before_name=True):
         rule("intersection-first", "ISFIRSTTOKEN AND HASNUMBERS AND NOT ISNUMBER AND ("
              + lone_sign(1) + " OR (ISSUFFIXWORD(NEXT) AND " + lone_sign(2) + "))", "STREETNAME",
              "12TH & MILLARD, 79TH ST & JOLIET RD: an ordinal street, not a number"),
+        # --- a leading number that is no house number: a complex's before a second address,
+        # or a floor's before the house number. (One rule: each rule here costs every token.)
+        rule("number-first-not-house", "ISFIRSTTOKEN AND HASNUMBERS AND ((ISUNITWORD(NEXT) AND ISNUMBER(NEXT2) AND "
+             "NOT ISLASTTOKEN(NEXT2) AND NOT HASNUMBERS(NEXT3) AND NOT ISUNITWORD(NEXT3)) OR (ISNUMBER AND "
+             + address_after_complex_ahead(1) + "))", "BUILDINGTYPE",
+             "4TH FLOOR 300 EAST RANDOLPH ST, 3 FL 45-18 COURT SQ: a floor before the house number takes no "
+             "field; 1 LINCOLN CTR 5400 LBJ FWY: the number of a complex before a second address names the "
+             "building and takes no field either"),
         # --- the house number and box / route starts
-        rule("intersection-route-type", "ISFIRSTTOKEN AND NOT HASNUMBERS AND NOT ISLETTER AND ISNUMBER(NEXT) AND "
-             + lone_sign(2) + " AND HASNUMBERS(NEXT3)", "PREFIX",
-             "RTS 1 & 24, JCT 4 & 13: the word before two route numbers joined by & says what they are"),
-        # --- two addresses in one line: a complex's (ONE JAMES CENTER's) and the street's
-        rule("complex-before-address", "ISFIRSTTOKEN AND ISNUMBER AND " + address_after_complex_ahead(1),
-             "BUILDINGTYPE", "1 LINCOLN CTR 5400 LBJ FWY: the number of a complex before a second address "
-             "names the building and takes no field"),
-        rule("complex-name-before-address", "ISTOKENA(PREV,BUILDINGTYPE) AND NOT HASNUMBERS AND "
-             "ISNUMBER(PREV) AND ISFIRSTTOKEN(PREV) AND " + address_after_complex_ahead(0), "BUILDINGTYPE",
-             "the name of that complex (LINCOLN CTR)"),
-        rule("complex-name-continues", "ISTOKENA(PREV,BUILDINGTYPE) AND NOT HASNUMBERS AND NOT ISFIRSTTOKEN(PREV) "
-             "AND ISTOKENA(PREV2,BUILDINGTYPE) AND ISFIRSTTOKEN(PREV2) AND " + address_after_complex_ahead(0),
-             "BUILDINGTYPE", "the next word of the complex's name (ALLEN PLAZA)"),
-        # --- a floor written before the house number locates the office inside the building
-        rule("floor-first", "ISFIRSTTOKEN AND HASNUMBERS AND ISUNITWORD(NEXT) AND ISNUMBER(NEXT2) AND "
-             "NOT ISLASTTOKEN(NEXT2) AND NOT HASNUMBERS(NEXT3) AND NOT ISUNITWORD(NEXT3)", "BUILDINGTYPE",
-             "4TH FLOOR 300 EAST RANDOLPH ST, 3 FL 45-18 COURT SQ: a floor before the house number takes no field"),
-        rule("floor-word-first", "ISUNITWORD AND ISFIRSTTOKEN(PREV) AND ISTOKENA(PREV,BUILDINGTYPE) AND HASNUMBERS(PREV) "
-             "AND ISNUMBER(NEXT)", "BUILDINGTYPE", "the FLOOR of 4TH FLOOR 300 EAST RANDOLPH ST"),
         rule("number-first", "(ISFIRSTTOKEN OR (ISTOKENA(PREV,BUILDINGTYPE) AND ISNUMBER AND "
              "NOT ISBUILDINGTYPEWORD(PREV) AND NOT ISLASTTOKEN AND NOT ISNUMBER(NEXT) AND NOT ISPOBOXWORD(NEXT) "
              "AND NOT ISUNITWORD(NEXT) AND NOT (ISLETTER(NEXT) AND NOT ISDIRECTIONALWORD(NEXT)))) AND HASNUMBERS",
              "STREETNUM", "a leading word with digits is the house number, as is a number after a place's "
              "name (THE BILTMORE 817 WEST PEACHTREE STREET)"),
-        rule("number-after-routing", "ISNUMBER AND NOT ISTOKENMEANINGSET(PREV) AND HASNUMBERS(PREV) AND "
-             "(ISTOKENA(PREV2,BUILDINGTYPE) OR (NOT ISTOKENMEANINGSET(PREV2) AND HASNUMBERS(PREV2) AND "
-             "ISTOKENA(PREV3,BUILDINGTYPE))) AND NOT ISLASTTOKEN AND NOT HASNUMBERS(NEXT) AND NOT ISUNITWORD(NEXT) AND "
-             "NOT ISPOBOXWORD(NEXT)", "STREETNUM",
-             "DEPT 96 0430 3545 NW 58TH, KBA 90688 815 W MARKET ST: the house number after a routing or "
-             "account number"),
-        rule("complex-after-street", "ISNUMBER AND (ISTOKENA(PREV,SUFFIX) OR ISTOKENA(PREV,POSTDIR)) AND "
-             "WEHAVE(PREV,STREETNUM) AND " + complex_after_street_ahead(), "BUILDINGTYPE",
-             "1201 PEACHTREE ST NE 400 COLONY SQUARE SUITE 1730: a complex's number and name after the street "
-             "take no field"),
         rule("grid-number", "ISLETTER AND ISDIRECTIONALWORD AND ISNUMBER(NEXT) AND ((ISFIRSTTOKEN AND "
              "ISLETTER(NEXT2) AND ISDIRECTIONALWORD(NEXT2) AND ISNUMBER(NEXT3)) OR (ISTOKENA(PREV,STREETNUM) AND "
              "NOT ISLASTTOKEN(NEXT) AND ((ISFIRSTTOKEN(PREV2) AND ISLETTER(PREV2)) OR (ISFIRSTTOKEN(PREV) AND "
@@ -338,6 +317,8 @@ def street_rules(after_number_before_name=True):
              "the common case of name-after-predir (N MAIN ST)"),
         rule("name-continues-early", NAME_CONTINUES + " AND NOT ISSUFFIXWORD AND NOT ISRURALROUTEWORD AND "
              "NOT LENGTHIS(1)", "STREETNAME", "the common case of name-continues (MARTIN LUTHER KING)"),
+        rule("floor-word-first", "ISFIRSTTOKEN(PREV) AND ISTOKENA(PREV,BUILDINGTYPE) AND HASNUMBERS(PREV) AND "
+             "ISNUMBER(NEXT) AND ISUNITWORD", "BUILDINGTYPE", "the FLOOR of 4TH FLOOR 300 EAST RANDOLPH ST"),
         rule("unit-label", "ISUNITWORD AND NOT ISFIRSTTOKEN AND NOT ISTOKENA(PREV,UNITLABEL) AND NOT (ISLASTTOKEN AND "
              "ISUNITSIDEWORD)", "UNITLABEL", "a unit designator after the street; LOBBY alone at the end is the unit"),
         rule("unit-number-early", "ISTOKENA(PREV,UNITLABEL) AND NOT ISPOBOXWORD AND NOT ISBUILDINGTYPEWORD AND "
@@ -354,13 +335,6 @@ def street_rules(after_number_before_name=True):
              "inside that box (PO BOX 790322 BIN 150003)"),
         rule("box-word-first", "ISFIRSTTOKEN AND ISPOBOXWORD", "POBOXTYPE", "a line that starts with a box word"),
         rule("box-number", "ISTOKENA(PREV,POBOXTYPE)", "POBOXNUM", "the word after a box word"),
-        rule("box-routing", "ISTOKENA(PREV,POBOXNUM) AND NOT HASNUMBERS AND NOT ISLETTER AND NOT ISSUFFIXWORD AND "
-             "NOT ISPREFIXWORD AND NOT ISUNITWORD AND NOT ISPOBOXWORD AND NOT ISDIRECTIONALWORD AND "
-             "NOT ISRURALROUTEWORD AND HASNUMBERS(NEXT) AND ISLASTTOKEN(NEXT)", "BUILDINGTYPE",
-             "PO BOX 26901 SCB 223: a word in no list and its number after the box route the mail inside the "
-             "addressee and take no field"),
-        rule("box-number-letter", "ISTOKENA(PREV,POBOXNUM) AND ISNUMBER(PREV) AND ISLETTER AND ISLASTTOKEN",
-             "POBOXNUM", "RR 4 BOX 164 A: a letter after the box number at the end is part of it"),
         rule("second-box", "WEHAVE(PREV,POBOXNUM) AND (ISPOBOXWORD OR (ISPOBOXWORD(PREV) AND "
              "NOT ISTOKENA(PREV,POBOXTYPE) AND (HASNUMBERS OR ISLETTER)))", None,
              "PO BOX 790322 BIN 150003: the first box is the address, a second box word and its "
@@ -379,11 +353,6 @@ def street_rules(after_number_before_name=True):
              "a street type or route number (6189 US HIGHWAY 18 AND 15)", eliminate=ALL_MEANINGS, terminal=True),
         rule("intersection-second", lone_sign(-1) + " AND WEHAVE(PREV,STREETNAME) AND "
              "NOT ISSUFFIXWORD AND NOT ISDIRECTIONALWORD", "STREETNAME", "the second street of an intersection"),
-        rule("intersection-second-type", lone_sign(-1) + " AND WEHAVE(PREV,STREETNAME) AND ISPREFIXWORD AND "
-             + ROUTE_NAME_AT(1), "PREFIX", "ROUTE 30 & ROUTE 45: the route type of the second street"),
-        rule("intersection-second-dir", lone_sign(-1) + " AND WEHAVE(PREV,STREETNAME) AND ISDIRECTIONALWORD AND "
-             "NOT ISLASTTOKEN AND NOT ISSUFFIXWORD(NEXT)", "PREDIR",
-             "HWY 54 AND EAST HICKORY: the directional before the second street"),
         rule("building", "ISBUILDINGTYPEWORD AND (HASNUMBERS(NEXT) OR ISLETTER(NEXT) OR ISBUILDINGTYPEWORD(NEXT) OR "
              "(LENGTHIS(NEXT,2) AND CANBEFIRSTWORDINDIRECTIONAL(NEXT) AND HASNUMBERS(NEXT2)) OR "
              "(NOT ISFIRSTTOKEN AND NOT ISTOKENA(PREV,STREETNUM) AND NOT ISTOKENA(PREV,PREDIR)))",
@@ -398,6 +367,15 @@ def street_rules(after_number_before_name=True):
              "DEPT 472 806009965, DEPT 96 0430, 3545 ...: the second group of a routing number takes no field "
              "either", eliminate=ALL_MEANINGS, terminal=True),
         # --- right after the number (or at the start of a line without one)
+        rule("intersection-route-type", "ISFIRSTTOKEN AND NOT HASNUMBERS AND NOT ISLETTER AND ISNUMBER(NEXT) AND "
+             + lone_sign(2) + " AND HASNUMBERS(NEXT3)", "PREFIX",
+             "RTS 1 & 24, JCT 4 & 13: the word before two route numbers joined by & says what they are"),
+        rule("complex-name-before-address", "ISTOKENA(PREV,BUILDINGTYPE) AND NOT HASNUMBERS AND "
+             "ISNUMBER(PREV) AND ISFIRSTTOKEN(PREV) AND " + address_after_complex_ahead(0), "BUILDINGTYPE",
+             "the name of that complex (LINCOLN CTR)"),
+        rule("complex-name-continues", "ISTOKENA(PREV,BUILDINGTYPE) AND NOT HASNUMBERS AND NOT ISFIRSTTOKEN(PREV) "
+             "AND ISTOKENA(PREV2,BUILDINGTYPE) AND ISFIRSTTOKEN(PREV2) AND " + address_after_complex_ahead(0),
+             "BUILDINGTYPE", "the next word of the complex's name (ALLEN PLAZA)"),
         rule("place", "(ISFIRSTTOKEN OR ISTOKENA(PREV,BUILDINGTYPE)) AND ((NOT (ISFIRSTTOKEN AND ISLASTTOKEN) AND "
              + place_name_ahead() + ") OR (NOT ISLETTER AND " + number_after_place_ahead() + ") OR "
              + box_after_place_ahead() + " OR (ISFIRSTTOKEN AND " + PLAIN_WORD_AT0 + " AND ISNUMBER(NEXT) AND "
@@ -461,9 +439,31 @@ def street_rules(after_number_before_name=True):
              "ISTOKENA(PREV2,BUILDINGTYPE) AND ISBUILDINGTYPEWORD(PREV2))) AND ISLASTTOKEN(NEXT) AND HASNUMBERS(NEXT) AND "
              "ISSUFFIXWORD AND LENGTHIS(<,3) AND NOT ISPREFIXACTINGSUFFIXWORD", "UNITLABEL",
              "the designator of BONHOMME AVE ST 1400 and of TUCKER RD BLDG 10 ST 310"),
+        rule("complex-after-street", "ISNUMBER AND (ISTOKENA(PREV,SUFFIX) OR ISTOKENA(PREV,POSTDIR)) AND "
+             "WEHAVE(PREV,STREETNUM) AND " + complex_after_street_ahead(), "BUILDINGTYPE",
+             "1201 PEACHTREE ST NE 400 COLONY SQUARE SUITE 1730: a complex's number and name after the street "
+             "take no field"),
         rule("unit-number-bare", "(ISTOKENA(PREV,STREETNAME) OR ISTOKENA(PREV,SUFFIX) OR ISTOKENA(PREV,POSTDIR) "
              "OR ISTOKENA(PREV,UNITNUM)) AND (HASNUMBERS OR ISLETTER OR (ISLASTTOKEN AND LENGTHIS(<,3)))", "UNITNUM",
              "a number after the street without a designator"),
+        rule("number-after-routing", "ISNUMBER AND NOT ISTOKENMEANINGSET(PREV) AND HASNUMBERS(PREV) AND "
+             "(ISTOKENA(PREV2,BUILDINGTYPE) OR (NOT ISTOKENMEANINGSET(PREV2) AND HASNUMBERS(PREV2) AND "
+             "ISTOKENA(PREV3,BUILDINGTYPE))) AND NOT ISLASTTOKEN AND NOT HASNUMBERS(NEXT) AND NOT ISUNITWORD(NEXT) AND "
+             "NOT ISPOBOXWORD(NEXT)", "STREETNUM",
+             "DEPT 96 0430 3545 NW 58TH, KBA 90688 815 W MARKET ST: the house number after a routing or "
+             "account number"),
+        rule("box-routing", "ISTOKENA(PREV,POBOXNUM) AND NOT HASNUMBERS AND NOT ISLETTER AND NOT ISSUFFIXWORD AND "
+             "NOT ISPREFIXWORD AND NOT ISUNITWORD AND NOT ISPOBOXWORD AND NOT ISDIRECTIONALWORD AND "
+             "NOT ISRURALROUTEWORD AND HASNUMBERS(NEXT) AND ISLASTTOKEN(NEXT)", "BUILDINGTYPE",
+             "PO BOX 26901 SCB 223: a word in no list and its number after the box route the mail inside the "
+             "addressee and take no field"),
+        rule("box-number-letter", "ISTOKENA(PREV,POBOXNUM) AND ISNUMBER(PREV) AND ISLETTER AND ISLASTTOKEN",
+             "POBOXNUM", "RR 4 BOX 164 A: a letter after the box number at the end is part of it"),
+        rule("intersection-second-type", lone_sign(-1) + " AND WEHAVE(PREV,STREETNAME) AND ISPREFIXWORD AND "
+             + ROUTE_NAME_AT(1), "PREFIX", "ROUTE 30 & ROUTE 45: the route type of the second street"),
+        rule("intersection-second-dir", lone_sign(-1) + " AND WEHAVE(PREV,STREETNAME) AND ISDIRECTIONALWORD AND "
+             "NOT ISLASTTOKEN AND NOT ISSUFFIXWORD(NEXT)", "PREDIR",
+             "HWY 54 AND EAST HICKORY: the directional before the second street"),
         rule("box-after-street", "ISPOBOXWORD AND (HASNUMBERS(NEXT) OR ISLETTER(NEXT))", "POBOXTYPE",
              "a box after the street part"),
     ]
