@@ -70,18 +70,24 @@ def ROUTE_NAME_AT(n):
 
 
 def building_name_ahead(max_words=4):
-    """A building word ends the line within the next words, or only a unit follows it, and
-    nothing between is a street type or a unit word: 1700 WELLS FARGO TOWER, FIRST NATIONAL
-    BANK BUILDING, TERMINAL TOWER STE 1100."""
+    """A building word ends the line within the next words, or only a unit follows it, or a
+    floor and the house number, and nothing between is a street type or a unit word: 1700
+    WELLS FARGO TOWER, FIRST NATIONAL BANK BUILDING, TERMINAL TOWER STE 1100, WRS TN TOWER
+    10TH FLOOR 312 ..."""
     cases = []
     for k in range(0, max_words + 1):
         # The position test first: it is cheap and only one k passes it.
         ends = any_of(t("ISLASTTOKEN", k), all_of(t("ISLASTTOKEN", k + 2), t("ISUNITWORD", k + 1),
                                                    t("HASNUMBERS", k + 2)))
-        terms = [ends, t("ISBUILDINGTYPEWORD", k)]
+        between = []
         for j in range(0, k):
-            terms += [not_(t("ISSUFFIXWORD", j)), not_(t("ISUNITWORD", j))]
-        cases.append(all_of(*terms))
+            between += [not_(t("ISSUFFIXWORD", j)), not_(t("ISUNITWORD", j))]
+        cases.append(all_of(ends, t("ISBUILDINGTYPEWORD", k), *between))
+        # A name of plain words (no number) before the building word, the floor after it.
+        if k > 0:
+            cases.append(all_of(t("HASNUMBERS", k + 1), t("ISUNITWORD", k + 2), t("ISNUMBER", k + 3),
+                                t("ISBUILDINGTYPEWORD", k), *between,
+                                *[not_(t("HASNUMBERS", j)) for j in range(0, k)]))
     return any_of(*cases)
 
 
@@ -285,9 +291,10 @@ def street_rules(after_number_before_name=True):
              "12TH & MILLARD, 79TH ST & JOLIET RD: an ordinal street, not a number"),
         # --- a leading number that is no house number: a complex's before a second address,
         # or a floor's before the house number. (One rule: each rule here costs every token.)
-        rule("number-first-not-house", "ISFIRSTTOKEN AND HASNUMBERS AND ((ISUNITWORD(NEXT) AND ISNUMBER(NEXT2) AND "
-             "NOT ISLASTTOKEN(NEXT2) AND NOT HASNUMBERS(NEXT3) AND NOT ISUNITWORD(NEXT3)) OR (ISNUMBER AND "
-             + address_after_complex_ahead(1) + "))", "BUILDINGTYPE",
+        rule("number-first-not-house", "(ISFIRSTTOKEN OR ISTOKENA(PREV,BUILDINGTYPE)) AND HASNUMBERS AND "
+             "((ISUNITWORD(NEXT) AND ISNUMBER(NEXT2) AND NOT ISLASTTOKEN(NEXT2) AND NOT HASNUMBERS(NEXT3) AND "
+             "NOT ISUNITWORD(NEXT3)) OR (ISFIRSTTOKEN AND ISNUMBER AND " + address_after_complex_ahead(1) + "))",
+             "BUILDINGTYPE",
              "4TH FLOOR 300 EAST RANDOLPH ST, 3 FL 45-18 COURT SQ: a floor before the house number takes no "
              "field; 1 LINCOLN CTR 5400 LBJ FWY: the number of a complex before a second address names the "
              "building and takes no field either"),
@@ -317,7 +324,7 @@ def street_rules(after_number_before_name=True):
              "the common case of name-after-predir (N MAIN ST)"),
         rule("name-continues-early", NAME_CONTINUES + " AND NOT ISSUFFIXWORD AND NOT ISRURALROUTEWORD AND "
              "NOT LENGTHIS(1)", "STREETNAME", "the common case of name-continues (MARTIN LUTHER KING)"),
-        rule("floor-word-first", "ISFIRSTTOKEN(PREV) AND ISTOKENA(PREV,BUILDINGTYPE) AND HASNUMBERS(PREV) AND "
+        rule("floor-word-first", "ISTOKENA(PREV,BUILDINGTYPE) AND HASNUMBERS(PREV) AND "
              "ISNUMBER(NEXT) AND ISUNITWORD", "BUILDINGTYPE", "the FLOOR of 4TH FLOOR 300 EAST RANDOLPH ST"),
         rule("unit-label", "ISUNITWORD AND NOT ISFIRSTTOKEN AND NOT ISTOKENA(PREV,UNITLABEL) AND NOT (ISLASTTOKEN AND "
              "ISUNITSIDEWORD)", "UNITLABEL", "a unit designator after the street; LOBBY alone at the end is the unit"),
