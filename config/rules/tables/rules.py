@@ -180,7 +180,11 @@ def named_building_ahead(max_words=3, first=1):
         closes_place = all_of(not_(all_of(t("LENGTHIS", 0, "2"), not_(t("ISPREFIXACTINGSUFFIXWORD", 0)))),
                               place_type(c), any_of(t("ISLASTTOKEN", c), t("ISUNITWORD", c + 1),
                                                     all_of(place_type(c + 1), t("ISLASTTOKEN", c + 1))))
-        terms = [any_of(t("ISBUILDINGTYPEWORD", c), closes_place)]
+        # A road type (AVE, BLVD, RD) rarely stands inside a longer name, so after one a
+        # unit also closes the complex's name (STRAWBERRY HILL AVE THE FAIRFIELD APT 12).
+        closes_by_unit = all_of(any_of(t("ISPREFIXWORD", 0), t("ISPREFIXACTINGSUFFIXWORD", 0)),
+                                t("ISUNITWORD", c), t("HASNUMBERS", c + 1))
+        terms = [any_of(t("ISBUILDINGTYPEWORD", c), closes_place, closes_by_unit)]
         for j in range(first, k + 1):
             terms += [not_(t(keyword, j)) for keyword in plain]
         cases.append(all_of(*terms))
