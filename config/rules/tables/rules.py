@@ -164,8 +164,8 @@ def named_building_ahead(max_words=3, first=1):
     """One to `max_words` words that are in no list and hold no digit, from the `first`th
     next word on, then a word that closes a building's or complex's name: a building word
     (BRICKELL BAY DR PANORAMA TOWER, BROWARD BLVD KINGSTON BUILDING), or a place type such as
-    SQUARE, GARDENS or COVE at the end or before a unit (CAMPBELL AVE LUXE LOGAN SQUARE, MAPLE VIEW FLATS,
-    ASHBOURNE RD LYNNEWOOD GARDENS, LANGLEY DR LANGLEY COMMONS SUITE C4). A road type there
+    SQUARE, GARDENS or COVE at the end or before a unit (CAMPBELL AVE LUXE LOGAN SQUARE, MAPLE
+    VIEW FLATS, ASHBOURNE RD LYNNEWOOD GARDENS, LANGLEY DR LANGLEY COMMONS SUITE C4). A road type there
     (ROAD, BLVD, AVE: PREFIX words or RD) ends a longer street name instead (FOGGY BOTTOM
     FARM RD)."""
     plain = ("HASNUMBERS", "ISLETTER", "ISSUFFIXWORD", "ISDIRECTIONALWORD", "ISUNITWORD", "ISPOBOXWORD",
@@ -173,13 +173,11 @@ def named_building_ahead(max_words=3, first=1):
     cases = []
     for k in range(first, first + max_words):
         c = k + 1  # the closing word
-        def place_type(n):
-            return all_of(t("ISSUFFIXWORD", n), not_(t("ISPREFIXWORD", n)), not_(t("ISPREFIXACTINGSUFFIXWORD", n)))
         # A two-letter type before the name is more often an abbreviation inside a longer
         # street name (ROYAL ST GEORGES LN: ST is SAINT).
         closes_place = all_of(not_(all_of(t("LENGTHIS", 0, "2"), not_(t("ISPREFIXACTINGSUFFIXWORD", 0)))),
-                              place_type(c), any_of(t("ISLASTTOKEN", c), t("ISUNITWORD", c + 1),
-                                                    all_of(place_type(c + 1), t("ISLASTTOKEN", c + 1))))
+                              place_type_at(c), any_of(t("ISLASTTOKEN", c), t("ISUNITWORD", c + 1),
+                                                       all_of(place_type_at(c + 1), t("ISLASTTOKEN", c + 1))))
         # A road type (AVE, BLVD, RD) rarely stands inside a longer name, so after one a
         # unit also closes the complex's name (STRAWBERRY HILL AVE THE FAIRFIELD APT 12).
         closes_by_unit = all_of(any_of(t("ISPREFIXWORD", 0), t("ISPREFIXACTINGSUFFIXWORD", 0)),
