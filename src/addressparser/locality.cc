@@ -302,6 +302,12 @@ std::optional<Recogniser::StreetEnd> Recogniser::streetEnd(size_t segment, bool 
       ends.push_back({end, "a unit ends the street"});
     } else if (in(data_.boxWords, w) && w + 1 < end_ && words_[w + 1].hasDigit) {
       size_t end = w + 2;
+      // A letter after the box number is part of it (RR 4 BOX 164 A RIO); a direction
+      // begins the city (BOX 5 N LITTLE ROCK).
+      if (end + 1 < end_ && key(end).size() == 1 && isAsciiLetter(key(end)[0]) &&
+          !isDirectional(end)) {
+        ++end;
+      }
       // The delivery station after the box (PO BOX 4001 STN A).
       if (end + 2 < end_ && in(data_.stations, end)) end += 2;
       ends.push_back({end, "a box number ends the street"});

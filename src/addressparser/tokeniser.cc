@@ -305,6 +305,30 @@ void joinPhrasesFolded(const ParserConfig& config, std::vector<std::string>& wor
   folds.resize(kept);
 }
 
+bool isAllDigits(std::string_view word) {
+  return !word.empty() && word.find_first_not_of(kDigits) == std::string_view::npos;
+}
+
+// An AND between two streets is written as the & of an intersection (18TH AND
+// LINCOLN, WOODVILLE AVE AND BANKSVILLE RD, US HIGHWAY 18 AND 15), so the rules read
+// both spellings alike. It joins two streets when a word with a digit stands beside
+// it, or when the word before it is a street type that ends a name (a type right after
+// the house number is the name itself: 100 RIVER AND HARBOR RD). Any other AND stays
+// a word of the name (C AND N SMITH MILL RD, RUTH AND BARON COLEMAN BLVD).
+void markIntersectionAnd(const ParserConfig& config, std::vector<std::string>& words,
+                         std::vector<std::string>& folds, const std::string& code) {
+  const WordList* suffixes = config.wordListsFor(code)[static_cast<size_t>(ListKind::kSuffix)];
+  for (size_t i = 1; i + 1 < words.size(); ++i) {
+    if (folds[i] != "and") continue;
+    const bool digitBeside = hasDigit(words[i - 1]) || hasDigit(words[i + 1]);
+    const bool typeEndsName = i >= 2 && !isAllDigits(words[i - 2]) && suffixes != nullptr &&
+                              suffixes->findFolded(WordList::FoldedQuery(folds[i - 1])) != nullptr;
+    if (!digitBeside && !typeEndsName) continue;
+    words[i] = "&";
+    folds[i] = "&";
+  }
+}
+
 }  // namespace
 
 bool rewriteNumberPair(std::string& text, const char* outerPattern, const char* separatorPattern,
@@ -338,7 +362,8 @@ bool normaliseAddressLine(const ParserConfig& config, const std::string& line,
   size_t kept = 0;
   for (char c : normalised) {
     if (c == '%' || c == '.' || c == ',' || c == '-') continue;
-    normalised[kept++] = (c == '(' || c == ')') ? ' ' : c;
+    // Brackets and semicolons part words (MAIN ST (REAR), FELDWOOD RD; LOCKBOX 4).
+    normalised[kept++] = (c == '(' || c == ')' || c == ';') ? ' ' : c;
   }
   normalised.resize(kept);
   upperCaseLine(normalised);
@@ -409,6 +434,7 @@ TokenList tokeniseAddress(const ParserConfig& config, const std::string& address
   folds.reserve(words.size());
   for (const std::string& word : words) folds.push_back(foldWord(word));
   joinPhrasesFolded(config, words, folds, code);
+  markIntersectionAnd(config, words, folds, code);
 
   TokenList tokens;
   tokens.reserve(words.size() + 2);

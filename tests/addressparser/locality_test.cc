@@ -62,6 +62,7 @@ TEST_F(Locality, CityRegionPostcode) {
       {"1750 Tysons Blvd Fourth FL", "1750 Tysons Blvd Fourth FL", "", "", ""},
       {"216 Bloomfield St, Hoboken, CT 7030", "216 Bloomfield St", "Hoboken", "CT", "7030"},
       {"Box 7030", "Box 7030", "", "", ""},
+      {"RR 4 Box 164 A Rio IL 61472", "RR 4 Box 164 A", "Rio", "IL", "61472"},
       // A region alone after the street is its type; after a comma it is a region.
       {"42 Cedar Crest Ct", "42 Cedar Crest Ct", "", "", ""},
       {"1824 South Wood Street, IL", "1824 South Wood Street", "", "IL", ""},

@@ -49,6 +49,7 @@ TEST(NormaliseAddressLine, RewritesNumberPairsRemovesPunctuationAndUpperCases) {
       {"US", "N.W.", "NW"},
       {"US", "apt. 4-b", "APT 4B"},
       {"US", "12 Main St (rear)", "12 MAIN ST  REAR"},  // inner spaces stay, ends trimmed
+      {"US", "6 Elm Rd; Box 4", "6 ELM RD  BOX 4"},
       {"US", "straße 5", "STRASSE 5"},
       {"US", "rue de l'église", "RUE DE L'ÉGLISE"},
       {"US", "a\tb", "A\tB"},
@@ -156,6 +157,11 @@ TEST_F(TokeniserTest, SplitsAtSpacesJoinsPhrasesAndSplitsWords) {
       {"US", "# B7", "#|B7"},
       {"US", "#A B7", "#A|B|7"},
       {"US", "A\tB7", "A\tB|7"},  // a tab is not a separator
+      // AND between two streets is the & of an intersection; inside a name it stays.
+      {"US", "18TH AND LINCOLN", "18TH|&|LINCOLN"},
+      {"US", "OAK ST and ELM", "OAK|ST|&|ELM"},
+      {"US", "12 ST AND ELM ST", "12|ST|AND|ELM|ST"},
+      {"US", "C AND N SMITH", "C|AND|N|SMITH"},
       {"DE", "HAUPTSTRASSE 5", "HAUPT|STRASSE|5"},
       {"DE", "HAUPTSTRASSE12", "HAUPTSTRASSE|12"},
       {"DE", "STRASSE 5", "STRASSE|5"},        // no empty token before the suffix

@@ -24,6 +24,11 @@ ALL_MEANINGS = ("STREETNUM,PREDIR,POSTDIR,STREETNAME,PREFIX,SUFFIX,UNITNUM,UNITL
                 "RRHCNUM,RRHCBOXNUM")
 
 
+def lone_sign(n):
+    """The token at offset n is a lone sign such as the "&" between two street names."""
+    return all_of(t("LENGTHIS", n, "1"), not_(t("ISLETTER", n)), not_(t("HASNUMBERS", n)))
+
+
 def ends_street(at):
     """The street part ends after the token at offset `at` (0 = current, 1 = next): at
     the end of the text, before a unit, box or building word or a word with digits, or
@@ -46,11 +51,13 @@ def ends_street(at):
         w("ISLETTER", 2), all_of(w("CANBESECONDWORDINDIRECTIONAL", 2), w("ISLASTTOKEN", 2))))
     # ST M-9, DRIVE C-5: a unit written without designator.
     letter_and_final_number = all_of(w("ISLETTER", 1), w("ISNUMBER", 2), w("ISLASTTOKEN", 2))
+    # AVE # A PMB 9230: a unit letter before a building or routing word.
+    letter_before_building = all_of(w("ISLETTER", 1), w("ISBUILDINGTYPEWORD", 2))
     return any_of(
         w("ISLASTTOKEN", 0),
         w("ISUNITWORD", 1), w("HASNUMBERS", 1), w("ISPOBOXWORD", 1), w("ISBUILDINGTYPEWORD", 1),
         short_last_word, side_word_last, unit_word_ends_line, postdirectional,
-        letter_and_final_number)
+        letter_and_final_number, letter_before_building, lone_sign(at + 1))
 
 
 def ROUTE_NAME_AT(n):
@@ -62,21 +69,25 @@ def ROUTE_NAME_AT(n):
                          t("LENGTHIS", n, "<", "3")))
 
 
-def lone_sign(n):
-    """The token at offset n is a lone sign such as the "&" between two street names."""
-    return all_of(t("LENGTHIS", n, "1"), not_(t("ISLETTER", n)), not_(t("HASNUMBERS", n)))
-
-
 def building_name_ahead(max_words=4):
-    """A building word ends the line within the next words, and nothing between is a
-    street type or a unit word: 1700 WELLS FARGO TOWER, FIRST NATIONAL BANK BUILDING."""
+    """A building word ends the line within the next words, or only a unit follows it, or a
+    floor and the house number, and nothing between is a street type or a unit word: 1700
+    WELLS FARGO TOWER, FIRST NATIONAL BANK BUILDING, TERMINAL TOWER STE 1100, WRS TN TOWER
+    10TH FLOOR 312 ..."""
     cases = []
     for k in range(0, max_words + 1):
         # The position test first: it is cheap and only one k passes it.
-        terms = [t("ISLASTTOKEN", k), t("ISBUILDINGTYPEWORD", k)]
+        ends = any_of(t("ISLASTTOKEN", k), all_of(t("ISLASTTOKEN", k + 2), t("ISUNITWORD", k + 1),
+                                                   t("HASNUMBERS", k + 2)))
+        between = []
         for j in range(0, k):
-            terms += [not_(t("ISSUFFIXWORD", j)), not_(t("ISUNITWORD", j))]
-        cases.append(all_of(*terms))
+            between += [not_(t("ISSUFFIXWORD", j)), not_(t("ISUNITWORD", j))]
+        cases.append(all_of(ends, t("ISBUILDINGTYPEWORD", k), *between))
+        # A name of plain words (no number) before the building word, the floor after it.
+        if k > 0:
+            cases.append(all_of(t("HASNUMBERS", k + 1), t("ISUNITWORD", k + 2), t("ISNUMBER", k + 3),
+                                t("ISBUILDINGTYPEWORD", k), *between,
+                                *[not_(t("HASNUMBERS", j)) for j in range(0, k)]))
     return any_of(*cases)
 
 
@@ -113,6 +124,26 @@ def number_after_place_ahead(max_words=4):
     return any_of(*cases)
 
 
+def box_after_place_ahead(max_words=4):
+    """A box word and its number come within the next words, and the words up to it hold
+    no digit and are no unit, box or route words: the post office or firm that holds the
+    box (CHURCH STREET STATION PO BOX 6262, MIDTOWN STATION PO BOX 77)."""
+    plain = ("HASNUMBERS", "ISPOBOXWORD", "ISUNITWORD", "ISRURALROUTEWORD", "ISPREFIXWORD")
+    cases = []
+    for k in range(1, max_words + 1):
+        terms = [t("ISPOBOXWORD", k), t("HASNUMBERS", k + 1)]
+        for j in range(0, k):
+            terms += [not_(t(keyword, j)) for keyword in plain]
+        cases.append(all_of(*terms))
+        # A customer or account number after the name (CUSTOMER 550037082 LOCK BOX 427).
+        if k >= 2:
+            terms = [t("ISPOBOXWORD", k), t("HASNUMBERS", k + 1), t("HASNUMBERS", k - 1)]
+            for j in range(0, k - 1):
+                terms += [not_(t(keyword, j)) for keyword in plain]
+            cases.append(all_of(*terms))
+    return any_of(*cases)
+
+
 def building_after_street(max_words=3, first=1):
     """The line ends within the `first`th to the (first + 2)th next word and none of those
     words is a number, a letter, or a street, directional, unit or box word: the name of
@@ -125,6 +156,82 @@ def building_after_street(max_words=3, first=1):
         terms = [t("ISLASTTOKEN", k)]
         for j in range(first, k + 1):
             terms += [not_(t(keyword, j)) for keyword in plain]
+        cases.append(all_of(*terms))
+    return any_of(*cases)
+
+
+def named_building_ahead(max_words=3, first=1):
+    """One to `max_words` words that are in no list and hold no digit, from the `first`th
+    next word on, then a word that closes a building's or complex's name: a building word
+    (BRICKELL BAY DR PANORAMA TOWER, BROWARD BLVD KINGSTON BUILDING), or a place type such as
+    SQUARE, GARDENS or COVE at the end or before a unit (CAMPBELL AVE LUXE LOGAN SQUARE, MAPLE
+    VIEW FLATS, ASHBOURNE RD LYNNEWOOD GARDENS, LANGLEY DR LANGLEY COMMONS SUITE C4). A road type there
+    (ROAD, BLVD, AVE: PREFIX words or RD) ends a longer street name instead (FOGGY BOTTOM
+    FARM RD)."""
+    plain = ("HASNUMBERS", "ISLETTER", "ISSUFFIXWORD", "ISDIRECTIONALWORD", "ISUNITWORD", "ISPOBOXWORD",
+             "ISBUILDINGSIDEWORD", "ISUNITSIDEWORD", "ISBUILDINGTYPEWORD", "ISPREFIXWORD", "ISRURALROUTEWORD")
+    cases = []
+    for k in range(first, first + max_words):
+        c = k + 1  # the closing word
+        # A two-letter type before the name is more often an abbreviation inside a longer
+        # street name (ROYAL ST GEORGES LN: ST is SAINT).
+        closes_place = all_of(not_(all_of(t("LENGTHIS", 0, "2"), not_(t("ISPREFIXACTINGSUFFIXWORD", 0)))),
+                              place_type_at(c), any_of(t("ISLASTTOKEN", c), t("ISUNITWORD", c + 1),
+                                                       all_of(place_type_at(c + 1), t("ISLASTTOKEN", c + 1))))
+        # A road type (AVE, BLVD, RD) rarely stands inside a longer name, so after one a
+        # unit also closes the complex's name (STRAWBERRY HILL AVE THE FAIRFIELD APT 12).
+        closes_by_unit = all_of(any_of(t("ISPREFIXWORD", 0), t("ISPREFIXACTINGSUFFIXWORD", 0)),
+                                t("ISUNITWORD", c), t("HASNUMBERS", c + 1))
+        terms = [any_of(t("ISBUILDINGTYPEWORD", c), closes_place, closes_by_unit)]
+        for j in range(first, k + 1):
+            terms += [not_(t(keyword, j)) for keyword in plain]
+        cases.append(all_of(*terms))
+    return any_of(*cases)
+
+
+PLAIN_NAME_WORD = ("HASNUMBERS", "ISLETTER", "ISSUFFIXWORD", "ISDIRECTIONALWORD", "ISUNITWORD", "ISPOBOXWORD",
+                   "ISBUILDINGTYPEWORD", "ISPREFIXWORD", "ISRURALROUTEWORD")
+
+
+def place_type_at(n):
+    """The token at offset n is a street type that also names complexes (CENTER, PLAZA,
+    PLACE, SQUARE): no road type written first (AVE, BLVD, HWY) and no RD."""
+    return all_of(t("ISSUFFIXWORD", n), not_(t("ISPREFIXWORD", n)), not_(t("ISPREFIXACTINGSUFFIXWORD", n)))
+
+
+def address_after_complex_ahead(first):
+    """From offset `first`: the rest of a complex's name (up to two plain words and a place
+    type, or only the type), perhaps a unit, then a house number and a street with its type:
+    1000 CATHEDRAL PL 925 W GEORGIA ST, 30 ALLEN PLAZA SUITE 700 30 IVAN ALLEN JR BLVD.
+    The complex's own number names the building; the second address is where it stands."""
+    cases = []
+    for c in range(first, first + 3):
+        words = []
+        for j in range(first, c):
+            words += [not_(t(keyword, j)) for keyword in PLAIN_NAME_WORD]
+        for unit in (False, True):
+            n = c + (3 if unit else 1)
+            terms = [place_type_at(c)] + words
+            if unit:
+                terms += [t("ISUNITWORD", c + 1), t("HASNUMBERS", c + 2)]
+            terms += [t("ISNUMBER", n), not_(t("ISNUMBER", n + 1)), not_(t("ISUNITWORD", n + 1)),
+                      not_(t("ISPOBOXWORD", n + 1)),
+                      not_(all_of(t("ISLETTER", n + 1), not_(t("ISDIRECTIONALWORD", n + 1)))),
+                      any_of(*[t("ISSUFFIXWORD", n + k) for k in (2, 3, 4)])]
+            cases.append(all_of(*terms))
+    return any_of(*cases)
+
+
+def complex_after_street_ahead():
+    """The token is a number and a complex's name follows (up to two plain words and a
+    place type) at the end or before a unit: 1201 PEACHTREE ST NE 400 COLONY SQUARE SUITE
+    1730, 3565 PIEDMONT RD 1 PIEDMONT CTR STE 700, ... 400 COLONY SQUARE # 1001."""
+    cases = []
+    for c in range(2, 4):
+        terms = [place_type_at(c), any_of(t("ISLASTTOKEN", c), t("ISUNITWORD", c + 1),
+                                          all_of(t("ISNUMBER", c + 1), t("ISLASTTOKEN", c + 1)))]
+        for j in range(1, c):
+            terms += [not_(t(keyword, j)) for keyword in PLAIN_NAME_WORD]
         cases.append(all_of(*terms))
     return any_of(*cases)
 
@@ -144,6 +251,11 @@ def number_and_type_ahead(max_words=4):
     return any_of(*cases)
 
 
+# A word of no list: no digit, no letter alone, no street, unit, box, route or building word.
+PLAIN_WORD_AT0 = ("(NOT HASNUMBERS AND NOT ISLETTER AND NOT ISSUFFIXWORD AND NOT ISPREFIXWORD AND NOT ISUNITWORD AND "
+                  "NOT ISPOBOXWORD AND NOT ISDIRECTIONALWORD AND NOT ISRURALROUTEWORD AND NOT ISBUILDINGTYPEWORD)")
+
+
 def street_rules(after_number_before_name=True):
     """Rules shared by the countries written number first: [number] [dir] [type] name [type] [dir] [unit]."""
     START = "(ISFIRSTTOKEN OR ISTOKENA(PREV,STREETNUM))"
@@ -157,7 +269,8 @@ def street_rules(after_number_before_name=True):
         # --- the commonest cases next: a type ending the street, a name after the number
         rule("suffix", "(ISTOKENA(PREV,STREETNAME) OR (ISTOKENA(PREV,POSTDIR) AND NOT ISUNITWORD)) AND ISSUFFIXWORD AND ("
              + ends_street(0) + " OR " + building_after_street() + " OR (ISDIRECTIONALWORD(NEXT) AND "
-             + building_after_street(first=2) + "))", "SUFFIX",
+             + building_after_street(first=2) + ") OR " + named_building_ahead() + " OR (ISDIRECTIONALWORD(NEXT) AND "
+             + named_building_ahead(first=2) + "))", "SUFFIX",
              "a street type that ends the street part (after the name, or after SAINT JOHN W), also when only "
              "a building's name follows (FREDERICK RD THE REED)"),
         rule("route-jurisdiction", "(" + START + " OR ISTOKENA(PREV,PREDIR)) AND ISPREFIXWORD(NEXT) AND "
@@ -167,7 +280,7 @@ def street_rules(after_number_before_name=True):
              "ILLINOIS ROUTE 31, AL HIGHWAY 157, ANDERSON COUNTY RD 312: the word qualifying a route "
              "takes no field, the number is the name"),
         rule("name-after-number", "ISTOKENA(PREV,STREETNUM) AND NOT ISDIRECTIONALWORD AND NOT ISPREFIXWORD "
-             "AND NOT HASNUMBERS AND NOT ISLETTER", "STREETNAME",
+             "AND NOT HASNUMBERS AND NOT ISLETTER AND NOT (ISNUMBER(NEXT) AND ISPREFIXACTINGSUFFIXWORD)", "STREETNAME",
              "the commonest case: an ordinary word after the house number starts the name"),
         # --- a line that is only a building's name
         rule("building-name", "(ISFIRSTTOKEN OR ISTOKENA(PREV,BUILDINGTYPE)) AND " + building_name_ahead()
@@ -175,11 +288,21 @@ def street_rules(after_number_before_name=True):
              "NOT WEHAVE(PREV,UNITLABEL) AND NOT WEHAVE(PREV,POBOXTYPE)", "BUILDINGTYPE",
              "a line that only names a building (1700 WELLS FARGO TOWER) has no street"),
         # --- intersections: 12TH & MILLARD names two streets and no house
-        rule("intersection-first", "ISFIRSTTOKEN AND HASNUMBERS AND NOT ISNUMBER AND "
-             + lone_sign(1), "STREETNAME", "12TH & MILLARD: an ordinal street, not a number"),
+        rule("intersection-first", "ISFIRSTTOKEN AND HASNUMBERS AND NOT ISNUMBER AND ("
+             + lone_sign(1) + " OR (ISSUFFIXWORD(NEXT) AND " + lone_sign(2) + "))", "STREETNAME",
+             "12TH & MILLARD, 79TH ST & JOLIET RD: an ordinal street, not a number"),
+        # --- a leading number that is no house number: a complex's before a second address,
+        # or a floor's before the house number. (One rule: each rule here costs every token.)
+        rule("number-first-not-house", "(ISFIRSTTOKEN OR ISTOKENA(PREV,BUILDINGTYPE)) AND HASNUMBERS AND "
+             "((ISUNITWORD(NEXT) AND ISNUMBER(NEXT2) AND NOT ISLASTTOKEN(NEXT2) AND NOT HASNUMBERS(NEXT3) AND "
+             "NOT ISUNITWORD(NEXT3)) OR (ISFIRSTTOKEN AND ISNUMBER AND " + address_after_complex_ahead(1) + "))",
+             "BUILDINGTYPE",
+             "4TH FLOOR 300 EAST RANDOLPH ST, 3 FL 45-18 COURT SQ: a floor before the house number takes no "
+             "field; 1 LINCOLN CTR 5400 LBJ FWY: the number of a complex before a second address names the "
+             "building and takes no field either"),
         # --- the house number and box / route starts
         rule("number-first", "(ISFIRSTTOKEN OR (ISTOKENA(PREV,BUILDINGTYPE) AND ISNUMBER AND "
-             "NOT ISBUILDINGTYPEWORD(PREV) AND NOT ISLASTTOKEN AND NOT HASNUMBERS(NEXT) AND NOT ISPOBOXWORD(NEXT) "
+             "NOT ISBUILDINGTYPEWORD(PREV) AND NOT ISLASTTOKEN AND NOT ISNUMBER(NEXT) AND NOT ISPOBOXWORD(NEXT) "
              "AND NOT ISUNITWORD(NEXT) AND NOT (ISLETTER(NEXT) AND NOT ISDIRECTIONALWORD(NEXT)))) AND HASNUMBERS",
              "STREETNUM", "a leading word with digits is the house number, as is a number after a place's "
              "name (THE BILTMORE 817 WEST PEACHTREE STREET)"),
@@ -203,6 +326,8 @@ def street_rules(after_number_before_name=True):
              "the common case of name-after-predir (N MAIN ST)"),
         rule("name-continues-early", NAME_CONTINUES + " AND NOT ISSUFFIXWORD AND NOT ISRURALROUTEWORD AND "
              "NOT LENGTHIS(1)", "STREETNAME", "the common case of name-continues (MARTIN LUTHER KING)"),
+        rule("floor-word-first", "ISTOKENA(PREV,BUILDINGTYPE) AND HASNUMBERS(PREV) AND "
+             "ISNUMBER(NEXT) AND ISUNITWORD", "BUILDINGTYPE", "the FLOOR of 4TH FLOOR 300 EAST RANDOLPH ST"),
         rule("unit-label", "ISUNITWORD AND NOT ISFIRSTTOKEN AND NOT ISTOKENA(PREV,UNITLABEL) AND NOT (ISLASTTOKEN AND "
              "ISUNITSIDEWORD)", "UNITLABEL", "a unit designator after the street; LOBBY alone at the end is the unit"),
         rule("unit-number-early", "ISTOKENA(PREV,UNITLABEL) AND NOT ISPOBOXWORD AND NOT ISBUILDINGTYPEWORD AND "
@@ -214,8 +339,9 @@ def street_rules(after_number_before_name=True):
              "NOT ISRURALROUTEWORD AND ISDIRECTIONALWORD(NEXT) AND NOT ISLASTTOKEN(NEXT) AND NOT ISSUFFIXWORD(NEXT2)",
              "STREETNUM", "ONE S DEARBORN ST: a word before the directional stands for the house number"),
         rule("box-word", "ISPOBOXWORD AND NOT ISTOKENA(PREV,STREETNUM) AND NOT ISTOKENA(PREV,PREDIR) "
-             "AND (HASNUMBERS(NEXT) OR ISLETTER(NEXT))", "POBOXTYPE",
-             "PO BOX and its variants before the box number"),
+             "AND (HASNUMBERS(NEXT) OR ISLETTER(NEXT)) AND NOT (LENGTHIS(<,4) AND WEHAVE(PREV,POBOXNUM))", "POBOXTYPE",
+             "PO BOX and its variants before the box number; a bare BOX or BIN after a box number is a bin "
+             "inside that box (PO BOX 790322 BIN 150003)"),
         rule("box-word-first", "ISFIRSTTOKEN AND ISPOBOXWORD", "POBOXTYPE", "a line that starts with a box word"),
         rule("box-number", "ISTOKENA(PREV,POBOXTYPE)", "POBOXNUM", "the word after a box word"),
         rule("second-box", "WEHAVE(PREV,POBOXNUM) AND (ISPOBOXWORD OR (ISPOBOXWORD(PREV) AND "
@@ -229,26 +355,50 @@ def street_rules(after_number_before_name=True):
         rule("rural-route-number", "ISRURALROUTEWORD(PREV) AND HASNUMBERS AND (NOT ISPREFIXWORD(PREV) OR "
              "ISPOBOXWORD(NEXT))", "RRHCNUM",
              "the number of a rural or highway-contract route"),
-        rule("intersection-sign", lone_sign(0) + " AND WEHAVE(PREV,STREETNAME) AND NOT WEHAVE(PREV,STREETNUM) "
-             "AND NOT ISLASTTOKEN", None,
-             "the & of an intersection takes no field", eliminate=ALL_MEANINGS, terminal=True),
+        rule("intersection-sign", lone_sign(0) + " AND WEHAVE(PREV,STREETNAME) AND NOT ISLASTTOKEN AND "
+             "(NOT WEHAVE(PREV,STREETNUM) OR ISTOKENA(PREV,SUFFIX) OR (ISTOKENA(PREV,STREETNAME) AND "
+             "HASNUMBERS(PREV)))", None,
+             "the & (or AND) of an intersection takes no field: after a street with no house number, or after "
+             "a street type or route number (6189 US HIGHWAY 18 AND 15)", eliminate=ALL_MEANINGS, terminal=True),
         rule("intersection-second", lone_sign(-1) + " AND WEHAVE(PREV,STREETNAME) AND "
              "NOT ISSUFFIXWORD AND NOT ISDIRECTIONALWORD", "STREETNAME", "the second street of an intersection"),
         rule("building", "ISBUILDINGTYPEWORD AND (HASNUMBERS(NEXT) OR ISLETTER(NEXT) OR ISBUILDINGTYPEWORD(NEXT) OR "
+             "(LENGTHIS(NEXT,2) AND CANBEFIRSTWORDINDIRECTIONAL(NEXT) AND HASNUMBERS(NEXT2)) OR "
              "(NOT ISFIRSTTOKEN AND NOT ISTOKENA(PREV,STREETNUM) AND NOT ISTOKENA(PREV,PREDIR)))",
              "BUILDINGTYPE", "BLDG 5, DEPT 528, MSC 24, PMB 175, MAIL CODE 5021: no field for them"),
+        rule("building-number-sign", "ISTOKENA(PREV,BUILDINGTYPE) AND ISBUILDINGTYPEWORD(PREV) AND LENGTHIS(2) AND "
+             "CANBEFIRSTWORDINDIRECTIONAL AND HASNUMBERS(NEXT)", "BUILDINGTYPE",
+             "REF NO 24385309: NO between a routing word and its number is the number sign, not a direction"),
         rule("building-number", "ISTOKENA(PREV,BUILDINGTYPE) AND (HASNUMBERS OR ISLETTER)", None, "the building's number takes no field",
              eliminate=ALL_MEANINGS, terminal=True),
+        rule("building-number-continues", "ISTOKENA(PREV2,BUILDINGTYPE) AND ISBUILDINGTYPEWORD(PREV2) AND "
+             "NOT ISTOKENMEANINGSET(PREV) AND ISNUMBER(PREV) AND ISNUMBER AND (ISLASTTOKEN OR HASNUMBERS(NEXT))", None,
+             "DEPT 472 806009965, DEPT 96 0430, 3545 ...: the second group of a routing number takes no field "
+             "either", eliminate=ALL_MEANINGS, terminal=True),
         # --- right after the number (or at the start of a line without one)
+        rule("intersection-route-type", "ISFIRSTTOKEN AND NOT HASNUMBERS AND NOT ISLETTER AND ISNUMBER(NEXT) AND "
+             + lone_sign(2) + " AND HASNUMBERS(NEXT3)", "PREFIX",
+             "RTS 1 & 24, JCT 4 & 13: the word before two route numbers joined by & says what they are"),
+        rule("complex-name-before-address", "ISTOKENA(PREV,BUILDINGTYPE) AND NOT HASNUMBERS AND "
+             "ISNUMBER(PREV) AND ISFIRSTTOKEN(PREV) AND " + address_after_complex_ahead(0), "BUILDINGTYPE",
+             "the name of that complex (LINCOLN CTR)"),
+        rule("complex-name-continues", "ISTOKENA(PREV,BUILDINGTYPE) AND NOT HASNUMBERS AND NOT ISFIRSTTOKEN(PREV) "
+             "AND ISTOKENA(PREV2,BUILDINGTYPE) AND ISFIRSTTOKEN(PREV2) AND " + address_after_complex_ahead(0),
+             "BUILDINGTYPE", "the next word of the complex's name (ALLEN PLAZA)"),
         rule("place", "(ISFIRSTTOKEN OR ISTOKENA(PREV,BUILDINGTYPE)) AND ((NOT (ISFIRSTTOKEN AND ISLASTTOKEN) AND "
-             + place_name_ahead() + ") OR (NOT ISLETTER AND " + number_after_place_ahead() + "))", "BUILDINGTYPE",
+             + place_name_ahead() + ") OR (NOT ISLETTER AND " + number_after_place_ahead() + ") OR "
+             + box_after_place_ahead() + " OR (ISFIRSTTOKEN AND " + PLAIN_WORD_AT0 + " AND ISNUMBER(NEXT) AND "
+             "ISNUMBER(NEXT2) AND NOT ISLASTTOKEN(NEXT2) AND NOT HASNUMBERS(NEXT3) AND NOT ISUNITWORD(NEXT3) AND "
+             "NOT ISPOBOXWORD(NEXT3)))", "BUILDINGTYPE",
              "words that name a place take no field: a line of two or more words that are neither numbers nor "
              "street, unit or box words (MUNICIPAL AIRPORT), or the words before the house number "
-             "(THE BILTMORE 817 WEST PEACHTREE STREET)"),
+             "(THE BILTMORE 817 WEST PEACHTREE STREET), the words before a box (CHURCH STREET STATION PO BOX 6262), "
+             "or a word and its account number before the house number (KBA 90688 815 W MARKET ST)"),
         rule("prefix", "(" + START + " OR ISTOKENA(PREV,PREDIR) OR ISTOKENA(PREV,PREFIX) OR ISTOKENA(PREV,COUNTY) "
              "OR ISTOKENA(PREV,POBOXNUM)) "
-             "AND ISPREFIXWORD AND " + ROUTE_NAME_AT(1), "PREFIX",
-             "a route or street type before a number or letter: HIGHWAY 22, AVENUE H"),
+             "AND (ISPREFIXWORD OR (ISPREFIXACTINGSUFFIXWORD AND ISTOKENA(PREV,STREETNUM) AND ISNUMBER(NEXT))) AND "
+             + ROUTE_NAME_AT(1), "PREFIX",
+             "a route or street type before a number or letter: HIGHWAY 22, AVENUE H, 10929 RD 32"),
         rule("prefix-before-name", "(" + START + " OR ISTOKENA(PREV,PREDIR)) AND ISPREFIXWORD AND "
              "NOT ISLASTTOKEN AND NOT (ISSUFFIXWORD(NEXT) AND " + ends_street(1) + ")", "PREFIX",
              "a street type written before the name: RUE ROYALE, AVENUE OF THE STARS"),
@@ -294,12 +444,35 @@ def street_rules(after_number_before_name=True):
              + ends_street(1) + ") OR (ISTOKENA(PREV2,PREFIX) AND ISNUMBER AND LENGTHIS(PREV,2) AND "
              "CANBEFIRSTWORDINDIRECTIONAL(PREV)))", "STREETNAME",
              "a number inside the name (OLD 41 RD), or after a route's NO (STATE HIGHWAY NO 33)"),
-        rule("designator-after-suffix", "ISTOKENA(PREV,SUFFIX) AND ISLASTTOKEN(NEXT) AND HASNUMBERS(NEXT) AND "
+        rule("designator-after-suffix", "(ISTOKENA(PREV,SUFFIX) OR (NOT ISTOKENMEANINGSET(PREV) AND "
+             "ISTOKENA(PREV2,BUILDINGTYPE) AND ISBUILDINGTYPEWORD(PREV2))) AND ISLASTTOKEN(NEXT) AND HASNUMBERS(NEXT) AND "
              "ISSUFFIXWORD AND LENGTHIS(<,3) AND NOT ISPREFIXACTINGSUFFIXWORD", "UNITLABEL",
-             "the designator of BONHOMME AVE ST 1400"),
+             "the designator of BONHOMME AVE ST 1400 and of TUCKER RD BLDG 10 ST 310"),
+        rule("complex-after-street", "ISNUMBER AND (ISTOKENA(PREV,SUFFIX) OR ISTOKENA(PREV,POSTDIR)) AND "
+             "WEHAVE(PREV,STREETNUM) AND " + complex_after_street_ahead(), "BUILDINGTYPE",
+             "1201 PEACHTREE ST NE 400 COLONY SQUARE SUITE 1730: a complex's number and name after the street "
+             "take no field"),
         rule("unit-number-bare", "(ISTOKENA(PREV,STREETNAME) OR ISTOKENA(PREV,SUFFIX) OR ISTOKENA(PREV,POSTDIR) "
              "OR ISTOKENA(PREV,UNITNUM)) AND (HASNUMBERS OR ISLETTER OR (ISLASTTOKEN AND LENGTHIS(<,3)))", "UNITNUM",
              "a number after the street without a designator"),
+        rule("number-after-routing", "ISNUMBER AND NOT ISTOKENMEANINGSET(PREV) AND HASNUMBERS(PREV) AND "
+             "(ISTOKENA(PREV2,BUILDINGTYPE) OR (NOT ISTOKENMEANINGSET(PREV2) AND HASNUMBERS(PREV2) AND "
+             "ISTOKENA(PREV3,BUILDINGTYPE))) AND NOT ISLASTTOKEN AND NOT HASNUMBERS(NEXT) AND NOT ISUNITWORD(NEXT) AND "
+             "NOT ISPOBOXWORD(NEXT)", "STREETNUM",
+             "DEPT 96 0430 3545 NW 58TH, KBA 90688 815 W MARKET ST: the house number after a routing or "
+             "account number"),
+        rule("box-routing", "ISTOKENA(PREV,POBOXNUM) AND NOT HASNUMBERS AND NOT ISLETTER AND NOT ISSUFFIXWORD AND "
+             "NOT ISPREFIXWORD AND NOT ISUNITWORD AND NOT ISPOBOXWORD AND NOT ISDIRECTIONALWORD AND "
+             "NOT ISRURALROUTEWORD AND HASNUMBERS(NEXT) AND ISLASTTOKEN(NEXT)", "BUILDINGTYPE",
+             "PO BOX 26901 SCB 223: a word in no list and its number after the box route the mail inside the "
+             "addressee and take no field"),
+        rule("box-number-letter", "ISTOKENA(PREV,POBOXNUM) AND ISNUMBER(PREV) AND ISLETTER AND ISLASTTOKEN",
+             "POBOXNUM", "RR 4 BOX 164 A: a letter after the box number at the end is part of it"),
+        rule("intersection-second-type", lone_sign(-1) + " AND WEHAVE(PREV,STREETNAME) AND ISPREFIXWORD AND "
+             + ROUTE_NAME_AT(1), "PREFIX", "ROUTE 30 & ROUTE 45: the route type of the second street"),
+        rule("intersection-second-dir", lone_sign(-1) + " AND WEHAVE(PREV,STREETNAME) AND ISDIRECTIONALWORD AND "
+             "NOT ISLASTTOKEN AND NOT ISSUFFIXWORD(NEXT)", "PREDIR",
+             "HWY 54 AND EAST HICKORY: the directional before the second street"),
         rule("box-after-street", "ISPOBOXWORD AND (HASNUMBERS(NEXT) OR ISLETTER(NEXT))", "POBOXTYPE",
              "a box after the street part"),
     ]
