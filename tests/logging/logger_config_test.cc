@@ -6,6 +6,7 @@
 #include <string>
 
 #include "test_writers.h"
+#include "text_match.h"
 
 namespace {
 
@@ -153,9 +154,9 @@ TEST(LoggerConfig, DefaultTextWritesEverythingButDebugToStandardOutput) {
   test.log("db", kLevelProgress, "debug");
   test.log("db", kLevelError, "error");
   const std::string out = ::testing::internal::GetCapturedStdout();
-  EXPECT_EQ(out.find("debug"), std::string::npos) << out;
-  EXPECT_EQ(out.find("Successfully loaded new config"), std::string::npos) << out;
-  EXPECT_NE(out.find("] ERR: error\n"), std::string::npos) << out;
+  EXPECT_FALSE(zeb_test::Holds(out, "debug"));
+  EXPECT_FALSE(zeb_test::Holds(out, "Successfully loaded new config"));
+  EXPECT_TRUE(zeb_test::Holds(out, "] ERR: error\n"));
 }
 
 TEST(LoggerConfigFile, UnreadableOrInvalidFileKeepsTheCurrentConfigurationAndSaysWhy) {
@@ -210,7 +211,7 @@ class EnvironmentPassword : public ::testing::Test {
   }
   void expectNoSecretLogged() {
     for (const auto& line : test.recorded().lines()) {
-      EXPECT_EQ(line.text.find(kSecret), std::string::npos) << line.text;
+      EXPECT_FALSE(zeb_test::Holds(line.text, kSecret));
     }
   }
   TestLogger test;
@@ -237,7 +238,7 @@ TEST_F(EnvironmentPassword, NeverLoggedInConflictWarningsOrWriterFailures) {
     test.log("db", kLevelError, "to the file");
     FAIL() << "the file cannot be opened";
   } catch (const TarnLog_Exception& failure) {
-    EXPECT_EQ(std::string(failure.what()).find(kSecret), std::string::npos) << failure.what();
+    EXPECT_FALSE(zeb_test::Holds(failure.what(), kSecret));
   }
   expectNoSecretLogged();
 }
