@@ -3,14 +3,11 @@
 #include "addressparser/parser_config.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
 
 #include "addressparser/parser_fixture.h"
 #include "addressparser/word_lists.h"
 #include "errors/tarn_exception.h"
+#include "test_files.h"
 
 namespace addr {
 namespace {
@@ -160,12 +157,10 @@ TEST_F(ParserConfigTest, LoadsMergeAndReleasingRulesKeepsTheOtherTables) {
 }
 
 TEST_F(ParserConfigTest, LoadsFilesAndReportsThoseItCannotOpen) {
-  const std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                     ("zeb_parser_config_" + std::to_string(::getpid()) + ".xml");
-  std::ofstream(path, std::ios::binary) << kCountriesAndRegions;
+  zeb_test::ScratchDirectory scratch;
+  zeb_test::writeFile(scratch.file("config.xml"), kCountriesAndRegions);
   AddressParserPtr loaded;
-  EXPECT_EQ(kConfigOk, AddressParser::load(path.string(), loaded));
-  std::filesystem::remove(path);
+  EXPECT_EQ(kConfigOk, AddressParser::load(scratch.file("config.xml"), loaded));
   ASSERT_NE(nullptr, loaded);
   EXPECT_EQ("CA", loaded->defaultCountry());
 

@@ -6,21 +6,15 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
+
+#include "test_files.h"
 
 namespace cmn {
 namespace {
 
 class FileUtilTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/zeb_file_util_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    directory_ = pattern;
-  }
-  void TearDown() override { std::filesystem::remove_all(directory_); }
   // The composed form of a file in the scratch directory: backslash separators.
   PathValue Composed(const char* name) const {
     PathValue path;
@@ -28,10 +22,11 @@ class FileUtilTest : public ::testing::Test {
     return path;
   }
   void Write(const char* name, const std::string& content) const {
-    std::ofstream(directory_ + "/" + name, std::ios::binary) << content;
+    zeb_test::writeFile(scratch_.file(name), content);
   }
 
-  std::string directory_;
+  zeb_test::ScratchDirectory scratch_;
+  const std::string& directory_ = scratch_.path();
 };
 
 TEST_F(FileUtilTest, ComposedPathReachesTheRealFileAndDirectory) {

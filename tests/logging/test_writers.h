@@ -1,7 +1,6 @@
 // Test doubles of the logging tests (tests/logging, tests/errors): a recording
 // writer whose lines outlive it (a configuration reload deletes writers), a writer
-// that throws, a settable clock, a logger set up as a host sets one up, and a
-// scratch directory.
+// that throws, a settable clock and a logger set up as a host sets one up.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,11 +9,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <mutex>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -26,6 +22,7 @@
 #include "logging/logger.h"
 #include "logging/uri.h"
 #include "logging/writers.h"
+#include "test_files.h"
 
 namespace zebtest {
 
@@ -174,30 +171,9 @@ class TestLogger {
   TestWriterFactory recordingFactory;
 };
 
-// A fresh directory under the system's temporary directory, removed afterwards.
-class ScratchDirectory {
- public:
-  ScratchDirectory() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "zeblog-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
-  }
-  ~ScratchDirectory() { std::filesystem::remove_all(path_); }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
-inline std::string readFile(const std::string& path) {
-  std::ostringstream content;
-  content << std::ifstream(path).rdbuf();
-  return content.str();
-}
-
-inline void writeFile(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::trunc) << text;
-}
+using zeb_test::readFile;
+using zeb_test::ScratchDirectory;
+using zeb_test::writeFile;
 
 // Sets a file's modification time, so that a change shows however fast the test runs.
 inline void setModifiedTime(const std::string& path, int64_t seconds) {

@@ -11,6 +11,7 @@
 
 #include "errors/tarn_exception.h"
 #include "test_configuration.h"
+#include "test_files.h"
 #include "test_host.h"
 
 namespace {
@@ -42,10 +43,14 @@ std::string Message(const InitOutcome& outcome) { return outcome.buffer.c_str();
 
 // initPlugin on a support directory with the tests' US configuration, which stays
 // to the end of the process; true when it succeeds.
+void WriteConfiguration(const zeb_test::ScratchDirectory& directory, const std::string& text) {
+  zeb_test::writeFile(directory.file("addressParserMetaData.xml"), text);
+}
+
 bool InitWithUsConfiguration() {
-  static const plugin_test::TempDirectory* directory = new plugin_test::TempDirectory();
-  directory->WriteConfiguration(zeb_test::kUsConfiguration);
-  static const std::string path = directory->path().string();
+  static const zeb_test::ScratchDirectory* directory = new zeb_test::ScratchDirectory();
+  WriteConfiguration(*directory, zeb_test::kUsConfiguration);
+  static const std::string path = directory->path();
   Host().Reset();
   Host().supportPath = path.c_str();
   return Init().result == 0;
@@ -99,8 +104,8 @@ TEST_F(InitPlugin, MessageIsCutToTheBufferWithoutTerminator) {
 }
 
 TEST_F(InitPlugin, RealSupportDirectoryLoadsItsConfiguration) {
-  plugin_test::TempDirectory directory;
-  std::string path = directory.path().string();
+  zeb_test::ScratchDirectory directory;
+  const std::string& path = directory.path();
   Host().supportPath = path.c_str();
 
   std::string composed = path + "/addressParserMetaData.xml";
@@ -112,12 +117,12 @@ TEST_F(InitPlugin, RealSupportDirectoryLoadsItsConfiguration) {
   EXPECT_EQ(Message(missing),
             "Unabled to initialize address parser with configuration [" + composed + "]");
 
-  directory.WriteConfiguration(zeb_test::kUsConfiguration);
+  WriteConfiguration(directory, zeb_test::kUsConfiguration);
   InitOutcome loaded = Init();
   EXPECT_EQ(loaded.result, 0);
   EXPECT_EQ(loaded.buffer, std::string(256, kGuard)) << "success leaves the buffer alone";
 
-  directory.WriteConfiguration("<ROOT><RULESET></ROOT>");
+  WriteConfiguration(directory, "<ROOT><RULESET></ROOT>");
   EXPECT_THROW(Init(), Tarn_Exception) << "a malformed configuration leaves initPlugin";
 }
 

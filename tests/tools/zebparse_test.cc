@@ -14,12 +14,14 @@
 #include <string>
 #include <vector>
 
+#include "test_files.h"
 #include "text_match.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using zeb_test::Holds;
+using zeb_test::readFile;
 
 // A United States configuration just big enough to split "12 Main St Apt 4".
 constexpr const char* kSmallConfig = R"xml(<CONFIG>
@@ -60,13 +62,6 @@ struct Outcome {
   std::string err;
 };
 
-std::string readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 std::vector<std::string> linesOf(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream in(text);
@@ -92,14 +87,7 @@ class ZebparseTest : public ::testing::Test {
     const char* build = std::getenv("ZEB_BUILD_DIR");
     binary_ = fs::path(build != nullptr ? build : ".") / "bin" / "zebparse";
     if (!fs::exists(binary_)) GTEST_SKIP() << "zebparse not built at " << binary_;
-    dir_ = fs::temp_directory_path() /
-           ("zebparse_test_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_ / "support");
     write("support/addressParserMetaData.xml", kSmallConfig);
-  }
-  void TearDown() override {
-    if (!dir_.empty()) fs::remove_all(dir_);
   }
 
   fs::path write(const std::string& name, const std::string& text) {
@@ -139,7 +127,8 @@ class ZebparseTest : public ::testing::Test {
   }
 
   fs::path binary_;
-  fs::path dir_;
+  zeb_test::ScratchDirectory scratch_;
+  fs::path dir_ = scratch_.path();
 };
 
 std::string xmlRecord(const std::string& addr1) {
