@@ -11,6 +11,7 @@
 #include "addressparser/condition_keywords.h"
 #include "addressparser/parser_fixture.h"
 #include "errors/tarn_exception.h"
+#include "text_match.h"
 
 namespace addr {
 namespace {
@@ -71,10 +72,8 @@ TEST(ConditionCompilerLeaf, KeywordsIgnoreCaseOffsetsAndParametersDoNot) {
       {"istokena:STREETNUM", kIsTokenA, 0, {STREETNUM}},
       {"IsTokenA:NEXT,STREETNAME", kIsTokenA, 1, {STREETNAME}},
       {"ISTOKENA:PREV2,STREETNAME", kIsTokenA, -2, {STREETNAME}},
-      {"ISTOKENA:STREETNUM,NEXT",
-       kIsTokenA,
-       0,
-       {STREETNUM, UNKNOWN}},  // only the first item offsets
+      // Only the first item offsets.
+      {"ISTOKENA:STREETNUM,NEXT", kIsTokenA, 0, {STREETNUM, UNKNOWN}},
       {"ISTOKENA:,,PREFIX,,", kIsTokenA, 0, {PREFIX}},
       {"LENGTHIS:NEXT,>=,3", kLengthIs, 1, {UNKNOWN, UNKNOWN}},
       {"LENGTHIS:PREFIX,==,NEXT2,PREV", kLengthIs, 0, {PREFIX, UNKNOWN, UNKNOWN, UNKNOWN}},
@@ -136,8 +135,8 @@ TEST(ConditionCompilerErrors, OperatorsWithoutOperandsAreRejected) {
       compileCondition(condition);
       ADD_FAILURE() << "[" << condition << "] compiled";
     } catch (const Tarn_Exception& e) {
-      std::string argument = e.firstMessage().arguments.at(0);
-      EXPECT_NE(std::string::npos, argument.find(std::string("[") + condition + "]")) << argument;
+      EXPECT_TRUE(
+          zeb_test::Holds(e.firstMessage().arguments.at(0), std::string("[") + condition + "]"));
     }
   }
 }
@@ -156,7 +155,7 @@ TEST(ConditionCompilerTree, DeepNestingCompilesAndReleases) {
   negated += "X";
   auto tree = compileCondition(negated);
   EXPECT_EQ(NOT, tree->nodeKind);
-  EXPECT_NE(std::string::npos, dumpCondition(*tree).find("..."));
+  EXPECT_TRUE(zeb_test::Holds(dumpCondition(*tree), "..."));
 }
 
 // A program as "entry step...", each step "index:KEYWORD?onTrue:onFalse", the
