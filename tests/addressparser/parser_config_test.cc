@@ -7,8 +7,8 @@
 #include "addressparser/parser_fixture.h"
 #include "addressparser/word_lists.h"
 #include "errors/tarn_exception.h"
+#include "test_checks.h"
 #include "test_files.h"
-#include "text_match.h"
 
 namespace addr {
 namespace {
@@ -167,16 +167,14 @@ TEST_F(ParserConfigTest, MalformedDocumentThrowsNamingIt) {
        "entity \"e\" refused: documents may not declare entities"},
   };
   for (const auto& [text, messageStart] : rows) {
-    try {
-      AddressParser::fromText(text, nullptr, "config.xml");
-      ADD_FAILURE() << "no exception for " << text;
-    } catch (const Tarn_Exception& error) {
-      const ExceptionMessage message = error.firstMessage();
-      ASSERT_EQ(1u, message.arguments.size());
-      const std::string& shown = message.arguments[0];
-      EXPECT_EQ(0u, shown.rfind(messageStart, 0)) << shown;
-      EXPECT_TRUE(zeb_test::Holds(shown, "config.xml])")) << "names the file";
-    }
+    const auto error = zeb_test::Thrown<Tarn_Exception>(
+        [&] { AddressParser::fromText(text, nullptr, "config.xml"); });
+    ASSERT_TRUE(error) << "no exception for " << text;
+    const ExceptionMessage message = error->firstMessage();
+    ASSERT_EQ(1u, message.arguments.size());
+    const std::string& shown = message.arguments[0];
+    EXPECT_EQ(0u, shown.rfind(messageStart, 0)) << shown;
+    EXPECT_TRUE(zeb_test::Holds(shown, "config.xml])")) << "names the file";
   }
 }
 

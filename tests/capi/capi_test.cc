@@ -13,7 +13,7 @@
 
 #include "host/host_context.h"
 #include "host/plugin_library.h"
-#include "text_match.h"
+#include "test_checks.h"
 #include "tools/zebparse/record_formats.h"
 #include "zeb/zebparse.h"
 

@@ -14,7 +14,7 @@
 #include "host/transliteration.h"
 #include "logging/logger.h"
 #include "logging/test_writers.h"
-#include "text_match.h"
+#include "test_checks.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "host/host_context.h"
-#include "text_match.h"
+#include "test_checks.h"
 
 namespace {
 

@@ -3,10 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
 #include <string>
 
+#include "test_checks.h"
 #include "test_writers.h"
-#include "text_match.h"
 
 namespace {
 
@@ -209,6 +210,9 @@ class EnvironmentPassword : public ::testing::Test {
     ::unsetenv("ZEBDBURI");
     resetUriCredentialStateForTesting();
   }
+  std::optional<TarnLog_Exception> logToTheFile() {
+    return zeb_test::Thrown<TarnLog_Exception>([&] { test.log("db", kLevelError, "to the file"); });
+  }
   void expectNoSecretLogged() {
     for (const auto& line : test.recorded().lines()) {
       EXPECT_FALSE(zeb_test::Holds(line.text, kSecret));
@@ -234,12 +238,9 @@ TEST_F(EnvironmentPassword, NeverLoggedInConflictWarningsOrWriterFailures) {
       "mysql://bob:own@db/zeb *.ERR"));
   EXPECT_TRUE(test.recorded().contains(
       "Environment variable ZEBPASSWD is in conflict with ZEBDBURI.  Defaulting to ZEBDBURI."));
-  try {
-    test.log("db", kLevelError, "to the file");
-    FAIL() << "the file cannot be opened";
-  } catch (const TarnLog_Exception& failure) {
-    EXPECT_FALSE(zeb_test::Holds(failure.what(), kSecret));
-  }
+  const auto failure = logToTheFile();
+  ASSERT_TRUE(failure) << "the file cannot be opened";
+  EXPECT_FALSE(zeb_test::Holds(failure->what(), kSecret));
   expectNoSecretLogged();
 }
 
@@ -248,13 +249,10 @@ TEST_F(EnvironmentPassword, LiteralOnesAreMaskedInEveryReport) {
   ASSERT_TRUE(test.logger.loadConfig("record://u:" + secret + "@r *.*\nfile:u:" + secret +
                                      "@missing-zeb-dir/app.log *.ERR"));
   EXPECT_TRUE(test.recorded().contains("Got config line: record://u:****@r *.*"));
-  try {
-    test.log("db", kLevelError, "to the file");
-    FAIL() << "the file cannot be opened";
-  } catch (const TarnLog_Exception& failure) {
-    EXPECT_EQ(std::string(failure.what()),
-              "Failed to open log file: missing-zeb-dir\\app.logu:****@missing-zeb-dir\\app.log");
-  }
+  const auto failure = logToTheFile();
+  ASSERT_TRUE(failure) << "the file cannot be opened";
+  EXPECT_STREQ(failure->what(),
+               "Failed to open log file: missing-zeb-dir\\app.logu:****@missing-zeb-dir\\app.log");
   expectNoSecretLogged();
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "errors/tarn_exception.h"
+#include "test_checks.h"
 #include "test_configuration.h"
 #include "test_files.h"
 #include "test_host.h"
@@ -171,13 +172,11 @@ TEST_F(RunDQM, MissingInputGivesAnErrorDocument) {
 
 TEST_F(RunDQM, MalformedInputRaisesTarnException) {
   std::vector<char> buffer(256, kGuard);
-  try {
-    Plugin().runDQM("<STD_BOM><OBS_FEAT></STD_BOM>", nullptr, buffer.data(), 256);
-    ADD_FAILURE() << "no exception";
-  } catch (const Tarn_Exception& e) {
-    EXPECT_EQ(e.entries.at(0)->origin, "XMLDoc::ParseXML()");
-    EXPECT_EQ(e.entries.at(0)->message.arguments.at(0).rfind("libxml2 error:", 0), 0u);
-  }
+  const auto e = zeb_test::Thrown<Tarn_Exception>(
+      [&] { Plugin().runDQM("<STD_BOM><OBS_FEAT></STD_BOM>", nullptr, buffer.data(), 256); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->entries.at(0)->origin, "XMLDoc::ParseXML()");
+  EXPECT_EQ(e->entries.at(0)->message.arguments.at(0).rfind("libxml2 error:", 0), 0u);
   EXPECT_EQ(buffer, std::vector<char>(256, kGuard)) << "the buffer is not written";
 }
 

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "text_match.h"
+#include "test_checks.h"
 namespace zebparse {
 namespace {
 

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "test_checks.h"
 #include "test_files.h"
-#include "text_match.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "errors/tarn_exception.h"
+#include "test_checks.h"
 #include "xml/flat_document.h"
 #include "xml_test_support.h"
 
@@ -190,12 +191,9 @@ TEST(XMLDocParse, FailedEncodingConversionRaisesInsteadOfKeepingAPartialTree) {
   xml::FlatDocument flat;
   EXPECT_FALSE(flat.Read(bytes.data(), bytes.size()));
   XMLDoc doc;
-  try {
-    doc.ParseXML(bytes.data(), bytes.size());
-    ADD_FAILURE() << "a truncated tree was taken";
-  } catch (const Tarn_Exception& e) {
-    EXPECT_NE(std::string(e.what()).find("conversion"), std::string::npos) << e.what();
-  }
+  const auto e =
+      zeb_test::Thrown<Tarn_Exception>([&] { doc.ParseXML(bytes.data(), bytes.size()); });
+  EXPECT_TRUE(zeb_test::Holds(e ? e->what() : "a truncated tree was taken", "conversion"));
   EXPECT_EQ(doc.Root(), nullptr);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "nothing reaches the host's stderr";
 }

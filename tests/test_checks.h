@@ -1,11 +1,13 @@
-// Substring checks for the tests: EXPECT_TRUE(Holds(text, "piece")) or
+// Checks shared by the tests. EXPECT_TRUE(Holds(text, "piece")) or
 // Holds(text, {"a", "b"}) shows the missing piece and the whole text when it fails,
-// and EXPECT_FALSE(Holds(text, "piece")) the text that holds it. Used across tests/.
+// and EXPECT_FALSE(Holds(text, "piece")) the text that holds it. Thrown<E>(call)
+// is the E that `call` throws, or nothing. Used across tests/.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <optional>
 #include <string_view>
 
 namespace zeb_test {
@@ -22,6 +24,16 @@ inline ::testing::AssertionResult Holds(std::string_view text,
 
 inline ::testing::AssertionResult Holds(std::string_view text, std::string_view piece) {
   return Holds(text, {piece});
+}
+
+template <class E, class Call>
+std::optional<E> Thrown(Call&& call) {
+  try {
+    call();
+  } catch (const E& e) {
+    return e;
+  }
+  return std::nullopt;
 }
 
 }  // namespace zeb_test
