@@ -281,20 +281,18 @@ TEST(XMLDocNodes, NewChildrenAreAppendedLastWithoutNamespace) {
 
 TEST(XMLDocDump, DeeplyNestedDocumentsAreWrittenWithoutRecursion) {
   constexpr int kDepth = 100000;
-  std::string text;
-  for (int i = 0; i < kDepth; ++i) text += "<a>";
-  for (int i = 0; i < kDepth; ++i) text += "</a>";
+  const std::string text = Nested(kDepth);
   XMLDoc doc;
   // libxml2 refuses such depth unless asked otherwise: the parse must fail cleanly.
   EXPECT_THROW(doc.ParseXML(text.c_str()), Tarn_Exception);
 
   // Build the depth by hand instead.
-  doc.ParseXML("<a/>");
+  doc.ParseXML("<d/>");
   xmlNodePtr node = doc.Root();
-  for (int i = 0; i < kDepth; ++i) node = NewChild(node, "a");
+  for (int i = 0; i < kDepth; ++i) node = NewChild(node, "d");
   std::string out;
   doc.Dump(out);
-  EXPECT_EQ(out.size(), text.size() + 4);  // the innermost element is <a/>
+  EXPECT_EQ(out.size(), text.size() + 4);  // the innermost element is <d/>
 }
 
 }  // namespace
