@@ -3,16 +3,16 @@
 // rather than by ctest. A value already in the environment wins.
 #include <cstdlib>
 
-#include "test_os.h"
+#include "test_files.h"
 
 namespace {
 
 const bool kEnvironmentSet = [] {
   if (std::getenv("ZEB_BUILD_DIR") == nullptr) {
-    zebtest::setEnvironment("ZEB_BUILD_DIR", ZEB_TEST_BUILD_DIR);
+    zeb_test::setEnvironment("ZEB_BUILD_DIR", ZEB_TEST_BUILD_DIR);
   }
   if (std::getenv("ZEB_SOURCE_DIR") == nullptr) {
-    zebtest::setEnvironment("ZEB_SOURCE_DIR", ZEB_TEST_SOURCE_DIR);
+    zeb_test::setEnvironment("ZEB_SOURCE_DIR", ZEB_TEST_SOURCE_DIR);
   }
   return true;
 }();

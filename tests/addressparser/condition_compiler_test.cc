@@ -11,6 +11,7 @@
 #include "addressparser/condition_keywords.h"
 #include "addressparser/parser_fixture.h"
 #include "errors/tarn_exception.h"
+#include "test_checks.h"
 
 namespace addr {
 namespace {
@@ -71,10 +72,8 @@ TEST(ConditionCompilerLeaf, KeywordsIgnoreCaseOffsetsAndParametersDoNot) {
       {"istokena:STREETNUM", kIsTokenA, 0, {STREETNUM}},
       {"IsTokenA:NEXT,STREETNAME", kIsTokenA, 1, {STREETNAME}},
       {"ISTOKENA:PREV2,STREETNAME", kIsTokenA, -2, {STREETNAME}},
-      {"ISTOKENA:STREETNUM,NEXT",
-       kIsTokenA,
-       0,
-       {STREETNUM, UNKNOWN}},  // only the first item offsets
+      // Only the first item offsets.
+      {"ISTOKENA:STREETNUM,NEXT", kIsTokenA, 0, {STREETNUM, UNKNOWN}},
       {"ISTOKENA:,,PREFIX,,", kIsTokenA, 0, {PREFIX}},
       {"LENGTHIS:NEXT,>=,3", kLengthIs, 1, {UNKNOWN, UNKNOWN}},
       {"LENGTHIS:PREFIX,==,NEXT2,PREV", kLengthIs, 0, {PREFIX, UNKNOWN, UNKNOWN, UNKNOWN}},
@@ -114,31 +113,25 @@ TEST(ConditionCompilerLeaf, OffsetWords) {
 TEST(ConditionCompilerErrors, UnknownParameterNamesTheItem) {
   for (const char* item : {"streetnum", "3a", "=>"}) {
     std::string condition = std::string("ISTOKENA:PREFIX,") + item;
-    try {
-      compileCondition(condition);
-      ADD_FAILURE() << condition << " compiled";
-    } catch (const Tarn_Exception& e) {
-      EXPECT_EQ("KVD", e.component) << condition;
-      EXPECT_EQ(CRITICAL_ERROR, e.severity) << condition;
-      ExceptionMessage message = e.firstMessage();
-      EXPECT_EQ("0000E", message.id) << condition;
-      EXPECT_EQ("{0}", message.messageTemplate) << condition;
-      ASSERT_EQ(1u, message.arguments.size()) << condition;
-      EXPECT_EQ(std::string("Error reading address parser rules. Unknown parameter: ") + item,
-                message.arguments[0]);
-    }
+    const auto e = zeb_test::Thrown<Tarn_Exception>([&] { compileCondition(condition); });
+    ASSERT_TRUE(e) << condition << " compiled";
+    EXPECT_EQ("KVD", e->component) << condition;
+    EXPECT_EQ(CRITICAL_ERROR, e->severity) << condition;
+    const ExceptionMessage message = e->firstMessage();
+    EXPECT_EQ("0000E", message.id) << condition;
+    EXPECT_EQ("{0}", message.messageTemplate) << condition;
+    EXPECT_EQ(message.arguments,
+              std::vector<std::string>{"Error reading address parser rules. Unknown parameter: " +
+                                       std::string(item)});
   }
 }
 
 TEST(ConditionCompilerErrors, OperatorsWithoutOperandsAreRejected) {
   for (const char* condition : {"NOT", "( )", "X AND", "AND X", "X NOT", ")", "X AND ( )"}) {
-    try {
-      compileCondition(condition);
-      ADD_FAILURE() << "[" << condition << "] compiled";
-    } catch (const Tarn_Exception& e) {
-      std::string argument = e.firstMessage().arguments.at(0);
-      EXPECT_NE(std::string::npos, argument.find(std::string("[") + condition + "]")) << argument;
-    }
+    const auto e = zeb_test::Thrown<Tarn_Exception>([&] { compileCondition(condition); });
+    ASSERT_TRUE(e) << "[" << condition << "] compiled";
+    EXPECT_TRUE(
+        zeb_test::Holds(e->firstMessage().arguments.at(0), std::string("[") + condition + "]"));
   }
 }
 
@@ -156,7 +149,7 @@ TEST(ConditionCompilerTree, DeepNestingCompilesAndReleases) {
   negated += "X";
   auto tree = compileCondition(negated);
   EXPECT_EQ(NOT, tree->nodeKind);
-  EXPECT_NE(std::string::npos, dumpCondition(*tree).find("..."));
+  EXPECT_TRUE(zeb_test::Holds(dumpCondition(*tree), "..."));
 }
 
 // A program as "entry step...", each step "index:KEYWORD?onTrue:onFalse", the

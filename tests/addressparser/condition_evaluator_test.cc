@@ -52,58 +52,48 @@ class ConditionEvaluatorTest : public addr_test::ParserFixture {
 TEST_F(ConditionEvaluatorTest, TextAndWordListKeywords) {
   struct Row {
     const char* condition;
-    const char* text;
-    bool expected;
+    std::vector<const char*> holds;
+    std::vector<const char*> fails;
   } rows[] = {
-      {"ISNUMBER", " -42 ", true},
-      {"ISNUMBER", "4a", false},
-      {"ISNUMBER", "--1", false},
-      {"ISLETTER", "\xC3\xA9", false},  // one letter, two bytes
-      {"ISLETTER", "b", true},
-      {"ISLETTER", "AB", false},
-      {"ISNUMBERSIGN", "#", true},
-      {"ISNUMBERSIGN", "##", false},
-      {"HASNUMBERSIGN", "A#1", true},
-      {"HASNUMBERS", "APT4", true},
-      {"HASNUMBERS", "APT", false},
-      {"LENGTHIS(>=,3)", "AB", false},
-      {"LENGTHIS:2", "AB", true},
-      {"LENGTHIS:!=,2", "AB", false},
-      {"LENGTHIS:<=,2", "AB", true},
-      {"LENGTHIS:<,2", "AB", false},
-      {"LENGTHIS:>,1", "AB", true},
-      {"LENGTHIS:==,2", "\xC3\xA9", true},  // bytes, not letters
-      {"LENGTHIS", "AB", false},
-      {"LENGTHIS:>=", "AB", false},
-      {"ISPOSSIBLEUNITNUMBER", "4B", true},
-      {"ISPOSSIBLEUNITNUMBER", "ABCD", false},
-      {"ISPOSSIBLEUNITNUMBER", "\xC3\x89\xC3\x89\xC3\x89", true},  // three letters, six bytes
-      {"ISDIRECTIONALWORD", "north", true},
-      {"ISDIRECTIONALWORD", "NW", false},
-      {"CANBEFIRSTWORDINDIRECTIONAL", "NORTH", true},
-      {"CANBEFIRSTWORDINDIRECTIONAL", "W", false},
-      {"CANBESECONDWORDINDIRECTIONAL", "W", true},
-      {"CANBESECONDWORDINDIRECTIONAL", "N", false},
-      {"ISSUFFIXWORD", "street", true},
-      {"ISSUFFIXWORD", "MAIN", false},
-      {"ISPREFIXACTINGSUFFIXWORD", "ROAD", true},
-      {"ISPREFIXACTINGSUFFIXWORD", "SR", true},
-      {"ISPREFIXACTINGSUFFIXWORD", "ST", false},
-      {"ISPREFIXWORD", "hwy", true},
-      {"ISBUILDINGSIDEWORD", "REAR", true},
-      {"ISUNITSIDEWORD", "UPPER", true},
-      {"ISBUILDINGTYPEWORD", "BLDG", true},
-      {"ISCOUNTYWORD", "County", true},
-      {"ISPOBOXWORD", "po box", true},
-      {"ISRURALROUTEWORD", "RR", true},
-      {"ISUNITWORD", "Apt", true},
-      {"ISUNITWORD", "UPPER", false},
+      {"ISNUMBER", {" -42 "}, {"4a", "--1"}},
+      {"ISLETTER", {"b"}, {"\xC3\xA9", "AB"}},  // "é" is one letter in two bytes
+      {"ISNUMBERSIGN", {"#"}, {"##"}},
+      {"HASNUMBERSIGN", {"A#1"}, {}},
+      {"HASNUMBERS", {"APT4"}, {"APT"}},
+      {"LENGTHIS(>=,3)", {}, {"AB"}},
+      {"LENGTHIS:2", {"AB"}, {}},
+      {"LENGTHIS:!=,2", {}, {"AB"}},
+      {"LENGTHIS:<=,2", {"AB"}, {}},
+      {"LENGTHIS:<,2", {}, {"AB"}},
+      {"LENGTHIS:>,1", {"AB"}, {}},
+      {"LENGTHIS:==,2", {"\xC3\xA9"}, {}},  // bytes, not letters
+      {"LENGTHIS", {}, {"AB"}},
+      {"LENGTHIS:>=", {}, {"AB"}},
+      // Three letters in six bytes are a possible unit number.
+      {"ISPOSSIBLEUNITNUMBER", {"4B", "\xC3\x89\xC3\x89\xC3\x89"}, {"ABCD"}},
+      {"ISDIRECTIONALWORD", {"north"}, {"NW"}},
+      {"CANBEFIRSTWORDINDIRECTIONAL", {"NORTH"}, {"W"}},
+      {"CANBESECONDWORDINDIRECTIONAL", {"W"}, {"N"}},
+      {"ISSUFFIXWORD", {"street"}, {"MAIN"}},
+      {"ISPREFIXACTINGSUFFIXWORD", {"ROAD", "SR"}, {"ST"}},
+      {"ISPREFIXWORD", {"hwy"}, {}},
+      {"ISBUILDINGSIDEWORD", {"REAR"}, {}},
+      {"ISUNITSIDEWORD", {"UPPER"}, {}},
+      {"ISBUILDINGTYPEWORD", {"BLDG"}, {}},
+      {"ISCOUNTYWORD", {"County"}, {}},
+      {"ISPOBOXWORD", {"po box"}, {}},
+      {"ISRURALROUTEWORD", {"RR"}, {}},
+      {"ISUNITWORD", {"Apt"}, {"UPPER"}},
   };
   for (const Row& row : rows) {
-    TokenList tokens;
-    tokens.push_back(std::make_unique<AddressToken>(row.text, "US"));
-    EXPECT_EQ(row.expected, evaluate(row.condition, tokens, 0))
-        << row.condition << " on [" << row.text << "]";
+    for (bool expected : {true, false}) {
+      for (const char* text : expected ? row.holds : row.fails) {
+        TokenList tokens;
+        tokens.push_back(std::make_unique<AddressToken>(text, "US"));
+        EXPECT_EQ(expected, evaluate(row.condition, tokens, 0))
+            << row.condition << " on [" << text << "]";
+      }
+    }
   }
 }
 

@@ -12,6 +12,7 @@
 #include "addressparser/parser_fixture.h"
 #include "addressparser/token_text.h"
 #include "errors/tarn_exception.h"
+#include "test_checks.h"
 #include "test_configuration.h"
 
 namespace addr {
@@ -170,15 +171,11 @@ TEST_F(ParseDriverTest, OverlongAddressIsRefusedWhole) {
   EXPECT_EQ("12", r.streetNumber);
 
   r = record("12 MAIN ST", (fits + "B").c_str());
-  try {
-    parse(r);
-    ADD_FAILURE() << "an address of " << kMaxAddressBytes + 1 << " bytes was parsed";
-  } catch (const Tarn_Exception& e) {
-    EXPECT_STREQ(
-        "Address too long to parse: ADDR1 to ADDR3 hold 4097 bytes together, at most "
-        "4096 are parsed",
-        e.what());
-  }
+  const auto e = zeb_test::Thrown<Tarn_Exception>([&] { parse(r); });
+  ASSERT_TRUE(e) << "an address of " << kMaxAddressBytes + 1 << " bytes was parsed";
+  EXPECT_STREQ(e->what(),
+               "Address too long to parse: ADDR1 to ADDR3 hold 4097 bytes together, at most 4096 "
+               "are parsed");
   EXPECT_EQ("", parsedFields(r));
 }
 

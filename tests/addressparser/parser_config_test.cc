@@ -3,14 +3,12 @@
 #include "addressparser/parser_config.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
 
 #include "addressparser/parser_fixture.h"
 #include "addressparser/word_lists.h"
 #include "errors/tarn_exception.h"
+#include "test_checks.h"
+#include "test_files.h"
 
 namespace addr {
 namespace {
@@ -20,30 +18,17 @@ class ParserConfigTest : public addr_test::ParserFixture {};
 // Countries and regions shared by the resolution tests: region 4 has a base that
 // names no region, region 5 is its own base.
 const char kCountriesAndRegions[] = R"(<?xml version="1.0" encoding="UTF-8"?>
-<addressParserMetaData>
-  <COUNTRIES>
-    <COUNTRY name="United States" c2="US"/>
-    <COUNTRY name="Canada" c2="XX"/>
-    <COUNTRY name="Canada" c2="CA"/>
-    <COUNTRY name="Deutschland" c2="DE"/>
-    <COUNTRY name="Nowhere" c2="NW"/>
-    <COUNTRY name="Blank" c2=""/>
-    <COUNTRY name="Orphan" c2="OR"/>
-    <COUNTRY name="Self" c2="SE"/>
-    <COUNTRY name="Quebec" c2="QC"/>
-    <DEFAULTCOUNTRY name="CA"/>
-    <DEFAULTCOUNTRY name="DE"/>
-  </COUNTRIES>
-  <REGIONS>
-    <REGION id="1" name="US" priority="1" base="0"/>
-    <REGION id="2" name="CA" base=""/>
-    <REGION id="3" name="DE"/>
-    <REGION id="3" name="NW"/>
-    <REGION id="4" name="OR" base="99"/>
-    <REGION id="5" name="SE" base="5"/>
-    <REGION id="6" name="QC" base="2"/>
-  </REGIONS>
-</addressParserMetaData>)";
+<addressParserMetaData><COUNTRIES>
+  <COUNTRY name="United States" c2="US"/><COUNTRY name="Canada" c2="XX"/>
+  <COUNTRY name="Canada" c2="CA"/><COUNTRY name="Deutschland" c2="DE"/>
+  <COUNTRY name="Nowhere" c2="NW"/><COUNTRY name="Blank" c2=""/><COUNTRY name="Orphan" c2="OR"/>
+  <COUNTRY name="Self" c2="SE"/><COUNTRY name="Quebec" c2="QC"/>
+  <DEFAULTCOUNTRY name="CA"/><DEFAULTCOUNTRY name="DE"/>
+</COUNTRIES><REGIONS>
+  <REGION id="1" name="US" priority="1" base="0"/><REGION id="2" name="CA" base=""/>
+  <REGION id="3" name="DE"/><REGION id="3" name="NW"/><REGION id="4" name="OR" base="99"/>
+  <REGION id="5" name="SE" base="5"/><REGION id="6" name="QC" base="2"/>
+</REGIONS></addressParserMetaData>)";
 
 TEST_F(ParserConfigTest, ResolvesCountriesThroughNamesAndRegions) {
   load(kCountriesAndRegions);
@@ -160,12 +145,10 @@ TEST_F(ParserConfigTest, LoadsMergeAndReleasingRulesKeepsTheOtherTables) {
 }
 
 TEST_F(ParserConfigTest, LoadsFilesAndReportsThoseItCannotOpen) {
-  const std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                     ("zeb_parser_config_" + std::to_string(::getpid()) + ".xml");
-  std::ofstream(path, std::ios::binary) << kCountriesAndRegions;
+  zeb_test::ScratchDirectory scratch;
+  zeb_test::writeFile(scratch.file("config.xml"), kCountriesAndRegions);
   AddressParserPtr loaded;
-  EXPECT_EQ(kConfigOk, AddressParser::load(path.string(), loaded));
-  std::filesystem::remove(path);
+  EXPECT_EQ(kConfigOk, AddressParser::load(scratch.file("config.xml"), loaded));
   ASSERT_NE(nullptr, loaded);
   EXPECT_EQ("CA", loaded->defaultCountry());
 
@@ -184,16 +167,14 @@ TEST_F(ParserConfigTest, MalformedDocumentThrowsNamingIt) {
        "entity \"e\" refused: documents may not declare entities"},
   };
   for (const auto& [text, messageStart] : rows) {
-    try {
-      AddressParser::fromText(text, nullptr, "config.xml");
-      ADD_FAILURE() << "no exception for " << text;
-    } catch (const Tarn_Exception& error) {
-      const ExceptionMessage message = error.firstMessage();
-      ASSERT_EQ(1u, message.arguments.size());
-      const std::string& shown = message.arguments[0];
-      EXPECT_EQ(0u, shown.rfind(messageStart, 0)) << shown;
-      EXPECT_NE(std::string::npos, shown.find("config.xml])")) << "names the file: " << shown;
-    }
+    const auto error = zeb_test::Thrown<Tarn_Exception>(
+        [&] { AddressParser::fromText(text, nullptr, "config.xml"); });
+    ASSERT_TRUE(error) << "no exception for " << text;
+    const ExceptionMessage message = error->firstMessage();
+    ASSERT_EQ(1u, message.arguments.size());
+    const std::string& shown = message.arguments[0];
+    EXPECT_EQ(0u, shown.rfind(messageStart, 0)) << shown;
+    EXPECT_TRUE(zeb_test::Holds(shown, "config.xml])")) << "names the file";
   }
 }
 

@@ -29,27 +29,24 @@ class RuleLoaderTest : public addr_test::ParserFixture {
   }
 };
 
-TEST_F(RuleLoaderTest, ReadsEveryAttributeAsWritten) {
-  const Rule& rule = loadOneRule(
-      R"x(name="num" description=" first number " condition="ISNUMBER AND ISTOKENA(PREV,X)" )x"
-      R"x(eliminate="PREDIR" terminal="YES" set="STREETNUM" setNext="STREETNAME")x");
-  EXPECT_EQ("num", rule.name);
-  EXPECT_EQ(" first number ", rule.description);
-  EXPECT_EQ("ISNUMBER AND ISTOKENA(PREV,X)", rule.condition);
-  EXPECT_EQ("PREDIR", meaningList(rule.eliminate));
-  EXPECT_TRUE(rule.terminal);
-  EXPECT_EQ(STREETNUM, rule.set);
-  EXPECT_EQ(STREETNAME, rule.setNext);
-  EXPECT_FALSE(rule.withContext);
+// A rule as "name|description|condition|eliminate|terminal|set|setNext|setText|context".
+std::string described(const Rule& rule) {
+  return rule.name + "|" + rule.description + "|" + rule.condition + "|" +
+         meaningList(rule.eliminate) + "|" + (rule.terminal ? "terminal" : "") + "|" +
+         meaningName(rule.set) + "|" + meaningName(rule.setNext) + "|" + rule.setText + "|" +
+         (rule.withContext ? "context" : "");
+}
 
-  const Rule& empty = loadOneRule(R"(set="streetname" setNext="SUFFIX ")");
-  EXPECT_EQ("", empty.name);
-  EXPECT_EQ("", empty.condition);
-  EXPECT_TRUE(empty.eliminate.empty());
-  EXPECT_FALSE(empty.terminal);
-  EXPECT_EQ(UNKNOWN, empty.set);  // meaning names are case-sensitive and not trimmed
-  EXPECT_EQ(UNKNOWN, empty.setNext);
-  EXPECT_EQ("streetname", empty.setText);
+TEST_F(RuleLoaderTest, ReadsEveryAttributeAsWritten) {
+  EXPECT_EQ(
+      described(loadOneRule(
+          R"x(name="num" description=" first number " condition="ISNUMBER AND ISTOKENA(PREV,X)" )x"
+          R"x(eliminate="PREDIR" terminal="YES" set="STREETNUM" setNext="STREETNAME")x")),
+      "num| first number |ISNUMBER AND ISTOKENA(PREV,X)|PREDIR|terminal|STREETNUM|STREETNAME|"
+      "STREETNUM|");
+  // Meaning names are case-sensitive and not trimmed.
+  EXPECT_EQ(described(loadOneRule(R"(set="streetname" setNext="SUFFIX ")")),
+            "|||||UNKNOWN|UNKNOWN|streetname|");
 }
 
 TEST_F(RuleLoaderTest, TerminalIsYesInAnyAsciiCase) {

@@ -8,14 +8,14 @@
 #include <string>
 #include <utility>
 
-#include "test_os.h"
+#include "test_files.h"
 
 namespace cmn {
 namespace {
 
 // Broken-down times are known only in a known zone; nothing else here reads it.
 const bool kUtc = [] {
-  zebtest::setEnvironment("TZ", "UTC");
+  zeb_test::setEnvironment("TZ", "UTC");
   tzset();
   return true;
 }();

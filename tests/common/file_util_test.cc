@@ -4,19 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
-#include "test_os.h"
+#include "test_files.h"
 
 namespace cmn {
 namespace {
 
 class FileUtilTest : public ::testing::Test {
  protected:
-  void SetUp() override { directory_ = zebtest::makeScratchDirectory("zeb_file_util_"); }
-  void TearDown() override { std::filesystem::remove_all(directory_); }
   // The composed form of a file in the scratch directory: backslash separators.
   PathValue Composed(const char* name) const {
     PathValue path;
@@ -24,10 +20,11 @@ class FileUtilTest : public ::testing::Test {
     return path;
   }
   void Write(const char* name, const std::string& content) const {
-    std::ofstream(directory_ + "/" + name, std::ios::binary) << content;
+    zeb_test::writeFile(scratch_.file(name), content);
   }
 
-  std::string directory_;
+  zeb_test::ScratchDirectory scratch_;
+  const std::string& directory_ = scratch_.path();
 };
 
 TEST_F(FileUtilTest, ComposedPathReachesTheRealFileAndDirectory) {

@@ -14,8 +14,11 @@
 #include "host/transliteration.h"
 #include "logging/logger.h"
 #include "logging/test_writers.h"
+#include "test_checks.h"
 
 namespace {
+
+using zeb_test::Holds;
 
 std::string transliterated(const char* text, int32_t script, int32_t size = 2048) {
   std::vector<char> out(static_cast<size_t>(size) + 1, '#');
@@ -126,9 +129,8 @@ TEST_F(TokenInfoTableTest, AnswersByCategoryIgnoringAsciiCase) {
                                "STR_NAME\tBad\tB\tlots\n"),
                          problems));
   ASSERT_EQ(problems.size(), 2u);
-  EXPECT_NE(problems[0].find(":8: unknown category [STATE]"), std::string::npos) << problems[0];
-  EXPECT_NE(problems[1].find(":9: score is not an integer [lots]"), std::string::npos)
-      << problems[1];
+  EXPECT_TRUE(Holds(problems[0], ":8: unknown category [STATE]"));
+  EXPECT_TRUE(Holds(problems[1], ":9: score is not an integer [lots]"));
 
   // The answer as "standard form/score", "(null)" for no standard form; "" for none.
   auto answer = [&](const char* category, const char* word) -> std::string {
@@ -154,12 +156,9 @@ TEST_F(TokenInfoTableTest, MalformedLinesAreEscapedAndCountedBeyondTheFirstFew) 
   zeb::TokenInfoTable table;
   ASSERT_TRUE(table.load(write("tokenInfo.tsv", text), problems));
   ASSERT_EQ(problems.size(), zeb::kDescribedMalformedLines + 1);
-  EXPECT_NE(problems[0].find(":1: unknown category [\\x1B]0;owned\\x07]"), std::string::npos)
-      << problems[0];
-  EXPECT_NE(problems[1].find(":2: score is not an integer [\\xFF]"), std::string::npos)
-      << problems[1];
-  EXPECT_NE(problems.back().find("tokenInfo.tsv: 996 more malformed lines"), std::string::npos)
-      << problems.back();
+  EXPECT_TRUE(Holds(problems[0], ":1: unknown category [\\x1B]0;owned\\x07]"));
+  EXPECT_TRUE(Holds(problems[1], ":2: score is not an integer [\\xFF]"));
+  EXPECT_TRUE(Holds(problems.back(), "tokenInfo.tsv: 996 more malformed lines"));
 }
 
 TEST_F(TokenInfoTableTest, MissingFileGivesNoInformation) {
@@ -200,12 +199,12 @@ TEST_F(ParameterTableTest, MalformedLineNamesFileAndLine) {
     zeb::ParameterTable table;
     std::string error;
     EXPECT_FALSE(table.loadIniText(text, "p.ini", error)) << text;
-    EXPECT_NE(error.find(expected), std::string::npos) << text << " -> " << error;
+    EXPECT_TRUE(Holds(error, expected)) << text;
   }
   zeb::ParameterTable table;
   std::string error;
   EXPECT_FALSE(table.loadIni(scratch_.file("missing.ini"), error));
-  EXPECT_NE(error.find("missing.ini]"), std::string::npos) << error;
+  EXPECT_TRUE(Holds(error, "missing.ini]"));
 }
 
 // zebparse's runs show the five services are found; nothing else is.

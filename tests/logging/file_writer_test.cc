@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "test_checks.h"
 #include "test_writers.h"
 
 namespace {
@@ -27,7 +28,7 @@ class FileWriterTest : public ::testing::Test {
   void configure(const std::string& options) {
     const std::string query = options.empty() ? "" : "?" + options;
     ASSERT_TRUE(
-        test.logger.loadConfig(zebtest::fileUri(logPath) + query + " *.!DBUG\nrecord://r *.*"));
+        test.logger.loadConfig(zeb_test::fileUri(logPath) + query + " *.!DBUG\nrecord://r *.*"));
     test.recorded().clear();
   }
 
@@ -137,17 +138,13 @@ TEST_F(FileWriterTest, FullDiskIsReportedAndThrownAtEveryWrite) {
   ASSERT_TRUE(test.logger.loadConfig("file:///dev/full *.!DBUG\nrecord://r *.*"));
   test.recorded().clear();
   for (int attempt = 0; attempt < 2; ++attempt) {
-    try {
-      write("nowhere to go");
-      FAIL() << "writing to a full device succeeded";
-    } catch (const TarnLog_Exception& failure) {
-      EXPECT_EQ(failure.component, "LOG");
-      EXPECT_EQ(failure.severity, CRITICAL_ERROR);
-      const ExceptionMessage message = failure.firstMessage();
-      EXPECT_EQ(message.id, "    E");
-      EXPECT_EQ(message.messageTemplate, "Failed to write to log file: {0}");
-      EXPECT_EQ(message.text, "Failed to write to log file: \\dev\\full");
-    }
+    const auto failure = zeb_test::Thrown<TarnLog_Exception>([&] { write("nowhere to go"); });
+    ASSERT_TRUE(failure) << "writing to a full device succeeded";
+    EXPECT_EQ(failure->component, "LOG");
+    EXPECT_EQ(failure->severity, CRITICAL_ERROR);
+    const ExceptionMessage message = failure->firstMessage();
+    EXPECT_EQ(message.id + "|" + message.messageTemplate + "|" + message.text,
+              "    E|Failed to write to log file: {0}|Failed to write to log file: \\dev\\full");
   }
   const auto lines = test.recorded().lines();
   ASSERT_EQ(lines.size(), 4u);
@@ -160,15 +157,12 @@ TEST_F(FileWriterTest, FullDiskIsReportedAndThrownAtEveryWrite) {
 TEST_F(FileWriterTest, UnopenableFileThrowsAndIsRetriedWithTheNextMessage) {
   logPath = scratch.file("later/app.log");
   configure("style=bare");
-  try {
-    write("lost");
-    FAIL() << "opened a file in a missing directory";
-  } catch (const TarnLog_Exception& failure) {
-    cmn::PathValue composed;
-    cmn::SetPath(composed, logPath.c_str());
-    EXPECT_EQ(std::string(failure.what()), "Failed to open log file: " + composed.utf8);
-    EXPECT_EQ(failure.firstMessage().id, "    E");
-  }
+  const auto failure = zeb_test::Thrown<TarnLog_Exception>([&] { write("lost"); });
+  ASSERT_TRUE(failure) << "opened a file in a missing directory";
+  cmn::PathValue composed;
+  cmn::SetPath(composed, logPath.c_str());
+  EXPECT_EQ(std::string(failure->what()), "Failed to open log file: " + composed.utf8);
+  EXPECT_EQ(failure->firstMessage().id, "    E");
   EXPECT_TRUE(test.recorded().contains("lost")) << "the other writers are still served";
   fs::create_directory(scratch.file("later"));
   write("found");

@@ -104,7 +104,7 @@ TEST(ConcurrentFileWriter, LinesOfConcurrentMessagesAreNeverInterleaved) {
   ScratchDirectory scratch;
   TestLogger test;
   const std::string path = scratch.file("shared.log");
-  ASSERT_TRUE(test.logger.loadConfig(zebtest::fileUri(path) + "?style=bare worker.*"));
+  ASSERT_TRUE(test.logger.loadConfig(zeb_test::fileUri(path) + "?style=bare worker.*"));
   std::atomic<int> finished{0};
   std::vector<std::thread> workers;
   for (int t = 0; t < kLoggingThreads; ++t) {

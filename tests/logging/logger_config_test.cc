@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
 #include <string>
 
+#include "test_checks.h"
 #include "test_writers.h"
 
 namespace {
@@ -153,9 +155,9 @@ TEST(LoggerConfig, DefaultTextWritesEverythingButDebugToStandardOutput) {
   test.log("db", kLevelProgress, "debug");
   test.log("db", kLevelError, "error");
   const std::string out = ::testing::internal::GetCapturedStdout();
-  EXPECT_EQ(out.find("debug"), std::string::npos) << out;
-  EXPECT_EQ(out.find("Successfully loaded new config"), std::string::npos) << out;
-  EXPECT_NE(out.find("] ERR: error\n"), std::string::npos) << out;
+  EXPECT_FALSE(zeb_test::Holds(out, "debug"));
+  EXPECT_FALSE(zeb_test::Holds(out, "Successfully loaded new config"));
+  EXPECT_TRUE(zeb_test::Holds(out, "] ERR: error\n"));
 }
 
 TEST(LoggerConfigFile, UnreadableOrInvalidFileKeepsTheCurrentConfigurationAndSaysWhy) {
@@ -196,21 +198,24 @@ class EnvironmentPassword : public ::testing::Test {
  protected:
   static constexpr const char* kSecret = "s3cret-Pa55";
   void SetUp() override {
-    zebtest::setEnvironment("ZEBUSER", "alice");
-    zebtest::setEnvironment("ZEBPASSWD", kSecret);
+    zeb_test::setEnvironment("ZEBUSER", "alice");
+    zeb_test::setEnvironment("ZEBPASSWD", kSecret);
     resetUriCredentialStateForTesting();
     test.logger.factories["mysql"] = &test.recordingFactory;
     ASSERT_TRUE(test.logger.loadConfig("record://r *.*"));
   }
   void TearDown() override {
-    zebtest::unsetEnvironment("ZEBUSER");
-    zebtest::unsetEnvironment("ZEBPASSWD");
-    zebtest::unsetEnvironment("ZEBDBURI");
+    zeb_test::unsetEnvironment("ZEBUSER");
+    zeb_test::unsetEnvironment("ZEBPASSWD");
+    zeb_test::unsetEnvironment("ZEBDBURI");
     resetUriCredentialStateForTesting();
+  }
+  std::optional<TarnLog_Exception> logToTheFile() {
+    return zeb_test::Thrown<TarnLog_Exception>([&] { test.log("db", kLevelError, "to the file"); });
   }
   void expectNoSecretLogged() {
     for (const auto& line : test.recorded().lines()) {
-      EXPECT_EQ(line.text.find(kSecret), std::string::npos) << line.text;
+      EXPECT_FALSE(zeb_test::Holds(line.text, kSecret));
     }
   }
   TestLogger test;
@@ -226,19 +231,16 @@ TEST_F(EnvironmentPassword, NeverLoggedWhenFilledIn) {
 }
 
 TEST_F(EnvironmentPassword, NeverLoggedInConflictWarningsOrWriterFailures) {
-  zebtest::setEnvironment("ZEBDBURI", "mysql://db/zeb");
+  zeb_test::setEnvironment("ZEBDBURI", "mysql://db/zeb");
   resetUriCredentialStateForTesting();
   ASSERT_TRUE(test.logger.loadConfig(
       "record://r *.*\nfile://ZEBUSER:ZEBPASSWD@/nonexistent-zeb-dir/x.log *.ERR\n"
       "mysql://bob:own@db/zeb *.ERR"));
   EXPECT_TRUE(test.recorded().contains(
       "Environment variable ZEBPASSWD is in conflict with ZEBDBURI.  Defaulting to ZEBDBURI."));
-  try {
-    test.log("db", kLevelError, "to the file");
-    FAIL() << "the file cannot be opened";
-  } catch (const TarnLog_Exception& failure) {
-    EXPECT_EQ(std::string(failure.what()).find(kSecret), std::string::npos) << failure.what();
-  }
+  const auto failure = logToTheFile();
+  ASSERT_TRUE(failure) << "the file cannot be opened";
+  EXPECT_FALSE(zeb_test::Holds(failure->what(), kSecret));
   expectNoSecretLogged();
 }
 
@@ -247,13 +249,10 @@ TEST_F(EnvironmentPassword, LiteralOnesAreMaskedInEveryReport) {
   ASSERT_TRUE(test.logger.loadConfig("record://u:" + secret + "@r *.*\nfile:u:" + secret +
                                      "@missing-zeb-dir/app.log *.ERR"));
   EXPECT_TRUE(test.recorded().contains("Got config line: record://u:****@r *.*"));
-  try {
-    test.log("db", kLevelError, "to the file");
-    FAIL() << "the file cannot be opened";
-  } catch (const TarnLog_Exception& failure) {
-    EXPECT_EQ(std::string(failure.what()),
-              "Failed to open log file: missing-zeb-dir\\app.logu:****@missing-zeb-dir\\app.log");
-  }
+  const auto failure = logToTheFile();
+  ASSERT_TRUE(failure) << "the file cannot be opened";
+  EXPECT_STREQ(failure->what(),
+               "Failed to open log file: missing-zeb-dir\\app.logu:****@missing-zeb-dir\\app.log");
   expectNoSecretLogged();
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/datetime.h"
+#include "test_checks.h"
 #include "test_writers.h"
 
 namespace {
@@ -96,14 +97,12 @@ TEST(LoggerDispatch, CallersTimeIsKeptAndMissingTimeIsStampedOnlyWhenWritten) {
 
 TEST(LoggerDispatch, EveryWriterIsTriedAndTheLastFailureIsThrown) {
   TestLogger test("fail://first *.*\nrecord://r *.*\nfail://second *.*");
-  try {
-    test.log("db", kLevelError, "survives");
-    FAIL() << "no exception";
-  } catch (const TarnLog_Exception& failure) {
-    EXPECT_STREQ(failure.what(), "writer second failed");
-    EXPECT_EQ(failure.component, "LOG");
-    EXPECT_EQ(failure.entryCount, 1);
-  }
+  const auto failure =
+      zeb_test::Thrown<TarnLog_Exception>([&] { test.log("db", kLevelError, "survives"); });
+  ASSERT_TRUE(failure);
+  EXPECT_STREQ(failure->what(), "writer second failed");
+  EXPECT_EQ(failure->component, "LOG");
+  EXPECT_EQ(failure->entryCount, 1);
   EXPECT_EQ(test.recorded().texts(), std::vector<std::string>{"survives"});
 }
 

@@ -1,18 +1,14 @@
 // Test doubles of the logging tests (tests/logging, tests/errors): a recording
 // writer whose lines outlive it (a configuration reload deletes writers), a writer
-// that throws, a settable clock, a logger set up as a host sets one up, and a
-// scratch directory.
+// that throws, a settable clock and a logger set up as a host sets one up.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <mutex>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -24,7 +20,7 @@
 #include "logging/logger.h"
 #include "logging/uri.h"
 #include "logging/writers.h"
-#include "test_os.h"
+#include "test_files.h"
 
 namespace zebtest {
 
@@ -173,26 +169,9 @@ class TestLogger {
   TestWriterFactory recordingFactory;
 };
 
-// A fresh directory under the system's temporary directory, removed afterwards.
-class ScratchDirectory {
- public:
-  ScratchDirectory() { path_ = makeScratchDirectory("zeblog-"); }
-  ~ScratchDirectory() { std::filesystem::remove_all(path_); }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
-inline std::string readFile(const std::string& path) {
-  std::ostringstream content;
-  content << std::ifstream(path, std::ios::binary).rdbuf();
-  return content.str();
-}
-
-inline void writeFile(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-}
+using zeb_test::readFile;
+using zeb_test::ScratchDirectory;
+using zeb_test::setModifiedTime;
+using zeb_test::writeFile;
 
 }  // namespace zebtest

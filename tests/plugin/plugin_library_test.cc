@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "errors/tarn_exception.h"
+#include "test_checks.h"
 #include "test_configuration.h"
+#include "test_files.h"
 #include "test_host.h"
 
 namespace {
@@ -42,10 +44,14 @@ std::string Message(const InitOutcome& outcome) { return outcome.buffer.c_str();
 
 // initPlugin on a support directory with the tests' US configuration, which stays
 // to the end of the process; true when it succeeds.
+void WriteConfiguration(const zeb_test::ScratchDirectory& directory, const std::string& text) {
+  zeb_test::writeFile(directory.file("addressParserMetaData.xml"), text);
+}
+
 bool InitWithUsConfiguration() {
-  static const plugin_test::TempDirectory* directory = new plugin_test::TempDirectory();
-  directory->WriteConfiguration(zeb_test::kUsConfiguration);
-  static const std::string path = directory->path().string();
+  static const zeb_test::ScratchDirectory* directory = new zeb_test::ScratchDirectory();
+  WriteConfiguration(*directory, zeb_test::kUsConfiguration);
+  static const std::string path = directory->path();
   Host().Reset();
   Host().supportPath = path.c_str();
   return Init().result == 0;
@@ -99,8 +105,8 @@ TEST_F(InitPlugin, MessageIsCutToTheBufferWithoutTerminator) {
 }
 
 TEST_F(InitPlugin, RealSupportDirectoryLoadsItsConfiguration) {
-  plugin_test::TempDirectory directory;
-  std::string path = directory.path().string();
+  zeb_test::ScratchDirectory directory;
+  const std::string& path = directory.path();
   Host().supportPath = path.c_str();
 
   std::string composed = path + "/addressParserMetaData.xml";
@@ -112,12 +118,12 @@ TEST_F(InitPlugin, RealSupportDirectoryLoadsItsConfiguration) {
   EXPECT_EQ(Message(missing),
             "Unabled to initialize address parser with configuration [" + composed + "]");
 
-  directory.WriteConfiguration(zeb_test::kUsConfiguration);
+  WriteConfiguration(directory, zeb_test::kUsConfiguration);
   InitOutcome loaded = Init();
   EXPECT_EQ(loaded.result, 0);
   EXPECT_EQ(loaded.buffer, std::string(256, kGuard)) << "success leaves the buffer alone";
 
-  directory.WriteConfiguration("<ROOT><RULESET></ROOT>");
+  WriteConfiguration(directory, "<ROOT><RULESET></ROOT>");
   EXPECT_THROW(Init(), Tarn_Exception) << "a malformed configuration leaves initPlugin";
 }
 
@@ -166,13 +172,11 @@ TEST_F(RunDQM, MissingInputGivesAnErrorDocument) {
 
 TEST_F(RunDQM, MalformedInputRaisesTarnException) {
   std::vector<char> buffer(256, kGuard);
-  try {
-    Plugin().runDQM("<STD_BOM><OBS_FEAT></STD_BOM>", nullptr, buffer.data(), 256);
-    ADD_FAILURE() << "no exception";
-  } catch (const Tarn_Exception& e) {
-    EXPECT_EQ(e.entries.at(0)->origin, "XMLDoc::ParseXML()");
-    EXPECT_EQ(e.entries.at(0)->message.arguments.at(0).rfind("libxml2 error:", 0), 0u);
-  }
+  const auto e = zeb_test::Thrown<Tarn_Exception>(
+      [&] { Plugin().runDQM("<STD_BOM><OBS_FEAT></STD_BOM>", nullptr, buffer.data(), 256); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->entries.at(0)->origin, "XMLDoc::ParseXML()");
+  EXPECT_EQ(e->entries.at(0)->message.arguments.at(0).rfind("libxml2 error:", 0), 0u);
   EXPECT_EQ(buffer, std::vector<char>(256, kGuard)) << "the buffer is not written";
 }
 

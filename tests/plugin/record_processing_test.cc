@@ -9,6 +9,7 @@
 
 #include "addressparser/address_parser.h"
 #include "errors/tarn_exception.h"
+#include "test_checks.h"
 #include "test_configuration.h"
 #include "test_host.h"
 #include "xml/xml_doc.h"
@@ -146,13 +147,11 @@ TEST_F(RecordProcessing, MalformedOrRefusedDocumentRaisesTheParseError) {
   };
   std::string result;
   for (const auto& [text, error] : rows) {
-    try {
-      ProcessRecord(text, plugin_test::StubServices(), result);
-      ADD_FAILURE() << "no exception for " << text;
-    } catch (const Tarn_Exception& e) {
-      EXPECT_EQ(e.entries.at(0)->origin, "XMLDoc::ParseXML()") << text;
-      EXPECT_EQ(e.entries.at(0)->message.arguments.at(0).rfind(error, 0), 0u) << text;
-    }
+    const auto e = zeb_test::Thrown<Tarn_Exception>(
+        [&] { ProcessRecord(text, plugin_test::StubServices(), result); });
+    ASSERT_TRUE(e) << text;
+    EXPECT_EQ(e->entries.at(0)->origin, "XMLDoc::ParseXML()") << text;
+    EXPECT_EQ(e->entries.at(0)->message.arguments.at(0).rfind(error, 0), 0u) << text;
   }
 }
 

@@ -2,10 +2,8 @@
 #include "test_host.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <mutex>
 #include <stdexcept>
 
@@ -95,21 +93,6 @@ plugin::RecordServices StubServices() {
   services.transliterateText = &StubTransliterateText;
   services.metaphoneEncode = &StubMetaphoneEncode;
   return services;
-}
-
-TempDirectory::TempDirectory() {
-  static std::atomic<int> counter{0};
-  path_ = std::filesystem::temp_directory_path() /
-          ("zeb_plugin_" + std::to_string(cmn::currentThreadNumber()) + "_" +
-           std::to_string(counter++));
-  // A directory a suite keeps to the end of its process outlives it; a later process
-  // with the same id must not find its files.
-  std::filesystem::remove_all(path_);
-  std::filesystem::create_directories(path_);
-}
-
-void TempDirectory::WriteConfiguration(const std::string& content) const {
-  std::ofstream(path_ / "addressParserMetaData.xml", std::ios::binary) << content;
 }
 
 const PluginLibrary& Plugin() {

@@ -1,11 +1,9 @@
 // A host for the plug-in tests: a lookup callback over stub services that record
-// their calls, a temporary support directory, and the plug-in's entry points
-// resolved from the shared library with dlopen. Used by plugin_test and
-// plugin_library_test.
+// their calls, and the plug-in's entry points resolved from the shared library
+// with dlopen. Used by plugin_test and plugin_library_test.
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <map>
 #include <set>
 #include <string>
@@ -47,21 +45,6 @@ StubHost& Host();
 // non-zero script code.
 void* TestLookup(const char* serviceName);
 plugin::RecordServices StubServices();
-
-// A fresh directory under the temporary directory, removed with the object.
-class TempDirectory {
- public:
-  TempDirectory();
-  ~TempDirectory() { std::filesystem::remove_all(path_); }
-  TempDirectory(const TempDirectory&) = delete;
-  TempDirectory& operator=(const TempDirectory&) = delete;
-
-  const std::filesystem::path& path() const { return path_; }
-  void WriteConfiguration(const std::string& content) const;  // addressParserMetaData.xml
-
- private:
-  std::filesystem::path path_;
-};
 
 // The entry points of the built plug-in, loaded once, never unloaded.
 struct PluginLibrary {
