@@ -89,7 +89,9 @@ TEST(ConcurrentLogger, WatchedFileReloadsWhileThreadsLog) {
       const std::string next = scratch.file("next.cfg");
       zebtest::writeFile(next, kConfigurations[edits % 3]);
       zebtest::setModifiedTime(next, 2000 + edits);
-      std::filesystem::rename(next, path);
+      // Windows refuses to replace a file while a reload has it open: try again.
+      std::error_code busy;
+      while (std::filesystem::rename(next, path, busy), busy) std::this_thread::yield();
       clock.advance(60001);
       ++edits;
       std::this_thread::yield();
