@@ -143,13 +143,28 @@ bool isTerminal(int fd) { return ::_isatty(fd) != 0; }
 void useBinaryMode(int fd) { ::_setmode(fd, _O_BINARY); }
 
 bool statusOf(const std::string& name, FileStatus& status) {
-  // No access asked for: the status only. Backup semantics open directories too.
-  HANDLE handle = ::CreateFileW(wide(name).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+  // The attributes answer even for a file another program holds without sharing.
+  const std::wstring path = wide(name);
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return false;
+  status = FileStatus();
+  status.directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  status.regular = !status.directory && (data.dwFileAttributes & FILE_ATTRIBUTE_DEVICE) == 0;
+  status.size = static_cast<int64_t>((uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow);
+  status.modifiedSeconds = secondsSinceEpoch(data.ftLastWriteTime);
+  // The identity needs a handle; without one it stays unknown (0), which compares
+  // unequal to any open file's.
+  HANDLE handle = ::CreateFileW(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return false;
-  const bool known = statusOfHandle(handle, status);
-  ::CloseHandle(handle);
-  return known;
+  if (handle != INVALID_HANDLE_VALUE) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (::GetFileInformationByHandle(handle, &info)) {
+      status.volume = info.dwVolumeSerialNumber;
+      status.index = (uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+    }
+    ::CloseHandle(handle);
+  }
+  return true;
 }
 
 bool statusOf(int fd, FileStatus& status) {
