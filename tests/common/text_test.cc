@@ -1,0 +1,215 @@
+// The byte-string and Unicode helpers, printf-style formatting, and text as it
+// reaches a terminal: boundaries, bad input, and the ASCII shortcuts agreeing with ICU.
+#include <gtest/gtest.h>
+#include <unicode/locid.h>
+#include <unicode/uchar.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "common/format.h"
+#include "common/string_util.h"
+#include "common/terminal_text.h"
+#include "common/ustring.h"
+
+namespace cmn {
+namespace {
+
+std::string Joined(const std::vector<std::string>& items) {
+  std::string out;
+  for (const auto& item : items) out += "[" + item + "]";
+  return out;
+}
+
+TEST(Split, YieldsMaximalRunsAndNeverEmptyItems) {
+  struct Row {
+    const char* text;
+    const char* separators;
+    const char* expected;
+  } rows[] = {
+      {"  a \t b  ", " \t", "[a][b]"}, {"", " ", ""},       {"   ", " ", ""}, {"abc", " ", "[abc]"},
+      {"a,,b;c", ",;", "[a][b][c]"},   {"abc", "", "[abc]"}};
+  for (const Row& row : rows) {
+    std::vector<std::string> out = {"stale"};
+    const size_t count = Split(row.text, out, row.separators);
+    EXPECT_EQ(Joined(out), row.expected) << "text '" << row.text << "'";
+    EXPECT_EQ(count, out.size()) << "text '" << row.text << "'";
+  }
+  std::vector<std::string> out = {"x"};
+  EXPECT_EQ(Split("a b", out, " ", true), 3u) << "keep appends to the list";
+  EXPECT_EQ(Joined(out), "[x][a][b]");
+  EXPECT_EQ(Split("five", out, " "), 1u) << "a reused list drops longer leftovers";
+  EXPECT_EQ(Joined(out), "[five]");
+}
+
+TEST(SplitFields, KeepsEmptyFieldsAndAlwaysTheLastOne) {
+  struct Row {
+    const char* text;
+    const char* separators;
+    bool collapse;
+    bool skipLeading;
+    const char* expected;
+  } rows[] = {
+      {"a;;b", ";", false, false, "[a][][b]"},
+      {"a;", ";", false, false, "[a][]"},
+      {"", ";", false, false, "[]"},
+      {";a", ";", false, false, "[][a]"},
+      {";;a", ";", false, true, "[a]"},
+      {"a;;b", ";", true, false, "[a][b]"},
+      {"a;;", ";", true, false, "[a][]"},
+      {";;", ";", false, true, "[]"},
+      {"a b\tc", nullptr, false, false, "[a][b][c]"},
+      {"a b", "", false, false, "[a][b]"},
+  };
+  for (const Row& row : rows) {
+    std::vector<std::string> out = {"stale", "stale", "stale", "stale"};
+    const size_t count = SplitFields(row.text, out, row.separators, row.collapse, row.skipLeading);
+    EXPECT_EQ(Joined(out), row.expected) << "text '" << row.text << "'";
+    EXPECT_EQ(count, out.size()) << "text '" << row.text << "'";
+  }
+}
+
+TEST(ReplaceAll, DoesNotRescanInsertedText) {
+  struct Row {
+    const char* text;
+    const char* search;
+    const char* replacement;
+    const char* expected;
+    size_t count;
+  } rows[] = {
+      {"aaa", "a", "aa", "aaaaaa", 3},
+      {"aaaa", "aa", "a", "aa", 2},
+      {"abc", "b", nullptr, "ac", 1},
+      {"abc", "", "y", "abc", 0},
+  };
+  for (const Row& row : rows) {
+    std::string text = row.text;
+    EXPECT_EQ(ReplaceAll(text, row.search, row.replacement), row.count) << row.text;
+    EXPECT_EQ(text, row.expected) << row.text;
+  }
+}
+
+TEST(NumberReading, StopsAtTheFirstOtherByte) {
+  // The callers read numbers from files: sizes, counts, region ids.
+  const std::pair<const char*, int32_t> rows[] = {
+      {" \t\r\n-17x", -17},
+      {"+8", 8},
+      {"--3", 0},
+      {"", 0},
+      {"1 2", 1},
+      {"2147483647", 2147483647},
+      {"-2147483648", INT32_MIN},
+  };
+  for (const auto& [text, value] : rows) EXPECT_EQ(TextToInt(text), value) << text;
+}
+
+TEST(Format, GrowsForLongResults) {
+  std::string out = "old";
+  EXPECT_EQ(Format(out, "%s-%d", "a", 7), 3);
+  EXPECT_EQ(out, "a-7");
+  const std::string longText(100000, 'x');
+  EXPECT_EQ(Format(out, "<%s>", longText.c_str()), 100002);
+  EXPECT_EQ(out, "<" + longText + ">");
+  EXPECT_EQ(Format(out, "%s", ""), 0);
+  EXPECT_EQ(out, "");
+}
+
+TEST(FormatBounded, CutsAtTheLimitAndIgnoresANullFormat) {
+  std::string out = "kept";
+  const char* noFormat = nullptr;
+  FormatBounded(out, noFormat);
+  EXPECT_EQ(out, "kept");
+  const std::string longText(kFormatBoundedLimit + 100, 'y');
+  FormatBounded(out, "a%s", longText.c_str());
+  ASSERT_EQ(out.size(), kFormatBoundedLimit);
+  EXPECT_EQ(out, "a" + longText.substr(0, kFormatBoundedLimit - 1));
+  const std::string exact(kFormatBoundedLimit, 'z');
+  EXPECT_EQ(FormatBounded(out, "%s", exact.c_str()), exact);
+  EXPECT_EQ(FormatBounded(out, "%d%%", 50), "50%");
+}
+
+TEST(EscapeForTerminal, EscapesWhatATerminalWouldActOn) {
+  const std::pair<std::string, const char*> rows[] = {
+      {"Main St 12", "Main St 12"},
+      {"caf\xC3\xA9 \xE5\x8C\x97 C:\\data", "caf\xC3\xA9 \xE5\x8C\x97 C:\\data"},
+      {"\x1B]0;owned\x07x", "\\x1B]0;owned\\x07x"},  // escape sequence, bell
+      {"a\tb\r\nc\x7F", "a\tb\\x0D\\x0Ac\\x7F"},
+      {std::string("nul\0in", 6), "nul\\x00in"},
+      {"\xC2\x9Bm", "\\xC2\\x9Bm"},                                      // C1 control (CSI)
+      {"abc\xE2\x80\xAEzyx", "abc\\xE2\\x80\\xAEzyx"},                   // right-to-left override
+      {"bad \xFF\xC3 utf8 \xE5\x8C", "bad \\xFF\\xC3 utf8 \\xE5\\x8C"},  // invalid, truncated
+  };
+  for (const auto& [text, shown] : rows) EXPECT_EQ(shown, EscapeForTerminal(text)) << shown;
+}
+
+TEST(EscapeForTerminal, CutsLongTextAtAWholeCharacter) {
+  EXPECT_EQ("abcd... (2 more bytes)", EscapeForTerminal("abcdef", 4));
+  EXPECT_EQ("ab... (3 more bytes)", EscapeForTerminal("ab\xC3\xA9z", 3));  // é does not fit
+  EXPECT_EQ("abcdef", EscapeForTerminal("abcdef", 6));
+  EXPECT_EQ(std::string(200, 'x') + "... (800 more bytes)",
+            EscapeForTerminal(std::string(1000, 'x')));
+}
+
+TEST(UpperCase, FullUpperCasing) {
+  const std::pair<const char*, const char*> rows[] = {
+      {"main st 12b", "MAIN ST 12B"},
+      {"stra\u00DFe", "STRASSE"},  // sharp s grows to two letters
+      {"\u00E9cole", "\u00C9COLE"},
+      {"x\xFFy \xF0\x9F\x98\x80", "X\xEF\xBF\xBDY \xF0\x9F\x98\x80"},  // U+FFFD; a pair
+      {"", ""},
+  };
+  for (const auto& [text, expected] : rows) EXPECT_EQ(UpperCase(text), expected) << text;
+}
+
+TEST(UpperCase, TurkishDefaultLocaleIsNotShortcut) {
+  const icu::Locale saved = icu::Locale::getDefault();
+  UErrorCode status = U_ZERO_ERROR;
+  icu::Locale::setDefault(icu::Locale("tr"), status);
+  const ustring upper = UpperCase("istanbul");
+  // Only a small i needs the locale; other ASCII text stays on the shortcut.
+  const bool plainWithoutI = AsciiUpperCaseIsPlain("north st 12b");
+  const bool plainWithI = AsciiUpperCaseIsPlain("north st 12b i");
+  const ustring upperWithoutI = UpperCase("north st");
+  icu::Locale::setDefault(saved, status);
+  ASSERT_TRUE(U_SUCCESS(status));
+  EXPECT_EQ(upper, "\xC4\xB0STANBUL");
+  EXPECT_TRUE(plainWithoutI);
+  EXPECT_FALSE(plainWithI);
+  EXPECT_EQ(upperWithoutI, "NORTH ST");
+  EXPECT_FALSE(AsciiUpperCaseIsPlain("\u00E9cole"));
+  EXPECT_EQ(UpperCase("istanbul"), "ISTANBUL");
+}
+
+TEST(FoldCase, AsciiShortcutAndIcuAgree) {
+  const std::pair<const char*, const char*> rows[] = {
+      {"Main STREET", "main street"}, {"ABC Stra\u00DFE", "abc strasse"},  // ASCII prefix, then ICU
+      {"\u212AELVIN", "kelvin"},                                           // KELVIN SIGN folds to k
+      {"\u00C9COLE", "\u00E9cole"},   {"AB\xFF", "ab\xEF\xBF\xBD"},       {"", ""},
+  };
+  for (const auto& [text, expected] : rows) EXPECT_EQ(FoldCase(text), expected) << text;
+}
+
+TEST(RemoveNonAlnum, DeletesEveryUnitNeitherAlphanumericNorKept) {
+  ustring text = "12-B Main St.";
+  EXPECT_EQ(RemoveNonAlnum(text, u"-"), 3u);
+  EXPECT_EQ(text, "12-BMainSt");
+  text = "\u00DCber & co";
+  EXPECT_EQ(RemoveNonAlnum(text, u""), 3u);
+  EXPECT_EQ(text, "\u00DCberco");
+  text = "---";
+  EXPECT_EQ(RemoveNonAlnum(text, u""), 3u);
+  EXPECT_EQ(text, "");
+}
+
+TEST(ToCodePage, DefaultCodePageKeepsUtf8) {
+  EXPECT_EQ(ToCodePage(std::string_view("Z\xC3\xBCrich")), "Z\xC3\xBCrich");
+  EXPECT_EQ(ToCodePage(ToUnicode("\xE2\x82\xAC")), "\xE2\x82\xAC");
+  const char* none = nullptr;
+  EXPECT_EQ(ToCodePage(none), "");
+  const std::string longText(20000, 'a');
+  EXPECT_EQ(ToCodePage(std::string_view(longText)), longText);
+}
+
+}  // namespace
+}  // namespace cmn
