@@ -1,4 +1,5 @@
-// Tests of address-line normalisation and tokenisation.
+// Token meanings, address tokens and settledMeaning; address-line normalisation and
+// tokenisation.
 #include "addressparser/tokeniser.h"
 
 #include <gtest/gtest.h>
@@ -10,10 +11,46 @@
 #include <vector>
 
 #include "addressparser/parser_fixture.h"
+#include "addressparser/token.h"
 #include "addressparser/word_lists.h"
 
 namespace addr {
 namespace {
+
+TEST(MeaningNames, EveryNameRoundTripsAndOnlyExactNamesAreMeanings) {
+  for (uint32_t value = 0; value < kCandidateCount; ++value) {
+    const auto meaning = static_cast<TokenMeaning>(value);
+    EXPECT_EQ(meaning, meaningFromName(meaningName(meaning))) << value;
+  }
+  EXPECT_STREQ("RRHCBOXNUM", meaningName(RRHCBOXNUM));
+  EXPECT_STREQ("UNKNOWN", meaningName(static_cast<TokenMeaning>(99)));
+  for (const char* text : {"streetnum", "STREETNUM ", "STREETNU", "UNKNOWN"}) {
+    EXPECT_EQ(UNKNOWN, meaningFromName(text)) << "[" << text << "]";
+  }
+}
+
+TEST(AddressToken, NewTokenHasEveryCandidateAndIsNotSettled) {
+  AddressToken token("Main", "US");
+  EXPECT_EQ(kCandidateCount, token.candidateCount());
+  EXPECT_EQ(UNKNOWN, settledMeaning(token));
+  EXPECT_EQ("main", token.folded);
+  token.clearCandidate(UNKNOWN);  // changes nothing
+  EXPECT_EQ(kCandidateCount, token.candidateCount());
+  token.setOnlyCandidate(UNKNOWN);
+  EXPECT_EQ(0u, token.candidateCount());
+  EXPECT_EQ(UNKNOWN, settledMeaning(token)) << "no candidate: never settled";
+}
+
+TEST(AddressToken, SingleCandidateSettlesAndIsKept) {
+  AddressToken token("MAIN", "US");
+  token.setOnlyCandidate(STREETNAME);
+  EXPECT_EQ(STREETNAME, settledMeaning(token));
+  EXPECT_EQ(STREETNAME, token.meaning);
+  // The stored meaning outlives the candidate it came from.
+  token.clearCandidate(STREETNAME);
+  token.candidates[SUFFIX] = true;
+  EXPECT_EQ(STREETNAME, settledMeaning(token));
+}
 
 // Normalisation without care-of words.
 std::string normalise(const std::string& line, const std::string& code) {
