@@ -75,17 +75,11 @@ TEST(Utf8ToUtf16Lenient, ReplacesBadSequencesByQuestionMarks) {
       {"\xEF\xBF\xBD", u"?"},  // U+FFFD
       {"\xEF\xBF\xBF", u"?"},  // U+FFFF
       {"\xEF\xBF\xBC", u"\uFFFC"},
-      {"\xED\xA0\x80", u"?"},  // an encoded surrogate
-      {"\x80"
-       "a",
-       u"?a"},  // stray continuation byte
-      {"\xC3"
-       "a",
-       u"?a"},             // cut sequence resumes at 'a'
-      {"\xE2\x82", u"?"},  // cut at the end of the text
-      {"\xF8\x88\x80\x80\x80"
-       "a",
-       u"?a"},  // five-byte form
+      {"\xED\xA0\x80", u"?"},                              // an encoded surrogate
+      {std::string("\x80") + "a", u"?a"},                  // stray continuation byte
+      {std::string("\xC3") + "a", u"?a"},                  // cut sequence resumes at 'a'
+      {"\xE2\x82", u"?"},                                  // cut at the end of the text
+      {std::string("\xF8\x88\x80\x80\x80") + "a", u"?a"},  // five-byte form
       {std::string("a\0b", 3), std::u16string(u"a\0b", 3)},
   };
   for (const auto& [text, expected] : rows) {
