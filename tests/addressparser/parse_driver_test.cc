@@ -126,7 +126,6 @@ TEST_F(ParseDriverTest, ParsesUsAddresses) {
        "streetNumber=12; streetName=MAIN; suffix=ST; unitLabel=#; unitNumber=5"},
       {"PO BOX 12", "", "USA", "poBoxType=PO BOX; poBoxNumber=12"},
       {"RR 3 BOX 12", "", "USA", "rrhcLabel=RR; rrhcNumber=3; rrhcBoxNumber=12"},
-      {"ATTN 9 ELM ST", "", "USA", "streetNumber=9; streetName=ELM; suffix=ST"},
       {"C/O JOHN SMITH", "9 ELM ST", "USA", "streetNumber=9; streetName=ELM; suffix=ST"},
       // An unknown country falls back to the default, US.
       {"9 ELM ST", "", "Atlantis", "streetNumber=9; streetName=ELM; suffix=ST"},

@@ -102,7 +102,6 @@ TEST(XMLDocParse, RefusedDocumentsGiveTheSameErrorOnEveryPath) {
       {Nested(257), "document nested deeper than 256 elements", ""},
       {std::string("<a>x\0y</a>", 10), "character U+0000 not allowed in XML (line 1)", ""},
       {std::string("<a>x</a>\n\0junk", 14), "character U+0000 not allowed in XML (line 2)", ""},
-      {std::string("<a x='\0'/>", 10), "character U+0000 not allowed in XML (line 1)", ""},
       {"<a>&#0;</a>", "character U+0000 not allowed in XML (line 1)", ""},
       {"<a\n x='&#1;'/>", "character U+0001 not allowed in XML (line 2)", ""},
       {"<!--\x0b--><a/>", "character U+000B not allowed in XML (line 1)", ""},
