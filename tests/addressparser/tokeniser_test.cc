@@ -78,7 +78,6 @@ TEST(NormaliseAddressLine, RewritesNumberPairsRemovesPunctuationAndUpperCases) {
       {"fr", "12-14", "1214"},                        // codes compare case-sensitively
       {"ES", "calle 12-14", "CALLE 12 14"},
       {"AU", "3/12 Smith St", "3 12 SMITH ST"},  // a unit and its building's number
-      {"AU", "5A/12 George St", "5A 12 GEORGE ST"},
       {"CA", "1204-55 Bloor", "1204 55 BLOOR"},
       {"NL", "Gracht 263-H", "GRACHT 263 # H"},  // the addition, marked as the unit
       {"US", "12-14 MAIN", "1214 MAIN"},
@@ -87,7 +86,6 @@ TEST(NormaliseAddressLine, RewritesNumberPairsRemovesPunctuationAndUpperCases) {
       {"US", "apt. 4-b", "APT 4B"},
       {"US", "12 Main St (rear)", "12 MAIN ST  REAR"},  // inner spaces stay, ends trimmed
       {"US", "6 Elm Rd; Box 4", "6 ELM RD  BOX 4"},
-      {"US", "straße 5", "STRASSE 5"},
       {"US", "rue de l'église", "RUE DE L'ÉGLISE"},
       {"US", "a\tb", "A\tB"},
       {"US", "  \t12 MAIN\r\n", "12 MAIN"},
