@@ -71,7 +71,6 @@ TEST(NormaliseAddressLine, RewritesNumberPairsRemovesPunctuationAndUpperCases) {
     const char* line;
     const char* normalised;
   } rows[] = {
-      // Number pairs.
       {"FR", "12-14 rue X", "12/14 RUE X"},
       {"FR", "12 À 14", "12 À 14"},                   // rewrites run before upper-casing
       {"FR", "2-4 ET 6-8 RUE X", "2/4 ET 68 RUE X"},  // only the first pair

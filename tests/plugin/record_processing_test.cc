@@ -119,7 +119,6 @@ TEST_F(RecordProcessing, OneLineAddressGainsItsLocality) {
 }
 
 TEST_F(RecordProcessing, DocumentsWithoutTheUsualShapeKeepTheirContent) {
-  // The error, or how it begins.
   const std::pair<const char*, const char*> rows[] = {
       {"<STD_BOM><OTHER>123 Main St</OTHER></STD_BOM>",
        "<STD_RESULT><OTHER>123 Main St</OTHER></STD_RESULT>"},

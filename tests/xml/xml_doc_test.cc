@@ -258,7 +258,6 @@ TEST(XMLDocNodes, SetNodeContentStoresMarkupCharactersLiterally) {
     ASSERT_NE(value->children, nullptr);
     EXPECT_EQ(value->children, value->last) << "one text node replaces all children";
 
-    // Writing and reading the document again gives the same text back.
     std::string out;
     doc.Dump(out);
     XMLDoc again;
