@@ -1,10 +1,15 @@
-// Tests of configuration loading (from files and text, one on top of another),
-// country resolution and the rule-set tables.
+// Configuration loading (from files and text, one on top of another), country
+// resolution and the rule-set tables; RULE elements read into Rule records, and
+// checkRule; word-list loading and look-ups.
 #include "addressparser/parser_config.h"
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+
 #include "addressparser/parser_fixture.h"
+#include "addressparser/rule.h"
 #include "addressparser/word_lists.h"
 #include "errors/tarn_exception.h"
 #include "test_checks.h"
@@ -176,6 +181,248 @@ TEST_F(ParserConfigTest, MalformedDocumentThrowsNamingIt) {
     EXPECT_EQ(0u, shown.rfind(messageStart, 0)) << shown;
     EXPECT_TRUE(zeb_test::Holds(shown, "config.xml])")) << "names the file";
   }
+}
+
+std::string meaningList(const std::vector<TokenMeaning>& meanings) {
+  return addr_test::joined(meanings, ",", meaningName);
+}
+
+class RuleLoaderTest : public addr_test::ParserFixture {
+ protected:
+  // The rules of the US rule set that `ruleSet` (a RULESET's content) gives.
+  const RuleList& loadRules(const std::string& ruleSet) {
+    load("<R><RULESET c2=\"US\">" + ruleSet + "</RULESET></R>");
+    return config().findRuleSet("US")->rules;
+  }
+  // The single RULE element that `attributes` describe.
+  const Rule& loadOneRule(const std::string& attributes) {
+    const RuleList& rules = loadRules("<NOCONTEXT><RULE " + attributes + "/></NOCONTEXT>");
+    EXPECT_EQ(1u, rules.size()) << attributes;
+    return *rules.front();
+  }
+};
+
+// A rule as "name|description|condition|eliminate|terminal|set|setNext|setText|context".
+std::string described(const Rule& rule) {
+  return rule.name + "|" + rule.description + "|" + rule.condition + "|" +
+         meaningList(rule.eliminate) + "|" + (rule.terminal ? "terminal" : "") + "|" +
+         meaningName(rule.set) + "|" + meaningName(rule.setNext) + "|" + rule.setText + "|" +
+         (rule.withContext ? "context" : "");
+}
+
+TEST_F(RuleLoaderTest, ReadsEveryAttributeAsWritten) {
+  EXPECT_EQ(
+      described(loadOneRule(
+          R"x(name="num" description=" first number " condition="ISNUMBER AND ISTOKENA(PREV,X)" )x"
+          R"x(eliminate="PREDIR" terminal="YES" set="STREETNUM" setNext="STREETNAME")x")),
+      "num| first number |ISNUMBER AND ISTOKENA(PREV,X)|PREDIR|terminal|STREETNUM|STREETNAME|"
+      "STREETNUM|");
+  // Meaning names are case-sensitive and not trimmed.
+  EXPECT_EQ(described(loadOneRule(R"(set="streetname" setNext="SUFFIX ")")),
+            "|||||UNKNOWN|UNKNOWN|streetname|");
+}
+
+TEST_F(RuleLoaderTest, TerminalIsYesInAnyAsciiCase) {
+  const std::pair<const char*, bool> rows[] = {
+      {"YES", true}, {"yEs", true}, {"Y", false}, {"YES ", false}};
+  for (const auto& [text, terminal] : rows) {
+    EXPECT_EQ(terminal, loadOneRule(std::string("terminal=\"") + text + "\"").terminal)
+        << "[" << text << "]";
+  }
+}
+
+TEST_F(RuleLoaderTest, EliminateSkipsEmptyPiecesAndKeepsUnknownOnes) {
+  const std::pair<const char*, const char*> rows[] = {
+      {"PREDIR,,POSTDIR,", "PREDIR,POSTDIR"},
+      {"PREDIR, POSTDIR", "PREDIR,UNKNOWN"},
+      {"predir", "UNKNOWN"},
+      {"SUFFIX,PREFIX,SUFFIX", "SUFFIX,PREFIX,SUFFIX"},
+  };
+  for (const auto& [text, meanings] : rows) {
+    const Rule& rule = loadOneRule(std::string("eliminate=\"") + text + "\"");
+    EXPECT_EQ(meanings, meaningList(rule.eliminate)) << "[" << text << "]";
+  }
+}
+
+TEST_F(RuleLoaderTest, ContextFreeRulesComeFirstFromTheFirstGroupsOnly) {
+  const RuleList& rules = loadRules(R"(
+      <WITHCONTEXT><RULE name="c1"/><RULE name="c2"/></WITHCONTEXT>
+      <NOCONTEXT><RULE name="n1"><RULE name="nested"/></RULE><!-- note --><OTHER/>
+        <RULE name="n2"/></NOCONTEXT>
+      <NOCONTEXT><RULE name="second group"/></NOCONTEXT>
+      <RULE name="stray"/>)");
+  std::string names;
+  for (const auto& rule : rules) names += rule->name + (rule->withContext ? "+ " : " ");
+  EXPECT_EQ("n1 n2 c1+ c2+ ", names);
+}
+
+TEST(CheckRule, FindsEveryWrongNameInTextOrder) {
+  const std::pair<RuleText, const char*> rows[] = {
+      {{"", "", "ISNUMBER AND ISTOKENA(PREV,STREETNUM)", "STREETNUM", "", "PREDIR,POSTDIR"}, ""},
+      {{"", "", "", "", "", ""}, ""},
+      {{"", "", "ISWHAT AND ISTOKENA AND NOPE", "", "", ""}, "1:ISWHAT 1:NOPE 2:ISTOKENA"},
+      {{"", "", "ISTOKENA(PREV,NOSUCH)", "", "", ""}, "0"},
+      // An unmatched "(" leaves a leaf without keyword, which is not a word of the rule.
+      {{"", "", "( ISNUMBER AND CANTOKENBEA:NEXT", "", "", ""}, "2:CANTOKENBEA:NEXT"},
+      {{"", "", "", "STREETNAM", "suffix", ",UNITNUM,,POBOXNUMBER,"},
+       "3:STREETNAM 4:suffix 5:POBOXNUMBER"},
+  };
+  for (const auto& [rule, problems] : rows) {
+    std::string found;
+    for (const RuleProblem& problem : checkRule(rule)) {
+      if (!found.empty()) found += ' ';
+      found += std::to_string(problem.kind);
+      if (problem.kind != RuleProblem::kDoesNotCompile) found += ":" + problem.item;
+    }
+    EXPECT_EQ(problems, found) << rule.condition;
+  }
+}
+
+class WordListsTest : public addr_test::ParserFixture {
+ protected:
+  const WordList::Entry* entry(ListKind kind, const std::string& word, const std::string& code) {
+    const WordList* list = config().wordList(kind, code);
+    return list == nullptr ? nullptr : list->find(word);
+  }
+  bool has(ListKind kind, const std::string& word, const std::string& code) {
+    return entry(kind, word, code) != nullptr;
+  }
+};
+
+TEST_F(WordListsTest, LookUpsIgnoreCaseAndTheLatestEqualWordGivesTheStandardForm) {
+  // Keys of 63 bytes and more share one length class; the long rows check that.
+  const std::string longWord(70, 'X');
+  load(R"(<CONFIG><ADDRESSPARTS c2="DE"><SUFFIX>
+         <PART data="Straße" std="STR"/><PART data="STRASSE" std="STRA"/><PART data="Weg"/>
+         <PART data=")" +
+       longWord + R"("/></SUFFIX></ADDRESSPARTS></CONFIG>)");
+  const std::pair<std::string, bool> rows[] = {{"STRASSE", true},
+                                               {"strasse", true},
+                                               {"WEGE", false},
+                                               {"", false},
+                                               {"Strass", false},
+                                               {std::string(70, 'x'), true},
+                                               {std::string(64, 'X'), false}};
+  for (const auto& [word, found] : rows) {
+    EXPECT_EQ(found, has(ListKind::kSuffix, word, "DE")) << word;
+  }
+  EXPECT_EQ(3u, config().wordList(ListKind::kSuffix, "DE")->size());
+  const WordList::Entry* street = entry(ListKind::kSuffix, "strasse", "DE");
+  EXPECT_EQ("Straße", street->word);  // the first text of the key stays
+  EXPECT_EQ("STRA", street->standardForm);
+}
+
+TEST_F(WordListsTest, MissingCountryFallsBackToUs) {
+  load(R"(<CONFIG>
+       <ADDRESSPARTS c2="US"><DIRECTIONAL><PART data="N" std="N"/></DIRECTIONAL>
+         <SUFFIX><PART data="ST" std="ST"/></SUFFIX></ADDRESSPARTS>
+       <ADDRESSPARTS c2="CA"><DIRECTIONAL/><UNITLABEL><PART data="APT"/></UNITLABEL>
+       </ADDRESSPARTS></CONFIG>)");
+  struct Row {
+    ListKind kind;
+    const char* word;
+    const char* code;
+    bool found;
+  } rows[] = {
+      {ListKind::kDirectional, "n", "GB", true},   // GB has no lists at all: the US ones apply
+      {ListKind::kDirectional, "N", "CA", false},  // CA's empty list hides the fallback...
+      {ListKind::kSuffix, "ST", "CA", true},       // ...its missing list does not
+      {ListKind::kPoBox, "BOX", "GB", false},      // no list anywhere
+      {ListKind::kUnitLabel, "APT", "CA", true},
+      {ListKind::kUnitLabel, "APT", "US", false},  // "US" has no fallback of its own
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(row.found, has(row.kind, row.word, row.code)) << row.word << " " << row.code;
+  }
+  // The lists worked out per country at load are those wordListFor finds.
+  for (const char* code : {"FR", "US", "CA", "", "LONGER THAN A CODE"}) {
+    for (size_t kind = 0; kind < kListKindCount; ++kind) {
+      EXPECT_EQ(wordListFor(config().tables().wordLists[kind], code),
+                config().wordListsFor(code)[kind])
+          << code << " list " << kind;
+    }
+  }
+}
+
+TEST_F(WordListsTest, SequencesHaveNoFallbackAndKeepOrderAndDuplicates) {
+  load(R"(<CONFIG>
+       <ADDRESSPARTS c2="US"><CAREOF><PART data="C/O"/></CAREOF>
+         <STICKY_SUFFIX><PART data="WAY"/></STICKY_SUFFIX></ADDRESSPARTS>
+       <ADDRESSPARTS c2="DE"><STICKY_SUFFIX>
+         <PART data="STRASSE"/><PART data="WEG"/><PART data="STRASSE"/>
+       </STICKY_SUFFIX></ADDRESSPARTS>
+       </CONFIG>)");
+  EXPECT_TRUE(config().careOfWordsOf("DE").empty());
+  EXPECT_TRUE(config().stickySuffixesOf("GB").empty());
+  EXPECT_EQ((std::vector<std::string>{"STRASSE", "WEG", "STRASSE"}),
+            config().stickySuffixesOf("DE"));
+  EXPECT_EQ((std::vector<std::string>{"C/O"}), config().careOfWordsOf("US"));
+}
+
+TEST_F(WordListsTest, StickySuffixesAreAddedToTheSuffixList) {
+  load(R"(<CONFIG><ADDRESSPARTS c2="DE">
+       <STICKY_SUFFIX><PART data="STRASSE" std="STR"/></STICKY_SUFFIX>
+       <SUFFIX><PART data="ALLEE" std="AL"/><PART data="strasse" std="S"/></SUFFIX>
+       </ADDRESSPARTS></CONFIG>)");
+  // The SUFFIX list is read first whatever the document order; the sticky suffix
+  // then joins it and, being the later entry, gives the standard form.
+  EXPECT_TRUE(has(ListKind::kSuffix, "ALLEE", "DE"));
+  EXPECT_EQ("STR", entry(ListKind::kSuffix, "STRASSE", "DE")->standardForm);
+  EXPECT_EQ(2u, config().wordList(ListKind::kSuffix, "DE")->size());
+}
+
+TEST_F(WordListsTest, WhichElementsAndPartsAreRead) {
+  load(R"(<CONFIG>
+       <ADDRESSPARTS c2="US"><PREFIX><PART data="OLD"/></PREFIX>
+         <COUNTY><PART data="COUNTY"/></COUNTY>
+         <POBOX><PART data="PO BOX"/><X><PART data="NESTED"/></X>text<PART data="BOX"/></POBOX>
+         <POBOX><PART data="SECOND"/></POBOX></ADDRESSPARTS>
+       <ADDRESSPARTS c2="US"><PREFIX><PART data="NEW"/></PREFIX></ADDRESSPARTS>
+       <ADDRESSPARTS><RURAL><PART std="RR"/><PART data="RURAL ROUTE"/></RURAL></ADDRESSPARTS>
+       </CONFIG>)");
+  struct Row {
+    ListKind kind;
+    const char* word;
+    const char* code;
+    bool found;
+    const char* why;
+  } rows[] = {
+      {ListKind::kPrefix, "OLD", "US", false, "a later ADDRESSPARTS replaces the list"},
+      {ListKind::kPrefix, "NEW", "US", true, ""},
+      {ListKind::kCounty, "COUNTY", "US", true, "lists it does not hold stay"},
+      {ListKind::kPoBox, "po box", "US", true, ""},
+      {ListKind::kPoBox, "BOX", "US", true, "text and other elements between PARTs"},
+      {ListKind::kPoBox, "NESTED", "US", false, "only direct PART children"},
+      {ListKind::kPoBox, "SECOND", "US", false, "only the first list element of a name"},
+      {ListKind::kRural, "", "", true, "missing attributes read as empty"},
+  };
+  for (const Row& row : rows) EXPECT_EQ(row.found, has(row.kind, row.word, row.code)) << row.why;
+  EXPECT_EQ("RR", entry(ListKind::kRural, "", "")->standardForm);
+  EXPECT_EQ("", entry(ListKind::kRural, "RURAL ROUTE", "")->standardForm);
+}
+
+// Phrase joining skips words that begin no phrase; it must never skip one that does.
+TEST(WordList, WordsThatMayBeginAPhrase) {
+  WordList list;
+  list.set("PO BOX", "PO BOX");
+  list.set("Post Office Box", "PO BOX");
+  list.set("BOX", "BOX");
+  const std::string longFirstWord(70, 'x');
+  list.set(longFirstWord + " Y", "Y");
+  const std::pair<std::string, bool> rows[] = {
+      {"po", true},   {"post", true}, {"post office", true},  // joined words
+      {"box", false}, {"p", false},   {"po box", false},      // no key goes on after them
+      {"mo", false},  {"", false},    {longFirstWord, true},
+  };
+  for (const auto& [folded, mayBegin] : rows) {
+    EXPECT_EQ(mayBegin, list.mayBeginPhrase(folded)) << "[" << folded << "]";
+  }
+}
+
+TEST(FoldWord, AsciiAndUnicodeFoldAlike) {
+  const std::pair<const char*, const char*> rows[] = {
+      {"MAIN ST", "main st"}, {"STRAẞE", "strasse"}, {"ΣΟΦΙΑ", "σοφια"}};
+  for (const auto& [word, folded] : rows) EXPECT_EQ(folded, foldWord(word)) << word;
 }
 
 }  // namespace

@@ -1,15 +1,21 @@
-// The host's services as a plug-in sees them: through the lookup callback, with
-// C buffers; and the tables behind them.
+// The host's services as a plug-in sees them (through the lookup callback, with C
+// buffers) and the tables behind them; Double Metaphone against the reference table of
+// the algorithm; loading a plug-in through its C entry points and catching what it
+// throws.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
 
+#include "host/double_metaphone.h"
 #include "host/host_context.h"
 #include "host/parameter_table.h"
+#include "host/plugin_library.h"
 #include "host/token_info_table.h"
 #include "host/transliteration.h"
 #include "logging/logger.h"
@@ -230,6 +236,145 @@ TEST(HostLogger, HasTheLevelNamesAndFactoriesConfigurationsExpect) {
   }
   EXPECT_TRUE(logger.loadConfig(kDefaultLoggerConfig));
   EXPECT_TRUE(logger.loadConfig(zeb::kHostLoggerConfig));
+}
+
+std::string referenceTablePath() {
+  const char* source = std::getenv("ZEB_SOURCE_DIR");
+  std::string root = source != nullptr ? source : ".";
+  return root + "/../shared/data/metaphone/double_metaphone_reference.tsv";
+}
+
+TEST(DoubleMetaphone, AgreesWithReferenceTableOnEveryWord) {
+  std::ifstream in(referenceTablePath());
+  if (!in) GTEST_SKIP() << "reference table not found at " << referenceTablePath();
+  std::string line;
+  std::getline(in, line);  // header
+  size_t rows = 0;
+  size_t mismatches = 0;
+  while (std::getline(in, line)) {
+    size_t tab1 = line.find('\t');
+    size_t tab2 = line.find('\t', tab1 + 1);
+    ASSERT_NE(tab2, std::string::npos) << "malformed row: " << line;
+    std::string word = line.substr(0, tab1);
+    std::string primary = line.substr(tab1 + 1, tab2 - tab1 - 1);
+    std::string secondary = line.substr(tab2 + 1);
+    zeb::MetaphoneCodes codes = zeb::doubleMetaphone(word);
+    ++rows;
+    if (codes.primary != primary || codes.secondary != secondary) {
+      if (++mismatches <= 20) {
+        ADD_FAILURE() << word << ": expected " << primary << "/" << secondary << ", got "
+                      << codes.primary << "/" << codes.secondary;
+      }
+    }
+  }
+  EXPECT_EQ(mismatches, 0u) << "of " << rows << " rows";
+  EXPECT_GT(rows, 1000u);
+}
+
+// A few codes for a clone without the reference table, and lower case, which the
+// table does not hold.
+TEST(DoubleMetaphone, CodesNamedRuleExamples) {
+  const struct {
+    const char* word;
+    const char* primary;
+    const char* secondary;
+  } kRows[] = {
+      {"SMITH", "SM0", "XMT"},
+      {"CAESAR", "SSR", "SSR"},
+      {"", "", ""},
+      {"smith", "SM0", "XMT"},
+  };
+  for (const auto& row : kRows) {
+    zeb::MetaphoneCodes codes = zeb::doubleMetaphone(row.word);
+    EXPECT_EQ(codes.primary, row.primary) << row.word;
+    EXPECT_EQ(codes.secondary, row.secondary) << row.word;
+  }
+}
+
+TEST(MetaphoneEncodeService, WritesPrimaryCodeWithinTheBuffer) {
+  char out[256];
+  zebHostMetaphoneEncode("SCHMIDT", out, sizeof out);
+  EXPECT_STREQ(out, "XMT");
+
+  char small[4] = {'x', 'x', 'x', 'x'};
+  zebHostMetaphoneEncode("ELECTROENCEPHALOGRAMS", small, sizeof small);
+  EXPECT_STREQ(small, "ALK") << "cut to the buffer, terminator included";
+
+  // A long word is encoded only as far as the buffer holds, with the same code.
+  std::string longWord;
+  for (int i = 0; i < 100; ++i) longWord += "SCHMIDT";
+  const std::string primary = zeb::doubleMetaphone(longWord, 10).primary;
+  EXPECT_LE(primary.size(), 12u);
+  EXPECT_EQ(primary.substr(0, 10), zeb::doubleMetaphone(longWord).primary.substr(0, 10));
+  zebHostMetaphoneEncode(longWord.c_str(), small, sizeof small);
+  EXPECT_STREQ(small, "XMT");
+
+  char untouched[2] = {'x', 'x'};
+  zebHostMetaphoneEncode("SMITH", untouched, 0);
+  EXPECT_EQ(untouched[0], 'x') << "a zero size writes nothing";
+}
+
+
+std::string modulePath(const char* name) {
+  const char* build = std::getenv("ZEB_BUILD_DIR");
+  return std::string(build != nullptr ? build : ".") + "/tests/" + name;
+}
+
+TEST(PluginLibrary, RunsRecordsAndTurnsEveryExceptionIntoText) {
+  std::string error;
+  auto plugin = zeb::PluginLibrary::open(modulePath("libzeb_fake_plugin" ZEB_MODULE_SUFFIX), error);
+  ASSERT_TRUE(plugin) << error;
+  EXPECT_EQ(plugin->version(), "fake");
+  ASSERT_TRUE(plugin->init(&zebHostLookup, error)) << error;
+
+  const struct {
+    const char* input;
+    bool threw;
+    const char* text;  // the error, or the buffer
+  } kRows[] = {
+      {"ok", false, "<STD_RESULT>ok</STD_RESULT>"},
+      {"tarn", true, "tarn thrown"},
+      {"std", true, "std thrown"},
+      {"int", true, "unknown exception"},
+  };
+  for (const auto& row : kRows) {
+    std::vector<char> buffer(64, '\0');
+    zeb::PluginLibrary::RunResult result =
+        plugin->run(row.input, buffer.data(), static_cast<uint32_t>(buffer.size()));
+    EXPECT_EQ(result.threw, row.threw) << row.input;
+    if (row.threw) {
+      EXPECT_TRUE(Holds(result.error, row.text)) << row.input;
+    } else {
+      EXPECT_EQ(result.status, 0);
+      EXPECT_STREQ(buffer.data(), row.text);
+    }
+  }
+  EXPECT_EQ(plugin->close(), 7);
+}
+
+TEST(PluginLibrary, InitFailureGivesThePluginsMessageEvenUnterminated) {
+  zeb::HostContext::instance().parameters().set("FAKE", "MODE", "refuse");
+  std::string error;
+  auto plugin = zeb::PluginLibrary::open(modulePath("libzeb_fake_plugin" ZEB_MODULE_SUFFIX), error);
+  ASSERT_TRUE(plugin) << error;
+  EXPECT_FALSE(plugin->init(&zebHostLookup, error));
+  EXPECT_EQ(error.rfind("refused:xxx", 0), 0u) << error;
+  EXPECT_EQ(error.size(), 4096u) << "the whole buffer, nothing past it";
+
+  zeb::HostContext::instance().parameters().set("FAKE", "MODE", "throw");
+  EXPECT_FALSE(plugin->init(&zebHostLookup, error));
+  EXPECT_EQ(error, "init threw");
+  zeb::HostContext::instance().parameters().set("FAKE", "MODE", "");
+}
+
+TEST(PluginLibrary, MissingLibraryOrEntryPointNamesIt) {
+  std::string error;
+  EXPECT_FALSE(zeb::PluginLibrary::open(modulePath("no_such_plugin.so"), error));
+  EXPECT_TRUE(Holds(error, {"cannot load plug-in [", "no_such_plugin.so]"}));
+
+  EXPECT_FALSE(
+      zeb::PluginLibrary::open(modulePath("libzeb_fake_plugin_no_close" ZEB_MODULE_SUFFIX), error));
+  EXPECT_TRUE(Holds(error, "has no entry point closePlugin"));
 }
 
 }  // namespace

@@ -95,7 +95,7 @@ TEST_F(InitPlugin, EmptySupportPathIsRejectedBeforeTheParser) {
   }
 }
 
-// The cutting itself is CopyBoundedMessage's (result_buffer_test.cc); here only that
+// The cutting itself is CopyBoundedMessage's (record_processing_test.cc); here only that
 // initPlugin cuts at the size it was given.
 TEST_F(InitPlugin, MessageIsCutToTheBufferWithoutTerminator) {
   Host().missingServices.insert("GetLogger");
@@ -148,7 +148,7 @@ class RunDQM : public ::testing::Test {
   }
 };
 
-// The sizes themselves are CopyResultDocument's (result_buffer_test.cc); here only
+// The sizes themselves are CopyResultDocument's (record_processing_test.cc); here only
 // that runDQM checks against the size it was given.
 TEST_F(RunDQM, ResultMustBeShorterThanTheBuffer) {
   std::string input = RecordDocument({{"ADDR1", "123 Main St"}, {"CITY", "Springfield"}});

@@ -1,16 +1,123 @@
-// Record documents built from codes and values, results read back, and the JSON
-// and CSV forms of both.
+// zebparse's parts: records read from a byte stream (lines for xml and jsonl, strict
+// RFC 4180 for csv, each bounded in size, broken ones reported where they start without
+// swallowing what follows; every case read in one piece and a byte at a time); record
+// documents built from codes and values, results read back, and the JSON and CSV forms
+// of both; and the run pipeline, which keeps input order whatever the threads do, never
+// holds more than its window of batches, and hands written batches back to be filled
+// again.
 #include "tools/zebparse/record_formats.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <set>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include "test_checks.h"
+#include "tools/zebparse/batch_pipeline.h"
+#include "tools/zebparse/record_input.h"
+
 namespace zebparse {
 namespace {
+
+// A source handing out `text` in pieces of at most `piece` bytes.
+InputSource sourceOf(const std::string& text, size_t piece) {
+  auto pos = std::make_shared<size_t>(0);
+  return InputSource([text, piece, pos](char* buffer, size_t size) -> ssize_t {
+    size_t n = std::min({piece, size, text.size() - *pos});
+    std::memcpy(buffer, text.data() + *pos, n);
+    *pos += n;
+    return static_cast<ssize_t>(n);
+  });
+}
+
+// "line:cell|cell" per record, with "!failure" when it has one; "line:(blank)" for a
+// blank line, which keeps its place in the output.
+template <typename Reader, typename... Options>
+std::vector<std::string> readAll(const std::string& text, size_t piece, size_t limit,
+                                 Options... options) {
+  InputSource in = sourceOf(text, piece);
+  Reader reader(in, limit, options...);
+  std::vector<std::string> got;
+  for (Record record; reader.next(record);) {
+    std::string shown = std::to_string(record.line) + ":" + record.text;
+    if (record.blank) shown += "(blank)";
+    for (size_t i = 0; i < record.cells.size(); ++i) shown += (i > 0 ? "|" : "") + record.cells[i];
+    if (!record.failure.empty()) shown += "!" + record.failure;
+    got.push_back(shown);
+    record = Record();
+  }
+  return got;
+}
+
+TEST(CsvReader, ReadsStrictlyAndGoesOnAfterABrokenRecord) {
+  const struct {
+    std::string input;
+    std::vector<std::string> records;
+    size_t limit = 1000;
+    char delimiter = ',';
+  } kRows[] = {
+      {"a,b\r\n\r\n\"x,\"\"y\"\"\",\n", {"1:a|b", "2:(blank)", "3:x,\"y\"|"}},
+      {"a;b,c\n\"x;\";y\n", {"1:a|b,c", "2:x;|y"}, 1000, ';'},
+      {"\xEF\xBB\xBFid,\"two\nlines\"\nlast", {"1:id|two\nlines", "3:last"}},
+      // A stray quote fails its record; the next line is read as usual.
+      {"h\n1,\"12 Main St\"junk,X\n2,ok\n",
+       {"1:h", "2:1!text after the closing quote of a field", "3:2|ok"}},
+      // A quote left open takes nothing along: the lines after it are read again.
+      {"h\n1,12 Main St,\"Springfield\n2,2 Elm,Town\n3,3 Oak,X\n",
+       {"1:h", "2:1|12 Main St!quoted field not closed before the end of the input",
+        "3:2|2 Elm|Town", "4:3|3 Oak|X"}},
+      // ... also when a later quote closes it and the text after that breaks it.
+      {"1,\"a\n2,\"b\",c\n3,x\n",
+       {"1:1!text after the closing quote of a field (on line 2)", "2:2|b|c", "3:3|x"}},
+      {"12345678901\nshort\n\"1234\n56789012\"\nok\n",
+       {"1:!record longer than 10 bytes", "2:short",
+        "3:!quoted field not closed within 10 bytes (on line 4)",
+        "4:!quote inside an unquoted field", "5:ok"},
+       10},
+  };
+  for (const auto& row : kRows) {
+    for (size_t piece : {size_t{1}, size_t{1} << 20}) {
+      EXPECT_EQ(readAll<CsvReader>(row.input, piece, row.limit, row.delimiter), row.records)
+          << row.input << " in pieces of " << piece;
+    }
+  }
+}
+
+TEST(LineReader, MarksBlankLinesAndRefusesLongOnes) {
+  std::string input = "\xEF\xBB\xBF<a/>\r\n  \n" + std::string(30, 'x') + "\n<b/>";
+  for (size_t piece : {size_t{1}, size_t{7}, size_t{1} << 20}) {
+    EXPECT_EQ(readAll<LineReader>(input, piece, 20),
+              (std::vector<std::string>{"1:<a/>", "2:  (blank)", "3:!record longer than 20 bytes",
+                                        "4:<b/>"}))
+        << "pieces of " << piece;
+  }
+}
+
+TEST(InputSource, AFailedReadEndsTheInputWithItsError) {
+  int calls = 0;
+  InputSource in([&](char* buffer, size_t) -> ssize_t {
+    if (calls++ > 0) {
+      errno = EIO;
+      return -1;
+    }
+    std::memcpy(buffer, "one\ntw", 6);
+    return 6;
+  });
+  std::string line;
+  EXPECT_EQ(in.readLine(line, 100), InputSource::Line::kRead);
+  EXPECT_EQ(line, "one");
+  EXPECT_EQ(in.readLine(line, 100), InputSource::Line::kEnd) << "a cut line is no record";
+  EXPECT_EQ(in.error(), EIO);
+}
 
 TEST(ElementCode, IsUpperCaseLettersDigitsAndUnderscores) {
   const std::pair<const char*, bool> kRows[] = {
@@ -107,7 +214,7 @@ TEST(JsonRecord, TakesMappedKeysAndElementCodesAndKeepsTheRestAsWritten) {
   map.add("street", "ADDR1");
   const JsonLine json(
       R"({"id": 7, "street": "12 Main St", "POSTAL_CODE": 2134, "FLAG": true,)"
-      R"( "ADDR2": null, "CITY": ["A\u00e9", 1, null], "addr3": "x", "ADDR2": "b"})",
+      R"( "ADDR2": null, "CITY": ["A\u00e9", 1, null], "addr3": {"x": [1]}, "ADDR2": "b"})",
       map);
   ASSERT_TRUE(json.ok) << json.error;
   std::vector<std::pair<std::string, std::string>> got;
@@ -118,7 +225,7 @@ TEST(JsonRecord, TakesMappedKeysAndElementCodesAndKeepsTheRestAsWritten) {
   EXPECT_EQ(got, expected);
   EXPECT_EQ(json.output(nullptr, nullptr),
             R"({"id": 7,"street": "12 Main St","POSTAL_CODE": 2134,"FLAG": true,"ADDR2": null,)"
-            R"("CITY": ["A\u00e9", 1, null],"addr3": "x","ADDR2": "b"})");
+            R"("CITY": ["A\u00e9", 1, null],"addr3": {"x": [1]},"ADDR2": "b"})");
 }
 
 std::string manyKeys(int count) {
@@ -251,6 +358,156 @@ TEST(Csv, OutputRowTakesResultValuesAndAddsColumns) {
   ASSERT_TRUE(layout.record({"r3", "1 Elm", ""}, elements, error));
   ASSERT_EQ(elements.size(), 1u) << "id is no code and an empty cell gives no element";
   EXPECT_EQ(elements[0].code, "ADDR1");
+}
+
+// Reads `total` numbered records in batches of `perBatch`.
+BatchPipeline::ReadFunction countingReader(uint64_t total, size_t perBatch) {
+  auto next = std::make_shared<uint64_t>(1);
+  return [=](std::vector<Record>& batch) {
+    batch.resize(std::min<uint64_t>(perBatch, total + 1 - *next));
+    for (Record& record : batch) {
+      record.line = (*next)++;
+      record.text = std::to_string(record.line);
+    }
+    return *next <= total;
+  };
+}
+
+// Output is flushed only on an idle write, so one must come after the last batch.
+// One thread is the caller's own.
+TEST(ConcurrentBatchPipeline, WritesInInputOrderWhateverTheProcessingOrderThenIdles) {
+  for (unsigned threads : {1u, 2u, 4u}) {
+    std::vector<uint64_t> written;
+    std::atomic<int> processed{0};
+    bool lastIdle = false;
+    std::set<std::thread::id> seen;
+    BatchPipeline(
+        6, countingReader(1000, 10),
+        [&](Record& record, std::vector<char>&) {
+          // Later records finish first now and then.
+          if (record.line % 7 == 0) std::this_thread::sleep_for(std::chrono::microseconds(300));
+          record.output = "out" + record.text;
+          if (threads == 1) seen.insert(std::this_thread::get_id());
+          ++processed;
+        },
+        [&](std::vector<Record>& batch, bool idle) {
+          for (Record& record : batch) {
+            EXPECT_EQ(record.output, "out" + std::to_string(record.line));
+            written.push_back(record.line);
+          }
+          lastIdle = idle;
+          if (threads == 1) seen.insert(std::this_thread::get_id());
+          return true;
+        })
+        .run(threads);
+    EXPECT_TRUE(threads > 1 || seen == std::set<std::thread::id>{std::this_thread::get_id()});
+    ASSERT_EQ(written.size(), 1000u) << threads << " threads";
+    for (size_t i = 0; i < written.size(); ++i) ASSERT_EQ(written[i], i + 1) << "position " << i;
+    EXPECT_EQ(processed.load(), 1000);
+    EXPECT_TRUE(lastIdle) << threads << " threads";
+  }
+}
+
+TEST(ConcurrentBatchPipeline, ReadersWaitWhenTheWindowIsFull) {
+  // The first batch is slow, so every later one waits to be written behind it.
+  constexpr size_t kWindow = 3;
+  std::atomic<int> inFlight{0};
+  std::atomic<int> mostInFlight{0};
+  auto read = countingReader(40, 1);
+  BatchPipeline(
+      kWindow,
+      [&](std::vector<Record>& batch) {
+        bool more = read(batch);
+        int now = ++inFlight;
+        int seen = mostInFlight.load();
+        while (now > seen && !mostInFlight.compare_exchange_weak(seen, now)) {
+        }
+        return more;
+      },
+      [&](Record& record, std::vector<char>&) {
+        if (record.line == 1) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      },
+      [&](std::vector<Record>&, bool) {
+        --inFlight;
+        return true;
+      })
+      .run(4);
+  EXPECT_LE(mostInFlight.load(), static_cast<int>(kWindow));
+  EXPECT_EQ(inFlight.load(), 0);
+}
+
+TEST(ConcurrentBatchPipeline, EmptyInputAndEmptyReadsWriteNothing) {
+  int reads = 0;
+  int writes = 0;
+  BatchPipeline(
+      2,
+      [&](std::vector<Record>& batch) {
+        batch.clear();
+        return ++reads < 3;  // two empty reads, then the end
+      },
+      [](Record&, std::vector<char>&) { FAIL() << "no record to process"; },
+      [&](std::vector<Record>&, bool) {
+        ++writes;
+        return true;
+      })
+      .run(3);
+  EXPECT_EQ(reads, 3) << "the end of the input is read once";
+  EXPECT_EQ(writes, 0);
+}
+
+TEST(ConcurrentBatchPipeline, WrittenBatchesComeBackEmptiedButKeepTheirMemory) {
+  // One thread, so the second read gets the batch the first one filled.
+  int reads = 0;
+  BatchPipeline(
+      1,
+      [&](std::vector<Record>& batch) {
+        ++reads;
+        if (reads == 1) {
+          batch.resize(4);
+          batch[3].text.assign(1 << 20, 'x');  // one huge record
+          return true;
+        }
+        EXPECT_EQ(batch.size(), 4u);
+        for (const Record& record : batch) {
+          EXPECT_TRUE(record.output.empty());
+          EXPECT_TRUE(record.failure.empty());
+          EXPECT_GE(record.output.capacity(), 1000u) << "the output's memory is kept";
+        }
+        EXPECT_LT(batch[3].text.capacity(), size_t{1} << 20) << "a huge text is not kept";
+        batch.clear();
+        return false;
+      },
+      [](Record& record, std::vector<char>&) {
+        record.output.assign(1000, 'o');
+        record.failure = "f";
+      },
+      [](std::vector<Record>&, bool) { return true; })
+      .run(1);
+  EXPECT_EQ(reads, 2);
+}
+
+TEST(ConcurrentBatchPipeline, AFailedWriteStopsReadingAndWriting) {
+  for (unsigned threads : {1u, 2u, 4u}) {
+    std::atomic<uint64_t> lastRead{0};
+    auto read = countingReader(100000, 10);
+    std::vector<uint64_t> written;
+    bool stopped = BatchPipeline(
+                       4,
+                       [&](std::vector<Record>& batch) {
+                         bool more = read(batch);
+                         lastRead = batch.back().line;
+                         return more;
+                       },
+                       [](Record&, std::vector<char>&) {},
+                       [&](std::vector<Record>& batch, bool) {
+                         written.push_back(batch.front().line);
+                         return written.size() < 3;
+                       })
+                       .run(threads);
+    EXPECT_TRUE(stopped);
+    EXPECT_EQ(written, (std::vector<uint64_t>{1, 11, 21})) << threads << " threads";
+    EXPECT_LE(lastRead.load(), 30u + 10 * (4 + threads)) << "reading stops at the window";
+  }
 }
 
 }  // namespace

@@ -1,8 +1,13 @@
-// Parsing, element search, node editing and the single-line Dump of XMLDoc.
+// Parsing, element search, node editing and the single-line Dump of XMLDoc; the
+// single-line writer against libxml2's serialiser (declaration dropped, line feeds
+// removed); and FlatDocument against the tree: every document it reads must come out
+// exactly as XMLDoc writes it after the same edits, and every document it refuses
+// must be one the tree handles (or rejects) on its own.
 #include "xml/xml_doc.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -10,6 +15,7 @@
 #include "errors/tarn_exception.h"
 #include "test_checks.h"
 #include "xml/flat_document.h"
+#include "xml/single_line_writer.h"
 #include "xml_test_support.h"
 
 namespace {
@@ -96,7 +102,6 @@ TEST(XMLDocParse, RefusedDocumentsGiveTheSameErrorOnEveryPath) {
       {Nested(257), "document nested deeper than 256 elements", ""},
       {std::string("<a>x\0y</a>", 10), "character U+0000 not allowed in XML (line 1)", ""},
       {std::string("<a>x</a>\n\0junk", 14), "character U+0000 not allowed in XML (line 2)", ""},
-      {std::string("<a x='\0'/>", 10), "character U+0000 not allowed in XML (line 1)", ""},
       {"<a>&#0;</a>", "character U+0000 not allowed in XML (line 1)", ""},
       {"<a\n x='&#1;'/>", "character U+0001 not allowed in XML (line 2)", ""},
       {"<!--\x0b--><a/>", "character U+000B not allowed in XML (line 1)", ""},
@@ -253,7 +258,6 @@ TEST(XMLDocNodes, SetNodeContentStoresMarkupCharactersLiterally) {
     ASSERT_NE(value->children, nullptr);
     EXPECT_EQ(value->children, value->last) << "one text node replaces all children";
 
-    // Writing and reading the document again gives the same text back.
     std::string out;
     doc.Dump(out);
     XMLDoc again;
@@ -293,6 +297,261 @@ TEST(XMLDocDump, DeeplyNestedDocumentsAreWrittenWithoutRecursion) {
   std::string out;
   doc.Dump(out);
   EXPECT_EQ(out.size(), text.size() + 4);  // the innermost element is <d/>
+}
+
+// Documents the writer must reproduce itself.
+const char* kWrittenDocuments[] = {
+    "<a/>",
+    "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a b=\"\xe9\">\xe9</a>",
+    "<a x=\"&lt;&gt;&amp;&quot;'&#9;&#10;&#13;\" y='\"' z=''/>",
+    "<a>&lt;&gt;&amp;&apos;&quot;&#x263A;&#169;&#13;&#9;]]&gt;</a>",
+    "<!--top--><?top data?><a><!-- in\nside --><?pi?><?pi2   ?><?pi3 a b ?></a><!--after-->",
+    "<a><![CDATA[<markup> & \"stuff\"\n]]><![CDATA[]]>tail</a>",
+    "<r xmlns=\"urn:default\" xmlns:p=\"urn:p\" xmlns:q='urn:\"quoted\"'>"
+    "<p:c p:attr=\"1\" q:attr=\"2\"/><d xmlns=\"\"/><p:e xmlns:p=\"urn:other\"/></r>",
+    "<r xml:lang=\"en\" xml:space=\"preserve\">  </r>",
+    "<\u00E9l\u00E9ment attr\u00EFbut=\"\u20AC \U0001F600\">"
+    "\xe4\xb8\xad\xe6\x96\x87 \xf0\x9f\x98\x80<!--\xc3\xa9--></\xc3\xa9l\xc3\xa9ment>",
+    "<STD_BOM>\n  <OBS_FEAT>\n    <OBS_FELEM>\n      <FELEM_CODE>ADDR1</FELEM_CODE>\n"
+    "      <FELEM_VALUE>123 Main St</FELEM_VALUE>\n    </OBS_FELEM>\n  </OBS_FEAT>\n</STD_BOM>\n",
+};
+
+// Documents with a document type declaration go to libxml2's own serialiser.
+const char* kFallbackDocuments[] = {
+    "<!DOCTYPE a><a/>",
+    "<!DOCTYPE a [<!ATTLIST a d CDATA \"def\">]><a x=\"&amp;\">&lt;</a>",
+    "<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Strict//EN\" \"xhtml1-strict.dtd\">"
+    "<html><br/></html>",
+};
+
+std::string Reference(const XMLDoc& doc) {
+  std::string out;
+  xml::DumpThroughLibxml(doc.document(), out);
+  return out;
+}
+
+TEST(SingleLineWriter, MatchesLibxmlOnParsedDocuments) {
+  for (const char* text : kWrittenDocuments) {
+    XMLDoc doc;
+    doc.ParseXML(text);
+    std::string written;
+    ASSERT_TRUE(xml::WriteSingleLine(doc.document(), written)) << text;
+    EXPECT_EQ(written, Reference(doc)) << text;
+    EXPECT_EQ(written.find('\n'), std::string::npos) << text;
+  }
+}
+
+TEST(SingleLineWriter, DocumentTypeDeclarationsFallBackToLibxml) {
+  for (const char* text : kFallbackDocuments) {
+    XMLDoc doc;
+    doc.ParseXML(text);
+    std::string written = "kept";
+    EXPECT_FALSE(xml::WriteSingleLine(doc.document(), written)) << text;
+    EXPECT_EQ(written, "kept") << "a refused document leaves the output alone: " << text;
+    std::string dumped;
+    doc.Dump(dumped);
+    EXPECT_EQ(dumped, Reference(doc)) << text;
+    EXPECT_EQ(dumped.find('\n'), std::string::npos) << text;
+  }
+}
+
+TEST(SingleLineWriter, MatchesLibxmlOnEditedTrees) {
+  const char* values[] = {"A&B<C>\"D\"\rline\nfeed", "bad \xff utf-8", "", "]]>"};
+  for (const char* value : values) {
+    XMLDoc doc;
+    doc.ParseXML("<r><v>old</v></r>");
+    xmlNodePtr root = doc.Root();
+    SetNodeContent(FindChildElement(root, "v"), value);
+    NewTextChild(root, "n", value);
+    xmlSetProp(root, BAD_CAST "attr", BAD_CAST value);
+    xmlAddChild(root, xmlNewCDataBlock(doc.document(), BAD_CAST value,
+                                       static_cast<int>(std::string(value).size())));
+    xmlAddChild(root, xmlNewDocComment(doc.document(), BAD_CAST value));
+    xmlAddChild(root, xmlNewDocPI(doc.document(), BAD_CAST "pi", BAD_CAST value));
+    xmlAddChild(root, xmlNewDocPI(doc.document(), BAD_CAST "bare", nullptr));
+    SetNodeName(root, "STD_RESULT");
+    std::string written;
+    ASSERT_TRUE(xml::WriteSingleLine(doc.document(), written)) << value;
+    EXPECT_EQ(written, Reference(doc)) << value;
+  }
+}
+
+TEST(SingleLineWriter, TopLevelTextFallsBackSoTheOutputStartsWithMarkup) {
+  XMLDoc doc;
+  doc.ParseXML("<a/>");
+  xmlAddPrevSibling(doc.Root(), xmlNewDocText(doc.document(), BAD_CAST "stray"));
+  std::string dumped;
+  doc.Dump(dumped);
+  EXPECT_EQ(dumped, Reference(doc));
+  EXPECT_EQ(dumped, "<a/>");
+}
+
+// Markup written before a parent's end tag reads as the same elements appended as
+// nodes would, wherever the parent sits and whatever it holds.
+TEST(SingleLineWriter, TrailingMarkupMatchesAppendedNodes) {
+  // A document and its parent element: the first of that name, in document order.
+  const std::pair<const char*, const char*> rows[] = {
+      {"<r><f/></r>", "f"},
+      {"<r><f>text<g a=\"1\"/></f><h/></r>", "f"},
+      {"<r><x><f><g/></f></x></r>", "f"},
+      {"<r>lead<f>t</f></r>", "r"},
+      {"<r/>", "r"},
+      {"<p:r xmlns:p=\"urn:p\"><p:f>t</p:f><!--c--></p:r>", "f"},
+  };
+  const char* values[] = {"v", "", "A&B<C>\"D\"\rline\nfeed", "\xc3\xa9 bad \xff"};
+  for (const auto& [document, parentName] : rows) {
+    for (const char* value : values) {
+      XMLDoc edited;
+      edited.ParseXML(document);
+      XMLDoc appended;
+      appended.ParseXML(document);
+      auto find = [&, &name = parentName](const XMLDoc& doc) {
+        for (xmlNodePtr node : xml_test::ElementsInOrder(doc.Root())) {
+          if (NodeName(node) == name) return node;
+        }
+        return static_cast<xmlNodePtr>(nullptr);
+      };
+      xmlNodePtr parent = find(appended);
+      ASSERT_NE(parent, nullptr) << document;
+      xmlNodePtr first = NewChild(parent, "n");
+      NewTextChild(first, "v", value);
+      NewTextChild(parent, "m", value);
+
+      std::string markup = "<n><v>";
+      xml::AppendEscapedText(markup, value);
+      markup += "</v></n><m>";
+      xml::AppendEscapedText(markup, value);
+      markup += "</m>";
+      std::string written;
+      ASSERT_TRUE(edited.DumpWithTrailingMarkup(written, find(edited), markup)) << document;
+      EXPECT_EQ(written, Reference(appended)) << document << " / " << value;
+
+      std::string plain;
+      ASSERT_TRUE(edited.DumpWithTrailingMarkup(plain, find(edited), "")) << document;
+      std::string dumped;
+      edited.Dump(dumped);
+      EXPECT_EQ(plain, dumped) << "no markup writes the tree as it is: " << document;
+    }
+  }
+}
+
+TEST(SingleLineWriter, TrailingMarkupIsRefusedWhereOnlyLibxmlWrites) {
+  XMLDoc doc;
+  doc.ParseXML("<!DOCTYPE r><r><f/></r>");
+  std::string written = "old";
+  EXPECT_FALSE(doc.DumpWithTrailingMarkup(written, FindChildElement(doc.Root(), "f"), "<n/>"));
+  EXPECT_EQ(written, "");
+  XMLDoc empty;
+  EXPECT_FALSE(empty.DumpWithTrailingMarkup(written, nullptr, "<n/>"));
+  EXPECT_EQ(written, "");
+}
+
+using xml::FlatDocument;
+using xml_test::ElementsInOrder;
+
+// One set of edits, made the same way on both forms.
+struct Edits {
+  int setContentOf = -1;
+  std::string content;
+  int appendChildTo = -1;
+  int markupAt = -1;
+};
+
+void ExpectSameAsTree(const std::string& text, const Edits& edits) {
+  SCOPED_TRACE(text.substr(0, 120));
+  FlatDocument flat;
+  ASSERT_TRUE(flat.Read(text.data(), text.size()));
+  XMLDoc tree;
+  tree.ParseXML(text.data(), text.size());
+  std::vector<xmlNodePtr> nodes = ElementsInOrder(tree.Root());
+
+  const std::string markup = "<OBS_FELEM><FELEM_CODE>X</FELEM_CODE></OBS_FELEM>";
+  if (edits.setContentOf >= 0) {
+    flat.SetContent(static_cast<FlatDocument::Index>(edits.setContentOf), edits.content);
+    SetNodeContent(nodes[static_cast<size_t>(edits.setContentOf)], edits.content);
+  }
+  if (edits.appendChildTo >= 0) {
+    flat.AppendTextChild(static_cast<FlatDocument::Index>(edits.appendChildTo), "FELEM_VALUE",
+                         "a&b");
+    NewTextChild(nodes[static_cast<size_t>(edits.appendChildTo)], "FELEM_VALUE", "a&b");
+  }
+  flat.Rename(0, "STD_RESULT");
+  SetNodeName(tree.Root(), "STD_RESULT");
+
+  std::string fromTree;
+  xmlNodePtr markupNode =
+      edits.markupAt >= 0 ? nodes[static_cast<size_t>(edits.markupAt)] : nullptr;
+  ASSERT_TRUE(tree.DumpWithTrailingMarkup(fromTree, markupNode, markup));
+  std::string fromFlat;
+  flat.Write(
+      fromFlat,
+      edits.markupAt >= 0 ? static_cast<FlatDocument::Index>(edits.markupAt) : FlatDocument::kNone,
+      markup);
+  EXPECT_EQ(fromFlat, fromTree) << "content of " << edits.setContentOf << ", child to "
+                                << edits.appendChildTo << ", markup at " << edits.markupAt;
+}
+
+TEST(FlatDocument, WritesWhatTheTreeWritesAfterTheSameEdits) {
+  std::string deep;
+  for (int i = 0; i < 200; ++i) deep += "<d>";
+  deep += "x";
+  for (int i = 0; i < 200; ++i) deep += "</d>";
+  const std::vector<std::string> documents = {
+      "<a/>",
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?><STD_BOM><OBS_FEAT><OBS_FELEM><FELEM_CODE>ADDR1"
+      "</FELEM_CODE><FELEM_VALUE>1 Main &amp; &lt;St&gt; \"q\" 'a'</FELEM_VALUE></OBS_FELEM>"
+      "<OBS_FELEM><FELEM_CODE>CITY</FELEM_CODE><FELEM_VALUE/></OBS_FELEM></OBS_FEAT></STD_BOM>",
+      "<a><b/><c>x\r\ny\nz</c><d></d></a>",
+      "<a>x&#13;&#x41;&#9;]]&gt;</a>",
+      "<a>  x  </a>",
+      "<a><b>Smith &amp; Sons &amp; </b><c>x\n\n</c></a>",
+      "<a><b>\xc3\xa9t\xc3\xa9 \xe6\x9d\xb1</b></a>",
+      "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>caf\xe9</a>",
+      "\xff\xfe" + xml_test::Utf16Le("<?xml version=\"1.0\" encoding=\"UTF-16\"?><a><b>t</b></a>"),
+      deep,
+  };
+  for (const std::string& text : documents) {
+    FlatDocument probe;
+    ASSERT_TRUE(probe.Read(text.data(), text.size())) << text;
+    XMLDoc counted;
+    counted.ParseXML(text.data(), text.size());
+    const int count = static_cast<int>(ElementsInOrder(counted.Root()).size());
+    ExpectSameAsTree(text, Edits{});
+    for (int i = 0; i < count && i < 8; ++i) {
+      ExpectSameAsTree(text, Edits{i, "new & <x>\r", -1, i});
+      ExpectSameAsTree(text, Edits{i, "", -1, 0});
+      ExpectSameAsTree(text, Edits{-1, "", i, i});
+      ExpectSameAsTree(text, Edits{i, "v", i, count - 1});
+    }
+  }
+}
+
+TEST(FlatDocument, RefusesWhatOnlyTheTreeCanHold) {
+  const std::vector<std::string> documents = {
+      "<a x=\"1\"/>",    "<a xmlns=\"urn:x\"/>", "<p:a xmlns:p=\"urn:x\"/>", "<!-- c --><a/>",
+      "<a/><?pi x?>",    "<a><![CDATA[x]]></a>", "<!DOCTYPE a><a/>",         "<a>x<b/></a>",
+      "<a><b/>x</a>",    "<a>\n  <b/>\n</a>",
+      "<a><b> </b></a>",  // whitespace-only text
+  };
+  for (const std::string& text : documents) {
+    FlatDocument flat;
+    EXPECT_FALSE(flat.Read(text.data(), text.size())) << text;
+    XMLDoc tree;
+    EXPECT_NO_THROW(tree.ParseXML(text.data(), text.size())) << text;
+    EXPECT_NE(tree.Root(), nullptr) << text;
+  }
+}
+
+TEST(FlatDocument, ReadsAgainAfterRefusalsAndFailures) {
+  FlatDocument flat;
+  for (int i = 0; i < 5000; ++i) {
+    const char* text = i % 3 == 0 ? "<a x='1'/>" : i % 3 == 1 ? "<a>" : "<a><b>v</b></a>";
+    EXPECT_EQ(flat.Read(text, std::strlen(text)), i % 3 == 2) << i;
+  }
+  ASSERT_TRUE(flat.Read("<a><b>v</b></a>", 15));
+  EXPECT_EQ(flat.Content(0), "v");
+  EXPECT_EQ(flat.Name(flat.FirstChild(0, "b")), "b");
+  EXPECT_EQ(flat.FirstChild(0, "c"), FlatDocument::kNone);
 }
 
 }  // namespace

@@ -1,13 +1,19 @@
-// Log files in a scratch directory: writing, appending across reloads, real
-// rotation by size and by age with a test clock, and the failures a full disk,
-// a vanished file or directory or a blocked rename cause.
-#include "logging/file_writer.h"
-
+// The writers: console output as it reaches the process's real standard streams;
+// the event-log writer behind a fake system log (what it would report, under which
+// source name, how it reports its own failures); log files in a scratch directory
+// (writing, appending across reloads, real rotation by size and by age with a test
+// clock, and the failures a full disk, a vanished file or directory or a blocked
+// rename cause).
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
+#include "logging/console_writer.h"
+#include "logging/event_writer.h"
+#include "logging/file_writer.h"
+#include "logging/process_settings.h"
 #include "test_checks.h"
 #include "test_writers.h"
 
@@ -18,6 +24,165 @@ using zebtest::ScratchDirectory;
 using zebtest::TestClock;
 using zebtest::TestLogger;
 namespace fs = std::filesystem;
+
+struct ConsoleCase {
+  const char* config;
+  bool toStdout;
+  bool bare;
+};
+
+TEST(ConsoleWriter, ChoosesStreamAndStyleFromTheUri) {
+  const ConsoleCase cases[] = {
+      {"console://stdout db.*", true, false},
+      {"console: db.*", false, false},
+      {"console://STDOUT db.*", false, false},  // the host is compared exactly
+      {"console://stdout?style=bare db.*", true, true},
+  };
+  for (const ConsoleCase& c : cases) {
+    TestLogger test;
+    ASSERT_TRUE(test.logger.loadConfig(c.config)) << c.config;
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    LogMessage message;
+    message.reset("db", kLevelWarning);
+    message.lines = {"first", "second", "third"};
+    test.logger.log(message);
+    const std::string out = ::testing::internal::GetCapturedStdout();
+    const std::string err = ::testing::internal::GetCapturedStderr();
+
+    const std::string& written = c.toStdout ? out : err;
+    EXPECT_TRUE((c.toStdout ? err : out).empty()) << c.config;
+    std::string expected;
+    std::string stamp;
+    cmn::formatDateTime(message.time, stamp);
+    const std::string prefix =
+        c.bare ? "" : stamp + " [db:" + std::to_string(cmn::currentThreadNumber()) + "] WARN: ";
+    for (const char* line : {"first", "second", "third"}) expected += prefix + line + "\n";
+    EXPECT_EQ(written, expected) << c.config;
+  }
+}
+
+TEST(ConsoleWriter, WritesTheWritersOwnFailureReports) {
+  TestLogger test;
+  ASSERT_TRUE(test.logger.loadConfig("console://stdout?style=bare eventwriter.*;filewriter.*"));
+  ::testing::internal::CaptureStdout();
+  test.log("eventwriter", kLevelError, "Failed ReportEvent: 0x0005");
+  test.log("filewriter", kLevelCritical, "Failed to write to log file: x");
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+            "Failed ReportEvent: 0x0005\nFailed to write to log file: x\n");
+}
+
+struct ReportedEvent {
+  uint16_t type;
+  std::string text;
+};
+
+class FakeEventLog : public SystemEventLog {
+ public:
+  void* registerSource(const std::string& name, uint32_t& errorCode) override {
+    registeredNames.push_back(name);
+    if (failRegistration) {
+      errorCode = 0x57;
+      return nullptr;
+    }
+    return this;
+  }
+  bool reportEvent(void* handle, uint16_t eventType, const std::string& text,
+                   uint32_t& errorCode) override {
+    EXPECT_EQ(handle, this);
+    if (failReport) {
+      errorCode = 0x6ba;
+      return false;
+    }
+    events.push_back({eventType, text});
+    return true;
+  }
+  void deregisterSource(void*) override { ++deregistrations; }
+
+  bool failRegistration = false;
+  bool failReport = false;
+  std::vector<std::string> registeredNames;
+  std::vector<ReportedEvent> events;
+  int deregistrations = 0;
+};
+
+class EventWriterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setSystemEventLogForTesting(&eventLog);
+    setProcessSetting("DIZ_MODULE", "");
+  }
+  void TearDown() override {
+    test.logger.clear();
+    setSystemEventLogForTesting(nullptr);
+  }
+  TestLogger test;
+  FakeEventLog eventLog;
+};
+
+TEST_F(EventWriterTest, OneEventPerMessageTypedByLevelName) {
+  setProcessSetting("DIZ_MODULE", "zebparse");
+  ASSERT_TRUE(test.logger.loadConfig("event://local db.*"));
+  EXPECT_TRUE(eventLog.registeredNames.empty()) << "registered before the first message";
+
+  const std::pair<uint32_t, uint16_t> rows[] = {
+      {kLevelCritical, kEventTypeError},  {kLevelError, kEventTypeError},
+      {kLevelWarning, kEventTypeWarning}, {kLevelInformation, kEventTypeInformation},
+      {1u << 20, kEventTypeInformation},  // "UNKNOWN"
+  };
+  for (const auto& [level, type] : rows) {
+    eventLog.events.clear();
+    LogMessage message;
+    message.reset("db", level);
+    message.lines = {"one", "two", "three"};
+    test.logger.log(message);
+    ASSERT_EQ(eventLog.events.size(), 1u) << level;
+    EXPECT_EQ(eventLog.events[0].type, type) << level;
+    const std::string name =
+        test.logger.levelNames.count(level) ? test.logger.levelNames[level] : "UNKNOWN";
+    EXPECT_EQ(eventLog.events[0].text, "[" + name + "] one\ntwo\nthree\n");
+  }
+  EXPECT_EQ(eventLog.registeredNames, std::vector<std::string>{"zebparse"});
+  test.logger.clear();
+  EXPECT_EQ(eventLog.deregistrations, 1);
+}
+
+TEST_F(EventWriterTest, FailedRegistrationIsReportedAndRetriedWithTheNextMessage) {
+  setProcessSetting("DIZ_MODULE", "zeb");
+  eventLog.failRegistration = true;
+  ASSERT_TRUE(test.logger.loadConfig("event://local db.*;eventwriter.*\nrecord://r *.*"));
+  test.recorded().clear();
+
+  test.log("db", kLevelError, "lost for the event log");
+  EXPECT_TRUE(eventLog.events.empty());
+  EXPECT_TRUE(test.recorded().contains("Failed RegisterEventSource [zeb]: 0x0057"));
+
+  eventLog.failRegistration = false;
+  test.log("db", kLevelError, "second");
+  ASSERT_EQ(eventLog.events.size(), 1u);
+  EXPECT_EQ(eventLog.events[0].text, "[ERR] second\n");
+  EXPECT_EQ(eventLog.registeredNames.size(), 2u);
+}
+
+TEST_F(EventWriterTest, FailedReportIsLoggedButNotSentBackToTheEventLog) {
+  eventLog.failReport = true;
+  ASSERT_TRUE(test.logger.loadConfig("event://local db.*;eventwriter.*\nrecord://r *.*"));
+  test.recorded().clear();
+  test.log("db", kLevelError, "x");
+  const auto lines = test.recorded().lines();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].text, "x");
+  EXPECT_EQ(lines[1].text, "Failed ReportEvent: 0x06ba");
+  EXPECT_EQ(lines[1].levelName, "ERR");
+  EXPECT_EQ(lines[1].sourceLabel.rfind("eventwriter:", 0), 0u);
+
+  eventLog.failReport = false;
+  test.log("eventwriter", kLevelError, "own report");
+  EXPECT_TRUE(eventLog.events.empty());
+  EXPECT_TRUE(test.recorded().contains("own report"));
+  // The settings table offers no removal; an empty module name reads as none.
+  EXPECT_EQ(eventLog.registeredNames, std::vector<std::string>{""});
+}
 
 constexpr int64_t kJustOverAMinute = 60001;
 
