@@ -1,5 +1,5 @@
 // Compiles rule conditions into ConditionNode trees; tested by
-// condition_compiler_test.cc.
+// condition_test.cc.
 //
 // The tree builder is an operator-precedence parser with explicit stacks, so neither
 // compiling nor releasing a tree recurses: "AND" and "OR" share one precedence and

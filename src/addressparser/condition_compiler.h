@@ -2,7 +2,7 @@
 // stages: split on blanks, splitParentheses, joinTermParameters, the tree builder,
 // and the compilation of each leaf (parseConditionParameters, parseOffset); then the
 // tree into the ConditionProgram that evaluation runs (compileProgram).
-// Tested by tests/addressparser/condition_compiler_test.cc.
+// Tested by tests/addressparser/condition_test.cc.
 //
 // Nothing here recurses over the tree: conditions come from configuration files and
 // fuzzers, and a deeply nested one must not overflow the stack.

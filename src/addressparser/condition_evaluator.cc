@@ -1,5 +1,5 @@
 // Evaluation of compiled rule conditions: one switch on the keyword code, one
-// function per keyword. Tested by condition_evaluator_test.cc.
+// function per keyword. Tested by condition_test.cc.
 #include "addressparser/condition_evaluator.h"
 
 #include <array>

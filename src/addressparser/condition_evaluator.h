@@ -1,5 +1,5 @@
 // Evaluates rule conditions at a token position, compiling a rule's condition on its
-// first evaluation. Tested by tests/addressparser/condition_evaluator_test.cc.
+// first evaluation. Tested by tests/addressparser/condition_test.cc.
 //
 // Evaluation runs the condition's ConditionProgram (condition_program.h): one loop
 // over leaf tests, whatever the depth of the tree. A rule's program is compiled once,

@@ -1,5 +1,5 @@
 // The keyword table of the condition language.
-// Tested by tests/addressparser/condition_compiler_test.cc.
+// Tested by tests/addressparser/condition_test.cc.
 #include "addressparser/condition_keywords.h"
 
 #include <array>

@@ -1,6 +1,6 @@
 // The condition keywords of the rule language: their codes and the process-wide
 // table that maps keyword text to code, looked up ignoring case.
-// Tested by tests/addressparser/condition_compiler_test.cc.
+// Tested by tests/addressparser/condition_test.cc.
 #pragma once
 
 #include <cstdint>

@@ -3,7 +3,7 @@
 // line the part after the last comma is the city, unless it holds a number or a unit;
 // otherwise the street ends at its last street word (a street type, a unit and its
 // number, a box number, a house or route number) and the city is what follows.
-// Tested by tests/addressparser/locality_test.cc.
+// Tested by tests/addressparser/parse_driver_test.cc.
 #include "addressparser/locality.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 // Locality recognition: finding the city, region, postcode and country written at
 // the end of a one-line address, so that only the street part reaches the rules.
-// Tested by tests/addressparser/locality_test.cc.
+// Tested by tests/addressparser/parse_driver_test.cc.
 #pragma once
 
 #include <cstddef>

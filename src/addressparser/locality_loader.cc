@@ -1,5 +1,5 @@
 // Reading the LOCALITY elements of the parser configuration.
-// Tested by tests/addressparser/locality_test.cc.
+// Tested by tests/addressparser/parse_driver_test.cc.
 #include "addressparser/locality_loader.h"
 
 #include "addressparser/config_xml.h"

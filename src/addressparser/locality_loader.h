@@ -1,5 +1,5 @@
 // Reading the LOCALITY elements of the parser configuration; used by the loader only.
-// Tested by tests/addressparser/locality_test.cc.
+// Tested by tests/addressparser/parse_driver_test.cc.
 #pragma once
 
 #include <libxml/tree.h>

@@ -1,4 +1,4 @@
-// The once-only compilation of a rule's condition. Tested by condition_evaluator_test.cc.
+// The once-only compilation of a rule's condition. Tested by condition_test.cc.
 #include "addressparser/rule.h"
 
 #include "addressparser/condition_compiler.h"

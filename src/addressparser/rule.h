@@ -1,6 +1,6 @@
 // A rule of the address parser as loaded from a RULE element, with its condition
 // compiled on first use. Loaded by rule_loader.cc; tested by
-// tests/addressparser/rule_loader_test.cc and condition_evaluator_test.cc.
+// tests/addressparser/parser_config_test.cc and condition_test.cc.
 #pragma once
 
 #include <atomic>

@@ -1,5 +1,5 @@
 // checkRule: what a rule would get wrong quietly at run time. Tested by
-// rule_loader_test.cc and end to end by tests/tools/zebparse_test.cc (zebparse check).
+// parser_config_test.cc and end to end by tests/tools/zebparse_test.cc (zebparse check).
 #include <exception>
 #include <memory>
 #include <string>

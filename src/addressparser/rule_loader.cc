@@ -1,4 +1,4 @@
-// Loading of RULE elements into Rule records. Tested by rule_loader_test.cc.
+// Loading of RULE elements into Rule records. Tested by parser_config_test.cc.
 //
 // Nothing is checked at load time: unknown meaning names become UNKNOWN and the
 // condition text is compiled only when a record first reaches the rule.

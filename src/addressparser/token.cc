@@ -1,4 +1,4 @@
-// Token meanings, address tokens and settledMeaning. Tested by token_test.cc.
+// Token meanings, address tokens and settledMeaning. Tested by tokeniser_test.cc.
 #include "addressparser/token.h"
 
 #include <algorithm>

@@ -1,5 +1,5 @@
 // Token meanings, address tokens and the one rule by which a token's meaning is read.
-// Tested by tests/addressparser/token_test.cc.
+// Tested by tests/addressparser/tokeniser_test.cc.
 #pragma once
 
 #include <array>

@@ -1,4 +1,4 @@
-// The per-country word lists and their look-ups. Tested by word_lists_test.cc.
+// The per-country word lists and their look-ups. Tested by parser_config_test.cc.
 //
 // Every look-up runs for each token and each candidate phrase of every record, so
 // a WordList is a hash map keyed by the case folding of its words: a query costs one

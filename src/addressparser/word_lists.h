@@ -1,7 +1,7 @@
 // The per-country word lists of the address parser: eleven lists of words with
 // standard forms and two plain word sequences, held by the loaded configuration
 // (parser_config.h), filled by its loader and read without locks afterwards.
-// Tested by tests/addressparser/word_lists_test.cc.
+// Tested by tests/addressparser/parser_config_test.cc.
 #pragma once
 
 #include <algorithm>

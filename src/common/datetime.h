@@ -1,5 +1,5 @@
 // A millisecond time stamp with special values, standing in for the RW date-time
-// class, and its text form. Tested by tests/common/datetime_test.cc.
+// class, and its text form. Tested by tests/common/common_test.cc.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,5 @@
 // Path splitting and the four file-system operations the log writer needs.
-// They never throw; failures show in the result. Tested by tests/common/file_util_test.cc.
+// They never throw; failures show in the result. Tested by tests/common/common_test.cc.
 #pragma once
 
 #include <cstdint>

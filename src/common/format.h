@@ -1,4 +1,4 @@
-// printf-style formatting into byte strings. Tested by tests/common/format_test.cc.
+// printf-style formatting into byte strings. Tested by tests/common/common_test.cc.
 #pragma once
 
 #include <cstdarg>

@@ -2,7 +2,7 @@
 // carries no thread-safety annotations, so data guarded by one cannot be
 // checked; these thin wrappers can.
 // Checked by the clang build with ZEB_THREAD_SAFETY_ANALYSIS=ON; exercised by
-// tests/logging/logger_concurrent_test.cc.
+// tests/logging/concurrency_test.cc.
 #pragma once
 
 #include <condition_variable>

@@ -1,7 +1,7 @@
 // The operating system's services that the rest of the system uses, in one place:
 // files by descriptor and by name, the calling thread's number, the event log and
 // shared libraries. os_posix.cc implements them on Linux, os_windows.cc on Windows;
-// no other file includes a system header. Exercised by tests/common/file_util_test.cc,
+// no other file includes a system header. Exercised by tests/common/common_test.cc,
 // the log writers' tests and tests/plugin/plugin_library_test.cc.
 #pragma once
 

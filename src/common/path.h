@@ -1,5 +1,5 @@
 // File paths as the system composes them (backslash separators, as shown in
-// messages) and as the operating system takes them. Tested by tests/common/path_test.cc.
+// messages) and as the operating system takes them. Tested by tests/common/common_test.cc.
 #pragma once
 
 #include <string>

@@ -1,5 +1,5 @@
 // Byte-string helpers on UTF-8 text: trimming, prefix tests, splitting, replacing,
-// number reading and padding. Tested by tests/common/string_util_test.cc.
+// number reading and padding. Tested by tests/common/common_test.cc.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-// Text made safe for a terminal. Tested by tests/common/terminal_text_test.cc.
+// Text made safe for a terminal. Tested by tests/common/common_test.cc.
 #include "common/terminal_text.h"
 
 #include <unicode/utf8.h>

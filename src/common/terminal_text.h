@@ -1,5 +1,5 @@
 // Text from files and records made safe to print on a terminal. Tested by
-// tests/common/terminal_text_test.cc.
+// tests/common/common_test.cc.
 #pragma once
 
 #include <cstddef>

@@ -1,5 +1,5 @@
 // UTF-8 text and its conversions through ICU's UnicodeString.
-// Tested by tests/common/ustring_test.cc.
+// Tested by tests/common/common_test.cc.
 #pragma once
 
 #include <string>

@@ -20,7 +20,7 @@
 //   a C followed by C in "McC..." is coded twice (MCCARTHY is MKKR0); a final
 //   "-ier" drops its R in the primary code unless an M stands four letters back
 //   (DAUMIER is TM, CHUMMIER keeps XMR).
-// Tested by tests/host/double_metaphone_test.cc.
+// Tested by tests/host/host_services_test.cc.
 #include "host/double_metaphone.h"
 
 #include <initializer_list>

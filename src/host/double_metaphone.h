@@ -1,5 +1,5 @@
 // Double Metaphone phonetic codes (Lawrence Philips' algorithm), the code behind the
-// host service "MetaphoneEncode". Tested by tests/host/double_metaphone_test.cc.
+// host service "MetaphoneEncode". Tested by tests/host/host_services_test.cc.
 #pragma once
 
 #include <cstddef>

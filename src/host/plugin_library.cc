@@ -1,4 +1,4 @@
-// Tested by tests/host/plugin_library_test.cc.
+// Tested by tests/host/host_services_test.cc.
 #include "host/plugin_library.h"
 
 #include <cstring>

@@ -3,7 +3,7 @@
 // The plug-in lets exceptions leave initPlugin and runDQM; this wrapper is where
 // the host catches them (Tarn_Exception, then any std::exception, then anything),
 // so that no exception crosses into the rest of the host.
-// Tested by tests/host/plugin_library_test.cc.
+// Tested by tests/host/host_services_test.cc.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-// Console output. Tested by tests/logging/console_writer_test.cc.
+// Console output. Tested by tests/logging/writers_test.cc.
 #include "logging/console_writer.h"
 
 #include "common/ustring.h"

@@ -2,7 +2,7 @@
 // "stdout" ("console://stdout"); "style=bare" writes the line text only.
 // All console writers share one process-wide lock, so the lines of one message
 // are never interleaved with another's on either stream.
-// Tested by tests/logging/console_writer_test.cc.
+// Tested by tests/logging/writers_test.cc.
 #pragma once
 
 #include <iostream>

@@ -1,4 +1,4 @@
-// The event-log writer over the system's event log. Tested by tests/logging/event_writer_test.cc.
+// The event-log writer over the system's event log. Tested by tests/logging/writers_test.cc.
 #include "logging/event_writer.h"
 
 #include <atomic>

@@ -7,7 +7,7 @@
 // first message, not at open, and kept until close; a failed registration is
 // retried with the next message. Failures are reported as log messages with
 // source "eventwriter", which this writer itself skips.
-// Tested by tests/logging/event_writer_test.cc.
+// Tested by tests/logging/writers_test.cc.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-// Log files and their rotation. Tested by tests/logging/file_writer_test.cc.
+// Log files and their rotation. Tested by tests/logging/writers_test.cc.
 #include "logging/file_writer.h"
 
 #include <algorithm>

@@ -12,7 +12,7 @@
 // and is retried with every message, while the directory is missing. A file
 // renamed away (rotated by another tool) kept its lines; the path is simply
 // opened again. Messages name the file with any URI password masked.
-// Tested by tests/logging/file_writer_test.cc.
+// Tested by tests/logging/writers_test.cc.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,5 @@
 // The locking base of the log writers. Exercised by
-// tests/logging/logger_concurrent_test.cc and the writers' tests.
+// tests/logging/concurrency_test.cc and the writers' tests.
 #include "logging/locked_log_writer.h"
 
 #include "common/string_util.h"

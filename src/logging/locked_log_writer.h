@@ -7,7 +7,7 @@
 // never runs under a writer's lock. Messages whose source label begins with the
 // writer's own source name and ":" (its own failure reports) are skipped before
 // the lock is taken.
-// Exercised by tests/logging/logger_concurrent_test.cc and the writers' tests.
+// Exercised by tests/logging/concurrency_test.cc and the writers' tests.
 #pragma once
 
 #include <string>

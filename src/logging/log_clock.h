@@ -1,7 +1,7 @@
 // The clock the logging subsystem reads: message time stamps, the configuration
 // file watch and the file writer's rotation checks. Tests replace it so that
 // "a minute later" and "a day later" need no sleeping.
-// Tested through tests/logging/logger_test.cc and file_writer_test.cc.
+// Tested through tests/logging/logger_test.cc and writers_test.cc.
 #pragma once
 
 #include <cstdint>

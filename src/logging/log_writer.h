@@ -5,7 +5,7 @@
 // holding its lock for reading, and closes and deletes it when the
 // configuration is replaced. A writer therefore protects its own state; this
 // system's writers do it through CLockedLogWriter (locked_log_writer.h).
-// Tested by tests/logging/console_writer_test.cc and file_writer_test.cc.
+// Tested by tests/logging/writers_test.cc.
 #pragma once
 
 #include <memory>

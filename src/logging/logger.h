@@ -14,7 +14,7 @@
 // its last "."; module "*" (or empty) means every module, level "*" every
 // level, "!NAME" every level but NAME. Lines starting with "#" are comments;
 // "$NODE_NAME" and "$MODULE_NAME" stand for the logger's name.
-// Tested by tests/logging/logger_test.cc and logger_config_test.cc.
+// Tested by tests/logging/logger_test.cc.
 #pragma once
 
 #include <atomic>

@@ -1,7 +1,7 @@
 // Loading a logger configuration: parsing the text into new filter tables and
 // writers aside from the current ones, then replacing the configuration as a
 // whole under the write lock, or not at all. Tested by
-// tests/logging/logger_config_test.cc.
+// tests/logging/logger_test.cc.
 #include <cerrno>
 #include <cstring>
 

@@ -1,5 +1,5 @@
 // The process settings table under its readers-writer lock.
-// Tested by tests/logging/uri_test.cc.
+// Tested by tests/logging/logger_test.cc.
 #include "logging/process_settings.h"
 
 #include <map>

@@ -1,7 +1,7 @@
 // The process settings table: named text values shared by the whole process.
 // The host's start-up code sets "DIZ_MODULE" (the module's name, which the
 // event-log writer uses as its source name); this system only reads it.
-// Tested by tests/logging/uri_test.cc.
+// Tested by tests/logging/logger_test.cc.
 #pragma once
 
 #include <string>

@@ -1,5 +1,5 @@
 // Readers-writer lock with per-thread read re-entry; see rw_lock.h.
-// Tested by tests/logging/rw_lock_test.cc.
+// Tested by tests/logging/concurrency_test.cc.
 #include "logging/rw_lock.h"
 
 #include <algorithm>

@@ -9,7 +9,7 @@
 // already holds the lock for reading, or for writing, enters again at once.
 // Read ownership is tracked per thread. Taking the lock for writing while the
 // same thread holds it in any mode would deadlock and throws instead.
-// Tested by tests/logging/rw_lock_test.cc.
+// Tested by tests/logging/concurrency_test.cc.
 #pragma once
 
 #include <atomic>

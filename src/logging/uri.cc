@@ -1,5 +1,5 @@
 // Parsing of resource addresses and the credential placeholders.
-// Tested by tests/logging/uri_test.cc.
+// Tested by tests/logging/logger_test.cc.
 #include "logging/uri.h"
 
 #include <algorithm>

@@ -3,7 +3,7 @@
 // Parsing never fails: a text without ":" yields a Uri with only `text` set.
 // Database-style addresses may carry the placeholders ZEBUSER and ZEBPASSWD,
 // which are filled from the environment variables of the same names.
-// Tested by tests/logging/uri_test.cc.
+// Tested by tests/logging/logger_test.cc.
 #pragma once
 
 #include <map>

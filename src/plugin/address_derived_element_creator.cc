@@ -1,5 +1,5 @@
 // The derived elements of a record. Tested by
-// tests/plugin/address_derived_element_creator_test.cc.
+// tests/plugin/record_processing_test.cc.
 #include "plugin/address_derived_element_creator.h"
 
 #include <algorithm>

@@ -3,7 +3,7 @@
 // upper-cased copies of the street and unit numbers (STR_NUM, UNIT_NUM), each
 // appended to OBS_FEAT as a new OBS_FELEM through an ElementSink. The phonetic forms
 // rest on the host's TransliterateText, GetTokenInfo and MetaphoneEncode.
-// Tested by tests/plugin/address_derived_element_creator_test.cc.
+// Tested by tests/plugin/record_processing_test.cc.
 #pragma once
 
 #include <libxml/tree.h>

@@ -1,5 +1,5 @@
 // Selection of the address elements of a record document.
-// Tested by tests/plugin/address_elements_test.cc.
+// Tested by tests/plugin/record_processing_test.cc.
 #include "plugin/address_elements.h"
 
 #include <cstring>

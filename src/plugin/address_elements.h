@@ -3,7 +3,7 @@
 //   /STD_BOM/OBS_FEAT/OBS_FELEM[./FELEM_CODE = 'CODE']
 // selects. The tree is walked directly, since compiling eleven expressions for every
 // record would cost more than the rest of the record's processing.
-// Tested against libxml2's XPath by tests/plugin/address_elements_test.cc.
+// Tested against libxml2's XPath by tests/plugin/record_processing_test.cc.
 #pragma once
 
 #include <libxml/tree.h>

@@ -1,4 +1,4 @@
-// Copies into the host's buffers. Tested by tests/plugin/result_buffer_test.cc.
+// Copies into the host's buffers. Tested by tests/plugin/record_processing_test.cc.
 #include "plugin/result_buffer.h"
 
 #include <algorithm>

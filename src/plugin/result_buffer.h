@@ -1,6 +1,6 @@
 // Copies that cross the boundary into buffers the host owns: initPlugin's error
 // message and runDQM's result or error document. Tested by
-// tests/plugin/result_buffer_test.cc.
+// tests/plugin/record_processing_test.cc.
 #pragma once
 
 #include <cstdint>

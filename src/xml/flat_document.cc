@@ -1,5 +1,5 @@
 // FlatDocument: libxml2's SAX events kept as a flat element list.
-// Tested by tests/xml/flat_document_test.cc.
+// Tested by tests/xml/xml_doc_test.cc.
 #include "xml/flat_document.h"
 
 #include <cstdint>

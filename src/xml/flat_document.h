@@ -9,7 +9,7 @@
 // parser reports the problem in its words.
 //
 // What is written is exactly what XMLDoc::DumpWithTrailingMarkup writes for the same
-// document after the same edits. Tested by tests/xml/flat_document_test.cc, which
+// document after the same edits. Tested by tests/xml/xml_doc_test.cc, which
 // compares the two on varied documents.
 #pragma once
 

@@ -1,7 +1,7 @@
 // The single-line serialiser: libxml2's own output rules for elements, attributes,
 // namespace declarations, text, CDATA, comments, processing instructions and entity
 // references, written straight into a std::string with line feeds left out.
-// Tested by tests/xml/single_line_writer_test.cc, which compares it with libxml2.
+// Tested by tests/xml/xml_doc_test.cc, which compares it with libxml2.
 #include "xml/single_line_writer.h"
 
 #include <cstring>

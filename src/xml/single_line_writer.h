@@ -1,6 +1,6 @@
 // Writes a document as libxml2's serialiser would (UTF-8, no formatting), minus the
 // XML declaration and every line feed, in one pass and without an intermediate
-// buffer. Tested against libxml2 itself by tests/xml/single_line_writer_test.cc.
+// buffer. Tested against libxml2 itself by tests/xml/xml_doc_test.cc.
 #pragma once
 
 #include <string>

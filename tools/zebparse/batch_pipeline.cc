@@ -1,4 +1,4 @@
-// Tested by tests/tools/batch_pipeline_test.cc.
+// Tested by tests/tools/record_formats_test.cc.
 #include "tools/zebparse/batch_pipeline.h"
 
 #include <algorithm>

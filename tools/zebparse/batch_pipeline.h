@@ -6,7 +6,7 @@
 // other thread, so none is woken per batch. At most `maxBatchesInFlight` batches
 // are read and not yet written, so memory stays bounded however long the input; a
 // reader waits when the window is full.
-// Tested by tests/tools/batch_pipeline_test.cc (suite ConcurrentBatchPipeline).
+// Tested by tests/tools/record_formats_test.cc (suite ConcurrentBatchPipeline).
 #pragma once
 
 #include <condition_variable>

@@ -1,4 +1,4 @@
-// Tested by tests/tools/record_input_test.cc.
+// Tested by tests/tools/record_formats_test.cc.
 #include "tools/zebparse/record_input.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 // descriptor (or any read function), one record per line for xml and jsonl, and a
 // strict RFC 4180 reader for csv. Every record is bounded in size, a broken one
 // becomes a record of its own that carries the reason, and reading goes on after
-// it. Tested by tests/tools/record_input_test.cc.
+// it. Tested by tests/tools/record_formats_test.cc.
 #pragma once
 
 #include <cstdint>
