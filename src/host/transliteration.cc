@@ -10,7 +10,6 @@
 #include <unicode/utypes.h>
 
 #include <algorithm>
-#include <array>
 #include <memory>
 #include <vector>
 
