@@ -27,19 +27,7 @@ host=x86_64-w64-mingw32
 wine=/usr/lib/wine/wine64
 mode=${1:-all}
 
-as_root=()
-[ "$(id -u)" -eq 0 ] || as_root=(sudo)
-need() {
-  local missing=()
-  for p in "$@"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-  done
-  if ((${#missing[@]})); then
-    echo "build-windows: installing ${missing[*]}" >&2
-    DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends \
-      "${missing[@]}" >/dev/null
-  fi
-}
+need() { scripts/setup.sh "$@"; }
 
 # The Windows side of the platform layer and the sources around it that need neither
 # ICU nor libxml2 (the common helpers, logging, plug-in loading), compiled for Windows

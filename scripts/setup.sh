@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs, from Debian's packages, whatever the build, the tests, the benchmarks and
 # the fuzzers need and the machine lacks. Safe to run again.
+#   scripts/setup.sh PACKAGE...   the same for the packages named instead
 set -euo pipefail
 
-packages=(
+packages=("$@")
+((${#packages[@]})) || packages=(
   build-essential cmake ninja-build pkg-config
   libicu-dev libxml2-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev

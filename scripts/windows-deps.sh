@@ -42,15 +42,7 @@ as_root=()
 # (libxml2's patched sources regenerate their makefiles).
 packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix dpkg-dev automake autoconf libtool
   cmake ninja-build libgtest-dev nlohmann-json3-dev libsimdjson-dev)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  echo "windows-deps: installing ${missing[*]}" >&2
-  DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends \
-    "${missing[@]}" >/dev/null
-fi
+scripts/setup.sh "${packages[@]}" >&2
 
 # apt-get source needs a deb-src entry for the release the binaries came from.
 if ! apt-get source --print-uris -qq icu="$icu_version" >/dev/null 2>&1; then
