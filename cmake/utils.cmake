@@ -66,3 +66,15 @@ function(zeb_test name)
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
   endif()
 endfunction()
+
+# A shared library whose dynamic symbol table holds only what `map` (a version script)
+# lists: the static libraries' own symbols stay local too. Every symbol must resolve
+# at link time, except in sanitizer builds, whose runtimes resolve some symbols only
+# in the executable.
+function(zeb_export_only target map)
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${map})
+  target_link_options(${target} PRIVATE -Wl,--version-script=${map} -Wl,--exclude-libs,ALL)
+  if(NOT ZEB_SANITIZE AND NOT ZEB_TSAN)
+    target_link_options(${target} PRIVATE -Wl,--no-undefined)
+  endif()
+endfunction()
