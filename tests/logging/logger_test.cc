@@ -73,15 +73,10 @@ TEST(LoggerDispatch, SourceLabelCarriesModuleThreadAndTagAndLevelName) {
   tagged.tag = "tx42";
   tagged.appendFormatted("%s", "tagged");
   test.logger.log(tagged);
-
-  const auto lines = test.recorded().lines();
-  ASSERT_EQ(lines.size(), 3u);
-  EXPECT_EQ(lines[0].sourceLabel, "logger:" + thread);
-  EXPECT_EQ(lines[1].sourceLabel, "zebhost:" + thread);
-  EXPECT_EQ(lines[2].sourceLabel, "db:" + thread + ":tx42");
-  EXPECT_EQ(lines[0].levelName, "ERR");
-  EXPECT_EQ(lines[1].levelName, "UNKNOWN");
-  EXPECT_EQ(lines[2].levelName, "WARN");
+  const std::vector<std::string> expected = {"[logger:" + thread + "] ERR: plain",
+                                             "[zebhost:" + thread + "] UNKNOWN: unnamed, odd level",
+                                             "[db:" + thread + ":tx42] WARN: tagged"};
+  EXPECT_EQ(test.recorded().shown(), expected);
 }
 
 TEST(LoggerDispatch, CallersTimeIsKeptAndMissingTimeIsStampedOnlyWhenWritten) {
@@ -94,8 +89,7 @@ TEST(LoggerDispatch, CallersTimeIsKeptAndMissingTimeIsStampedOnlyWhenWritten) {
   test.logger.log(stamped);
   std::string expected;
   cmn::formatDateTime(cmn::DateTime(1000000000123), expected);
-  ASSERT_EQ(test.recorded().lines().size(), 1u);
-  EXPECT_EQ(test.recorded().lines()[0].timeStamp, expected);
+  EXPECT_EQ(test.recorded().lines().at(0).timeStamp, expected);
   EXPECT_EQ(stamped.time.milliseconds(), 1000000000123);
 
   // Filtered out: no writer served, so no time was needed.
@@ -128,11 +122,9 @@ TEST(LoggerDispatch, OtherExceptionLeavesAtOnceAndReleasesTheLock) {
 TEST(ProcessLogger, WarningsReachTheInstalledLogger) {
   TestLogger test("record://r *.*");
   logWarning("disk %d%% full", 93);
-  const auto lines = test.recorded().lines();
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_EQ(lines[0].text, "disk 93% full");
-  EXPECT_EQ(lines[0].levelName, "WARN");
-  EXPECT_EQ(lines[0].sourceLabel.rfind("zebhost:", 0), 0u) << lines[0].sourceLabel;
+  const std::string thread = std::to_string(cmn::currentThreadNumber());
+  EXPECT_EQ(test.recorded().shown(),
+            std::vector<std::string>{"[zebhost:" + thread + "] WARN: disk 93% full"});
 }
 
 TEST(LogMessageBuilding, ResetKeepsTagAndTimeAndLongLinesAreCut) {
@@ -141,11 +133,9 @@ TEST(LogMessageBuilding, ResetKeepsTagAndTimeAndLongLinesAreCut) {
   message.time = cmn::DateTime(5);
   message.reset("a", kLevelError).appendFormatted("%d", 1);
   message.reset("b", kLevelWarning);
-  EXPECT_TRUE(message.lines.empty());
-  EXPECT_EQ(message.source, "b");
-  EXPECT_EQ(message.level, kLevelWarning);
-  EXPECT_EQ(message.tag, "t");
-  EXPECT_EQ(message.time.milliseconds(), 5);
+  EXPECT_EQ(std::tuple(message.lines.size(), message.source, message.level, message.tag,
+                       message.time.milliseconds()),
+            std::tuple(0u, "b", kLevelWarning, "t", 5));
 
   const std::string longText(5000, 'x');
   message.appendFormatted("%s", longText.c_str());
@@ -296,13 +286,9 @@ TEST(LoggerConfig, InvalidLineRejectsTheWholeTextWithItsReport) {
        "Unknown log type [\\xFF\\xE0\\x80] for config line: \\xFF\\xE0\\x80://r *.*", nullptr},
   };
   for (const RejectedCase& c : cases) {
-    TestLogger test;
-    ASSERT_TRUE(test.logger.loadConfig("record://current *.*"));
-    const int openedBefore = test.recorded().opened;
-    const int createdBefore = test.recorded().created;
-    test.recorded().clear();
-
-    // The valid lines around the bad one create writers that must go unopened.
+    TestLogger test("record://current *.*");
+    // The valid lines around the bad one: the one before it is created, never opened,
+    // and deleted; the one after it is never created.
     const std::string text = std::string("record://a *.*\n") + c.line + "\nrecord://b *.*\n";
     std::string why;
     EXPECT_FALSE(test.logger.loadConfig(text, &why)) << c.line;
@@ -311,9 +297,10 @@ TEST(LoggerConfig, InvalidLineRejectsTheWholeTextWithItsReport) {
       EXPECT_EQ(why, c.why);
     }
     EXPECT_EQ(test.logger.configText, "record://current *.*") << c.line;
-    EXPECT_EQ(test.recorded().created - createdBefore, 1) << c.line;
-    EXPECT_EQ(test.recorded().opened, openedBefore) << c.line;
-    EXPECT_EQ(test.recorded().destroyed, 1) << c.line;
+    const zebtest::Recording& r = test.recorded();
+    EXPECT_EQ(std::tuple(r.created.load(), r.opened.load(), r.destroyed.load()),
+              std::tuple(2, 1, 1))
+        << c.line;
     ASSERT_EQ(test.logger.writers.size(), 1u);
   }
 }
@@ -373,10 +360,9 @@ TEST(LoggerConfig, ProgressGoesThroughTheOldConfigurationThenTheNew) {
   ASSERT_TRUE(test.logger.loadConfig("record://r *.*"));
   EXPECT_FALSE(test.recorded().contains("Got config line: record://r *.*"));
   EXPECT_TRUE(test.recorded().contains("Successfully loaded new config"));
-  for (const auto& line : test.recorded().lines()) {
-    EXPECT_EQ(line.levelName, "DBUG") << line.text;
-    EXPECT_EQ(line.sourceLabel.rfind("logger:", 0), 0u) << line.sourceLabel;
-  }
+  const std::string prefix = "[logger:" + std::to_string(cmn::currentThreadNumber()) + "] DBUG: ";
+  for (const std::string& line : test.recorded().shown())
+    EXPECT_TRUE(line.starts_with(prefix)) << line;
 }
 
 TEST(LoggerConfig, FailingWriterInForceDoesNotBlockItsReplacement) {
@@ -431,23 +417,29 @@ TEST(LoggerConfigFile, UnreadableOrInvalidFileKeepsTheCurrentConfigurationAndSay
   EXPECT_EQ(test.logger.writers.size(), 1u);
 }
 
+// The credential mode is read once per process; each test starts it over.
+class UriCredentials : public ::testing::Test {
+ protected:
+  void SetUp() override { resetUriCredentialStateForTesting(); }
+  void TearDown() override {
+    zeb_test::unsetEnvironment("ZEBDBURI");
+    zeb_test::unsetEnvironment("ZEBUSER");
+    zeb_test::unsetEnvironment("ZEBPASSWD");
+    resetUriCredentialStateForTesting();
+  }
+};
+
 // The password a database URI takes from ZEBPASSWD must not leak into any log
 // line or exception text, whatever the loader and the writers report.
-class EnvironmentPassword : public ::testing::Test {
+class EnvironmentPassword : public UriCredentials {
  protected:
   static constexpr const char* kSecret = "s3cret-Pa55";
   void SetUp() override {
     zeb_test::setEnvironment("ZEBUSER", "alice");
     zeb_test::setEnvironment("ZEBPASSWD", kSecret);
-    resetUriCredentialStateForTesting();
+    UriCredentials::SetUp();
     test.logger.factories["mysql"] = &test.recordingFactory;
     ASSERT_TRUE(test.logger.loadConfig("record://r *.*"));
-  }
-  void TearDown() override {
-    zeb_test::unsetEnvironment("ZEBUSER");
-    zeb_test::unsetEnvironment("ZEBPASSWD");
-    zeb_test::unsetEnvironment("ZEBDBURI");
-    resetUriCredentialStateForTesting();
   }
   std::optional<TarnLog_Exception> logToTheFile() {
     return zeb_test::Thrown<TarnLog_Exception>([&] { test.log("db", kLevelError, "to the file"); });
@@ -558,18 +550,6 @@ TEST(UriParsing, DecodesQueryParameters) {
   }
   EXPECT_EQ(percentDecode("%2f%2F%"), "//%");
 }
-
-// The credential mode is read once per process; each test starts it over.
-class UriCredentials : public ::testing::Test {
- protected:
-  void SetUp() override { resetUriCredentialStateForTesting(); }
-  void TearDown() override {
-    zeb_test::unsetEnvironment("ZEBDBURI");
-    zeb_test::unsetEnvironment("ZEBUSER");
-    zeb_test::unsetEnvironment("ZEBPASSWD");
-    resetUriCredentialStateForTesting();
-  }
-};
 
 TEST_F(UriCredentials, DatabaseSchemesTakePlaceholdersFromTheEnvironment) {
   zeb_test::setEnvironment("ZEBUSER", "alice");

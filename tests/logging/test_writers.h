@@ -48,10 +48,15 @@ class Recording {
     for (const RecordedLine& line : lines()) out.push_back(line.text);
     return out;
   }
-  bool contains(const std::string& text) const {
-    const std::vector<std::string> all = texts();
-    return std::find(all.begin(), all.end(), text) != all.end();
+  // Each line as a prefixed log file shows it: "[label] LEVEL: text".
+  std::vector<std::string> shown() const {
+    std::vector<std::string> out;
+    for (const RecordedLine& l : lines()) {
+      out.push_back("[" + l.sourceLabel + "] " + l.levelName + ": " + l.text);
+    }
+    return out;
   }
+  bool contains(const std::string& text) const { return std::ranges::count(texts(), text) > 0; }
   void clear() {
     std::lock_guard<std::mutex> guard(mutex_);
     lines_.clear();
@@ -127,15 +132,12 @@ class TestClock {
 class TestLogger {
  public:
   TestLogger() {
-    const std::pair<uint32_t, const char*> levels[] = {{kLevelCritical, "CRIT"},
-                                                       {kLevelError, "ERR"},
-                                                       {kLevelWarning, "WARN"},
-                                                       {kLevelInformation, "INFO"},
-                                                       {kLevelProgress, "DBUG"}};
-    for (const auto& [value, levelName] : levels) {
-      logger.levelNames[value] = levelName;
-      logger.levelValues[levelName] = value;
-    }
+    logger.levelNames = {{kLevelCritical, "CRIT"},
+                         {kLevelError, "ERR"},
+                         {kLevelWarning, "WARN"},
+                         {kLevelInformation, "INFO"},
+                         {kLevelProgress, "DBUG"}};
+    for (const auto& [value, levelName] : logger.levelNames) logger.levelValues[levelName] = value;
     logger.factories["record"] = &recordingFactory;
     logger.factories["fail"] = &recordingFactory;
     logger.factories["console"] = &consoleWriterFactory();
@@ -154,13 +156,17 @@ class TestLogger {
     logger.clear();
   }
 
-  // Logs one line with the given source and level; returns the message.
-  LogMessage log(const std::string& source, uint32_t level, const std::string& text) {
+  // Logs one message with the given source, level, lines and tag; returns it as stamped.
+  LogMessage logLines(const std::string& source, uint32_t level, std::vector<std::string> lines,
+                      const std::string& tag = "") {
     LogMessage message;
-    message.reset(source, level);
-    message.lines.push_back(text);
+    message.reset(source, level).lines = std::move(lines);
+    message.tag = tag;
     logger.log(message);
     return message;
+  }
+  LogMessage log(const std::string& source, uint32_t level, const std::string& text) {
+    return logLines(source, level, {text});
   }
 
   Recording& recorded() const { return *recordingFactory.recording; }
