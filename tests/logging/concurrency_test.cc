@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <system_error>
@@ -102,12 +103,15 @@ std::string messageText(int thread, int number) {
   return "m-" + std::to_string(thread) + "-" + std::to_string(number);
 }
 
-void logFromWorkers(TestLogger& test, std::atomic<int>& finished) {
+// Each worker thread logs its messages with `logOne(thread, number)`, by default
+// one line of messageText; `finished` counts the workers done.
+void logFromWorkers(TestLogger& test, std::atomic<int>& finished,
+                    std::function<void(int, int)> logOne = {}) {
+  if (!logOne) logOne = [&](int t, int i) { test.log("worker", kLevelError, messageText(t, i)); };
   std::vector<std::thread> workers;
   for (int t = 0; t < kLoggingThreads; ++t) {
-    workers.emplace_back([&test, &finished, t] {
-      for (int i = 0; i < kMessagesPerThread; ++i)
-        test.log("worker", kLevelError, messageText(t, i));
+    workers.emplace_back([&, t] {
+      for (int i = 0; i < kMessagesPerThread; ++i) logOne(t, i);
       ++finished;
     });
   }
@@ -178,18 +182,9 @@ TEST(ConcurrentFileWriter, LinesOfConcurrentMessagesAreNeverInterleaved) {
   const std::string path = scratch.file("shared.log");
   ASSERT_TRUE(test.logger.loadConfig(zeb_test::fileUri(path) + "?style=bare worker.*"));
   std::atomic<int> finished{0};
-  std::vector<std::thread> workers;
-  for (int t = 0; t < kLoggingThreads; ++t) {
-    workers.emplace_back([&test, t] {
-      for (int i = 0; i < kMessagesPerThread; ++i) {
-        LogMessage message;
-        message.reset("worker", kLevelError);
-        message.lines = {messageText(t, i) + "/1", messageText(t, i) + "/2"};
-        test.logger.log(message);
-      }
-    });
-  }
-  for (std::thread& worker : workers) worker.join();
+  logFromWorkers(test, finished, [&](int t, int i) {
+    test.logLines("worker", kLevelError, {messageText(t, i) + "/1", messageText(t, i) + "/2"});
+  });
   test.logger.clear();
 
   std::istringstream lines(zebtest::readFile(path));

@@ -122,9 +122,8 @@ TEST(LoggerDispatch, OtherExceptionLeavesAtOnceAndReleasesTheLock) {
 TEST(ProcessLogger, WarningsReachTheInstalledLogger) {
   TestLogger test("record://r *.*");
   logWarning("disk %d%% full", 93);
-  const std::string thread = std::to_string(cmn::currentThreadNumber());
   EXPECT_EQ(test.recorded().shown(),
-            std::vector<std::string>{"[zebhost:" + thread + "] WARN: disk 93% full"});
+            std::vector<std::string>{"[" + zebtest::labelOf("zebhost") + "] WARN: disk 93% full"});
 }
 
 TEST(LogMessageBuilding, ResetKeepsTagAndTimeAndLongLinesAreCut) {
@@ -360,7 +359,7 @@ TEST(LoggerConfig, ProgressGoesThroughTheOldConfigurationThenTheNew) {
   ASSERT_TRUE(test.logger.loadConfig("record://r *.*"));
   EXPECT_FALSE(test.recorded().contains("Got config line: record://r *.*"));
   EXPECT_TRUE(test.recorded().contains("Successfully loaded new config"));
-  const std::string prefix = "[logger:" + std::to_string(cmn::currentThreadNumber()) + "] DBUG: ";
+  const std::string prefix = "[" + zebtest::labelOf("logger") + "] DBUG: ";
   for (const std::string& line : test.recorded().shown())
     EXPECT_TRUE(line.starts_with(prefix)) << line;
 }

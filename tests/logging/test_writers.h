@@ -110,6 +110,11 @@ class TestWriterFactory : public CLogWriterFactory {
   std::shared_ptr<Recording> recording = std::make_shared<Recording>();
 };
 
+// The source label of a message from `module` logged on this thread.
+inline std::string labelOf(const std::string& module) {
+  return module + ":" + std::to_string(cmn::currentThreadNumber());
+}
+
 // A clock the test moves by hand.
 class TestClock {
  public:

@@ -19,6 +19,7 @@
 
 namespace {
 
+using zebtest::labelOf;
 using zebtest::readFile;
 using zebtest::ScratchDirectory;
 using zebtest::TestClock;
@@ -39,26 +40,19 @@ TEST(ConsoleWriter, ChoosesStreamAndStyleFromTheUri) {
       {"console://stdout?style=bare db.*", true, true},
   };
   for (const ConsoleCase& c : cases) {
-    TestLogger test;
-    ASSERT_TRUE(test.logger.loadConfig(c.config)) << c.config;
+    TestLogger test(c.config);
     ::testing::internal::CaptureStdout();
     ::testing::internal::CaptureStderr();
-    LogMessage message;
-    message.reset("db", kLevelWarning);
-    message.lines = {"first", "second", "third"};
-    test.logger.log(message);
+    const LogMessage message = test.logLines("db", kLevelWarning, {"first", "second", "third"});
     const std::string out = ::testing::internal::GetCapturedStdout();
     const std::string err = ::testing::internal::GetCapturedStderr();
 
-    const std::string& written = c.toStdout ? out : err;
-    EXPECT_TRUE((c.toStdout ? err : out).empty()) << c.config;
-    std::string expected;
     std::string stamp;
-    cmn::formatDateTime(message.time, stamp);
     const std::string prefix =
-        c.bare ? "" : stamp + " [db:" + std::to_string(cmn::currentThreadNumber()) + "] WARN: ";
-    for (const char* line : {"first", "second", "third"}) expected += prefix + line + "\n";
-    EXPECT_EQ(written, expected) << c.config;
+        c.bare ? "" : cmn::formatDateTime(message.time, stamp) + " [" + labelOf("db") + "] WARN: ";
+    const std::string lines = prefix + "first\n" + prefix + "second\n" + prefix + "third\n";
+    using Streams = std::pair<std::string, std::string>;
+    EXPECT_EQ(Streams(out, err), c.toStdout ? Streams(lines, "") : Streams("", lines)) << c.config;
   }
 }
 
@@ -72,10 +66,8 @@ TEST(ConsoleWriter, WritesTheWritersOwnFailureReports) {
             "Failed ReportEvent: 0x0005\nFailed to write to log file: x\n");
 }
 
-struct ReportedEvent {
-  uint16_t type;
-  std::string text;
-};
+// The events reported, each as its type and text.
+using Events = std::vector<std::pair<uint16_t, std::string>>;
 
 class FakeEventLog : public SystemEventLog {
  public:
@@ -102,7 +94,7 @@ class FakeEventLog : public SystemEventLog {
   bool failRegistration = false;
   bool failReport = false;
   std::vector<std::string> registeredNames;
-  std::vector<ReportedEvent> events;
+  Events events;
   int deregistrations = 0;
 };
 
@@ -125,22 +117,16 @@ TEST_F(EventWriterTest, OneEventPerMessageTypedByLevelName) {
   ASSERT_TRUE(test.logger.loadConfig("event://local db.*"));
   EXPECT_TRUE(eventLog.registeredNames.empty()) << "registered before the first message";
 
-  const std::pair<uint32_t, uint16_t> rows[] = {
-      {kLevelCritical, kEventTypeError},  {kLevelError, kEventTypeError},
-      {kLevelWarning, kEventTypeWarning}, {kLevelInformation, kEventTypeInformation},
-      {1u << 20, kEventTypeInformation},  // "UNKNOWN"
-  };
-  for (const auto& [level, type] : rows) {
+  const std::tuple<uint32_t, uint16_t, std::string> rows[] = {
+      {kLevelCritical, kEventTypeError, "CRIT"},
+      {kLevelError, kEventTypeError, "ERR"},
+      {kLevelWarning, kEventTypeWarning, "WARN"},
+      {kLevelInformation, kEventTypeInformation, "INFO"},
+      {1u << 20, kEventTypeInformation, "UNKNOWN"}};
+  for (const auto& [level, type, name] : rows) {
     eventLog.events.clear();
-    LogMessage message;
-    message.reset("db", level);
-    message.lines = {"one", "two", "three"};
-    test.logger.log(message);
-    ASSERT_EQ(eventLog.events.size(), 1u) << level;
-    EXPECT_EQ(eventLog.events[0].type, type) << level;
-    const std::string name =
-        test.logger.levelNames.count(level) ? test.logger.levelNames[level] : "UNKNOWN";
-    EXPECT_EQ(eventLog.events[0].text, "[" + name + "] one\ntwo\nthree\n");
+    test.logLines("db", level, {"one", "two", "three"});
+    EXPECT_EQ(eventLog.events, (Events{{type, "[" + name + "] one\ntwo\nthree\n"}})) << level;
   }
   EXPECT_EQ(eventLog.registeredNames, std::vector<std::string>{"zebparse"});
   test.logger.clear();
@@ -159,8 +145,7 @@ TEST_F(EventWriterTest, FailedRegistrationIsReportedAndRetriedWithTheNextMessage
 
   eventLog.failRegistration = false;
   test.log("db", kLevelError, "second");
-  ASSERT_EQ(eventLog.events.size(), 1u);
-  EXPECT_EQ(eventLog.events[0].text, "[ERR] second\n");
+  EXPECT_EQ(eventLog.events, (Events{{kEventTypeError, "[ERR] second\n"}}));
   EXPECT_EQ(eventLog.registeredNames.size(), 2u);
 }
 
@@ -169,12 +154,10 @@ TEST_F(EventWriterTest, FailedReportIsLoggedButNotSentBackToTheEventLog) {
   ASSERT_TRUE(test.logger.loadConfig("event://local db.*;eventwriter.*\nrecord://r *.*"));
   test.recorded().clear();
   test.log("db", kLevelError, "x");
-  const auto lines = test.recorded().lines();
-  ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[0].text, "x");
-  EXPECT_EQ(lines[1].text, "Failed ReportEvent: 0x06ba");
-  EXPECT_EQ(lines[1].levelName, "ERR");
-  EXPECT_EQ(lines[1].sourceLabel.rfind("eventwriter:", 0), 0u);
+  EXPECT_EQ(test.recorded().shown(),
+            (std::vector<std::string>{
+                "[" + labelOf("db") + "] ERR: x",
+                "[" + labelOf("eventwriter") + "] ERR: Failed ReportEvent: 0x06ba"}));
 
   eventLog.failReport = false;
   test.log("eventwriter", kLevelError, "own report");
@@ -219,20 +202,15 @@ class FileWriterTest : public ::testing::Test {
 
 TEST_F(FileWriterTest, WritesPrefixedOrBareLinesAndAppendsAcrossReloads) {
   configure("");
-  LogMessage message;
-  message.reset("db", kLevelWarning);
-  message.tag = "t1";
-  message.lines = {"one", "two"};
-  test.logger.log(message);
+  const LogMessage message = test.logLines("db", kLevelWarning, {"one", "two"}, "t1");
   std::string stamp;
-  cmn::formatDateTime(message.time, stamp);
   const std::string prefix =
-      stamp + " [db:" + std::to_string(cmn::currentThreadNumber()) + ":t1] WARN: ";
+      cmn::formatDateTime(message.time, stamp) + " [" + labelOf("db") + ":t1] WARN: ";
   EXPECT_EQ(readFile(logPath), prefix + "one\n" + prefix + "two\n");
 
   fs::remove(logPath);
   configure("style=bare");
-  test.logger.log(message);
+  test.logLines("db", kLevelWarning, {"one", "two"}, "t1");
   write("before reload");
   configure("style=bare");  // a reload appends to what the file holds
   write("after reload");
@@ -311,12 +289,11 @@ TEST_F(FileWriterTest, FullDiskIsReportedAndThrownAtEveryWrite) {
     EXPECT_EQ(message.id + "|" + message.messageTemplate + "|" + message.text,
               "    E|Failed to write to log file: {0}|Failed to write to log file: \\dev\\full");
   }
-  const auto lines = test.recorded().lines();
-  ASSERT_EQ(lines.size(), 4u);
-  EXPECT_EQ(lines[0].text, "Failed to write to log file: \\dev\\full");
-  EXPECT_EQ(lines[0].levelName, "CRIT");
-  EXPECT_EQ(lines[0].sourceLabel.rfind("filewriter:", 0), 0u);
-  EXPECT_EQ(lines[1].text, "nowhere to go");
+  // Each failure is reported, and the other writers are served all the same.
+  const std::string report =
+      "[" + labelOf("filewriter") + "] CRIT: Failed to write to log file: \\dev\\full";
+  const std::string line = "[" + labelOf("db") + "] ERR: nowhere to go";
+  EXPECT_EQ(test.recorded().shown(), (std::vector<std::string>{report, line, report, line}));
 }
 
 TEST_F(FileWriterTest, UnopenableFileThrowsAndIsRetriedWithTheNextMessage) {
