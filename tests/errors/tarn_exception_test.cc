@@ -28,6 +28,12 @@ Lines Rendered(const Tarn_Exception& exception, int32_t severity, bool withOrigi
   return out.lines;
 }
 
+// An exception at a glance: "COMPONENT SEVERITY entryCount/entries: what".
+std::string Summary(const Tarn_Exception& e) {
+  return e.component + " " + severityText(e.severity) + " " + std::to_string(e.entryCount) + "/" +
+         std::to_string(e.entries.size()) + ": " + e.what();
+}
+
 TEST(Severity, TextsAndLogLevels) {
   struct Row {
     int32_t severity;
@@ -70,19 +76,15 @@ TEST(FormatMessage, FillsPlaceholdersOnceLeftToRight) {
 
 TEST(TarnException, WhatIsTheFirstEntryOrEmpty) {
   Tarn_Exception empty;
-  EXPECT_STREQ(empty.what(), "");
-  EXPECT_EQ(empty.component, "KVD");
-  EXPECT_EQ(empty.severity, CRITICAL_ERROR);
+  EXPECT_EQ(Summary(empty), "KVD CRITICAL ERROR 0/0: ");
   EXPECT_EQ(empty.firstMessage().id, "");
 
   Tarn_Exception parsed("XMLDoc::ParseXML()", "Start tag expected, '<' not found", MAJOR_ERROR);
-  EXPECT_STREQ(parsed.what(), "Start tag expected, '<' not found");
+  EXPECT_EQ(Summary(parsed), "KVD MAJOR ERROR 1/1: Start tag expected, '<' not found");
   const ExceptionMessage first = parsed.firstMessage();
-  EXPECT_EQ(first.id, "0000E");
-  EXPECT_EQ(first.messageTemplate, "{0}");
-  ASSERT_EQ(first.arguments.size(), 1u);
-  EXPECT_EQ(parsed.entries.front()->origin, "XMLDoc::ParseXML()");
-  EXPECT_EQ(parsed.entryCount, 1);
+  EXPECT_EQ(parsed.entries.at(0)->origin + " " + first.id + " " + first.messageTemplate + " " +
+                std::to_string(first.arguments.size()),
+            "XMLDoc::ParseXML() 0000E {0} 1");
 
   // Placeholders, percent signs, UTF-8 and sheer length in the sentence are taken as they are.
   for (const std::string& text : {std::string("value {0} is odd 100% %s %n"),
@@ -98,21 +100,17 @@ TEST(TarnException, WhatIsTheFirstEntryOrEmpty) {
 TEST(TarnException, SeverityNeverDropsBelowTheLargest) {
   Tarn_Exception exception("", Message("1", "a"), MAJOR_ERROR);
   exception.addEntry("", Message("2", "b"), MINOR_ERROR);
-  EXPECT_EQ(exception.severity, MAJOR_ERROR);
+  EXPECT_EQ(Summary(exception), "KVD MAJOR ERROR 2/2: a");
   EXPECT_EQ(exception.entries.back()->severity, MINOR_ERROR);
   exception.addEntry("", Message("3", "c"), CRITICAL_ERROR);
-  EXPECT_EQ(exception.severity, CRITICAL_ERROR);
-  EXPECT_EQ(exception.entryCount, 3);
+  EXPECT_EQ(Summary(exception), "KVD CRITICAL ERROR 3/3: a");
 
   exception.clear();
-  EXPECT_EQ(exception.severity, CRITICAL_ERROR);
-  EXPECT_EQ(exception.entryCount, 0);
-  EXPECT_TRUE(exception.entries.empty());
-  EXPECT_STREQ(exception.what(), "");
+  EXPECT_EQ(Summary(exception), "KVD CRITICAL ERROR 0/0: ");
 
   exception.severity = -1;  // not yet set: the first entry decides
   exception.addEntry("", Message("4", "d"), WARNING);
-  EXPECT_EQ(exception.severity, WARNING);
+  EXPECT_EQ(Summary(exception), "KVD WARNING 1/1: d");
 }
 
 TEST(TarnException, CopiesOwnTheirEntries) {
@@ -122,27 +120,18 @@ TEST(TarnException, CopiesOwnTheirEntries) {
 
   Tarn_Exception copy(original);
   original.clear();
-  ASSERT_EQ(copy.entries.size(), 2u);
-  EXPECT_EQ(copy.entryCount, 2);
-  EXPECT_EQ(copy.component, "LOG");
-  EXPECT_EQ(copy.severity, MINOR_ERROR);
-  EXPECT_STREQ(copy.what(), "text one");
-  EXPECT_EQ(copy.entries[1]->origin, "there");
-  EXPECT_EQ(copy.entries[1]->number, 13u);
-  EXPECT_EQ(copy.entries[1]->severity, WARNING);
+  EXPECT_EQ(Summary(copy), "LOG MINOR ERROR 2/2: text one");
+  EXPECT_EQ(copy.entries.at(1)->origin, "there");
+  EXPECT_EQ(copy.entries.at(1)->number, 13u);
+  EXPECT_EQ(copy.entries.at(1)->severity, WARNING);
 
   Tarn_Exception assigned;
   assigned = copy;
   const Tarn_Exception& alias = assigned;
   assigned = alias;  // self-assignment keeps the entries
   copy.clear();
-  ASSERT_EQ(assigned.entries.size(), 2u);
-  EXPECT_STREQ(assigned.what(), "text one");
-  EXPECT_EQ(assigned.component, "LOG");
-
-  TarnLog_Exception logException(assigned);
-  EXPECT_EQ(logException.component, "LOG");
-  EXPECT_EQ(logException.entries.size(), 2u);
+  EXPECT_EQ(Summary(assigned), "LOG MINOR ERROR 2/2: text one");
+  EXPECT_EQ(Summary(TarnLog_Exception(assigned)), "LOG MINOR ERROR 2/2: text one");
 }
 
 TEST(TarnException, PlainRenderingIsOneHeadline) {
