@@ -20,12 +20,11 @@
 
 namespace {
 
-std::string DumpOf(const char* text) {
-  XMLDoc doc;
-  doc.ParseXML(text);
+// The single-line Dump of `doc`, whose length Dump returns.
+std::string Dumped(const XMLDoc& doc) {
   std::string out;
-  size_t length = doc.Dump(out);
-  EXPECT_EQ(length, out.size()) << text;
+  const size_t length = doc.Dump(out);
+  EXPECT_EQ(length, out.size());
   return out;
 }
 
@@ -56,18 +55,18 @@ std::string ParseError(const std::string& text, XMLDoc::Rules rules,
     return "parsed";
   } catch (const Tarn_Exception& e) {
     EXPECT_EQ(doc.Root(), nullptr);
-    EXPECT_EQ(e.severity, MAJOR_ERROR);
-    EXPECT_EQ(e.entries.size(), 1u);
-    EXPECT_EQ(e.entries.at(0)->origin, "XMLDoc::ParseXML()");
-    EXPECT_EQ(e.entries.at(0)->message.id, "0000E");
-    EXPECT_EQ(e.entries.at(0)->message.arguments.size(), 1u);
-    return e.entries.at(0)->message.arguments.at(0);
+    const ExceptionMessage& message = e.entries.at(0)->message;
+    EXPECT_EQ(std::tuple(e.severity, e.entries.size(), e.entries[0]->origin, message.id,
+                         message.arguments.size()),
+              std::tuple(MAJOR_ERROR, 1u, "XMLDoc::ParseXML()", "0000E", 1u));
+    return message.arguments.at(0);
   }
 }
 
-std::string Nested(int depth) {
+std::string Nested(int depth, const std::string& inner = "") {
   std::string text;
   for (int i = 0; i < depth; ++i) text += "<d>";
+  text += inner;
   for (int i = 0; i < depth; ++i) text += "</d>";
   return text;
 }
@@ -182,9 +181,7 @@ TEST(XMLDocParse, WideEncodingsAreReadAsWritten) {
     doc.ParseXML(bytes.data(), bytes.size());
     ASSERT_NE(doc.Root(), nullptr) << prefix.size();
     EXPECT_EQ(NodeContent(doc.Root(), ""), "t");
-    std::string out;
-    doc.Dump(out);
-    EXPECT_EQ(out, "<r a=\"x\">t</r>");
+    EXPECT_EQ(Dumped(doc), "<r a=\"x\">t</r>");
   }
 }
 
@@ -212,7 +209,9 @@ TEST(XMLDocDump, DropsTheDeclarationAndEveryLineFeed) {
       {"<a t=\"x&#10;y\">&#13;</a>", "<a t=\"x&#10;y\">&#13;</a>"},
   };
   for (const auto& [input, expected] : rows) {
-    EXPECT_EQ(DumpOf(input), expected) << input;
+    XMLDoc doc;
+    doc.ParseXML(input);
+    EXPECT_EQ(Dumped(doc), expected) << input;
   }
 }
 
@@ -258,8 +257,7 @@ TEST(XMLDocNodes, SetNodeContentStoresMarkupCharactersLiterally) {
     ASSERT_NE(value->children, nullptr);
     EXPECT_EQ(value->children, value->last) << "one text node replaces all children";
 
-    std::string out;
-    doc.Dump(out);
+    const std::string out = Dumped(doc);
     XMLDoc again;
     again.ParseXML(out.c_str());
     EXPECT_EQ(NodeContent(FindChildElement(again.Root(), "v"), ""), text) << out;
@@ -273,9 +271,7 @@ TEST(XMLDocNodes, NewChildrenAreAppendedLastWithoutNamespace) {
   NewTextChild(element, "FELEM_CODE", "A<B");
   NewTextChild(element, "FELEM_VALUE", "");
   SetNodeName(doc.Root(), "STD_RESULT");
-  std::string out;
-  doc.Dump(out);
-  EXPECT_EQ(out,
+  EXPECT_EQ(Dumped(doc),
             "<STD_RESULT xmlns=\"urn:x\"><first/><OBS_FELEM><FELEM_CODE>A&lt;B</FELEM_CODE>"
             "<FELEM_VALUE></FELEM_VALUE></OBS_FELEM></STD_RESULT>");
   EXPECT_EQ(element->ns, nullptr);
@@ -294,9 +290,7 @@ TEST(XMLDocDump, DeeplyNestedDocumentsAreWrittenWithoutRecursion) {
   doc.ParseXML("<d/>");
   xmlNodePtr node = doc.Root();
   for (int i = 0; i < kDepth; ++i) node = NewChild(node, "d");
-  std::string out;
-  doc.Dump(out);
-  EXPECT_EQ(out.size(), text.size() + 4);  // the innermost element is <d/>
+  EXPECT_EQ(Dumped(doc).size(), text.size() + 4);  // the innermost element is <d/>
 }
 
 // Documents the writer must reproduce itself.
@@ -348,8 +342,7 @@ TEST(SingleLineWriter, DocumentTypeDeclarationsFallBackToLibxml) {
     std::string written = "kept";
     EXPECT_FALSE(xml::WriteSingleLine(doc.document(), written)) << text;
     EXPECT_EQ(written, "kept") << "a refused document leaves the output alone: " << text;
-    std::string dumped;
-    doc.Dump(dumped);
+    const std::string dumped = Dumped(doc);
     EXPECT_EQ(dumped, Reference(doc)) << text;
     EXPECT_EQ(dumped.find('\n'), std::string::npos) << text;
   }
@@ -380,10 +373,8 @@ TEST(SingleLineWriter, TopLevelTextFallsBackSoTheOutputStartsWithMarkup) {
   XMLDoc doc;
   doc.ParseXML("<a/>");
   xmlAddPrevSibling(doc.Root(), xmlNewDocText(doc.document(), BAD_CAST "stray"));
-  std::string dumped;
-  doc.Dump(dumped);
-  EXPECT_EQ(dumped, Reference(doc));
-  EXPECT_EQ(dumped, "<a/>");
+  EXPECT_EQ(Dumped(doc), "<a/>");
+  EXPECT_EQ(Reference(doc), "<a/>");
 }
 
 // Markup written before a parent's end tag reads as the same elements appended as
@@ -428,9 +419,7 @@ TEST(SingleLineWriter, TrailingMarkupMatchesAppendedNodes) {
 
       std::string plain;
       ASSERT_TRUE(edited.DumpWithTrailingMarkup(plain, find(edited), "")) << document;
-      std::string dumped;
-      edited.Dump(dumped);
-      EXPECT_EQ(plain, dumped) << "no markup writes the tree as it is: " << document;
+      EXPECT_EQ(plain, Dumped(edited)) << "no markup writes the tree as it is: " << document;
     }
   }
 }
@@ -449,12 +438,13 @@ TEST(SingleLineWriter, TrailingMarkupIsRefusedWhereOnlyLibxmlWrites) {
 using xml::FlatDocument;
 using xml_test::ElementsInOrder;
 
-// One set of edits, made the same way on both forms.
+// One set of edits, made the same way on both forms, on elements by index.
+constexpr FlatDocument::Index kNone = FlatDocument::kNone;
 struct Edits {
-  int setContentOf = -1;
+  FlatDocument::Index setContentOf = kNone;
   std::string content;
-  int appendChildTo = -1;
-  int markupAt = -1;
+  FlatDocument::Index appendChildTo = kNone;
+  FlatDocument::Index markupAt = kNone;
 };
 
 void ExpectSameAsTree(const std::string& text, const Edits& edits) {
@@ -466,36 +456,27 @@ void ExpectSameAsTree(const std::string& text, const Edits& edits) {
   std::vector<xmlNodePtr> nodes = ElementsInOrder(tree.Root());
 
   const std::string markup = "<OBS_FELEM><FELEM_CODE>X</FELEM_CODE></OBS_FELEM>";
-  if (edits.setContentOf >= 0) {
-    flat.SetContent(static_cast<FlatDocument::Index>(edits.setContentOf), edits.content);
-    SetNodeContent(nodes[static_cast<size_t>(edits.setContentOf)], edits.content);
+  if (edits.setContentOf != kNone) {
+    flat.SetContent(edits.setContentOf, edits.content);
+    SetNodeContent(nodes[edits.setContentOf], edits.content);
   }
-  if (edits.appendChildTo >= 0) {
-    flat.AppendTextChild(static_cast<FlatDocument::Index>(edits.appendChildTo), "FELEM_VALUE",
-                         "a&b");
-    NewTextChild(nodes[static_cast<size_t>(edits.appendChildTo)], "FELEM_VALUE", "a&b");
+  if (edits.appendChildTo != kNone) {
+    flat.AppendTextChild(edits.appendChildTo, "FELEM_VALUE", "a&b");
+    NewTextChild(nodes[edits.appendChildTo], "FELEM_VALUE", "a&b");
   }
   flat.Rename(0, "STD_RESULT");
   SetNodeName(tree.Root(), "STD_RESULT");
 
   std::string fromTree;
-  xmlNodePtr markupNode =
-      edits.markupAt >= 0 ? nodes[static_cast<size_t>(edits.markupAt)] : nullptr;
+  xmlNodePtr markupNode = edits.markupAt != kNone ? nodes[edits.markupAt] : nullptr;
   ASSERT_TRUE(tree.DumpWithTrailingMarkup(fromTree, markupNode, markup));
   std::string fromFlat;
-  flat.Write(
-      fromFlat,
-      edits.markupAt >= 0 ? static_cast<FlatDocument::Index>(edits.markupAt) : FlatDocument::kNone,
-      markup);
+  flat.Write(fromFlat, edits.markupAt, markup);
   EXPECT_EQ(fromFlat, fromTree) << "content of " << edits.setContentOf << ", child to "
                                 << edits.appendChildTo << ", markup at " << edits.markupAt;
 }
 
 TEST(FlatDocument, WritesWhatTheTreeWritesAfterTheSameEdits) {
-  std::string deep;
-  for (int i = 0; i < 200; ++i) deep += "<d>";
-  deep += "x";
-  for (int i = 0; i < 200; ++i) deep += "</d>";
   const std::vector<std::string> documents = {
       "<a/>",
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?><STD_BOM><OBS_FEAT><OBS_FELEM><FELEM_CODE>ADDR1"
@@ -508,19 +489,17 @@ TEST(FlatDocument, WritesWhatTheTreeWritesAfterTheSameEdits) {
       "<a><b>\xc3\xa9t\xc3\xa9 \xe6\x9d\xb1</b></a>",
       "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>caf\xe9</a>",
       "\xff\xfe" + xml_test::Utf16Le("<?xml version=\"1.0\" encoding=\"UTF-16\"?><a><b>t</b></a>"),
-      deep,
+      Nested(200, "x"),
   };
   for (const std::string& text : documents) {
-    FlatDocument probe;
-    ASSERT_TRUE(probe.Read(text.data(), text.size())) << text;
     XMLDoc counted;
     counted.ParseXML(text.data(), text.size());
-    const int count = static_cast<int>(ElementsInOrder(counted.Root()).size());
+    const auto count = static_cast<FlatDocument::Index>(ElementsInOrder(counted.Root()).size());
     ExpectSameAsTree(text, Edits{});
-    for (int i = 0; i < count && i < 8; ++i) {
-      ExpectSameAsTree(text, Edits{i, "new & <x>\r", -1, i});
-      ExpectSameAsTree(text, Edits{i, "", -1, 0});
-      ExpectSameAsTree(text, Edits{-1, "", i, i});
+    for (FlatDocument::Index i = 0; i < count && i < 8; ++i) {
+      ExpectSameAsTree(text, Edits{i, "new & <x>\r", kNone, i});
+      ExpectSameAsTree(text, Edits{i, "", kNone, 0});
+      ExpectSameAsTree(text, Edits{kNone, "", i, i});
       ExpectSameAsTree(text, Edits{i, "v", i, count - 1});
     }
   }
