@@ -128,8 +128,7 @@ void expectEveryMessageOnce(const TestLogger& test) {
 }
 
 TEST(ConcurrentLogger, ReplacingTheConfigurationLosesNoAdmittedMessage) {
-  TestLogger test;
-  ASSERT_TRUE(test.logger.loadConfig(kConfigurations[0]));
+  TestLogger test(kConfigurations[0]);
   std::atomic<int> finished{0};
 
   std::thread reloader([&] {

@@ -57,8 +57,7 @@ TEST(ConsoleWriter, ChoosesStreamAndStyleFromTheUri) {
 }
 
 TEST(ConsoleWriter, WritesTheWritersOwnFailureReports) {
-  TestLogger test;
-  ASSERT_TRUE(test.logger.loadConfig("console://stdout?style=bare eventwriter.*;filewriter.*"));
+  TestLogger test("console://stdout?style=bare eventwriter.*;filewriter.*");
   ::testing::internal::CaptureStdout();
   test.log("eventwriter", kLevelError, "Failed ReportEvent: 0x0005");
   test.log("filewriter", kLevelCritical, "Failed to write to log file: x");
