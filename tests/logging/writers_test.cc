@@ -65,7 +65,6 @@ TEST(ConsoleWriter, WritesTheWritersOwnFailureReports) {
             "Failed ReportEvent: 0x0005\nFailed to write to log file: x\n");
 }
 
-// The events reported, each as its type and text.
 using Events = std::vector<std::pair<uint16_t, std::string>>;
 
 class FakeEventLog : public SystemEventLog {

@@ -286,7 +286,6 @@ TEST(XMLDocDump, DeeplyNestedDocumentsAreWrittenWithoutRecursion) {
   // libxml2 refuses such depth unless asked otherwise: the parse must fail cleanly.
   EXPECT_THROW(doc.ParseXML(text.c_str()), Tarn_Exception);
 
-  // Build the depth by hand instead.
   doc.ParseXML("<d/>");
   xmlNodePtr node = doc.Root();
   for (int i = 0; i < kDepth; ++i) node = NewChild(node, "d");
@@ -391,28 +390,25 @@ TEST(SingleLineWriter, TrailingMarkupMatchesAppendedNodes) {
   };
   const char* values[] = {"v", "", "A&B<C>\"D\"\rline\nfeed", "\xc3\xa9 bad \xff"};
   for (const auto& [document, parentName] : rows) {
+    auto find = [&, &name = parentName](const XMLDoc& doc) {
+      for (xmlNodePtr node : xml_test::ElementsInOrder(doc.Root())) {
+        if (NodeName(node) == name) return node;
+      }
+      return static_cast<xmlNodePtr>(nullptr);
+    };
     for (const char* value : values) {
       XMLDoc edited;
       edited.ParseXML(document);
       XMLDoc appended;
       appended.ParseXML(document);
-      auto find = [&, &name = parentName](const XMLDoc& doc) {
-        for (xmlNodePtr node : xml_test::ElementsInOrder(doc.Root())) {
-          if (NodeName(node) == name) return node;
-        }
-        return static_cast<xmlNodePtr>(nullptr);
-      };
       xmlNodePtr parent = find(appended);
       ASSERT_NE(parent, nullptr) << document;
-      xmlNodePtr first = NewChild(parent, "n");
-      NewTextChild(first, "v", value);
+      NewTextChild(NewChild(parent, "n"), "v", value);
       NewTextChild(parent, "m", value);
 
-      std::string markup = "<n><v>";
-      xml::AppendEscapedText(markup, value);
-      markup += "</v></n><m>";
-      xml::AppendEscapedText(markup, value);
-      markup += "</m>";
+      std::string escaped;
+      xml::AppendEscapedText(escaped, value);
+      const std::string markup = "<n><v>" + escaped + "</v></n><m>" + escaped + "</m>";
       std::string written;
       ASSERT_TRUE(edited.DumpWithTrailingMarkup(written, find(edited), markup)) << document;
       EXPECT_EQ(written, Reference(appended)) << document << " / " << value;
