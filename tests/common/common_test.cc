@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -31,18 +32,14 @@ std::string Joined(const std::vector<std::string>& items) {
 }
 
 TEST(Split, YieldsMaximalRunsAndNeverEmptyItems) {
-  struct Row {
-    const char* text;
-    const char* separators;
-    const char* expected;
-  } rows[] = {
+  const std::tuple<const char*, const char*, const char*> rows[] = {
       {"  a \t b  ", " \t", "[a][b]"}, {"", " ", ""},       {"   ", " ", ""}, {"abc", " ", "[abc]"},
       {"a,,b;c", ",;", "[a][b][c]"},   {"abc", "", "[abc]"}};
-  for (const Row& row : rows) {
+  for (const auto& [text, separators, expected] : rows) {
     std::vector<std::string> out = {"stale"};
-    const size_t count = Split(row.text, out, row.separators);
-    EXPECT_EQ(Joined(out), row.expected) << "text '" << row.text << "'";
-    EXPECT_EQ(count, out.size()) << "text '" << row.text << "'";
+    const size_t count = Split(text, out, separators);
+    EXPECT_EQ(Joined(out), expected) << "text '" << text << "'";
+    EXPECT_EQ(count, out.size()) << "text '" << text << "'";
   }
   std::vector<std::string> out = {"x"};
   EXPECT_EQ(Split("a b", out, " ", true), 3u) << "keep appends to the list";
@@ -52,13 +49,7 @@ TEST(Split, YieldsMaximalRunsAndNeverEmptyItems) {
 }
 
 TEST(SplitFields, KeepsEmptyFieldsAndAlwaysTheLastOne) {
-  struct Row {
-    const char* text;
-    const char* separators;
-    bool collapse;
-    bool skipLeading;
-    const char* expected;
-  } rows[] = {
+  const std::tuple<const char*, const char*, bool, bool, const char*> rows[] = {
       {"a;;b", ";", false, false, "[a][][b]"},
       {"a;", ";", false, false, "[a][]"},
       {"", ";", false, false, "[]"},
@@ -70,31 +61,25 @@ TEST(SplitFields, KeepsEmptyFieldsAndAlwaysTheLastOne) {
       {"a b\tc", nullptr, false, false, "[a][b][c]"},
       {"a b", "", false, false, "[a][b]"},
   };
-  for (const Row& row : rows) {
+  for (const auto& [text, separators, collapse, skipLeading, expected] : rows) {
     std::vector<std::string> out = {"stale", "stale", "stale", "stale"};
-    const size_t count = SplitFields(row.text, out, row.separators, row.collapse, row.skipLeading);
-    EXPECT_EQ(Joined(out), row.expected) << "text '" << row.text << "'";
-    EXPECT_EQ(count, out.size()) << "text '" << row.text << "'";
+    const size_t count = SplitFields(text, out, separators, collapse, skipLeading);
+    EXPECT_EQ(Joined(out), expected) << "text '" << text << "'";
+    EXPECT_EQ(count, out.size()) << "text '" << text << "'";
   }
 }
 
 TEST(ReplaceAll, DoesNotRescanInsertedText) {
-  struct Row {
-    const char* text;
-    const char* search;
-    const char* replacement;
-    const char* expected;
-    size_t count;
-  } rows[] = {
+  const std::tuple<const char*, const char*, const char*, const char*, size_t> rows[] = {
       {"aaa", "a", "aa", "aaaaaa", 3},
       {"aaaa", "aa", "a", "aa", 2},
       {"abc", "b", nullptr, "ac", 1},
       {"abc", "", "y", "abc", 0},
   };
-  for (const Row& row : rows) {
-    std::string text = row.text;
-    EXPECT_EQ(ReplaceAll(text, row.search, row.replacement), row.count) << row.text;
-    EXPECT_EQ(text, row.expected) << row.text;
+  for (const auto& [input, search, replacement, expected, count] : rows) {
+    std::string text = input;
+    EXPECT_EQ(ReplaceAll(text, search, replacement), count) << input;
+    EXPECT_EQ(text, expected) << input;
   }
 }
 
@@ -233,22 +218,17 @@ TEST(NormalisePath, CollapsesSeparatorsAndKeepsNetworkPrefix) {
 }
 
 TEST(JoinPath, JoinsWithOneBackslash) {
-  struct Row {
-    const char* directory;
-    const char* file;
-    const char* extension;
-    const char* expected;
-  } rows[] = {
+  const std::tuple<const char*, const char*, const char*, const char*> rows[] = {
       {"C:\\dir\\", "x.xml", nullptr, "C:\\dir\\x.xml"},
       {nullptr, "x", "log", "x.log"},
       {"", "x", "", "x"},
       {"d", nullptr, nullptr, "d"},
       {"d", "x", "1", "d\\x.1"},
   };
-  for (const Row& row : rows) {
+  for (const auto& [directory, file, extension, expected] : rows) {
     PathValue path;
-    JoinPath(path, row.directory, row.file, row.extension);
-    EXPECT_EQ(path.utf8, row.expected) << (row.directory ? row.directory : "(null)");
+    JoinPath(path, directory, file, extension);
+    EXPECT_EQ(path.utf8, expected) << (directory ? directory : "(null)");
   }
 }
 
@@ -340,20 +320,16 @@ TEST_F(FileUtilTest, MoveRefusesToReplaceAndDeleteRemovesFilesOnly) {
 }
 
 TEST(PathSplitting, AtTheLastBackslash) {
-  struct Row {
-    const char* path;
-    const char* directory;
-    const char* file;
-  } rows[] = {
+  const std::tuple<const char*, const char*, const char*> rows[] = {
       {"name.log", "", "name.log"},
       {"C:\\logs\\name.log", "C:\\logs", "name.log"},
       {"\\name", "", "name"},
       {"dir\\", "dir", ""},
       {"", "", ""},
   };
-  for (const Row& row : rows) {
-    EXPECT_EQ(directoryOf(row.path), row.directory) << row.path;
-    EXPECT_EQ(fileNameOf(row.path), row.file) << row.path;
+  for (const auto& [path, directory, file] : rows) {
+    EXPECT_EQ(directoryOf(path), directory) << path;
+    EXPECT_EQ(fileNameOf(path), file) << path;
   }
 }
 

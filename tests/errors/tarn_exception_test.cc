@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "logging/test_writers.h"
@@ -35,11 +36,7 @@ std::string Summary(const Tarn_Exception& e) {
 }
 
 TEST(Severity, TextsAndLogLevels) {
-  struct Row {
-    int32_t severity;
-    const char* text;
-    uint32_t level;
-  } rows[] = {
+  const std::tuple<int32_t, const char*, uint32_t> rows[] = {
       {INFORMATION, "INFORMATION", kLevelInformation},
       {WARNING, "WARNING", kLevelWarning},
       {MINOR_ERROR, "MINOR ERROR", kLevelError},
@@ -48,26 +45,21 @@ TEST(Severity, TextsAndLogLevels) {
       {-1, "UNSPECIFIED", kLevelProgress},
       {5, "UNSPECIFIED", kLevelProgress},
   };
-  for (const Row& row : rows) {
-    EXPECT_STREQ(severityText(row.severity), row.text) << row.severity;
-    EXPECT_EQ(severityLogLevel(row.severity), row.level) << row.severity;
+  for (const auto& [severity, text, level] : rows) {
+    EXPECT_STREQ(severityText(severity), text) << severity;
+    EXPECT_EQ(severityLogLevel(severity), level) << severity;
   }
 }
 
 TEST(FormatMessage, FillsPlaceholdersOnceLeftToRight) {
-  struct Row {
-    const char* messageTemplate;
-    std::vector<std::string> arguments;
-    const char* expected;
-  } rows[] = {
+  const std::tuple<const char*, std::vector<std::string>, const char*> rows[] = {
       {"{0} {1}", {"a"}, "a {1}"},       {"{{0}}", {"a"}, "{a}"},
       {"{0}{0}", {"{0}"}, "{0}{0}"},  // inserted text is not scanned again
       {"{1}-{0}", {"a", "b"}, "b-a"},    {"{0}", {}, "{0}"},
       {"{x} {} {0", {"a"}, "{x} {} {0"}, {"{", {"a"}, "{"},
   };
-  for (const Row& row : rows) {
-    EXPECT_EQ(Message("0000E", row.messageTemplate, row.arguments).text, row.expected)
-        << row.messageTemplate;
+  for (const auto& [messageTemplate, arguments, expected] : rows) {
+    EXPECT_EQ(Message("0000E", messageTemplate, arguments).text, expected) << messageTemplate;
   }
   // The number is the value of the identifier's digits.
   const std::pair<const char*, uint32_t> numbers[] = {{"    E", 0}, {"E1x2", 12}, {"00042W", 42}};

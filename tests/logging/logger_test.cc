@@ -13,6 +13,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include "common/datetime.h"
@@ -295,14 +296,9 @@ TEST(LoggerConfig, InvalidLineRejectsTheWholeTextWithItsReport) {
   }
 }
 
-struct FilterParseCase {
-  const char* text;
-  FilterList expected;
-};
-
 TEST(LoggerConfig, ParsesFilterLists) {
   TestLogger test;
-  const FilterParseCase cases[] = {
+  const std::pair<const char*, FilterList> cases[] = {
       {"*.ERR", {{"", kLevelError}}},
       {".WARN", {{"", kLevelWarning}}},
       {"*.*", {{"", 0xFFFFFFFFu}}},
@@ -310,10 +306,10 @@ TEST(LoggerConfig, ParsesFilterLists) {
       {"a.b.ERR", {{"a.b", kLevelError}}},
       {";db.CRIT;;*.INFO;", {{"db", kLevelCritical}, {"", kLevelInformation}}},
   };
-  for (const FilterParseCase& c : cases) {
+  for (const auto& [text, expected] : cases) {
     FilterList parsed;
-    EXPECT_TRUE(parseFilter(test.logger, c.text, parsed)) << c.text;
-    EXPECT_EQ(parsed, c.expected) << c.text;
+    EXPECT_TRUE(parseFilter(test.logger, text, parsed)) << text;
+    EXPECT_EQ(parsed, expected) << text;
   }
   const char* invalid[] = {"", ";", "ERR", "*.", "*.NOPE", "*.!", "*.ERR;bad", "db.!NOPE", "*.err"};
   for (const char* text : invalid) {

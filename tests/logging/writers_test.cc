@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "logging/console_writer.h"
@@ -26,21 +27,15 @@ using zebtest::TestClock;
 using zebtest::TestLogger;
 namespace fs = std::filesystem;
 
-struct ConsoleCase {
-  const char* config;
-  bool toStdout;
-  bool bare;
-};
-
 TEST(ConsoleWriter, ChoosesStreamAndStyleFromTheUri) {
-  const ConsoleCase cases[] = {
+  const std::tuple<const char*, bool, bool> cases[] = {
       {"console://stdout db.*", true, false},
       {"console: db.*", false, false},
       {"console://STDOUT db.*", false, false},  // the host is compared exactly
       {"console://stdout?style=bare db.*", true, true},
   };
-  for (const ConsoleCase& c : cases) {
-    TestLogger test(c.config);
+  for (const auto& [config, toStdout, bare] : cases) {
+    TestLogger test(config);
     ::testing::internal::CaptureStdout();
     ::testing::internal::CaptureStderr();
     const LogMessage message = test.logLines("db", kLevelWarning, {"first", "second", "third"});
@@ -49,10 +44,10 @@ TEST(ConsoleWriter, ChoosesStreamAndStyleFromTheUri) {
 
     std::string stamp;
     const std::string prefix =
-        c.bare ? "" : cmn::formatDateTime(message.time, stamp) + " [" + labelOf("db") + "] WARN: ";
+        bare ? "" : cmn::formatDateTime(message.time, stamp) + " [" + labelOf("db") + "] WARN: ";
     const std::string lines = prefix + "first\n" + prefix + "second\n" + prefix + "third\n";
     using Streams = std::pair<std::string, std::string>;
-    EXPECT_EQ(Streams(out, err), c.toStdout ? Streams(lines, "") : Streams("", lines)) << c.config;
+    EXPECT_EQ(Streams(out, err), toStdout ? Streams(lines, "") : Streams("", lines)) << config;
   }
 }
 
