@@ -28,16 +28,10 @@ using zebtest::ScratchDirectory;
 using zebtest::TestClock;
 using zebtest::TestLogger;
 
-struct FilterCase {
-  const char* config;
-  const char* source;
-  uint32_t level;
-  size_t written;  // how many writers wrote the message
-};
-
 // Each writer a message is admitted to writes it once, however many masks admit it.
 TEST(LoggerDispatch, FiltersByLevelAndExactModuleAndServesEachWriterOnce) {
-  const FilterCase cases[] = {
+  // A configuration, a message's source and level, and how many writers wrote it.
+  const std::tuple<const char*, const char*, uint32_t, size_t> cases[] = {
       {"record://r *.ERR", "db", kLevelError, 1},
       {"record://r *.ERR", "db", kLevelWarning, 0},
       {"record://r db.ERR", "db", kLevelError, 1},
@@ -52,14 +46,14 @@ TEST(LoggerDispatch, FiltersByLevelAndExactModuleAndServesEachWriterOnce) {
       {"record://r db.ERR;db.*", "db", kLevelError, 1},  // two masks of one module
       {"record://r db.*\nrecord://r db.*", "db", kLevelError, 2},  // the same URI twice
   };
-  for (const FilterCase& c : cases) {
-    TestLogger test(c.config);
-    test.log(c.source, c.level, "probe");
+  for (const auto& [config, source, level, written] : cases) {
+    TestLogger test(config);
+    test.log(source, level, "probe");
     std::set<int> writers;
     for (const auto& line : test.recorded().lines()) writers.insert(line.writerId);
-    EXPECT_EQ(test.recorded().texts(), std::vector<std::string>(c.written, "probe"))
-        << c.config << " source [" << c.source << "] level " << c.level;
-    EXPECT_EQ(writers.size(), c.written) << c.config;
+    EXPECT_EQ(test.recorded().texts(), std::vector<std::string>(written, "probe"))
+        << config << " source [" << source << "] level " << level;
+    EXPECT_EQ(writers.size(), written) << config;
   }
 }
 
@@ -248,14 +242,9 @@ TEST(LoggerConfig, EmptyOrCommentOnlyTextLeavesNoWriters) {
   }
 }
 
-struct RejectedCase {
-  const char* line;
-  const char* report;
-  const char* why;  // what the caller is told; nullptr: not checked
-};
-
 TEST(LoggerConfig, InvalidLineRejectsTheWholeTextWithItsReport) {
-  const RejectedCase cases[] = {
+  // A bad line, the loader's report of it, and what the caller is told (nullptr: not checked).
+  const std::tuple<const char*, const char*, const char*> cases[] = {
       {"record://r", "Invalid config line: record://r",
        "line 2: expected 2 fields (a writer URI and a filter list), found 1 in [record://r]"},
       {"record://r\t*.*  extra", "Invalid config line: record://r\t*.*  extra", nullptr},
@@ -276,22 +265,22 @@ TEST(LoggerConfig, InvalidLineRejectsTheWholeTextWithItsReport) {
       {"\xff\xe0\x80://r *.*",
        "Unknown log type [\\xFF\\xE0\\x80] for config line: \\xFF\\xE0\\x80://r *.*", nullptr},
   };
-  for (const RejectedCase& c : cases) {
+  for (const auto& [line, report, told] : cases) {
     TestLogger test("record://current *.*");
     // The valid lines around the bad one: the one before it is created, never opened,
     // and deleted; the one after it is never created.
-    const std::string text = std::string("record://a *.*\n") + c.line + "\nrecord://b *.*\n";
+    const std::string text = std::string("record://a *.*\n") + line + "\nrecord://b *.*\n";
     std::string why;
-    EXPECT_FALSE(test.logger.loadConfig(text, &why)) << c.line;
-    EXPECT_TRUE(test.recorded().contains(c.report)) << c.line;
-    if (c.why != nullptr) {
-      EXPECT_EQ(why, c.why);
+    EXPECT_FALSE(test.logger.loadConfig(text, &why)) << line;
+    EXPECT_TRUE(test.recorded().contains(report)) << line;
+    if (told != nullptr) {
+      EXPECT_EQ(why, told);
     }
-    EXPECT_EQ(test.logger.configText, "record://current *.*") << c.line;
+    EXPECT_EQ(test.logger.configText, "record://current *.*") << line;
     const zebtest::Recording& r = test.recorded();
     EXPECT_EQ(std::tuple(r.created.load(), r.opened.load(), r.destroyed.load()),
               std::tuple(2, 1, 1))
-        << c.line;
+        << line;
     ASSERT_EQ(test.logger.writers.size(), 1u);
   }
 }

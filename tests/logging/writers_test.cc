@@ -227,30 +227,26 @@ TEST_F(FileWriterTest, RotatesBySizeAtTheFirstCheckAfterAMinute) {
   EXPECT_EQ(readFile(logPath), "D\n");
 }
 
-struct KeepCase {
-  const char* options;
-  std::vector<std::string> copies;  // markers of copy 0, 1, ... that must exist
-};
-
 TEST_F(FileWriterTest, KeepsTheConfiguredNumberOfCopies) {
-  const KeepCase cases[] = {
+  // Options, and the markers of copy 0, 1, ... that must exist.
+  const std::pair<const char*, std::vector<std::string>> cases[] = {
       {"style=bare&rotateSize=1&keep=0", {}},
       {"style=bare&rotateSize=1&keep=2", {"C", "B"}},
       {"style=bare&rotateSize=1", {"C", "B", "A"}},
       {"style=bare&rotateSize=1&keep=-5", {"C", "B", "A"}},
   };
-  for (const KeepCase& c : cases) {
+  for (const auto& [options, copies] : cases) {
     for (const auto& entry : fs::directory_iterator(scratch.path())) fs::remove(entry.path());
-    configure(c.options);
+    configure(options);
     rotateWith("A");
     rotateWith("B");
     rotateWith("C");
-    EXPECT_FALSE(fs::exists(logPath)) << c.options;
-    for (size_t i = 0; i < c.copies.size(); ++i) {
-      EXPECT_EQ(readFile(copy(static_cast<int>(i))), bigLine(c.copies[i]) + "\n")
-          << c.options << " copy " << i;
+    EXPECT_FALSE(fs::exists(logPath)) << options;
+    for (size_t i = 0; i < copies.size(); ++i) {
+      EXPECT_EQ(readFile(copy(static_cast<int>(i))), bigLine(copies[i]) + "\n")
+          << options << " copy " << i;
     }
-    EXPECT_FALSE(fs::exists(copy(static_cast<int>(c.copies.size())))) << c.options;
+    EXPECT_FALSE(fs::exists(copy(static_cast<int>(copies.size())))) << options;
   }
 }
 
