@@ -84,7 +84,8 @@ TEST(LoggerDispatch, CallersTimeIsKeptAndMissingTimeIsStampedOnlyWhenWritten) {
   test.logger.log(stamped);
   std::string expected;
   cmn::formatDateTime(cmn::DateTime(1000000000123), expected);
-  EXPECT_EQ(test.recorded().lines().at(0).timeStamp, expected);
+  ASSERT_EQ(test.recorded().lines().size(), 1u);
+  EXPECT_EQ(test.recorded().lines()[0].timeStamp, expected);
   EXPECT_EQ(stamped.time.milliseconds(), 1000000000123);
 
   // Filtered out: no writer served, so no time was needed.
