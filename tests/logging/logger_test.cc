@@ -178,7 +178,7 @@ TEST_F(LoggerWatch, ChangedFileIsReloadedOnlyAfterAMinuteOfMessageTime) {
   touchLogger();
   EXPECT_EQ(test.logger.configText, "record://r *.*\n");
 
-  // A caller's message time counts, not the clock: it is a millisecond later.
+  // The caller's message time counts, not the clock's, which is not past the minute yet.
   touchLogger(cmn::DateTime(clock.now() + 1));
   EXPECT_EQ(test.logger.configText, "record://r *.ERR\n");
   EXPECT_EQ(test.logger.configPath, configFile);

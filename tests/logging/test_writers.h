@@ -51,8 +51,8 @@ class Recording {
   // Each line as a prefixed log file shows it: "[label] LEVEL: text".
   std::vector<std::string> shown() const {
     std::vector<std::string> out;
-    for (const RecordedLine& l : lines()) {
-      out.push_back("[" + l.sourceLabel + "] " + l.levelName + ": " + l.text);
+    for (const RecordedLine& line : lines()) {
+      out.push_back("[" + line.sourceLabel + "] " + line.levelName + ": " + line.text);
     }
     return out;
   }
