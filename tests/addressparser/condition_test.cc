@@ -66,7 +66,7 @@ TEST(ConditionCompilerTree, AndOrShareOnePrecedenceNotBindsTighterAndQuirksStay)
       {"ISTOKENA(NEXT, PREFIX)", "PREFIX"},  // a blank after the comma: no longer one term
       {"   ", "NOT()"},                      // holds, like an empty condition
   };
-  for (const auto& [condition, tree] : rows) EXPECT_EQ(tree, compiled(condition)) << condition;
+  zeb_test::ExpectEach(rows, compiled);
 }
 
 TEST(ConditionCompilerLeaf, KeywordsIgnoreCaseOffsetsAndParametersDoNot) {
@@ -113,7 +113,7 @@ TEST(ConditionCompilerLeaf, OffsetWords) {
       {"NEXT99999999999", 2147483647},
       {"PREV99999999999", -2147483647},
   };
-  for (const auto& [item, offset] : rows) EXPECT_EQ(offset, parseOffset(item)) << item;
+  zeb_test::ExpectEach(rows, parseOffset);
 }
 
 // The exception rule authors see: every field of it is part of the interface.
@@ -122,14 +122,11 @@ TEST(ConditionCompilerErrors, UnknownParameterNamesTheItem) {
     std::string condition = std::string("ISTOKENA:PREFIX,") + item;
     const auto e = zeb_test::Thrown<Tarn_Exception>([&] { compileCondition(condition); });
     ASSERT_TRUE(e) << condition << " compiled";
-    EXPECT_EQ("KVD", e->component) << condition;
-    EXPECT_EQ(CRITICAL_ERROR, e->severity) << condition;
     const ExceptionMessage message = e->firstMessage();
-    EXPECT_EQ("0000E", message.id) << condition;
-    EXPECT_EQ("{0}", message.messageTemplate) << condition;
-    EXPECT_EQ(message.arguments,
-              std::vector<std::string>{"Error reading address parser rules. Unknown parameter: " +
-                                       std::string(item)});
+    EXPECT_EQ(e->component + " " + std::to_string(e->severity) + " " + message.id + " " +
+                  message.messageTemplate + " " + addr_test::joined(message.arguments, "|"),
+              "KVD " + std::to_string(CRITICAL_ERROR) +
+                  " 0000E {0} Error reading address parser rules. Unknown parameter: " + item);
   }
 }
 
@@ -146,15 +143,9 @@ TEST(ConditionCompilerErrors, OperatorsWithoutOperandsAreRejected) {
 // tree is released.
 TEST(ConditionCompilerTree, DeepNestingCompilesAndReleases) {
   constexpr int kDepth = 200000;
-  std::string parenthesised(kDepth, '(');
-  parenthesised += "X";
-  parenthesised += std::string(kDepth, ')');
-  EXPECT_EQ("X", compiled(parenthesised));
+  EXPECT_EQ("X", compiled(std::string(kDepth, '(') + "X" + std::string(kDepth, ')')));
 
-  std::string negated;
-  for (int i = 0; i < kDepth; ++i) negated += "NOT ";
-  negated += "X";
-  auto tree = compileCondition(negated);
+  auto tree = compileCondition(zeb_test::Repeated("NOT ", kDepth) + "X");
   EXPECT_EQ(NOT, tree->nodeKind);
   EXPECT_TRUE(zeb_test::Holds(dumpCondition(*tree), "..."));
 }
@@ -200,9 +191,7 @@ TEST(ConditionCompilerProgram, OperatorsBecomeJumpsBetweenLeavesInTextOrder) {
       {"(ISNUMBER", "F"},  // an unmatched "(" makes what follows false
       {"   ", "T"},
   };
-  for (const auto& [condition, expected] : rows) {
-    EXPECT_EQ(expected, program(condition)) << condition;
-  }
+  zeb_test::ExpectEach(rows, program);
 }
 
 using addr_test::dumpCandidates;
@@ -389,9 +378,7 @@ TEST_F(ConditionEvaluatorTest, OperatorsCombineLikeBooleanLogic) {
       {"ISFIRSTTOKEN OR ISFIRSTTOKEN AND ISLASTTOKEN", false},  // ((A OR B) AND C)
   };
   TokenList tokens = makeTokens("A B", "US");
-  for (const auto& [condition, expected] : rows) {
-    EXPECT_EQ(expected, evaluate(condition, tokens, 0)) << condition;
-  }
+  zeb_test::ExpectEach(rows, [&](const char* condition) { return evaluate(condition, tokens, 0); });
 }
 
 // A condition compiles once, on its first evaluation; a broken one fails on every
@@ -422,16 +409,14 @@ TEST_F(ConditionEvaluatorTest, ConditionCompilesOnFirstEvaluation) {
 TEST_F(ConditionEvaluatorTest, DeepNestingEvaluatesWithoutRecursion) {
   constexpr int kDepth = 200000;
   TokenList tokens = makeTokens("12", "US");
-  std::string negated;
-  for (int i = 0; i < kDepth; ++i) negated += "NOT ";
+  const std::string negated = zeb_test::Repeated("NOT ", kDepth);
   EXPECT_TRUE(evaluate(negated + "ISNUMBER", tokens, 0));
   EXPECT_FALSE(evaluate("NOT " + negated + "ISNUMBER", tokens, 0));
 
-  std::string nested = std::string(kDepth, '(') + "ISNUMBER" + std::string(kDepth, ')');
-  EXPECT_TRUE(evaluate(nested, tokens, 0));
+  EXPECT_TRUE(
+      evaluate(std::string(kDepth, '(') + "ISNUMBER" + std::string(kDepth, ')'), tokens, 0));
 
-  std::string chain = "ISNUMBER";
-  for (int i = 0; i < kDepth; ++i) chain += " AND ISNUMBER";
+  const std::string chain = "ISNUMBER" + zeb_test::Repeated(" AND ISNUMBER", kDepth);
   EXPECT_TRUE(evaluate(chain, tokens, 0));
   EXPECT_FALSE(evaluate(chain + " AND ISLETTER", tokens, 0));
 }

@@ -67,10 +67,7 @@ class ParseDriverTest : public addr_test::ParserFixture {
 };
 
 TEST_F(ParseDriverTest, FieldRulesOfAssembly) {
-  struct Row {
-    const char* tokens;
-    const char* fields;
-  } rows[] = {
+  const std::pair<const char*, const char*> rows[] = {
       {"N:PREDIR W:PREDIR", "preDirectional=NW"},
       {"MAIN:STREETNAME X ELM:STREETNAME", "streetName=MAIN ELM"},
       {"12:STREETNUM MAIN:STREETNAME 14:STREETNUM", "streetNumber=14; streetName=MAIN"},
@@ -89,12 +86,12 @@ TEST_F(ParseDriverTest, FieldRulesOfAssembly) {
        "rrhcBoxNumber=7"},
       {"X Y:", ""},
   };
-  for (const Row& row : rows) {
-    TokenList tokens = makeTokens(row.tokens, "US");
+  zeb_test::ExpectEach(rows, [](const char* written) {
+    TokenList tokens = makeTokens(written, "US");
     AddressRecord r;
     assembleParsedAddress(tokens, r);
-    EXPECT_EQ(row.fields, parsedFields(r)) << row.tokens;
-  }
+    return parsedFields(r);
+  });
 }
 
 TEST_F(ParseDriverTest, DiscardWordsAreAllRemovedEvenSideBySide) {

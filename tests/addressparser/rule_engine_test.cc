@@ -15,6 +15,7 @@
 #include "addressparser/parser_fixture.h"
 #include "addressparser/token_text.h"
 #include "errors/tarn_exception.h"
+#include "test_checks.h"
 
 namespace addr {
 namespace {
@@ -204,11 +205,7 @@ TEST_F(RuleEngineTest, MergingJoinsSettledNeighbours) {
 }
 
 TEST_F(RuleEngineTest, MergedTokenIsFoundUnderItsNewText) {
-  TokenList tokens = makeTokens("P:STREETNAME O:STREETNAME", "US");
-  tokens[0]->text = "PO";
-  tokens[0]->refold();
-  tokens[1]->text = "BOX";
-  tokens[1]->refold();
+  TokenList tokens = makeTokens("PO:STREETNAME BOX:STREETNAME", "US");
   mergeAdjacentTokens(tokens);
   ASSERT_EQ(1u, tokens.size());
   EXPECT_EQ("PO BOX", tokens[0]->text);
@@ -216,10 +213,7 @@ TEST_F(RuleEngineTest, MergedTokenIsFoundUnderItsNewText) {
 
   // Unit numbers join with nothing between: two halves of one UTF-8 sequence fold
   // as the whole character.
-  tokens = makeTokens("A:UNITNUM B:UNITNUM C:UNITNUM", "US");
-  tokens[1]->text = "\xC3";
-  tokens[2]->text = "\x89";
-  for (auto& token : tokens) token->refold();
+  tokens = makeTokens("A:UNITNUM \xC3:UNITNUM \x89:UNITNUM", "US");
   mergeAdjacentTokens(tokens);
   ASSERT_EQ(1u, tokens.size());
   EXPECT_EQ(foldWord("A\xC3\x89"), tokens[0]->folded);
@@ -311,26 +305,20 @@ TEST_F(RuleEngineTest, MeaningIndexFollowsChangesOfCandidatesAndJoins) {
 }
 
 TEST_F(RuleEngineTest, MeaningIndexChangesNothing) {
-  const char* const meanings[] = {"STREETNUM", "STREETNAME", "PREFIX",  "SUFFIX",
-                                  "PREDIR",    "POSTDIR",    "UNITNUM", "UNITLABEL",
-                                  "POBOXTYPE", "POBOXNUM",   "RRHCNUM", "RRHCBOXNUM"};
-  const char* const scans[] = {"WEHAVE", "WEHAVEPOSSIBLETOKENMEANING", "ONLYONCE",
-                               "ISFIRSTSETTOKENA"};
+  using zeb_test::Split;
+  const std::vector<std::string> meanings = Split(
+      "STREETNUM STREETNAME PREFIX SUFFIX PREDIR POSTDIR UNITNUM UNITLABEL POBOXTYPE POBOXNUM "
+      "RRHCNUM RRHCBOXNUM",
+      ' ');
+  const std::vector<std::string> scans =
+      Split("WEHAVE WEHAVEPOSSIBLETOKENMEANING ONLYONCE ISFIRSTSETTOKENA", ' ');
   const char* const offsets[] = {"", "PREV,", "NEXT,", "PREV2,"};
-  const char* const tests[] = {"ISNUMBER",
-                               "HASNUMBERS",
-                               "ISLETTER",
-                               "ISSUFFIXWORD",
-                               "ISUNITWORD",
-                               "ISFIRSTTOKEN",
-                               "ISLASTTOKEN",
-                               "NUMBERFOLLOWSPREFIX",
-                               "NUMBERPRECEDESSUFFIX",
-                               "NUMBERFOLLOWSPREFIX(PREV)",
-                               "WEHAVE",
-                               "ISFIRSTSETTOKENA",
-                               "WEHAVEPOSSIBLETOKENMEANING(NEXT)"};
-  const char* const words[] = {"12", "3", "MAIN", "ST", "N", "APT", "4B", "PO_BOX", "X", "#"};
+  const std::vector<std::string> tests = Split(
+      "ISNUMBER HASNUMBERS ISLETTER ISSUFFIXWORD ISUNITWORD ISFIRSTTOKEN ISLASTTOKEN "
+      "NUMBERFOLLOWSPREFIX NUMBERPRECEDESSUFFIX NUMBERFOLLOWSPREFIX(PREV) WEHAVE "
+      "ISFIRSTSETTOKENA WEHAVEPOSSIBLETOKENMEANING(NEXT)",
+      ' ');
+  const std::vector<std::string> words = Split("12 3 MAIN ST N APT 4B PO_BOX X #", ' ');
   std::mt19937 random(19);
   auto pick = [&](const auto& from) { return std::string(from[random() % std::size(from)]); };
   auto meaning = [&] { return meaningFromName(pick(meanings)); };

@@ -13,6 +13,7 @@
 #include "addressparser/parser_fixture.h"
 #include "addressparser/token.h"
 #include "addressparser/word_lists.h"
+#include "test_checks.h"
 
 namespace addr {
 namespace {
@@ -134,22 +135,15 @@ TEST(NormaliseAddressLine, NumberPairRewritesAgreeWithTheirPatterns) {
 }
 
 TEST(SplitAlphaNumeric, SplitsALabelFromItsTrailingNumber) {
-  struct Row {
-    const char* word;
-    const char* first;
-    const char* second;
+  const std::pair<const char*, const char*> rows[] = {
+      {"APT12", "APT|12"}, {"B7", "B|7"},     {"#12", "#|12"},   {"#1A", "#|1A"}, {"12B", "12B|"},
+      {"12", "12|"},       {"UNIT", "UNIT|"}, {"A-12", "A-12|"}, {"1A2", "1A2|"}, {"A1B2", "A1B|2"},
+      {"#", "#|"},         {"", "|"},         {"É12", "É|12"},
   };
-  const Row rows[] = {
-      {"APT12", "APT", "12"}, {"B7", "B", "7"},     {"#12", "#", "12"},   {"#1A", "#", "1A"},
-      {"12B", "12B", ""},     {"12", "12", ""},     {"UNIT", "UNIT", ""}, {"A-12", "A-12", ""},
-      {"1A2", "1A2", ""},     {"A1B2", "A1B", "2"}, {"#", "#", ""},       {"", "", ""},
-      {"É12", "É", "12"},
-  };
-  for (const Row& row : rows) {
-    auto parts = splitAlphaNumeric(row.word);
-    EXPECT_EQ(row.first, parts.first) << row.word;
-    EXPECT_EQ(row.second, parts.second) << row.word;
-  }
+  zeb_test::ExpectEach(rows, [](const char* word) {
+    const auto parts = splitAlphaNumeric(word);
+    return std::string(parts.first) + "|" + std::string(parts.second);
+  });
 }
 
 class TokeniserTest : public addr_test::ParserFixture {
