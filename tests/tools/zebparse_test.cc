@@ -22,6 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 using zeb_test::Holds;
 using zeb_test::readFile;
+using zeb_test::Split;
 
 // A United States configuration just big enough to split "12 Main St Apt 4".
 constexpr const char* kSmallConfig = R"xml(<CONFIG>
@@ -62,22 +63,9 @@ struct Outcome {
   std::string err;
 };
 
-std::vector<std::string> linesOf(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
 std::string quoted(const std::string& arg) {
   std::string out = "'";
-  for (char c : arg) {
-    if (c == '\'') {
-      out += "'\\''";
-    } else {
-      out += c;
-    }
-  }
+  for (char c : arg) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return out + "'";
 }
 
@@ -158,7 +146,7 @@ TEST_F(ZebparseTest, StandardInputToStandardOutputKeepsEveryRecordOnceInOrder) {
   write("in.xml", input);
   Outcome outcome = run(runArgs("xml", {"--threads", "4"}), "in.xml", true);
   EXPECT_TRUE(Holds(outcome.err, {"zebparse: line 150: ", "3000 records, 1 failed"}));
-  std::vector<std::string> lines = linesOf(outcome.out);
+  std::vector<std::string> lines = Split(outcome.out);
   ASSERT_EQ(lines.size(), static_cast<size_t>(count) + 1);
   for (int i = 0; i <= count; ++i) {
     const std::string& line = lines[static_cast<size_t>(i)];
@@ -209,7 +197,7 @@ TEST_F(ZebparseTest, AStreamFedLineByLineGetsEachResultBeforeTheNextRecord) {
         ASSERT_GT(got, 0);
         received.append(chunk, static_cast<size_t>(got));
       }
-      EXPECT_NE(linesOf(received).back().find("<FELEM_VALUE>" + std::to_string(i) + "</"),
+      EXPECT_NE(Split(received).back().find("<FELEM_VALUE>" + std::to_string(i) + "</"),
                 std::string::npos)
           << received;
     }
@@ -273,7 +261,7 @@ TEST_F(ZebparseTest, EachFormatAddsResultsAndFailsBadRecordsOnTheirOwn) {
     write("in", row.input);
     Outcome outcome = run(runArgs(row.format), "in");
     EXPECT_EQ(outcome.status, 1) << row.input.substr(0, 80);
-    std::vector<std::string> lines = linesOf(outcome.out);
+    std::vector<std::string> lines = Split(outcome.out);
     EXPECT_EQ(lines.size(), row.lines.size()) << row.input.substr(0, 80) << "\n"
                                               << outcome.out.substr(0, 1000) << outcome.err;
     for (size_t i = 0; i < std::min(lines.size(), row.lines.size()); ++i) {
@@ -317,7 +305,7 @@ TEST_F(ZebparseTest, OversizedResultIsWrittenAsThePluginReturnedIt) {
                       xmlRecord("2 Oak St") + "\n");
   Outcome outcome = run(runArgs("xml", {"--result-size", "2000", (dir_ / "in.xml").string()}));
   EXPECT_EQ(outcome.status, 1) << outcome.err;
-  std::vector<std::string> lines = linesOf(outcome.out);
+  std::vector<std::string> lines = Split(outcome.out);
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0],
             "<STD_RESULT><ERROR>return document size exceeds maximum allowed size</ERROR>"
@@ -402,7 +390,7 @@ TEST_F(ZebparseTest, MappedColumnsDefaultCountryAndHonestWarnings) {
       run(runArgs("csv", {"--delimiter", "SEMICOLON", "--map", "street=ADDR1", "--country", "us"}),
           "in.csv");
   EXPECT_EQ(outcome.status, 0) << outcome.err;
-  std::vector<std::string> lines = linesOf(outcome.out);
+  std::vector<std::string> lines = Split(outcome.out);
   ASSERT_EQ(lines.size(), 5u) << outcome.out;
   EXPECT_EQ(lines[2], "2;7 Elm Ave;France ;7;ELM;;;ALM;;;;;;");
   EXPECT_EQ(lines[4], "4;1 Main St;;1;MAIN;;;MN;;;;;;");
@@ -430,35 +418,19 @@ TEST_F(ZebparseTest, LogConfigRecordsTheRun) {
 }
 
 TEST_F(ZebparseTest, UsageErrorsTakeOneLineAndHelpIsEverywhere) {
-  const std::vector<std::vector<std::string>> kBad = {
-      {},
-      {"frobnicate"},
-      {"run", "--threads", "0"},
-      {"run", "--bogus"},
-      {"run", "a", "b", "c"},
-      {"run", "--map", "address"},
-      {"run", "--format", "xml", "--country", "US"},
-      {"parse"},
-      {"explain", "--country"},
-      {"help", "frobnicate"},
-  };
-  for (const auto& args : kBad) {
-    Outcome outcome = run(args);
-    std::string shown;
-    for (const auto& arg : args) shown += arg + " ";
-    EXPECT_EQ(outcome.status, 2) << "zebparse " << shown;
-    EXPECT_TRUE(Holds(outcome.err, "(try 'zebparse")) << shown;
+  for (const char* bad :
+       {"", "frobnicate", "run --threads 0", "run --bogus", "run a b c", "run --map address",
+        "run --format xml --country US", "parse", "explain --country", "help frobnicate"}) {
+    Outcome outcome = run(Split(bad, ' '));
+    EXPECT_EQ(outcome.status, 2) << "zebparse " << bad;
+    EXPECT_TRUE(Holds(outcome.err, "(try 'zebparse")) << bad;
     EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1) << outcome.err;
   }
-  for (const std::vector<std::string>& args :
-       std::vector<std::vector<std::string>>{{"run", "-h"},
-                                             {"help", "run"},
-                                             {"parse", "--help"},
-                                             {"explain", "-h"},
-                                             {"check", "--help"}}) {
+  for (const char* help : {"run -h", "help run", "parse --help", "explain -h", "check --help"}) {
+    const std::vector<std::string> args = Split(help, ' ');
     Outcome outcome = run(args);
-    EXPECT_EQ(outcome.status, 0) << args[0];
-    EXPECT_TRUE(Holds(outcome.out, "usage: zebparse " + (args[0] == "help" ? args[1] : args[0])));
+    EXPECT_EQ(outcome.status, 0) << help;
+    EXPECT_TRUE(Holds(outcome.out, "usage: zebparse " + args[args[0] == "help" ? 1 : 0]));
   }
   write("in.jsonl", "{\"ADDR1\": \"12 Main St\"}\n");
   EXPECT_EQ(run(runArgs("JSONL"), "in.jsonl").status, 0) << "option values ignore case";
