@@ -97,9 +97,8 @@ TEST_F(RecordProcessing, RecordsGiveTheirTranscripts) {
       {RecordDocument({{"STR_NAME", "A &amp; B &lt;x&gt;"}}),
        "STR_NAME=A & B <x>|STR_NAME_STD=#A #B #X"},
   };
-  for (const auto& [input, expected] : kCases) {
-    EXPECT_EQ(Transcript(Process(input)), expected) << input;
-  }
+  zeb_test::ExpectEach(kCases,
+                       [&](const std::string& input) { return Transcript(Process(input)); });
 }
 
 // A one-line address gains the CITY and POSTAL_CODE it lacks, and their derived
@@ -129,9 +128,7 @@ TEST_F(RecordProcessing, DocumentsWithoutTheUsualShapeKeepTheirContent) {
       {"<?xml version=\"1.0\"?>\n<STD_BOM>\n<!-- keep -->\n</STD_BOM>\n",
        "<STD_RESULT><!-- keep --></STD_RESULT>"},
   };
-  for (const auto& [input, expected] : rows) {
-    EXPECT_EQ(Process(input), expected) << input;
-  }
+  zeb_test::ExpectEach(rows, [&](const char* input) { return Process(input); });
 }
 
 TEST_F(RecordProcessing, NoDocumentToWorkOnIsReported) {
@@ -170,12 +167,7 @@ constexpr char kGuard = '\x7f';
 struct GuardedBuffer {
   explicit GuardedBuffer(size_t bufferSize) : bytes(bufferSize + 8, kGuard), size(bufferSize) {}
   char* data() { return bytes.data(); }
-  bool guardIntact() const {
-    for (size_t i = size; i < bytes.size(); ++i) {
-      if (bytes[i] != kGuard) return false;
-    }
-    return true;
-  }
+  bool guardIntact() const { return std::string(bytes.data() + size, 8) == std::string(8, kGuard); }
   std::vector<char> bytes;
   size_t size;
 };
@@ -255,27 +247,24 @@ class DerivedElements : public ::testing::Test {
 };
 
 TEST_F(DerivedElements, PostalFiveKeepsFiveLeadingDigitsOnly) {
-  const std::pair<const char*, const char*> rows[] = {
-      {"123 45-6789", "12345"}, {"1234A-5", "1234A-5"}, {"   ", ""}, {"stra\u00DFe", "STRASSE"}};
-  for (const auto& [postalCode, expected] : rows) {
+  const std::pair<const char*, const char*> rows[] = {{"123 45-6789", "POSTAL_5=12345"},
+                                                      {"1234A-5", "POSTAL_5=1234A-5"},
+                                                      {"   ", "POSTAL_5="},
+                                                      {"stra\u00DFe", "POSTAL_5=STRASSE"},
+                                                      {"", "none"}};
+  zeb_test::ExpectEach(rows, [&](const char* postalCode) {
     SetUp();
     addr::AddressRecord record;
     record.postalCode = postalCode;
-    EXPECT_TRUE(creator_.AddPostal5(record)) << postalCode;
-    EXPECT_EQ(Appended(), std::string("POSTAL_5=") + expected) << postalCode;
-  }
-  SetUp();
-  EXPECT_FALSE(creator_.AddPostal5(addr::AddressRecord()));
-  EXPECT_EQ(Appended(), "");
+    return creator_.AddPostal5(record) ? Appended() : "none" + Appended();
+  });
 }
 
 TEST_F(DerivedElements, ScriptCodesCompareWholeTextsIgnoringCase) {
   const std::pair<const char*, int32_t> rows[] = {
       {"CHINESE", 1}, {"hanzi", 1},  {"Japanese", 2},        {"kanji", 2},
       {"", 0},        {" KANJI", 0}, {"JAPANESE SCRIPT", 0}, {"CHINES", 0}};
-  for (const auto& [script, code] : rows) {
-    EXPECT_EQ(plugin::ScriptCode(script), code) << script;
-  }
+  zeb_test::ExpectEach(rows, plugin::ScriptCode);
   StreetNameStd("Main", "kanji");
   ASSERT_EQ(Host().transliterated.size(), 1u);
   EXPECT_EQ(Host().transliterated[0], "Main|2");
@@ -302,10 +291,10 @@ TEST_F(DerivedElements, NameKeepsLettersDigitsAndSpacesAndUpperCasesAsciiOnly) {
       {"\xf0\x9f\x98\x80 smile", "STR_NAME_STD=#SMILE"},
       {"-- ,. !", "STR_NAME_STD="},
   };
-  for (const auto& [name, expected] : rows) {
+  zeb_test::ExpectEach(rows, [&](const char* name) {
     SetUp();
-    EXPECT_EQ(StreetNameStd(name), expected) << name;
-  }
+    return StreetNameStd(name);
+  });
   EXPECT_TRUE(Host().tokenQueries.empty()) << "punctuation only: no words to look up";
 }
 
