@@ -156,9 +156,7 @@ std::string program(const std::string& condition) {
   auto tree = compileCondition(condition);
   const ConditionProgram compiledProgram = compileProgram(*tree);
   auto exit = [](uint32_t at) {
-    if (at == kConditionHolds) return std::string("T");
-    if (at == kConditionFails) return std::string("F");
-    return std::to_string(at);
+    return at == kConditionHolds ? "T" : at == kConditionFails ? "F" : std::to_string(at);
   };
   std::string out = exit(compiledProgram.entry);
   for (size_t i = 0; i < compiledProgram.steps.size(); ++i) {

@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -97,12 +96,9 @@ class ZebparseTest : public ::testing::Test {
     if (throughPipe) command += " 2> " + quoted((dir_ / "stderr").string()) + " | cat";
     command += " > " + quoted((dir_ / "stdout").string());
     if (!throughPipe) command += " 2> " + quoted((dir_ / "stderr").string());
-    int raw = std::system(command.c_str());
-    Outcome outcome;
-    outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    outcome.out = readFile(dir_ / "stdout");
-    outcome.err = readFile(dir_ / "stderr");
-    return outcome;
+    const int raw = std::system(command.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readFile(dir_ / "stdout"),
+            readFile(dir_ / "stderr")};
   }
 
   // "run" with the test's support directory, `format` and `more` arguments.
@@ -119,20 +115,14 @@ class ZebparseTest : public ::testing::Test {
   fs::path dir_ = scratch_.path();
 };
 
-std::string xmlRecord(const std::string& addr1) {
-  return "<STD_BOM><OBS_FEAT><OBS_FELEM><FELEM_CODE>ADDR1</FELEM_CODE><FELEM_VALUE>" + addr1 +
-         "</FELEM_VALUE></OBS_FELEM></OBS_FEAT></STD_BOM>";
+std::string xmlRecord(const std::string& value, const std::string& code = "ADDR1") {
+  return "<STD_BOM><OBS_FEAT><OBS_FELEM><FELEM_CODE>" + code + "</FELEM_CODE><FELEM_VALUE>" +
+         value + "</FELEM_VALUE></OBS_FELEM></OBS_FEAT></STD_BOM>";
 }
 
 // Record `number` of a numbered input, "<number> Main St", with its line feed.
 std::string numberedRecord(int number) {
   return xmlRecord(std::to_string(number) + " Main St") + "\n";
-}
-
-// What the result of a numbered record holds.
-std::string streetNumber(int number) {
-  return "<FELEM_CODE>STR_NUM</FELEM_CODE><FELEM_VALUE>" + std::to_string(number) +
-         "</FELEM_VALUE>";
 }
 
 // Reading standard input must not flush standard output under the writer thread;
@@ -154,9 +144,11 @@ TEST_F(ZebparseTest, StandardInputToStandardOutputKeepsEveryRecordOnceInOrder) {
       EXPECT_EQ(line, "");
       continue;
     }
-    ASSERT_NE(line.find(i == 149 ? "<STD_RESULT><ERROR>" : streetNumber(i < 149 ? i + 1 : i)),
-              std::string::npos)
-        << "output line " << i + 1 << ": " << line;
+    const std::string number = std::to_string(i < 149 ? i + 1 : i);
+    ASSERT_TRUE(Holds(line, i == 149 ? "<STD_RESULT><ERROR>"
+                                     : "<FELEM_CODE>STR_NUM</FELEM_CODE><FELEM_VALUE>" + number +
+                                           "</FELEM_VALUE>"))
+        << "output line " << i + 1;
   }
 }
 
@@ -197,9 +189,7 @@ TEST_F(ZebparseTest, AStreamFedLineByLineGetsEachResultBeforeTheNextRecord) {
         ASSERT_GT(got, 0);
         received.append(chunk, static_cast<size_t>(got));
       }
-      EXPECT_NE(Split(received).back().find("<FELEM_VALUE>" + std::to_string(i) + "</"),
-                std::string::npos)
-          << received;
+      EXPECT_TRUE(Holds(Split(received).back(), "<FELEM_VALUE>" + std::to_string(i) + "</"));
     }
     ::close(toChild[1]);
     ::close(fromChild[0]);
@@ -212,8 +202,7 @@ TEST_F(ZebparseTest, AStreamFedLineByLineGetsEachResultBeforeTheNextRecord) {
 // Whether `line` holds every piece of `expected` (pieces separated by line feeds);
 // a piece that starts with '^' must begin the line, one that starts with '=' must be it.
 bool Matches(const std::string& line, const std::string& expected) {
-  std::istringstream pieces(expected);
-  for (std::string piece; std::getline(pieces, piece);) {
+  for (const std::string& piece : Split(expected)) {
     const size_t at = line.find(piece.substr(piece[0] == '^' || piece[0] == '=' ? 1 : 0));
     if (at == std::string::npos || (piece[0] == '^' && at != 0) ||
         (piece[0] == '=' && line.size() != piece.size() - 1)) {
@@ -300,9 +289,7 @@ TEST_F(ZebparseTest, ResultBuffersGrowOnlyAsRecordsNeed) {
 TEST_F(ZebparseTest, OversizedResultIsWrittenAsThePluginReturnedIt) {
   // A long city: addresses longer than 4,096 bytes are refused before any result.
   std::string longName(300000, 'A');
-  write("in.xml", "<STD_BOM><OBS_FEAT><OBS_FELEM><FELEM_CODE>CITY</FELEM_CODE><FELEM_VALUE>" +
-                      longName + "</FELEM_VALUE></OBS_FELEM></OBS_FEAT></STD_BOM>\n" +
-                      xmlRecord("2 Oak St") + "\n");
+  write("in.xml", xmlRecord(longName, "CITY") + "\n" + xmlRecord("2 Oak St") + "\n");
   Outcome outcome = run(runArgs("xml", {"--result-size", "2000", (dir_ / "in.xml").string()}));
   EXPECT_EQ(outcome.status, 1) << outcome.err;
   std::vector<std::string> lines = Split(outcome.out);
