@@ -23,6 +23,7 @@ namespace {
 using addr_test::dumpCandidates;
 using addr_test::dumpTokens;
 using addr_test::makeTokens;
+using addr_test::RecordingTrace;
 
 struct WrittenRule {
   const char* name;
@@ -53,31 +54,6 @@ RuleSet makeRuleSet(const std::vector<WrittenRule>& contextFree,
   for (const WrittenRule& written : context) add(written, true);
   return ruleSet;
 }
-
-// Records what the engine reports, one line per event.
-struct RecordingTrace : EngineTrace {
-  std::vector<std::string> events;
-  int contextPasses = 0;
-
-  void narrowed(size_t index, const AddressToken& token) override {
-    events.push_back("narrowed " + std::to_string(index) + " " + dumpCandidates(token));
-  }
-  void ruleFired(int pass, size_t index, const RuleText& rule, bool endedGroup,
-                 const TokenList&) override {
-    events.push_back("fired " + std::to_string(pass) + " " + std::to_string(index) + " " +
-                     rule.name + (endedGroup ? " ended" : ""));
-  }
-  void merged(int pass, size_t index, const AddressToken& joined,
-              std::string_view removed) override {
-    events.push_back("merged " + std::to_string(pass) + " " + std::to_string(index) + " [" +
-                     joined.text + "] [" + std::string(removed) + "]");
-  }
-  void passEnd(int pass, const TokenList& tokens, bool allSettled) override {
-    if (pass > 0) ++contextPasses;
-    events.push_back("passEnd " + std::to_string(pass) + " " + dumpTokens(tokens) +
-                     (allSettled ? " settled" : ""));
-  }
-};
 
 class RuleEngineTest : public addr_test::ParserFixture {
  protected:

@@ -103,7 +103,6 @@ TEST(ConcurrentTransliteration, EachThreadGetsTheSameAnswers) {
   for (size_t t = 0; t < failures.size(); ++t) EXPECT_EQ(failures[t], 0) << "thread " << t;
 }
 
-// Files of a scratch directory, removed after each test.
 class TempDir : public ::testing::Test {
  protected:
   std::string write(const std::string& name, const std::string& text) {

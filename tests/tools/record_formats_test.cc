@@ -248,11 +248,11 @@ TEST(JsonRecord, RefusesWhatIsNoRecordAndKeepsWhatCameBefore) {
       {std::string("{\"ADDR1\": \"1 Main St\"}\0junk", 27), "NUL byte in the record at byte 23",
        nullptr},
   };
+  const std::string failure = "E";
   for (const auto& row : kRows) {
     const JsonLine json(row.line);
     EXPECT_FALSE(json.ok) << row.line.substr(0, 80);
     EXPECT_TRUE(zeb_test::Holds(json.error, row.error)) << row.line.substr(0, 80);
-    std::string failure = "E";
     if (row.output != nullptr) {
       EXPECT_EQ(json.output(nullptr, &failure), row.output);
     }
