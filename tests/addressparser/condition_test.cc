@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -28,11 +29,8 @@ std::string compiled(const std::string& condition) {
 }
 
 TEST(ConditionCompilerStages, ParenthesesAreCutOutThenJoinTheirTerms) {
-  struct Row {
-    const char* condition;
-    const char* split;   // after splitParentheses
-    const char* joined;  // after joinTermParameters
-  } rows[] = {
+  // A condition, after splitParentheses, and after joinTermParameters.
+  const char* const rows[][3] = {
       {"ISTOKENA(NEXT,PREFIX)", "ISTOKENA ( NEXT,PREFIX )", "ISTOKENA:NEXT,PREFIX"},
       {"((X))", "( ( X ) )", "( ( X ) )"},
       {"NOT(X)AND(Y)", "NOT ( X ) AND ( Y )", "NOT ( X ) AND ( Y )"},  // NOT is no operand
@@ -40,10 +38,10 @@ TEST(ConditionCompilerStages, ParenthesesAreCutOutThenJoinTheirTerms) {
       {"ISTOKENA(NEXT, PREFIX)", "ISTOKENA ( NEXT, PREFIX )", "ISTOKENA ( NEXT, PREFIX )"},
       {"  X   Y  ", "X Y", "X Y"},
   };
-  for (const Row& row : rows) {
-    const std::vector<std::string> split = splitParentheses(splitConditionWords(row.condition));
-    EXPECT_EQ(row.split, addr_test::joined(split, " ")) << row.condition;
-    EXPECT_EQ(row.joined, addr_test::joined(joinTermParameters(split), " ")) << row.condition;
+  for (const auto& [condition, afterSplit, afterJoin] : rows) {
+    const std::vector<std::string> split = splitParentheses(splitConditionWords(condition));
+    EXPECT_EQ(afterSplit, addr_test::joined(split, " ")) << condition;
+    EXPECT_EQ(afterJoin, addr_test::joined(joinTermParameters(split), " ")) << condition;
   }
 }
 
@@ -70,12 +68,7 @@ TEST(ConditionCompilerTree, AndOrShareOnePrecedenceNotBindsTighterAndQuirksStay)
 }
 
 TEST(ConditionCompilerLeaf, KeywordsIgnoreCaseOffsetsAndParametersDoNot) {
-  struct Row {
-    const char* term;
-    int32_t keyword;
-    int32_t offset;
-    std::vector<TokenMeaning> parameters;
-  } rows[] = {
+  const std::tuple<const char*, int32_t, int32_t, std::vector<TokenMeaning>> rows[] = {
       {"istokena:STREETNUM", kIsTokenA, 0, {STREETNUM}},
       {"IsTokenA:NEXT,STREETNAME", kIsTokenA, 1, {STREETNAME}},
       {"ISTOKENA:PREV2,STREETNAME", kIsTokenA, -2, {STREETNAME}},
@@ -91,11 +84,11 @@ TEST(ConditionCompilerLeaf, KeywordsIgnoreCaseOffsetsAndParametersDoNot) {
       {"ISTOKENA :PREFIX", kNoKeyword, 0, {PREFIX}},  // keywords are not trimmed
       {":PREFIX", kNoKeyword, 0, {PREFIX}},
   };
-  for (const Row& row : rows) {
-    auto leaf = compileLeaf(row.term);
-    EXPECT_EQ(row.keyword, leaf->keyword) << row.term;
-    EXPECT_EQ(row.offset, leaf->offset) << row.term;
-    EXPECT_EQ(row.parameters, leaf->parameters) << row.term;
+  for (const auto& [term, keyword, offset, parameters] : rows) {
+    auto leaf = compileLeaf(term);
+    EXPECT_EQ(keyword, leaf->keyword) << term;
+    EXPECT_EQ(offset, leaf->offset) << term;
+    EXPECT_EQ(parameters, leaf->parameters) << term;
   }
 }
 
@@ -222,11 +215,8 @@ class ConditionEvaluatorTest : public addr_test::ParserFixture {
 
 // Keywords that test the text of one token, or its word lists.
 TEST_F(ConditionEvaluatorTest, TextAndWordListKeywords) {
-  struct Row {
-    const char* condition;
-    std::vector<const char*> holds;
-    std::vector<const char*> fails;
-  } rows[] = {
+  // A condition, texts it holds for, texts it fails for.
+  const std::tuple<const char*, std::vector<const char*>, std::vector<const char*>> rows[] = {
       {"ISNUMBER", {" -42 "}, {"4a", "--1"}},
       {"ISLETTER", {"b"}, {"\xC3\xA9", "AB"}},  // "é" is one letter in two bytes
       {"ISNUMBERSIGN", {"#"}, {"##"}},
@@ -257,13 +247,12 @@ TEST_F(ConditionEvaluatorTest, TextAndWordListKeywords) {
       {"ISRURALROUTEWORD", {"RR"}, {}},
       {"ISUNITWORD", {"Apt"}, {"UPPER"}},
   };
-  for (const Row& row : rows) {
+  for (const auto& [condition, holds, fails] : rows) {
     for (bool expected : {true, false}) {
-      for (const char* text : expected ? row.holds : row.fails) {
+      for (const char* text : expected ? holds : fails) {
         TokenList tokens;
         tokens.push_back(std::make_unique<AddressToken>(text, "US"));
-        EXPECT_EQ(expected, evaluate(row.condition, tokens, 0))
-            << row.condition << " on [" << text << "]";
+        EXPECT_EQ(expected, evaluate(condition, tokens, 0)) << condition << " on [" << text << "]";
       }
     }
   }
@@ -271,12 +260,7 @@ TEST_F(ConditionEvaluatorTest, TextAndWordListKeywords) {
 
 // Keywords that read meanings and candidates, at a position in a token list.
 TEST_F(ConditionEvaluatorTest, MeaningKeywordsAndOffsets) {
-  struct Row {
-    const char* condition;
-    const char* tokens;
-    size_t position;
-    bool expected;
-  } rows[] = {
+  const std::tuple<const char*, const char*, size_t, bool> rows[] = {
       {"ISTOKENA(NEXT,STREETNAME)", "12:STREETNUM MAIN:STREETNAME", 0, true},
       {"ISTOKENA(NEXT,STREETNAME)", "12:STREETNUM MAIN:STREETNAME", 1, false},
       {"ISTOKENA(PREV2,STREETNAME)", "A:STREETNAME B C", 2, true},
@@ -333,10 +317,10 @@ TEST_F(ConditionEvaluatorTest, MeaningKeywordsAndOffsets) {
       {"NUMBERPRECEDESSUFFIX", "X ST:SUFFIX 12", 0, false},
       {"ISTOKENA:NEXT99999999999,STREETNUM", "X 12:STREETNUM", 0, false},
   };
-  for (const Row& row : rows) {
-    TokenList tokens = makeTokens(row.tokens, "US");
-    EXPECT_EQ(row.expected, evaluate(row.condition, tokens, row.position))
-        << row.condition << " at " << row.position << " of [" << row.tokens << "]";
+  for (const auto& [condition, written, position, expected] : rows) {
+    TokenList tokens = makeTokens(written, "US");
+    EXPECT_EQ(expected, evaluate(condition, tokens, position))
+        << condition << " at " << position << " of [" << written << "]";
   }
 }
 

@@ -103,12 +103,7 @@ TEST_F(ParseDriverTest, DiscardWordsAreAllRemovedEvenSideBySide) {
 
 TEST_F(ParseDriverTest, ParsesUsAddresses) {
   load(kUsConfiguration);
-  struct Row {
-    const char* line1;
-    const char* line2;
-    const char* country;
-    const char* fields;
-  } rows[] = {
+  const char* const rows[][4] = {
       {"123 N MAIN ST APT 4", "", "USA",
        "streetNumber=123; preDirectional=N; streetName=MAIN; suffix=ST; unitLabel=APT; "
        "unitNumber=4"},
@@ -130,11 +125,10 @@ TEST_F(ParseDriverTest, ParsesUsAddresses) {
       // Canada has word lists through the US fall-back but no rules: nothing settles.
       {"9 ELM ST APT 4", "", "Canada", ""},
   };
-  for (const Row& row : rows) {
-    AddressRecord r = record(row.line1, row.line2, row.country);
+  for (const auto& [line1, line2, country, fields] : rows) {
+    AddressRecord r = record(line1, line2, country);
     EXPECT_EQ(0, parse(r));
-    EXPECT_EQ(row.fields, parsedFields(r))
-        << row.line1 << " / " << row.line2 << " in " << row.country;
+    EXPECT_EQ(fields, parsedFields(r)) << line1 << " / " << line2 << " in " << country;
   }
 }
 

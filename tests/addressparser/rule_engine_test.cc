@@ -9,6 +9,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -72,11 +73,7 @@ class RuleEngineTest : public addr_test::ParserFixture {
 };
 
 TEST_F(RuleEngineTest, NarrowingKeepsOnlyMeaningsWhoseListHoldsTheWord) {
-  struct Row {
-    const char* text;
-    const char* country;
-    const char* candidates;
-  } rows[] = {
+  const char* const rows[][3] = {
       {"n", "US", "STREETNUM|PREDIR|POSTDIR|STREETNAME|UNITNUM|POBOXNUM|RRHCNUM|RRHCBOXNUM"},
       {"St", "GB", "STREETNUM|STREETNAME|SUFFIX|UNITNUM|POBOXNUM|RRHCNUM|RRHCBOXNUM"},  // US lists
       {"PO BOX", "US", "STREETNUM|STREETNAME|UNITNUM|POBOXNUM|POBOXTYPE|RRHCNUM|RRHCBOXNUM"},
@@ -85,9 +82,9 @@ TEST_F(RuleEngineTest, NarrowingKeepsOnlyMeaningsWhoseListHoldsTheWord) {
   // Each token is narrowed by its own country's lists.
   TokenList tokens;
   std::vector<std::string> expected;
-  for (const Row& row : rows) {
-    tokens.push_back(std::make_unique<AddressToken>(row.text, row.country));
-    expected.push_back("narrowed " + std::to_string(expected.size()) + " " + row.candidates);
+  for (const auto& [text, country, candidates] : rows) {
+    tokens.push_back(std::make_unique<AddressToken>(text, country));
+    expected.push_back("narrowed " + std::to_string(expected.size()) + " " + candidates);
   }
   RecordingTrace trace;
   run(makeRuleSet({}), tokens, &trace);
@@ -96,13 +93,9 @@ TEST_F(RuleEngineTest, NarrowingKeepsOnlyMeaningsWhoseListHoldsTheWord) {
 }
 
 TEST_F(RuleEngineTest, OneRuleOutcomes) {
-  struct Row {
-    const char* what;
-    WrittenRule rule;
-    const char* before;
-    const char* fired;  // the rule's reports in the context-free pass
-    const char* after;
-  } rows[] = {
+  // What the row shows, the rule, the tokens before, the rule's reports in the
+  // context-free pass, and the tokens after.
+  const std::tuple<const char*, WrittenRule, const char*, const char*, const char*> rows[] = {
       {"settled token", {"r", "", STREETNAME}, "12:STREETNUM", "", "12:STREETNUM"},
       {"condition fails", {"r", "ISLETTER", STREETNAME}, "12", "", "12:?"},
       {"sets", {"r", "ISNUMBER", STREETNUM}, "12", "0 ended", "12:STREETNUM"},
@@ -136,9 +129,9 @@ TEST_F(RuleEngineTest, OneRuleOutcomes) {
        "0 ended",
        "MAIN:STREETNAME ST:?"},
   };
-  for (const Row& row : rows) {
-    RuleSet rules = makeRuleSet({row.rule});
-    TokenList tokens = makeTokens(row.before, "US");
+  for (const auto& [what, rule, before, reports, after] : rows) {
+    RuleSet rules = makeRuleSet({rule});
+    TokenList tokens = makeTokens(before, "US");
     RecordingTrace trace;
     run(rules, tokens, &trace);
     std::string fired;
@@ -147,9 +140,8 @@ TEST_F(RuleEngineTest, OneRuleOutcomes) {
       std::string rest = event.substr(8);  // "<index> r[ ended]"
       fired += rest.erase(rest.find(" r"), 2) + ";";
     }
-    std::string expectedFired = row.fired[0] == '\0' ? "" : std::string(row.fired) + ";";
-    EXPECT_EQ(expectedFired, fired) << row.what;
-    EXPECT_EQ(row.after, dumpTokens(tokens)) << row.what;
+    EXPECT_EQ(reports[0] == '\0' ? "" : std::string(reports) + ";", fired) << what;
+    EXPECT_EQ(after, dumpTokens(tokens)) << what;
   }
 }
 
