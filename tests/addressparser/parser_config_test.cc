@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include "addressparser/parser_fixture.h"
@@ -311,12 +312,7 @@ TEST_F(WordListsTest, MissingCountryFallsBackToUs) {
          <SUFFIX><PART data="ST" std="ST"/></SUFFIX></ADDRESSPARTS>
        <ADDRESSPARTS c2="CA"><DIRECTIONAL/><UNITLABEL><PART data="APT"/></UNITLABEL>
        </ADDRESSPARTS></CONFIG>)");
-  struct Row {
-    ListKind kind;
-    const char* word;
-    const char* code;
-    bool found;
-  } rows[] = {
+  const std::tuple<ListKind, const char*, const char*, bool> rows[] = {
       {ListKind::kDirectional, "n", "GB", true},   // GB has no lists at all: the US ones apply
       {ListKind::kDirectional, "N", "CA", false},  // CA's empty list hides the fallback...
       {ListKind::kSuffix, "ST", "CA", true},       // ...its missing list does not
@@ -324,8 +320,8 @@ TEST_F(WordListsTest, MissingCountryFallsBackToUs) {
       {ListKind::kUnitLabel, "APT", "CA", true},
       {ListKind::kUnitLabel, "APT", "US", false},  // "US" has no fallback of its own
   };
-  for (const Row& row : rows) {
-    EXPECT_EQ(row.found, has(row.kind, row.word, row.code)) << row.word << " " << row.code;
+  for (const auto& [kind, word, code, found] : rows) {
+    EXPECT_EQ(found, has(kind, word, code)) << word << " " << code;
   }
   // The lists worked out per country at load are those wordListFor finds.
   for (const char* code : {"FR", "US", "CA", "", "LONGER THAN A CODE"}) {
@@ -373,13 +369,7 @@ TEST_F(WordListsTest, WhichElementsAndPartsAreRead) {
        <ADDRESSPARTS c2="US"><PREFIX><PART data="NEW"/></PREFIX></ADDRESSPARTS>
        <ADDRESSPARTS><RURAL><PART std="RR"/><PART data="RURAL ROUTE"/></RURAL></ADDRESSPARTS>
        </CONFIG>)");
-  struct Row {
-    ListKind kind;
-    const char* word;
-    const char* code;
-    bool found;
-    const char* why;
-  } rows[] = {
+  const std::tuple<ListKind, const char*, const char*, bool, const char*> rows[] = {
       {ListKind::kPrefix, "OLD", "US", false, "a later ADDRESSPARTS replaces the list"},
       {ListKind::kPrefix, "NEW", "US", true, ""},
       {ListKind::kCounty, "COUNTY", "US", true, "lists it does not hold stay"},
@@ -389,7 +379,9 @@ TEST_F(WordListsTest, WhichElementsAndPartsAreRead) {
       {ListKind::kPoBox, "SECOND", "US", false, "only the first list element of a name"},
       {ListKind::kRural, "", "", true, "missing attributes read as empty"},
   };
-  for (const Row& row : rows) EXPECT_EQ(row.found, has(row.kind, row.word, row.code)) << row.why;
+  for (const auto& [kind, word, code, found, why] : rows) {
+    EXPECT_EQ(found, has(kind, word, code)) << why;
+  }
   EXPECT_EQ("RR", entry(ListKind::kRural, "", "")->standardForm);
   EXPECT_EQ("", entry(ListKind::kRural, "RURAL ROUTE", "")->standardForm);
 }

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "host/host_context.h"
@@ -173,12 +174,8 @@ TEST(CApi, EveryFailureIsAStatusWithAMessageNamingTheInput) {
   zebparse_parser* other = nullptr;
   zebparse_result* result = nullptr;
   using Call = std::function<zebparse_status(zebparse_error*)>;
-  const struct {
-    const char* what;
-    Call call;
-    zebparse_status status;
-    const char* inMessage;
-  } kRows[] = {
+  // What goes wrong, the call, its status, and a piece of its message.
+  const std::tuple<const char*, Call, zebparse_status, const char*> kRows[] = {
       {"no parser", [&](auto e) { return zebparse_parse(nullptr, "US", ok, 1, &result, e); },
        ZEBPARSE_ERROR_ARGUMENT, "needs a parser"},
       {"four lines", [&](auto e) { return zebparse_parse(parser, "US", ok, 4, &result, e); },
@@ -196,13 +193,13 @@ TEST(CApi, EveryFailureIsAStatusWithAMessageNamingTheInput) {
       {"other dir", [&](auto e) { return zebparse_open(ZEB_TEST_SOURCE_DIR "/tests", &other, e); },
        ZEBPARSE_ERROR_SUPPORT, "one support directory"},
   };
-  for (const auto& row : kRows) {
+  for (const auto& [what, call, status, inMessage] : kRows) {
     zebparse_error error{};
-    EXPECT_EQ(row.call(&error), row.status) << row.what << ": " << error.message;
-    EXPECT_EQ(error.code, row.status) << row.what;
-    EXPECT_TRUE(zeb_test::Holds(error.message, row.inMessage)) << row.what;
-    EXPECT_EQ(result, nullptr) << row.what;
-    EXPECT_EQ(other, nullptr) << row.what;
+    EXPECT_EQ(call(&error), status) << what << ": " << error.message;
+    EXPECT_EQ(error.code, status) << what;
+    EXPECT_TRUE(zeb_test::Holds(error.message, inMessage)) << what;
+    EXPECT_EQ(result, nullptr) << what;
+    EXPECT_EQ(other, nullptr) << what;
   }
 }
 

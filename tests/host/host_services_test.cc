@@ -9,6 +9,7 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -35,17 +36,13 @@ std::string transliterated(const char* text, int32_t script, int32_t size = 2048
 }
 
 TEST(TransliterateTextService, TurnsScriptsIntoAscii) {
-  const struct {
-    const char* text;
-    int32_t script;
-    const char* expected;
-  } kRows[] = {
+  const std::tuple<const char*, int32_t, const char*> kRows[] = {
       {"12 Main St", 0, "12 Main St"}, {"Müllerstraße", 0, "Mullerstrasse"},
       {"Ленина", 0, "Lenina"},         {"北京", 1, "bei jing"},
       {"とうきょう", 2, "toukyou"},
   };
-  for (const auto& row : kRows) {
-    EXPECT_EQ(transliterated(row.text, row.script), row.expected) << row.text;
+  for (const auto& [text, script, expected] : kRows) {
+    EXPECT_EQ(transliterated(text, script), expected) << text;
   }
 }
 
@@ -302,26 +299,23 @@ TEST(PluginLibrary, RunsRecordsAndTurnsEveryExceptionIntoText) {
   EXPECT_EQ(plugin->version(), "fake");
   ASSERT_TRUE(plugin->init(&zebHostLookup, error)) << error;
 
-  const struct {
-    const char* input;
-    bool threw;
-    const char* text;  // the error, or the buffer
-  } kRows[] = {
+  // A record, whether runDQM threw, and its error or the buffer.
+  const std::tuple<const char*, bool, const char*> kRows[] = {
       {"ok", false, "<STD_RESULT>ok</STD_RESULT>"},
       {"tarn", true, "tarn thrown"},
       {"std", true, "std thrown"},
       {"int", true, "unknown exception"},
   };
-  for (const auto& row : kRows) {
+  for (const auto& [input, threw, text] : kRows) {
     std::vector<char> buffer(64, '\0');
     zeb::PluginLibrary::RunResult result =
-        plugin->run(row.input, buffer.data(), static_cast<uint32_t>(buffer.size()));
-    EXPECT_EQ(result.threw, row.threw) << row.input;
-    if (row.threw) {
-      EXPECT_TRUE(Holds(result.error, row.text)) << row.input;
+        plugin->run(input, buffer.data(), static_cast<uint32_t>(buffer.size()));
+    EXPECT_EQ(result.threw, threw) << input;
+    if (threw) {
+      EXPECT_TRUE(Holds(result.error, text)) << input;
     } else {
       EXPECT_EQ(result.status, 0);
-      EXPECT_STREQ(buffer.data(), row.text);
+      EXPECT_STREQ(buffer.data(), text);
     }
   }
   EXPECT_EQ(plugin->close(), 7);

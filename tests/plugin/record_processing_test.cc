@@ -11,6 +11,7 @@
 #include <cstring>
 #include <iterator>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -186,23 +187,19 @@ TEST(ResultDocument, FitsOnlyWhenShorterThanTheBuffer) {
   const std::string document = "<STD_RESULT>" + std::string(100, 'x') + "</STD_RESULT>";
   const std::string error = plugin::ErrorDocument(plugin::kResultTooLarge);
   ASSERT_EQ(error.size(), 89u);
-  struct Row {
-    uint32_t size;
-    int32_t result;
-    std::string expected;
-  } rows[] = {
+  // A buffer size, the result, and what the buffer holds.
+  const std::tuple<uint32_t, int32_t, std::string> rows[] = {
       {static_cast<uint32_t>(document.size() + 1), 0, document},
       {static_cast<uint32_t>(document.size()), -5, error.substr(0, document.size() - 1)},
       {90, -5, error},
       {89, -5, error.substr(0, 88)},
       {1, -5, ""},
   };
-  for (const Row& row : rows) {
-    GuardedBuffer buffer(row.size);
-    EXPECT_EQ(plugin::CopyResultDocument(document, buffer.data(), row.size), row.result)
-        << row.size;
-    EXPECT_EQ(std::string(buffer.data()), row.expected) << row.size;
-    EXPECT_TRUE(buffer.guardIntact()) << row.size;
+  for (const auto& [size, result, expected] : rows) {
+    GuardedBuffer buffer(size);
+    EXPECT_EQ(plugin::CopyResultDocument(document, buffer.data(), size), result) << size;
+    EXPECT_EQ(std::string(buffer.data()), expected) << size;
+    EXPECT_TRUE(buffer.guardIntact()) << size;
   }
   GuardedBuffer empty(0);
   EXPECT_EQ(plugin::CopyResultDocument(document, empty.data(), 0), -5);

@@ -18,6 +18,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -226,11 +227,8 @@ std::string manyKeys(int count) {
 // Each failure names the byte where the line went wrong (never a "line 1" of its
 // own beside the input's line number), and keeps the members complete before it.
 TEST(JsonRecord, RefusesWhatIsNoRecordAndKeepsWhatCameBefore) {
-  const struct {
-    std::string line;
-    const char* error;
-    const char* output;  // with the error "E"
-  } kRows[] = {
+  // A line, a piece of its error, and its output with the error "E" (when checked).
+  const std::tuple<std::string, const char*, const char*> kRows[] = {
       {"not json", "invalid JSON at byte 1: expected a value", R"({"ERROR":"E"})"},
       {R"({"id": "a1", "ADDR1": "x",})", "invalid JSON at byte 27: unexpected text",
        R"({"id": "a1","ADDR1": "x","ERROR":"E"})"},
@@ -249,12 +247,12 @@ TEST(JsonRecord, RefusesWhatIsNoRecordAndKeepsWhatCameBefore) {
        nullptr},
   };
   const std::string failure = "E";
-  for (const auto& row : kRows) {
-    const JsonLine json(row.line);
-    EXPECT_FALSE(json.ok) << row.line.substr(0, 80);
-    EXPECT_TRUE(zeb_test::Holds(json.error, row.error)) << row.line.substr(0, 80);
-    if (row.output != nullptr) {
-      EXPECT_EQ(json.output(nullptr, &failure), row.output);
+  for (const auto& [line, error, output] : kRows) {
+    const JsonLine json(line);
+    EXPECT_FALSE(json.ok) << line.substr(0, 80);
+    EXPECT_TRUE(zeb_test::Holds(json.error, error)) << line.substr(0, 80);
+    if (output != nullptr) {
+      EXPECT_EQ(json.output(nullptr, &failure), output);
     }
   }
   for (const std::string& line :

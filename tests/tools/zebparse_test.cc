@@ -246,18 +246,17 @@ TEST_F(ZebparseTest, EachFormatAddsResultsAndFailsBadRecordsOnTheirOwn) {
         "^<STD_RESULT><ERROR>", "<FELEM_VALUE>3</FELEM_VALUE>"},
        {"line 1: NUL byte in the record at byte 130", "line 2: ", "3 records, 2 failed"}},
   };
-  for (const auto& row : kRows) {
-    write("in", row.input);
-    Outcome outcome = run(runArgs(row.format), "in");
-    EXPECT_EQ(outcome.status, 1) << row.input.substr(0, 80);
+  for (const auto& [format, input, expected, err] : kRows) {
+    write("in", input);
+    Outcome outcome = run(runArgs(format), "in");
+    EXPECT_EQ(outcome.status, 1) << input.substr(0, 80);
     std::vector<std::string> lines = Split(outcome.out);
-    EXPECT_EQ(lines.size(), row.lines.size()) << row.input.substr(0, 80) << "\n"
-                                              << outcome.out.substr(0, 1000) << outcome.err;
-    for (size_t i = 0; i < std::min(lines.size(), row.lines.size()); ++i) {
-      EXPECT_TRUE(Matches(lines[i], row.lines[i])) << row.lines[i] << "\n"
-                                                   << lines[i].substr(0, 300);
+    EXPECT_EQ(lines.size(), expected.size()) << input.substr(0, 80) << "\n"
+                                             << outcome.out.substr(0, 1000) << outcome.err;
+    for (size_t i = 0; i < std::min(lines.size(), expected.size()); ++i) {
+      EXPECT_TRUE(Matches(lines[i], expected[i])) << expected[i] << "\n" << lines[i].substr(0, 300);
     }
-    for (const std::string& piece : row.err) EXPECT_TRUE(Holds(outcome.err, piece));
+    for (const std::string& piece : err) EXPECT_TRUE(Holds(outcome.err, piece));
     EXPECT_EQ(outcome.err.find('\x1B'), std::string::npos) << "escaped for the terminal";
   }
 }
@@ -332,10 +331,7 @@ TEST_F(ZebparseTest, StartUpNamesWhatIsMissing) {
   Outcome outcome = run({"check", "--support-dir", blank});
   EXPECT_EQ(outcome.status, 1);
   EXPECT_TRUE(Holds(outcome.out, "addressParserMetaData.xml] is empty"));
-  const struct {
-    std::vector<std::string> args;
-    std::string err;
-  } kRows[] = {
+  const std::pair<std::vector<std::string>, std::string> kRows[] = {
       {{"run", "--support-dir", (dir_ / "empty").string(), "--no-progress"},
        "addressParserMetaData.xml] is missing"},
       {{"run", "--support-dir", blank, "--no-progress"}, "addressParserMetaData.xml] is empty"},
@@ -346,11 +342,11 @@ TEST_F(ZebparseTest, StartUpNamesWhatIsMissing) {
       {{"parse", "--support-dir", support(), "--plugin", (dir_ / "missing.so").string(), "1 Main"},
        "cannot load plug-in"},
   };
-  for (const auto& row : kRows) {
-    outcome = run(row.args, "in.xml");
-    EXPECT_EQ(outcome.status, 2) << row.err;
-    EXPECT_TRUE(row.args[0] != "run" || outcome.out.empty()) << row.err;
-    EXPECT_TRUE(Holds(outcome.err, row.err));
+  for (const auto& [args, err] : kRows) {
+    outcome = run(args, "in.xml");
+    EXPECT_EQ(outcome.status, 2) << err;
+    EXPECT_TRUE(args[0] != "run" || outcome.out.empty()) << err;
+    EXPECT_TRUE(Holds(outcome.err, err));
     EXPECT_FALSE(Holds(outcome.err, "Unabled"));
   }
   outcome = run(runArgs("xml"), "in.xml");
