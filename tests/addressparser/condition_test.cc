@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -28,11 +29,8 @@ std::string compiled(const std::string& condition) {
 }
 
 TEST(ConditionCompilerStages, ParenthesesAreCutOutThenJoinTheirTerms) {
-  struct Row {
-    const char* condition;
-    const char* split;   // after splitParentheses
-    const char* joined;  // after joinTermParameters
-  } rows[] = {
+  // A condition, after splitParentheses, and after joinTermParameters.
+  const char* const rows[][3] = {
       {"ISTOKENA(NEXT,PREFIX)", "ISTOKENA ( NEXT,PREFIX )", "ISTOKENA:NEXT,PREFIX"},
       {"((X))", "( ( X ) )", "( ( X ) )"},
       {"NOT(X)AND(Y)", "NOT ( X ) AND ( Y )", "NOT ( X ) AND ( Y )"},  // NOT is no operand
@@ -40,10 +38,10 @@ TEST(ConditionCompilerStages, ParenthesesAreCutOutThenJoinTheirTerms) {
       {"ISTOKENA(NEXT, PREFIX)", "ISTOKENA ( NEXT, PREFIX )", "ISTOKENA ( NEXT, PREFIX )"},
       {"  X   Y  ", "X Y", "X Y"},
   };
-  for (const Row& row : rows) {
-    const std::vector<std::string> split = splitParentheses(splitConditionWords(row.condition));
-    EXPECT_EQ(row.split, addr_test::joined(split, " ")) << row.condition;
-    EXPECT_EQ(row.joined, addr_test::joined(joinTermParameters(split), " ")) << row.condition;
+  for (const auto& [condition, afterSplit, afterJoin] : rows) {
+    const std::vector<std::string> split = splitParentheses(splitConditionWords(condition));
+    EXPECT_EQ(afterSplit, addr_test::joined(split, " ")) << condition;
+    EXPECT_EQ(afterJoin, addr_test::joined(joinTermParameters(split), " ")) << condition;
   }
 }
 
@@ -66,16 +64,11 @@ TEST(ConditionCompilerTree, AndOrShareOnePrecedenceNotBindsTighterAndQuirksStay)
       {"ISTOKENA(NEXT, PREFIX)", "PREFIX"},  // a blank after the comma: no longer one term
       {"   ", "NOT()"},                      // holds, like an empty condition
   };
-  for (const auto& [condition, tree] : rows) EXPECT_EQ(tree, compiled(condition)) << condition;
+  zeb_test::ExpectEach(rows, compiled);
 }
 
 TEST(ConditionCompilerLeaf, KeywordsIgnoreCaseOffsetsAndParametersDoNot) {
-  struct Row {
-    const char* term;
-    int32_t keyword;
-    int32_t offset;
-    std::vector<TokenMeaning> parameters;
-  } rows[] = {
+  const std::tuple<const char*, int32_t, int32_t, std::vector<TokenMeaning>> rows[] = {
       {"istokena:STREETNUM", kIsTokenA, 0, {STREETNUM}},
       {"IsTokenA:NEXT,STREETNAME", kIsTokenA, 1, {STREETNAME}},
       {"ISTOKENA:PREV2,STREETNAME", kIsTokenA, -2, {STREETNAME}},
@@ -91,11 +84,11 @@ TEST(ConditionCompilerLeaf, KeywordsIgnoreCaseOffsetsAndParametersDoNot) {
       {"ISTOKENA :PREFIX", kNoKeyword, 0, {PREFIX}},  // keywords are not trimmed
       {":PREFIX", kNoKeyword, 0, {PREFIX}},
   };
-  for (const Row& row : rows) {
-    auto leaf = compileLeaf(row.term);
-    EXPECT_EQ(row.keyword, leaf->keyword) << row.term;
-    EXPECT_EQ(row.offset, leaf->offset) << row.term;
-    EXPECT_EQ(row.parameters, leaf->parameters) << row.term;
+  for (const auto& [term, keyword, offset, parameters] : rows) {
+    auto leaf = compileLeaf(term);
+    EXPECT_EQ(keyword, leaf->keyword) << term;
+    EXPECT_EQ(offset, leaf->offset) << term;
+    EXPECT_EQ(parameters, leaf->parameters) << term;
   }
 }
 
@@ -113,7 +106,7 @@ TEST(ConditionCompilerLeaf, OffsetWords) {
       {"NEXT99999999999", 2147483647},
       {"PREV99999999999", -2147483647},
   };
-  for (const auto& [item, offset] : rows) EXPECT_EQ(offset, parseOffset(item)) << item;
+  zeb_test::ExpectEach(rows, parseOffset);
 }
 
 // The exception rule authors see: every field of it is part of the interface.
@@ -122,14 +115,11 @@ TEST(ConditionCompilerErrors, UnknownParameterNamesTheItem) {
     std::string condition = std::string("ISTOKENA:PREFIX,") + item;
     const auto e = zeb_test::Thrown<Tarn_Exception>([&] { compileCondition(condition); });
     ASSERT_TRUE(e) << condition << " compiled";
-    EXPECT_EQ("KVD", e->component) << condition;
-    EXPECT_EQ(CRITICAL_ERROR, e->severity) << condition;
     const ExceptionMessage message = e->firstMessage();
-    EXPECT_EQ("0000E", message.id) << condition;
-    EXPECT_EQ("{0}", message.messageTemplate) << condition;
-    EXPECT_EQ(message.arguments,
-              std::vector<std::string>{"Error reading address parser rules. Unknown parameter: " +
-                                       std::string(item)});
+    EXPECT_EQ(e->component + " " + std::to_string(e->severity) + " " + message.id + " " +
+                  message.messageTemplate + " " + addr_test::joined(message.arguments, "|"),
+              "KVD " + std::to_string(CRITICAL_ERROR) +
+                  " 0000E {0} Error reading address parser rules. Unknown parameter: " + item);
   }
 }
 
@@ -146,15 +136,9 @@ TEST(ConditionCompilerErrors, OperatorsWithoutOperandsAreRejected) {
 // tree is released.
 TEST(ConditionCompilerTree, DeepNestingCompilesAndReleases) {
   constexpr int kDepth = 200000;
-  std::string parenthesised(kDepth, '(');
-  parenthesised += "X";
-  parenthesised += std::string(kDepth, ')');
-  EXPECT_EQ("X", compiled(parenthesised));
+  EXPECT_EQ("X", compiled(std::string(kDepth, '(') + "X" + std::string(kDepth, ')')));
 
-  std::string negated;
-  for (int i = 0; i < kDepth; ++i) negated += "NOT ";
-  negated += "X";
-  auto tree = compileCondition(negated);
+  auto tree = compileCondition(zeb_test::Repeated("NOT ", kDepth) + "X");
   EXPECT_EQ(NOT, tree->nodeKind);
   EXPECT_TRUE(zeb_test::Holds(dumpCondition(*tree), "..."));
 }
@@ -165,9 +149,7 @@ std::string program(const std::string& condition) {
   auto tree = compileCondition(condition);
   const ConditionProgram compiledProgram = compileProgram(*tree);
   auto exit = [](uint32_t at) {
-    if (at == kConditionHolds) return std::string("T");
-    if (at == kConditionFails) return std::string("F");
-    return std::to_string(at);
+    return at == kConditionHolds ? "T" : at == kConditionFails ? "F" : std::to_string(at);
   };
   std::string out = exit(compiledProgram.entry);
   for (size_t i = 0; i < compiledProgram.steps.size(); ++i) {
@@ -200,9 +182,7 @@ TEST(ConditionCompilerProgram, OperatorsBecomeJumpsBetweenLeavesInTextOrder) {
       {"(ISNUMBER", "F"},  // an unmatched "(" makes what follows false
       {"   ", "T"},
   };
-  for (const auto& [condition, expected] : rows) {
-    EXPECT_EQ(expected, program(condition)) << condition;
-  }
+  zeb_test::ExpectEach(rows, program);
 }
 
 using addr_test::dumpCandidates;
@@ -235,11 +215,8 @@ class ConditionEvaluatorTest : public addr_test::ParserFixture {
 
 // Keywords that test the text of one token, or its word lists.
 TEST_F(ConditionEvaluatorTest, TextAndWordListKeywords) {
-  struct Row {
-    const char* condition;
-    std::vector<const char*> holds;
-    std::vector<const char*> fails;
-  } rows[] = {
+  // A condition, texts it holds for, texts it fails for.
+  const std::tuple<const char*, std::vector<const char*>, std::vector<const char*>> rows[] = {
       {"ISNUMBER", {" -42 "}, {"4a", "--1"}},
       {"ISLETTER", {"b"}, {"\xC3\xA9", "AB"}},  // "é" is one letter in two bytes
       {"ISNUMBERSIGN", {"#"}, {"##"}},
@@ -270,13 +247,12 @@ TEST_F(ConditionEvaluatorTest, TextAndWordListKeywords) {
       {"ISRURALROUTEWORD", {"RR"}, {}},
       {"ISUNITWORD", {"Apt"}, {"UPPER"}},
   };
-  for (const Row& row : rows) {
+  for (const auto& [condition, holds, fails] : rows) {
     for (bool expected : {true, false}) {
-      for (const char* text : expected ? row.holds : row.fails) {
+      for (const char* text : expected ? holds : fails) {
         TokenList tokens;
         tokens.push_back(std::make_unique<AddressToken>(text, "US"));
-        EXPECT_EQ(expected, evaluate(row.condition, tokens, 0))
-            << row.condition << " on [" << text << "]";
+        EXPECT_EQ(expected, evaluate(condition, tokens, 0)) << condition << " on [" << text << "]";
       }
     }
   }
@@ -284,12 +260,7 @@ TEST_F(ConditionEvaluatorTest, TextAndWordListKeywords) {
 
 // Keywords that read meanings and candidates, at a position in a token list.
 TEST_F(ConditionEvaluatorTest, MeaningKeywordsAndOffsets) {
-  struct Row {
-    const char* condition;
-    const char* tokens;
-    size_t position;
-    bool expected;
-  } rows[] = {
+  const std::tuple<const char*, const char*, size_t, bool> rows[] = {
       {"ISTOKENA(NEXT,STREETNAME)", "12:STREETNUM MAIN:STREETNAME", 0, true},
       {"ISTOKENA(NEXT,STREETNAME)", "12:STREETNUM MAIN:STREETNAME", 1, false},
       {"ISTOKENA(PREV2,STREETNAME)", "A:STREETNAME B C", 2, true},
@@ -346,10 +317,10 @@ TEST_F(ConditionEvaluatorTest, MeaningKeywordsAndOffsets) {
       {"NUMBERPRECEDESSUFFIX", "X ST:SUFFIX 12", 0, false},
       {"ISTOKENA:NEXT99999999999,STREETNUM", "X 12:STREETNUM", 0, false},
   };
-  for (const Row& row : rows) {
-    TokenList tokens = makeTokens(row.tokens, "US");
-    EXPECT_EQ(row.expected, evaluate(row.condition, tokens, row.position))
-        << row.condition << " at " << row.position << " of [" << row.tokens << "]";
+  for (const auto& [condition, written, position, expected] : rows) {
+    TokenList tokens = makeTokens(written, "US");
+    EXPECT_EQ(expected, evaluate(condition, tokens, position))
+        << condition << " at " << position << " of [" << written << "]";
   }
 }
 
@@ -389,9 +360,7 @@ TEST_F(ConditionEvaluatorTest, OperatorsCombineLikeBooleanLogic) {
       {"ISFIRSTTOKEN OR ISFIRSTTOKEN AND ISLASTTOKEN", false},  // ((A OR B) AND C)
   };
   TokenList tokens = makeTokens("A B", "US");
-  for (const auto& [condition, expected] : rows) {
-    EXPECT_EQ(expected, evaluate(condition, tokens, 0)) << condition;
-  }
+  zeb_test::ExpectEach(rows, [&](const char* condition) { return evaluate(condition, tokens, 0); });
 }
 
 // A condition compiles once, on its first evaluation; a broken one fails on every
@@ -422,16 +391,14 @@ TEST_F(ConditionEvaluatorTest, ConditionCompilesOnFirstEvaluation) {
 TEST_F(ConditionEvaluatorTest, DeepNestingEvaluatesWithoutRecursion) {
   constexpr int kDepth = 200000;
   TokenList tokens = makeTokens("12", "US");
-  std::string negated;
-  for (int i = 0; i < kDepth; ++i) negated += "NOT ";
+  const std::string negated = zeb_test::Repeated("NOT ", kDepth);
   EXPECT_TRUE(evaluate(negated + "ISNUMBER", tokens, 0));
   EXPECT_FALSE(evaluate("NOT " + negated + "ISNUMBER", tokens, 0));
 
-  std::string nested = std::string(kDepth, '(') + "ISNUMBER" + std::string(kDepth, ')');
-  EXPECT_TRUE(evaluate(nested, tokens, 0));
+  EXPECT_TRUE(
+      evaluate(std::string(kDepth, '(') + "ISNUMBER" + std::string(kDepth, ')'), tokens, 0));
 
-  std::string chain = "ISNUMBER";
-  for (int i = 0; i < kDepth; ++i) chain += " AND ISNUMBER";
+  const std::string chain = "ISNUMBER" + zeb_test::Repeated(" AND ISNUMBER", kDepth);
   EXPECT_TRUE(evaluate(chain, tokens, 0));
   EXPECT_FALSE(evaluate(chain + " AND ISLETTER", tokens, 0));
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include "addressparser/parser_fixture.h"
@@ -49,9 +50,8 @@ TEST_F(ParserConfigTest, ResolvesCountriesThroughNamesAndRegions) {
       {"canada", "CA"},       // names compare case-sensitively
       {"", "CA"},
   };
-  for (const auto& [country, code] : rows) {
-    EXPECT_EQ(code, parser().resolveCountryCode(country)) << "[" << country << "]";
-  }
+  zeb_test::ExpectEach(rows,
+                       [&](const char* country) { return parser().resolveCountryCode(country); });
   EXPECT_EQ("CA", parser().defaultCountry());
   EXPECT_EQ("CA", parser().regionBaseByName().at("QC"));
   EXPECT_EQ(0u, parser().regionBaseByName().count("OR"));
@@ -102,18 +102,15 @@ TEST_F(ParserConfigTest, RuleSetsSplitAtTheFirstContextRuleAndLaterOnesReplace) 
       <RULESET c2="FR"/>
       <RULESET c2="DE"><NOCONTEXT><RULE name="n1"/></NOCONTEXT></RULESET>
       </R>)");
-  struct Row {
-    const char* code;
-    size_t ruleCount;
-    size_t firstContextRule;
-  };
-  const Row rows[] = {{"US", 3, 2}, {"CA", 2, 0}, {"DE", 1, 1}, {"FR", 0, 0}};
-  for (const Row& row : rows) {
-    const RuleSet* ruleSet = config().findRuleSet(row.code);
-    ASSERT_NE(nullptr, ruleSet) << row.code;
-    EXPECT_EQ(row.ruleCount, ruleSet->rules.size()) << row.code;
-    EXPECT_EQ(row.firstContextRule, ruleSet->firstContextRule) << row.code;
+  // Each rule set as "code:rules/first context rule".
+  std::string shapes;
+  for (const char* code : {"US", "CA", "DE", "FR"}) {
+    const RuleSet* ruleSet = config().findRuleSet(code);
+    ASSERT_NE(nullptr, ruleSet) << code;
+    shapes += std::string(code) + ":" + std::to_string(ruleSet->rules.size()) + "/" +
+              std::to_string(ruleSet->firstContextRule) + " ";
   }
+  EXPECT_EQ("US:3/2 CA:2/0 DE:1/1 FR:0/0 ", shapes);
   EXPECT_EQ(nullptr, config().findRuleSet("GB"));  // a look-up never inserts
   EXPECT_EQ("CA: c1 c2; DE: n1; FR:; US: n1 n2 c1", listing(parser().ruleSets()));
   EXPECT_EQ("US: n1 n2 c1; CA: c1 c2; DE: old; FR:; DE: n1", listing(parser().ruleSetsAsRead()));
@@ -225,10 +222,9 @@ TEST_F(RuleLoaderTest, ReadsEveryAttributeAsWritten) {
 TEST_F(RuleLoaderTest, TerminalIsYesInAnyAsciiCase) {
   const std::pair<const char*, bool> rows[] = {
       {"YES", true}, {"yEs", true}, {"Y", false}, {"YES ", false}};
-  for (const auto& [text, terminal] : rows) {
-    EXPECT_EQ(terminal, loadOneRule(std::string("terminal=\"") + text + "\"").terminal)
-        << "[" << text << "]";
-  }
+  zeb_test::ExpectEach(rows, [&](const char* text) {
+    return loadOneRule(std::string("terminal=\"") + text + "\"").terminal;
+  });
 }
 
 TEST_F(RuleLoaderTest, EliminateSkipsEmptyPiecesAndKeepsUnknownOnes) {
@@ -238,10 +234,9 @@ TEST_F(RuleLoaderTest, EliminateSkipsEmptyPiecesAndKeepsUnknownOnes) {
       {"predir", "UNKNOWN"},
       {"SUFFIX,PREFIX,SUFFIX", "SUFFIX,PREFIX,SUFFIX"},
   };
-  for (const auto& [text, meanings] : rows) {
-    const Rule& rule = loadOneRule(std::string("eliminate=\"") + text + "\"");
-    EXPECT_EQ(meanings, meaningList(rule.eliminate)) << "[" << text << "]";
-  }
+  zeb_test::ExpectEach(rows, [&](const char* text) {
+    return meaningList(loadOneRule(std::string("eliminate=\"") + text + "\"").eliminate);
+  });
 }
 
 TEST_F(RuleLoaderTest, ContextFreeRulesComeFirstFromTheFirstGroupsOnly) {
@@ -303,9 +298,8 @@ TEST_F(WordListsTest, LookUpsIgnoreCaseAndTheLatestEqualWordGivesTheStandardForm
                                                {"Strass", false},
                                                {std::string(70, 'x'), true},
                                                {std::string(64, 'X'), false}};
-  for (const auto& [word, found] : rows) {
-    EXPECT_EQ(found, has(ListKind::kSuffix, word, "DE")) << word;
-  }
+  zeb_test::ExpectEach(rows,
+                       [&](const std::string& word) { return has(ListKind::kSuffix, word, "DE"); });
   EXPECT_EQ(3u, config().wordList(ListKind::kSuffix, "DE")->size());
   const WordList::Entry* street = entry(ListKind::kSuffix, "strasse", "DE");
   EXPECT_EQ("Straße", street->word);  // the first text of the key stays
@@ -318,12 +312,7 @@ TEST_F(WordListsTest, MissingCountryFallsBackToUs) {
          <SUFFIX><PART data="ST" std="ST"/></SUFFIX></ADDRESSPARTS>
        <ADDRESSPARTS c2="CA"><DIRECTIONAL/><UNITLABEL><PART data="APT"/></UNITLABEL>
        </ADDRESSPARTS></CONFIG>)");
-  struct Row {
-    ListKind kind;
-    const char* word;
-    const char* code;
-    bool found;
-  } rows[] = {
+  const std::tuple<ListKind, const char*, const char*, bool> rows[] = {
       {ListKind::kDirectional, "n", "GB", true},   // GB has no lists at all: the US ones apply
       {ListKind::kDirectional, "N", "CA", false},  // CA's empty list hides the fallback...
       {ListKind::kSuffix, "ST", "CA", true},       // ...its missing list does not
@@ -331,8 +320,8 @@ TEST_F(WordListsTest, MissingCountryFallsBackToUs) {
       {ListKind::kUnitLabel, "APT", "CA", true},
       {ListKind::kUnitLabel, "APT", "US", false},  // "US" has no fallback of its own
   };
-  for (const Row& row : rows) {
-    EXPECT_EQ(row.found, has(row.kind, row.word, row.code)) << row.word << " " << row.code;
+  for (const auto& [kind, word, code, found] : rows) {
+    EXPECT_EQ(found, has(kind, word, code)) << word << " " << code;
   }
   // The lists worked out per country at load are those wordListFor finds.
   for (const char* code : {"FR", "US", "CA", "", "LONGER THAN A CODE"}) {
@@ -380,13 +369,7 @@ TEST_F(WordListsTest, WhichElementsAndPartsAreRead) {
        <ADDRESSPARTS c2="US"><PREFIX><PART data="NEW"/></PREFIX></ADDRESSPARTS>
        <ADDRESSPARTS><RURAL><PART std="RR"/><PART data="RURAL ROUTE"/></RURAL></ADDRESSPARTS>
        </CONFIG>)");
-  struct Row {
-    ListKind kind;
-    const char* word;
-    const char* code;
-    bool found;
-    const char* why;
-  } rows[] = {
+  const std::tuple<ListKind, const char*, const char*, bool, const char*> rows[] = {
       {ListKind::kPrefix, "OLD", "US", false, "a later ADDRESSPARTS replaces the list"},
       {ListKind::kPrefix, "NEW", "US", true, ""},
       {ListKind::kCounty, "COUNTY", "US", true, "lists it does not hold stay"},
@@ -396,7 +379,9 @@ TEST_F(WordListsTest, WhichElementsAndPartsAreRead) {
       {ListKind::kPoBox, "SECOND", "US", false, "only the first list element of a name"},
       {ListKind::kRural, "", "", true, "missing attributes read as empty"},
   };
-  for (const Row& row : rows) EXPECT_EQ(row.found, has(row.kind, row.word, row.code)) << row.why;
+  for (const auto& [kind, word, code, found, why] : rows) {
+    EXPECT_EQ(found, has(kind, word, code)) << why;
+  }
   EXPECT_EQ("RR", entry(ListKind::kRural, "", "")->standardForm);
   EXPECT_EQ("", entry(ListKind::kRural, "RURAL ROUTE", "")->standardForm);
 }
@@ -414,15 +399,14 @@ TEST(WordList, WordsThatMayBeginAPhrase) {
       {"box", false}, {"p", false},   {"po box", false},      // no key goes on after them
       {"mo", false},  {"", false},    {longFirstWord, true},
   };
-  for (const auto& [folded, mayBegin] : rows) {
-    EXPECT_EQ(mayBegin, list.mayBeginPhrase(folded)) << "[" << folded << "]";
-  }
+  zeb_test::ExpectEach(rows,
+                       [&](const std::string& folded) { return list.mayBeginPhrase(folded); });
 }
 
 TEST(FoldWord, AsciiAndUnicodeFoldAlike) {
   const std::pair<const char*, const char*> rows[] = {
       {"MAIN ST", "main st"}, {"STRAẞE", "strasse"}, {"ΣΟΦΙΑ", "σοφια"}};
-  for (const auto& [word, folded] : rows) EXPECT_EQ(folded, foldWord(word)) << word;
+  zeb_test::ExpectEach(rows, [](const char* word) { return foldWord(word); });
 }
 
 }  // namespace

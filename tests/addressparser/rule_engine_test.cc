@@ -9,12 +9,14 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "addressparser/parser_fixture.h"
 #include "addressparser/token_text.h"
 #include "errors/tarn_exception.h"
+#include "test_checks.h"
 
 namespace addr {
 namespace {
@@ -22,6 +24,7 @@ namespace {
 using addr_test::dumpCandidates;
 using addr_test::dumpTokens;
 using addr_test::makeTokens;
+using addr_test::RecordingTrace;
 
 struct WrittenRule {
   const char* name;
@@ -53,31 +56,6 @@ RuleSet makeRuleSet(const std::vector<WrittenRule>& contextFree,
   return ruleSet;
 }
 
-// Records what the engine reports, one line per event.
-struct RecordingTrace : EngineTrace {
-  std::vector<std::string> events;
-  int contextPasses = 0;
-
-  void narrowed(size_t index, const AddressToken& token) override {
-    events.push_back("narrowed " + std::to_string(index) + " " + dumpCandidates(token));
-  }
-  void ruleFired(int pass, size_t index, const RuleText& rule, bool endedGroup,
-                 const TokenList&) override {
-    events.push_back("fired " + std::to_string(pass) + " " + std::to_string(index) + " " +
-                     rule.name + (endedGroup ? " ended" : ""));
-  }
-  void merged(int pass, size_t index, const AddressToken& joined,
-              std::string_view removed) override {
-    events.push_back("merged " + std::to_string(pass) + " " + std::to_string(index) + " [" +
-                     joined.text + "] [" + std::string(removed) + "]");
-  }
-  void passEnd(int pass, const TokenList& tokens, bool allSettled) override {
-    if (pass > 0) ++contextPasses;
-    events.push_back("passEnd " + std::to_string(pass) + " " + dumpTokens(tokens) +
-                     (allSettled ? " settled" : ""));
-  }
-};
-
 class RuleEngineTest : public addr_test::ParserFixture {
  protected:
   void SetUp() override {
@@ -95,11 +73,7 @@ class RuleEngineTest : public addr_test::ParserFixture {
 };
 
 TEST_F(RuleEngineTest, NarrowingKeepsOnlyMeaningsWhoseListHoldsTheWord) {
-  struct Row {
-    const char* text;
-    const char* country;
-    const char* candidates;
-  } rows[] = {
+  const char* const rows[][3] = {
       {"n", "US", "STREETNUM|PREDIR|POSTDIR|STREETNAME|UNITNUM|POBOXNUM|RRHCNUM|RRHCBOXNUM"},
       {"St", "GB", "STREETNUM|STREETNAME|SUFFIX|UNITNUM|POBOXNUM|RRHCNUM|RRHCBOXNUM"},  // US lists
       {"PO BOX", "US", "STREETNUM|STREETNAME|UNITNUM|POBOXNUM|POBOXTYPE|RRHCNUM|RRHCBOXNUM"},
@@ -108,9 +82,9 @@ TEST_F(RuleEngineTest, NarrowingKeepsOnlyMeaningsWhoseListHoldsTheWord) {
   // Each token is narrowed by its own country's lists.
   TokenList tokens;
   std::vector<std::string> expected;
-  for (const Row& row : rows) {
-    tokens.push_back(std::make_unique<AddressToken>(row.text, row.country));
-    expected.push_back("narrowed " + std::to_string(expected.size()) + " " + row.candidates);
+  for (const auto& [text, country, candidates] : rows) {
+    tokens.push_back(std::make_unique<AddressToken>(text, country));
+    expected.push_back("narrowed " + std::to_string(expected.size()) + " " + candidates);
   }
   RecordingTrace trace;
   run(makeRuleSet({}), tokens, &trace);
@@ -119,13 +93,9 @@ TEST_F(RuleEngineTest, NarrowingKeepsOnlyMeaningsWhoseListHoldsTheWord) {
 }
 
 TEST_F(RuleEngineTest, OneRuleOutcomes) {
-  struct Row {
-    const char* what;
-    WrittenRule rule;
-    const char* before;
-    const char* fired;  // the rule's reports in the context-free pass
-    const char* after;
-  } rows[] = {
+  // What the row shows, the rule, the tokens before, the rule's reports in the
+  // context-free pass, and the tokens after.
+  const std::tuple<const char*, WrittenRule, const char*, const char*, const char*> rows[] = {
       {"settled token", {"r", "", STREETNAME}, "12:STREETNUM", "", "12:STREETNUM"},
       {"condition fails", {"r", "ISLETTER", STREETNAME}, "12", "", "12:?"},
       {"sets", {"r", "ISNUMBER", STREETNUM}, "12", "0 ended", "12:STREETNUM"},
@@ -159,9 +129,9 @@ TEST_F(RuleEngineTest, OneRuleOutcomes) {
        "0 ended",
        "MAIN:STREETNAME ST:?"},
   };
-  for (const Row& row : rows) {
-    RuleSet rules = makeRuleSet({row.rule});
-    TokenList tokens = makeTokens(row.before, "US");
+  for (const auto& [what, rule, before, reports, after] : rows) {
+    RuleSet rules = makeRuleSet({rule});
+    TokenList tokens = makeTokens(before, "US");
     RecordingTrace trace;
     run(rules, tokens, &trace);
     std::string fired;
@@ -170,9 +140,8 @@ TEST_F(RuleEngineTest, OneRuleOutcomes) {
       std::string rest = event.substr(8);  // "<index> r[ ended]"
       fired += rest.erase(rest.find(" r"), 2) + ";";
     }
-    std::string expectedFired = row.fired[0] == '\0' ? "" : std::string(row.fired) + ";";
-    EXPECT_EQ(expectedFired, fired) << row.what;
-    EXPECT_EQ(row.after, dumpTokens(tokens)) << row.what;
+    EXPECT_EQ(reports[0] == '\0' ? "" : std::string(reports) + ";", fired) << what;
+    EXPECT_EQ(after, dumpTokens(tokens)) << what;
   }
 }
 
@@ -204,11 +173,7 @@ TEST_F(RuleEngineTest, MergingJoinsSettledNeighbours) {
 }
 
 TEST_F(RuleEngineTest, MergedTokenIsFoundUnderItsNewText) {
-  TokenList tokens = makeTokens("P:STREETNAME O:STREETNAME", "US");
-  tokens[0]->text = "PO";
-  tokens[0]->refold();
-  tokens[1]->text = "BOX";
-  tokens[1]->refold();
+  TokenList tokens = makeTokens("PO:STREETNAME BOX:STREETNAME", "US");
   mergeAdjacentTokens(tokens);
   ASSERT_EQ(1u, tokens.size());
   EXPECT_EQ("PO BOX", tokens[0]->text);
@@ -216,10 +181,7 @@ TEST_F(RuleEngineTest, MergedTokenIsFoundUnderItsNewText) {
 
   // Unit numbers join with nothing between: two halves of one UTF-8 sequence fold
   // as the whole character.
-  tokens = makeTokens("A:UNITNUM B:UNITNUM C:UNITNUM", "US");
-  tokens[1]->text = "\xC3";
-  tokens[2]->text = "\x89";
-  for (auto& token : tokens) token->refold();
+  tokens = makeTokens("A:UNITNUM \xC3:UNITNUM \x89:UNITNUM", "US");
   mergeAdjacentTokens(tokens);
   ASSERT_EQ(1u, tokens.size());
   EXPECT_EQ(foldWord("A\xC3\x89"), tokens[0]->folded);
@@ -311,26 +273,20 @@ TEST_F(RuleEngineTest, MeaningIndexFollowsChangesOfCandidatesAndJoins) {
 }
 
 TEST_F(RuleEngineTest, MeaningIndexChangesNothing) {
-  const char* const meanings[] = {"STREETNUM", "STREETNAME", "PREFIX",  "SUFFIX",
-                                  "PREDIR",    "POSTDIR",    "UNITNUM", "UNITLABEL",
-                                  "POBOXTYPE", "POBOXNUM",   "RRHCNUM", "RRHCBOXNUM"};
-  const char* const scans[] = {"WEHAVE", "WEHAVEPOSSIBLETOKENMEANING", "ONLYONCE",
-                               "ISFIRSTSETTOKENA"};
+  using zeb_test::Split;
+  const std::vector<std::string> meanings = Split(
+      "STREETNUM STREETNAME PREFIX SUFFIX PREDIR POSTDIR UNITNUM UNITLABEL POBOXTYPE POBOXNUM "
+      "RRHCNUM RRHCBOXNUM",
+      ' ');
+  const std::vector<std::string> scans =
+      Split("WEHAVE WEHAVEPOSSIBLETOKENMEANING ONLYONCE ISFIRSTSETTOKENA", ' ');
   const char* const offsets[] = {"", "PREV,", "NEXT,", "PREV2,"};
-  const char* const tests[] = {"ISNUMBER",
-                               "HASNUMBERS",
-                               "ISLETTER",
-                               "ISSUFFIXWORD",
-                               "ISUNITWORD",
-                               "ISFIRSTTOKEN",
-                               "ISLASTTOKEN",
-                               "NUMBERFOLLOWSPREFIX",
-                               "NUMBERPRECEDESSUFFIX",
-                               "NUMBERFOLLOWSPREFIX(PREV)",
-                               "WEHAVE",
-                               "ISFIRSTSETTOKENA",
-                               "WEHAVEPOSSIBLETOKENMEANING(NEXT)"};
-  const char* const words[] = {"12", "3", "MAIN", "ST", "N", "APT", "4B", "PO_BOX", "X", "#"};
+  const std::vector<std::string> tests = Split(
+      "ISNUMBER HASNUMBERS ISLETTER ISSUFFIXWORD ISUNITWORD ISFIRSTTOKEN ISLASTTOKEN "
+      "NUMBERFOLLOWSPREFIX NUMBERPRECEDESSUFFIX NUMBERFOLLOWSPREFIX(PREV) WEHAVE "
+      "ISFIRSTSETTOKENA WEHAVEPOSSIBLETOKENMEANING(NEXT)",
+      ' ');
+  const std::vector<std::string> words = Split("12 3 MAIN ST N APT 4B PO_BOX X #", ' ');
   std::mt19937 random(19);
   auto pick = [&](const auto& from) { return std::string(from[random() % std::size(from)]); };
   auto meaning = [&] { return meaningFromName(pick(meanings)); };

@@ -8,7 +8,8 @@
 //
 //   dumpTokens(tokens) == "12:STREETNUM MAIN:? ST:? PO_BOX:POBOXTYPE"
 // prints each token's settled meaning, or "?" when it is not settled, without
-// recording a meaning on any token.
+// recording a meaning on any token. RecordingTrace writes what the engine and the
+// parse driver report as one line per event.
 #pragma once
 
 #include <algorithm>
@@ -16,7 +17,9 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "addressparser/address_parser.h"
 #include "addressparser/token.h"
 
 namespace addr_test {
@@ -69,5 +72,46 @@ inline std::string dumpCandidates(const addr::AddressToken& token) {
   }
   return out.empty() ? "-" : out;
 }
+
+struct RecordingTrace : addr::ParseTrace {
+  std::vector<std::string> events;
+  int contextPasses = 0;
+
+  void narrowed(size_t index, const addr::AddressToken& token) override {
+    events.push_back("narrowed " + std::to_string(index) + " " + dumpCandidates(token));
+  }
+  void ruleFired(int pass, size_t index, const addr::RuleText& rule, bool endedGroup,
+                 const addr::TokenList&) override {
+    events.push_back("fired " + std::to_string(pass) + " " + std::to_string(index) + " " +
+                     rule.name + (endedGroup ? " ended" : ""));
+  }
+  void merged(int pass, size_t index, const addr::AddressToken& joined,
+              std::string_view removed) override {
+    events.push_back("merged " + std::to_string(pass) + " " + std::to_string(index) + " [" +
+                     joined.text + "] [" + std::string(removed) + "]");
+  }
+  void passEnd(int pass, const addr::TokenList& tokens, bool allSettled) override {
+    if (pass > 0) ++contextPasses;
+    events.push_back("passEnd " + std::to_string(pass) + " " + dumpTokens(tokens) +
+                     (allSettled ? " settled" : ""));
+  }
+  void countryResolved(const std::string& country, const std::string& code) override {
+    events.push_back("country [" + country + "] " + code);
+  }
+  void careOfLineSetAside(const std::string& line) override { events.push_back("care-of " + line); }
+  void addressText(const std::string& text) override { events.push_back("text " + text); }
+  void tokenised(const addr::TokenList& tokens) override {
+    events.push_back("tokens " + dumpTokens(tokens));
+  }
+  void discarded(const addr::AddressToken& token) override {
+    events.push_back("discarded " + token.text);
+  }
+  void ruleSetFound(const std::string& code, size_t ruleCount) override {
+    events.push_back("rules " + code + " " + std::to_string(ruleCount));
+  }
+  void assembled(const addr::TokenList& tokens, const addr::AddressRecord&) override {
+    events.push_back("assembled " + dumpTokens(tokens));
+  }
+};
 
 }  // namespace addr_test

@@ -13,6 +13,7 @@
 #include "addressparser/parser_fixture.h"
 #include "addressparser/token.h"
 #include "addressparser/word_lists.h"
+#include "test_checks.h"
 
 namespace addr {
 namespace {
@@ -66,11 +67,7 @@ std::string tokenTexts(const TokenList& tokens) {
 }
 
 TEST(NormaliseAddressLine, RewritesNumberPairsRemovesPunctuationAndUpperCases) {
-  const struct {
-    const char* code;
-    const char* line;
-    const char* normalised;
-  } rows[] = {
+  const char* const rows[][3] = {
       {"FR", "12-14 rue X", "12/14 RUE X"},
       {"FR", "12 À 14", "12 À 14"},                   // rewrites run before upper-casing
       {"FR", "2-4 ET 6-8 RUE X", "2/4 ET 68 RUE X"},  // only the first pair
@@ -90,21 +87,15 @@ TEST(NormaliseAddressLine, RewritesNumberPairsRemovesPunctuationAndUpperCases) {
       {"US", "  \t12 MAIN\r\n", "12 MAIN"},
       {"US", "\xff", "\xEF\xBF\xBD"},  // ill-formed UTF-8 becomes U+FFFD
   };
-  for (const auto& row : rows) {
-    EXPECT_EQ(row.normalised, normalise(row.line, row.code)) << row.code << " [" << row.line << "]";
+  for (const auto& [code, line, normalised] : rows) {
+    EXPECT_EQ(normalised, normalise(line, code)) << code << " [" << line << "]";
   }
 }
 
 // The parse matches the number-pair patterns by hand, in one pass; it must rewrite
 // every line exactly as a regular-expression search for the patterns does.
 TEST(NormaliseAddressLine, NumberPairRewritesAgreeWithTheirPatterns) {
-  struct Pattern {
-    const char* code;
-    const char* outer;
-    const char* separator;
-    const char* replacement;
-  };
-  const Pattern patterns[] = {
+  const char* const patterns[][4] = {
       {"FR", "([0-9]+) *- *([0-9]+)", "-", "/"},
       {"FR", "([0-9]+) *\xC3\xA0 *([0-9]+)", " \xC3\xA0 ", "/"},
       {"FR", "([0-9]+) *et *([0-9]+)", " et ", "/"},
@@ -120,9 +111,9 @@ TEST(NormaliseAddressLine, NumberPairRewritesAgreeWithTheirPatterns) {
     for (size_t n = random() % 9; n > 0; --n) line += pieces[random() % std::size(pieces)];
     for (const char* code : {"FR", "ES", "AU", "CA", "NL"}) {
       std::string expected = line;
-      for (const Pattern& pattern : patterns) {
-        if (pattern.code == std::string(code) &&
-            rewriteNumberPair(expected, pattern.outer, pattern.separator, pattern.replacement)) {
+      for (const auto& [patternCode, outer, separator, replacement] : patterns) {
+        if (patternCode == std::string(code) &&
+            rewriteNumberPair(expected, outer, separator, replacement)) {
           break;
         }
       }
@@ -134,22 +125,15 @@ TEST(NormaliseAddressLine, NumberPairRewritesAgreeWithTheirPatterns) {
 }
 
 TEST(SplitAlphaNumeric, SplitsALabelFromItsTrailingNumber) {
-  struct Row {
-    const char* word;
-    const char* first;
-    const char* second;
+  const std::pair<const char*, const char*> rows[] = {
+      {"APT12", "APT|12"}, {"B7", "B|7"},     {"#12", "#|12"},   {"#1A", "#|1A"}, {"12B", "12B|"},
+      {"12", "12|"},       {"UNIT", "UNIT|"}, {"A-12", "A-12|"}, {"1A2", "1A2|"}, {"A1B2", "A1B|2"},
+      {"#", "#|"},         {"", "|"},         {"É12", "É|12"},
   };
-  const Row rows[] = {
-      {"APT12", "APT", "12"}, {"B7", "B", "7"},     {"#12", "#", "12"},   {"#1A", "#", "1A"},
-      {"12B", "12B", ""},     {"12", "12", ""},     {"UNIT", "UNIT", ""}, {"A-12", "A-12", ""},
-      {"1A2", "1A2", ""},     {"A1B2", "A1B", "2"}, {"#", "#", ""},       {"", "", ""},
-      {"É12", "É", "12"},
-  };
-  for (const Row& row : rows) {
-    auto parts = splitAlphaNumeric(row.word);
-    EXPECT_EQ(row.first, parts.first) << row.word;
-    EXPECT_EQ(row.second, parts.second) << row.word;
-  }
+  zeb_test::ExpectEach(rows, [](const char* word) {
+    const auto parts = splitAlphaNumeric(word);
+    return std::string(parts.first) + "|" + std::string(parts.second);
+  });
 }
 
 class TokeniserTest : public addr_test::ParserFixture {
@@ -177,12 +161,7 @@ class TokeniserTest : public addr_test::ParserFixture {
 };
 
 TEST_F(TokeniserTest, SplitsAtSpacesJoinsPhrasesAndSplitsWords) {
-  struct Row {
-    const char* code;
-    const char* text;
-    const char* tokens;
-  };
-  const Row rows[] = {
+  const char* const rows[][3] = {
       {"US", "12 MAIN ST APT12", "12|MAIN|ST|APT|12"},
       {"US", "PO BOX 12", "PO BOX|12"},
       {"US", "po box 12", "po box|12"},            // phrases match ignoring case
@@ -203,8 +182,8 @@ TEST_F(TokeniserTest, SplitsAtSpacesJoinsPhrasesAndSplitsWords) {
       {"DE", "ST", "ST"},                      // no fallback to US phrases needed
       {"GB", "HAUPTSTRASSE", "HAUPTSTRASSE"},  // sticky suffixes have no fallback
   };
-  for (const Row& row : rows) {
-    EXPECT_EQ(row.tokens, tokenise(row.text, row.code)) << row.code << " [" << row.text << "]";
+  for (const auto& [code, text, tokens] : rows) {
+    EXPECT_EQ(tokens, tokenise(text, code)) << code << " [" << text << "]";
   }
 }
 

@@ -57,18 +57,12 @@ def locality_matches(gold, pred):
 
 
 def score_here(gold_path, pred_path):
-    preds = {}
     with open(pred_path, encoding="utf-8") as f:
-        for line in f:
-            p = json.loads(line)
-            preds[p["id"]] = p
+        preds = {p["id"]: p for p in map(json.loads, f)}
     total = correct = localities = 0
     field_ok = {f: 0 for f in FIELDS}
     with open(gold_path, encoding="utf-8") as f:
-        for line in f:
-            if not line.strip():
-                continue
-            gold = json.loads(line)
+        for gold in (json.loads(line) for line in f if line.strip()):
             exp = expected(gold)
             pred = preds.get(gold["id"], {})
             ok = {f: matches(f, exp[f], pred.get(f, "")) for f in FIELDS}
@@ -109,17 +103,23 @@ def wanted(record, args):
             (not args.category or record.get("category", "standard") == args.category))
 
 
+def below(name, what, accuracy, floor):
+    print("%s: %s accuracy %.4f (floor %.4f)" % (name, what, accuracy, floor))
+    if accuracy < floor:
+        print("FAIL: %s %s accuracy %.4f below %.4f" % (name, what, accuracy, floor))
+    return accuracy < floor
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--eval-bin", required=True)
     ap.add_argument("--config", required=True)
     ap.add_argument("--gold", nargs="+", required=True)
-    ap.add_argument("--scorer")
     ap.add_argument("--min-record", type=float, required=True)
     ap.add_argument("--form", choices=("split", "joined", "raw"), default="split")
-    ap.add_argument("--split")
-    ap.add_argument("--category")
     ap.add_argument("--min-locality", type=float)
+    for option in ("--scorer", "--split", "--category"):
+        ap.add_argument(option)
     args = ap.parse_args()
 
     for path in args.gold + ([args.scorer] if args.scorer else []):
@@ -138,20 +138,12 @@ def main():
                 gold = kept
             subprocess.run([args.eval_bin, "--config", args.config, "--input", gold,
                             "--output", pred, "--form", args.form], check=True)
-            if args.scorer:
-                record, fields, locality = score_shared(args.scorer, gold, pred)
-            else:
-                record, fields, locality = score_here(gold, pred)
-        print("%s: record accuracy %.4f (floor %.4f) fields %s" % (
-            name, record, args.min_record, " ".join("%s:%.4f" % kv for kv in fields.items())))
-        if record < args.min_record:
-            print("FAIL: %s record accuracy %.4f below %.4f" % (name, record, args.min_record))
-            failed = True
+            record, fields, locality = (score_shared(args.scorer, gold, pred) if args.scorer
+                                        else score_here(gold, pred))
+        print("%s: fields %s" % (name, " ".join("%s:%.4f" % kv for kv in fields.items())))
+        failed |= below(name, "record", record, args.min_record)
         if args.min_locality is not None:
-            print("%s: locality accuracy %.4f (floor %.4f)" % (name, locality, args.min_locality))
-            if locality < args.min_locality:
-                print("FAIL: %s locality accuracy %.4f below %.4f" % (name, locality, args.min_locality))
-                failed = True
+            failed |= below(name, "locality", locality, args.min_locality)
     return 1 if failed else 0
 
 

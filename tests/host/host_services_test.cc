@@ -9,6 +9,7 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -19,8 +20,8 @@
 #include "host/token_info_table.h"
 #include "host/transliteration.h"
 #include "logging/logger.h"
-#include "logging/test_writers.h"
 #include "test_checks.h"
+#include "test_files.h"
 
 namespace {
 
@@ -35,17 +36,13 @@ std::string transliterated(const char* text, int32_t script, int32_t size = 2048
 }
 
 TEST(TransliterateTextService, TurnsScriptsIntoAscii) {
-  const struct {
-    const char* text;
-    int32_t script;
-    const char* expected;
-  } kRows[] = {
+  const std::tuple<const char*, int32_t, const char*> kRows[] = {
       {"12 Main St", 0, "12 Main St"}, {"Müllerstraße", 0, "Mullerstrasse"},
       {"Ленина", 0, "Lenina"},         {"北京", 1, "bei jing"},
       {"とうきょう", 2, "toukyou"},
   };
-  for (const auto& row : kRows) {
-    EXPECT_EQ(transliterated(row.text, row.script), row.expected) << row.text;
+  for (const auto& [text, script, expected] : kRows) {
+    EXPECT_EQ(transliterated(text, script), expected) << text;
   }
 }
 
@@ -61,16 +58,11 @@ TEST(TransliterateTextService, CutsOnlyBetweenWholeCharacters) {
 // Only as much of a text is transliterated as it takes to fill the output; what is
 // kept reads exactly as the transliteration of the whole text.
 TEST(TransliterateTextService, TransliteratesOnlyWhatFillsTheOutput) {
-  auto repeated = [](const std::string& unit, size_t count) {
-    std::string text;
-    for (size_t i = 0; i < count; ++i) text += unit;
-    return text;
-  };
   const std::pair<std::string, int32_t> kRows[] = {
-      {repeated("\u5317\u4EAC", 1000), 1},             // Chinese, ~4.5 bytes each
-      {repeated("\u6771\u4EAC\u3068\u3046", 400), 2},  // Japanese
-      {repeated("e\u0301", 3000), 0},                  // a letter and its mark
-      {repeated("\u0301", 20000), 0},                  // marks alone: nothing to keep, work bounded
+      {zeb_test::Repeated("\u5317\u4EAC", 1000), 1},             // Chinese, ~4.5 bytes each
+      {zeb_test::Repeated("\u6771\u4EAC\u3068\u3046", 400), 2},  // Japanese
+      {zeb_test::Repeated("e\u0301", 3000), 0},                  // a letter and its mark
+      {zeb_test::Repeated("\u0301", 20000), 0},  // marks alone: nothing to keep, work bounded
   };
   for (const auto& [text, script] : kRows) {
     const std::string whole = zeb::transliterate(text, script);
@@ -108,14 +100,13 @@ TEST(ConcurrentTransliteration, EachThreadGetsTheSameAnswers) {
   for (size_t t = 0; t < failures.size(); ++t) EXPECT_EQ(failures[t], 0) << "thread " << t;
 }
 
-// Files of a scratch directory, removed after each test.
 class TempDir : public ::testing::Test {
  protected:
   std::string write(const std::string& name, const std::string& text) {
-    zebtest::writeFile(scratch_.file(name), text);
+    zeb_test::writeFile(scratch_.file(name), text);
     return scratch_.file(name);
   }
-  zebtest::ScratchDirectory scratch_;
+  zeb_test::ScratchDirectory scratch_;
 };
 
 using TokenInfoTableTest = TempDir;
@@ -186,7 +177,6 @@ TEST_F(ParameterTableTest, ReadsSectionsAndKeysIgnoringCase) {
                                   "[OTHER]\nKEY=a=b\nEMPTY=\n"),
                             error))
       << error;
-  ASSERT_NE(table.query("PIPELINE", "SUPPORTPATH"), nullptr);
   EXPECT_STREQ(table.query("PIPELINE", "SUPPORTPATH"), "/srv/zeb support");
   EXPECT_STREQ(table.query("other", "key"), "a=b");
   EXPECT_STREQ(table.query("OTHER", "EMPTY"), "");
@@ -244,6 +234,12 @@ std::string referenceTablePath() {
   return root + "/../shared/data/metaphone/double_metaphone_reference.tsv";
 }
 
+// A word's codes as "primary<tab>secondary", as the reference table writes them.
+std::string metaphoneCodes(const std::string& word) {
+  const zeb::MetaphoneCodes codes = zeb::doubleMetaphone(word);
+  return codes.primary + "\t" + codes.secondary;
+}
+
 TEST(DoubleMetaphone, AgreesWithReferenceTableOnEveryWord) {
   std::ifstream in(referenceTablePath());
   if (!in) GTEST_SKIP() << "reference table not found at " << referenceTablePath();
@@ -251,20 +247,10 @@ TEST(DoubleMetaphone, AgreesWithReferenceTableOnEveryWord) {
   std::getline(in, line);  // header
   size_t rows = 0;
   size_t mismatches = 0;
-  while (std::getline(in, line)) {
-    size_t tab1 = line.find('\t');
-    size_t tab2 = line.find('\t', tab1 + 1);
-    ASSERT_NE(tab2, std::string::npos) << "malformed row: " << line;
-    std::string word = line.substr(0, tab1);
-    std::string primary = line.substr(tab1 + 1, tab2 - tab1 - 1);
-    std::string secondary = line.substr(tab2 + 1);
-    zeb::MetaphoneCodes codes = zeb::doubleMetaphone(word);
-    ++rows;
-    if (codes.primary != primary || codes.secondary != secondary) {
-      if (++mismatches <= 20) {
-        ADD_FAILURE() << word << ": expected " << primary << "/" << secondary << ", got "
-                      << codes.primary << "/" << codes.secondary;
-      }
+  for (; std::getline(in, line); ++rows) {
+    const std::string word = line.substr(0, line.find('\t'));
+    if (word + "\t" + metaphoneCodes(word) != line && ++mismatches <= 20) {
+      ADD_FAILURE() << "expected [" << line << "], got [" << metaphoneCodes(word) << "]";
     }
   }
   EXPECT_EQ(mismatches, 0u) << "of " << rows << " rows";
@@ -274,21 +260,9 @@ TEST(DoubleMetaphone, AgreesWithReferenceTableOnEveryWord) {
 // A few codes for a clone without the reference table, and lower case, which the
 // table does not hold.
 TEST(DoubleMetaphone, CodesNamedRuleExamples) {
-  const struct {
-    const char* word;
-    const char* primary;
-    const char* secondary;
-  } kRows[] = {
-      {"SMITH", "SM0", "XMT"},
-      {"CAESAR", "SSR", "SSR"},
-      {"", "", ""},
-      {"smith", "SM0", "XMT"},
-  };
-  for (const auto& row : kRows) {
-    zeb::MetaphoneCodes codes = zeb::doubleMetaphone(row.word);
-    EXPECT_EQ(codes.primary, row.primary) << row.word;
-    EXPECT_EQ(codes.secondary, row.secondary) << row.word;
-  }
+  const std::pair<const char*, const char*> kRows[] = {
+      {"SMITH", "SM0\tXMT"}, {"CAESAR", "SSR\tSSR"}, {"", "\t"}, {"smith", "SM0\tXMT"}};
+  zeb_test::ExpectEach(kRows, metaphoneCodes);
 }
 
 TEST(MetaphoneEncodeService, WritesPrimaryCodeWithinTheBuffer) {
@@ -301,8 +275,7 @@ TEST(MetaphoneEncodeService, WritesPrimaryCodeWithinTheBuffer) {
   EXPECT_STREQ(small, "ALK") << "cut to the buffer, terminator included";
 
   // A long word is encoded only as far as the buffer holds, with the same code.
-  std::string longWord;
-  for (int i = 0; i < 100; ++i) longWord += "SCHMIDT";
+  const std::string longWord = zeb_test::Repeated("SCHMIDT", 100);
   const std::string primary = zeb::doubleMetaphone(longWord, 10).primary;
   EXPECT_LE(primary.size(), 12u);
   EXPECT_EQ(primary.substr(0, 10), zeb::doubleMetaphone(longWord).primary.substr(0, 10));
@@ -313,7 +286,6 @@ TEST(MetaphoneEncodeService, WritesPrimaryCodeWithinTheBuffer) {
   zebHostMetaphoneEncode("SMITH", untouched, 0);
   EXPECT_EQ(untouched[0], 'x') << "a zero size writes nothing";
 }
-
 
 std::string modulePath(const char* name) {
   const char* build = std::getenv("ZEB_BUILD_DIR");
@@ -327,26 +299,23 @@ TEST(PluginLibrary, RunsRecordsAndTurnsEveryExceptionIntoText) {
   EXPECT_EQ(plugin->version(), "fake");
   ASSERT_TRUE(plugin->init(&zebHostLookup, error)) << error;
 
-  const struct {
-    const char* input;
-    bool threw;
-    const char* text;  // the error, or the buffer
-  } kRows[] = {
+  // A record, whether runDQM threw, and its error or the buffer.
+  const std::tuple<const char*, bool, const char*> kRows[] = {
       {"ok", false, "<STD_RESULT>ok</STD_RESULT>"},
       {"tarn", true, "tarn thrown"},
       {"std", true, "std thrown"},
       {"int", true, "unknown exception"},
   };
-  for (const auto& row : kRows) {
+  for (const auto& [input, threw, text] : kRows) {
     std::vector<char> buffer(64, '\0');
     zeb::PluginLibrary::RunResult result =
-        plugin->run(row.input, buffer.data(), static_cast<uint32_t>(buffer.size()));
-    EXPECT_EQ(result.threw, row.threw) << row.input;
-    if (row.threw) {
-      EXPECT_TRUE(Holds(result.error, row.text)) << row.input;
+        plugin->run(input, buffer.data(), static_cast<uint32_t>(buffer.size()));
+    EXPECT_EQ(result.threw, threw) << input;
+    if (threw) {
+      EXPECT_TRUE(Holds(result.error, text)) << input;
     } else {
       EXPECT_EQ(result.status, 0);
-      EXPECT_STREQ(buffer.data(), row.text);
+      EXPECT_STREQ(buffer.data(), text);
     }
   }
   EXPECT_EQ(plugin->close(), 7);

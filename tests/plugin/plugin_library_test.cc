@@ -110,9 +110,7 @@ TEST_F(InitPlugin, RealSupportDirectoryLoadsItsConfiguration) {
   Host().supportPath = path.c_str();
 
   std::string composed = path + "/addressParserMetaData.xml";
-  for (char& c : composed) {
-    if (c == '/') c = '\\';
-  }
+  std::replace(composed.begin(), composed.end(), '/', '\\');
   InitOutcome missing = Init();
   EXPECT_EQ(missing.result, -1);
   EXPECT_EQ(Message(missing),
@@ -137,13 +135,10 @@ class RunDQM : public ::testing::Test {
     std::vector<char> buffer(size + 8, kGuard);
     int32_t result = Plugin().runDQM(input, nullptr, buffer.data(), size);
     EXPECT_EQ(std::string(buffer.data() + size, 8), std::string(8, kGuard)) << size;
-    if (size > 0) {
-      EXPECT_NE(std::find(buffer.begin(), buffer.begin() + size, '\0'), buffer.begin() + size)
-          << "terminated within " << size << " bytes";
-    }
-    output.assign(buffer.data(),
-                  static_cast<size_t>(std::find(buffer.begin(), buffer.begin() + size, '\0') -
-                                      buffer.begin()));
+    output.assign(buffer.data(), size);
+    EXPECT_TRUE(size == 0 || output.find('\0') != std::string::npos)
+        << "terminated within " << size << " bytes";
+    output.resize(std::min(output.find('\0'), output.size()));
     return result;
   }
 };
@@ -255,12 +250,10 @@ TEST(SymbolTable, ExportsExactlyTheFourEntryPoints) {
   FILE* pipe = popen(command.c_str(), "r");
   ASSERT_NE(pipe, nullptr);
   std::set<std::string> symbols;
-  char line[4096];
-  while (fgets(line, sizeof line, pipe) != nullptr) {
+  for (char line[4096]; fgets(line, sizeof line, pipe) != nullptr;) {
     std::string text(line);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-    size_t lastSpace = text.rfind(' ');
-    symbols.insert(lastSpace == std::string::npos ? text : text.substr(lastSpace + 1));
+    text.erase(text.find_last_not_of("\r\n") + 1);
+    symbols.insert(text.substr(text.rfind(' ') + 1));  // the name after the address and type
   }
   ASSERT_EQ(pclose(pipe), 0) << command;
   EXPECT_EQ(symbols, (std::set<std::string>{"closePlugin", "getVersion", "initPlugin", "runDQM"}));

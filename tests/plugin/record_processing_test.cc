@@ -11,6 +11,7 @@
 #include <cstring>
 #include <iterator>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -47,7 +48,7 @@ class RecordProcessing : public ::testing::Test {
     return result;
   }
 
-  const addr::AddressParserPtr parser_ = addr::AddressParser::fromText(zeb_test::kUsConfiguration);
+  addr::AddressParserPtr parser_ = addr::AddressParser::fromText(zeb_test::kUsConfiguration);
 };
 
 // "CODE=value" of every OBS_FELEM of the result's OBS_FEAT, joined by "|".
@@ -97,22 +98,16 @@ TEST_F(RecordProcessing, RecordsGiveTheirTranscripts) {
       {RecordDocument({{"STR_NAME", "A &amp; B &lt;x&gt;"}}),
        "STR_NAME=A & B <x>|STR_NAME_STD=#A #B #X"},
   };
-  for (const auto& [input, expected] : kCases) {
-    EXPECT_EQ(Transcript(Process(input)), expected) << input;
-  }
+  zeb_test::ExpectEach(kCases,
+                       [&](const std::string& input) { return Transcript(Process(input)); });
 }
 
 // A one-line address gains the CITY and POSTAL_CODE it lacks, and their derived
 // elements; the STATE it has stays as it is.
 TEST_F(RecordProcessing, OneLineAddressGainsItsLocality) {
-  const addr::AddressParserPtr parser =
-      addr::AddressParser::fromText(zeb_test::kLocality, parser_.get());
-  std::string result;
-  const std::string input = plugin_test::RecordDocument(
-      {{"ADDR1", "12 Main St, Springfield, IL 62704-1234"}, {"STATE", "Illinois"}});
-  ASSERT_EQ(plugin::ProcessRecord(input.c_str(), *parser, plugin_test::StubServices(), result),
-            nullptr);
-  EXPECT_EQ(Transcript(result),
+  parser_ = addr::AddressParser::fromText(zeb_test::kLocality, parser_.get());
+  EXPECT_EQ(Transcript(Process(plugin_test::RecordDocument(
+                {{"ADDR1", "12 Main St, Springfield, IL 62704-1234"}, {"STATE", "Illinois"}}))),
             "ADDR1=12 Main St, Springfield, IL 62704-1234|STATE=Illinois|STR_NUM=12|STR_NAME=MAIN|"
             "CITY=Springfield|POSTAL_CODE=62704-1234|STR_NAME_STD=#MAIN|CITY_STD=#SPRINGFIELD|"
             "POSTAL_5=62704|STR_NUM=12");
@@ -129,9 +124,7 @@ TEST_F(RecordProcessing, DocumentsWithoutTheUsualShapeKeepTheirContent) {
       {"<?xml version=\"1.0\"?>\n<STD_BOM>\n<!-- keep -->\n</STD_BOM>\n",
        "<STD_RESULT><!-- keep --></STD_RESULT>"},
   };
-  for (const auto& [input, expected] : rows) {
-    EXPECT_EQ(Process(input), expected) << input;
-  }
+  zeb_test::ExpectEach(rows, [&](const char* input) { return Process(input); });
 }
 
 TEST_F(RecordProcessing, NoDocumentToWorkOnIsReported) {
@@ -170,12 +163,7 @@ constexpr char kGuard = '\x7f';
 struct GuardedBuffer {
   explicit GuardedBuffer(size_t bufferSize) : bytes(bufferSize + 8, kGuard), size(bufferSize) {}
   char* data() { return bytes.data(); }
-  bool guardIntact() const {
-    for (size_t i = size; i < bytes.size(); ++i) {
-      if (bytes[i] != kGuard) return false;
-    }
-    return true;
-  }
+  bool guardIntact() const { return std::string(bytes.data() + size, 8) == std::string(8, kGuard); }
   std::vector<char> bytes;
   size_t size;
 };
@@ -199,23 +187,19 @@ TEST(ResultDocument, FitsOnlyWhenShorterThanTheBuffer) {
   const std::string document = "<STD_RESULT>" + std::string(100, 'x') + "</STD_RESULT>";
   const std::string error = plugin::ErrorDocument(plugin::kResultTooLarge);
   ASSERT_EQ(error.size(), 89u);
-  struct Row {
-    uint32_t size;
-    int32_t result;
-    std::string expected;
-  } rows[] = {
+  // A buffer size, the result, and what the buffer holds.
+  const std::tuple<uint32_t, int32_t, std::string> rows[] = {
       {static_cast<uint32_t>(document.size() + 1), 0, document},
       {static_cast<uint32_t>(document.size()), -5, error.substr(0, document.size() - 1)},
       {90, -5, error},
       {89, -5, error.substr(0, 88)},
       {1, -5, ""},
   };
-  for (const Row& row : rows) {
-    GuardedBuffer buffer(row.size);
-    EXPECT_EQ(plugin::CopyResultDocument(document, buffer.data(), row.size), row.result)
-        << row.size;
-    EXPECT_EQ(std::string(buffer.data()), row.expected) << row.size;
-    EXPECT_TRUE(buffer.guardIntact()) << row.size;
+  for (const auto& [size, result, expected] : rows) {
+    GuardedBuffer buffer(size);
+    EXPECT_EQ(plugin::CopyResultDocument(document, buffer.data(), size), result) << size;
+    EXPECT_EQ(std::string(buffer.data()), expected) << size;
+    EXPECT_TRUE(buffer.guardIntact()) << size;
   }
   GuardedBuffer empty(0);
   EXPECT_EQ(plugin::CopyResultDocument(document, empty.data(), 0), -5);
@@ -255,30 +239,26 @@ class DerivedElements : public ::testing::Test {
 };
 
 TEST_F(DerivedElements, PostalFiveKeepsFiveLeadingDigitsOnly) {
-  const std::pair<const char*, const char*> rows[] = {
-      {"123 45-6789", "12345"}, {"1234A-5", "1234A-5"}, {"   ", ""}, {"stra\u00DFe", "STRASSE"}};
-  for (const auto& [postalCode, expected] : rows) {
+  const std::pair<const char*, const char*> rows[] = {{"123 45-6789", "POSTAL_5=12345"},
+                                                      {"1234A-5", "POSTAL_5=1234A-5"},
+                                                      {"   ", "POSTAL_5="},
+                                                      {"stra\u00DFe", "POSTAL_5=STRASSE"},
+                                                      {"", "none"}};
+  zeb_test::ExpectEach(rows, [&](const char* postalCode) {
     SetUp();
     addr::AddressRecord record;
     record.postalCode = postalCode;
-    EXPECT_TRUE(creator_.AddPostal5(record)) << postalCode;
-    EXPECT_EQ(Appended(), std::string("POSTAL_5=") + expected) << postalCode;
-  }
-  SetUp();
-  EXPECT_FALSE(creator_.AddPostal5(addr::AddressRecord()));
-  EXPECT_EQ(Appended(), "");
+    return creator_.AddPostal5(record) ? Appended() : "none" + Appended();
+  });
 }
 
 TEST_F(DerivedElements, ScriptCodesCompareWholeTextsIgnoringCase) {
   const std::pair<const char*, int32_t> rows[] = {
       {"CHINESE", 1}, {"hanzi", 1},  {"Japanese", 2},        {"kanji", 2},
       {"", 0},        {" KANJI", 0}, {"JAPANESE SCRIPT", 0}, {"CHINES", 0}};
-  for (const auto& [script, code] : rows) {
-    EXPECT_EQ(plugin::ScriptCode(script), code) << script;
-  }
+  zeb_test::ExpectEach(rows, plugin::ScriptCode);
   StreetNameStd("Main", "kanji");
-  ASSERT_EQ(Host().transliterated.size(), 1u);
-  EXPECT_EQ(Host().transliterated[0], "Main|2");
+  EXPECT_EQ(Host().transliterated, std::vector<std::string>{"Main|2"});
 }
 
 TEST_F(DerivedElements, TokenScoreDecidesBetweenDroppingAndStandardForm) {
@@ -302,10 +282,10 @@ TEST_F(DerivedElements, NameKeepsLettersDigitsAndSpacesAndUpperCasesAsciiOnly) {
       {"\xf0\x9f\x98\x80 smile", "STR_NAME_STD=#SMILE"},
       {"-- ,. !", "STR_NAME_STD="},
   };
-  for (const auto& [name, expected] : rows) {
+  zeb_test::ExpectEach(rows, [&](const char* name) {
     SetUp();
-    EXPECT_EQ(StreetNameStd(name), expected) << name;
-  }
+    return StreetNameStd(name);
+  });
   EXPECT_TRUE(Host().tokenQueries.empty()) << "punctuation only: no words to look up";
 }
 
@@ -381,9 +361,8 @@ TEST_F(DerivedElements, WithoutObsFeatNothingIsAppended) {
   EXPECT_TRUE(Host().transliterated.empty()) << "the street name calls no service then";
   EXPECT_FALSE(creator.AddCityStd(record, services_.getTokenInfo));
   EXPECT_EQ(Host().transliterated.size(), 1u) << "the city is standardised all the same";
-  EXPECT_FALSE(creator.AddPostal5(record));
-  EXPECT_FALSE(creator.AddStreetNumber(record));
-  EXPECT_FALSE(creator.AddUnitNumber(record));
+  EXPECT_FALSE(creator.AddPostal5(record) || creator.AddStreetNumber(record) ||
+               creator.AddUnitNumber(record));
 }
 
 TEST_F(DerivedElements, NumbersAreUpperCasedCopies) {
@@ -401,8 +380,7 @@ TEST_F(DerivedElements, NumbersAreUpperCasedCopies) {
 TEST_F(DerivedElements, HostFillingWholeBuffersCannotMakeUsReadPastThem) {
   Host().fillWholeBuffers = true;
   EXPECT_EQ(StreetNameStd("Main"), "STR_NAME_STD=" + std::string(255, 'X'));
-  ASSERT_EQ(Host().tokenQueries.size(), 1u);
-  EXPECT_EQ(Host().tokenQueries[0], "STR_NAME|" + std::string(2047, 'X'));
+  EXPECT_EQ(Host().tokenQueries, std::vector<std::string>{"STR_NAME|" + std::string(2047, 'X')});
 }
 
 const char* kDocuments[] = {

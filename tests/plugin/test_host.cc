@@ -88,11 +88,7 @@ void* TestLookup(const char* serviceName) {
 }
 
 plugin::RecordServices StubServices() {
-  plugin::RecordServices services;
-  services.getTokenInfo = &StubGetTokenInfo;
-  services.transliterateText = &StubTransliterateText;
-  services.metaphoneEncode = &StubMetaphoneEncode;
-  return services;
+  return {&StubGetTokenInfo, &StubTransliterateText, &StubMetaphoneEncode};
 }
 
 const PluginLibrary& Plugin() {

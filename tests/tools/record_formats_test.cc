@@ -18,6 +18,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -56,6 +57,13 @@ std::vector<std::string> readAll(const std::string& text, size_t piece, size_t l
     record = Record();
   }
   return got;
+}
+
+// Elements as "CODE=value|CODE=value".
+std::string shown(const std::vector<Element>& elements) {
+  std::string out;
+  for (const Element& e : elements) out += (out.empty() ? "" : "|") + e.code + "=" + e.value;
+  return out;
 }
 
 TEST(CsvReader, ReadsStrictlyAndGoesOnAfterABrokenRecord) {
@@ -127,31 +135,21 @@ TEST(ElementCode, IsUpperCaseLettersDigitsAndUnderscores) {
 }
 
 TEST(XmlText, EscapesMarkupAndRefusesWhatXmlCannotCarry) {
-  const struct {
-    std::string text;
-    bool ok;
-    const char* expected;  // escaped text, or a piece of the error
-  } kRows[] = {
-      {"12 Main St", true, "12 Main St"},
-      {"A&B <x> ]]>", true, "A&amp;B &lt;x&gt; ]]&gt;"},
-      {"line\r\nnext\ttab", true, "line&#13;\nnext\ttab"},
-      {"Straße 北京 \xF0\x9F\x98\x80", true, "Straße 北京 \xF0\x9F\x98\x80"},
-      {"bad \xC3 byte", false, "invalid UTF-8 at byte 5"},
-      {"overlong \xC0\xAF", false, "invalid UTF-8 at byte 10"},
-      {"surrogate \xED\xA0\x80", false, "invalid UTF-8 at byte 11"},
-      {"bell \x07", false, "character U+0007 not allowed in XML at byte 6"},
-      {"\xEF\xBF\xBF", false, "character U+FFFF"},
+  const std::pair<std::string, const char*> kRows[] = {
+      {"12 Main St", "12 Main St"},
+      {"A&B <x> ]]>", "A&amp;B &lt;x&gt; ]]&gt;"},
+      {"line\r\nnext\ttab", "line&#13;\nnext\ttab"},
+      {"Straße 北京 \xF0\x9F\x98\x80", "Straße 北京 \xF0\x9F\x98\x80"},
+      {"bad \xC3 byte", "!invalid UTF-8 at byte 5"},
+      {"overlong \xC0\xAF", "!invalid UTF-8 at byte 10"},
+      {"surrogate \xED\xA0\x80", "!invalid UTF-8 at byte 11"},
+      {"bell \x07", "!character U+0007 not allowed in XML at byte 6"},
+      {"\xEF\xBF\xBF", "!character U+FFFF not allowed in XML at byte 1"},
   };
-  for (const auto& row : kRows) {
+  for (const auto& [text, expected] : kRows) {
     std::string out;
     std::string error;
-    bool ok = appendXmlText(out, row.text, error);
-    EXPECT_EQ(ok, row.ok) << row.text;
-    if (row.ok) {
-      EXPECT_EQ(out, row.expected) << row.text;
-    } else {
-      EXPECT_TRUE(zeb_test::Holds(error, row.expected)) << row.text;
-    }
+    EXPECT_EQ(appendXmlText(out, text, error) ? out : "!" + error, expected) << text;
   }
 }
 
@@ -164,11 +162,7 @@ TEST(RecordDocument, RoundTripsThroughTheResultReader) {
   EXPECT_EQ(document.find('\n'), document.find("\nb")) << "the only line feed is the value's";
   ResultDocument result;
   ASSERT_TRUE(readResultDocument(document, result, error)) << error;
-  ASSERT_EQ(result.elements.size(), elements.size());
-  for (size_t i = 0; i < elements.size(); ++i) {
-    EXPECT_EQ(result.elements[i].code, elements[i].code) << i;
-    EXPECT_EQ(result.elements[i].value, elements[i].value) << i;
-  }
+  EXPECT_EQ(shown(result.elements), shown(elements));
   EXPECT_FALSE(result.hasError);
 }
 
@@ -217,12 +211,8 @@ TEST(JsonRecord, TakesMappedKeysAndElementCodesAndKeepsTheRestAsWritten) {
       R"( "ADDR2": null, "CITY": ["A\u00e9", 1, null], "addr3": {"x": [1]}, "ADDR2": "b"})",
       map);
   ASSERT_TRUE(json.ok) << json.error;
-  std::vector<std::pair<std::string, std::string>> got;
-  for (const Element& e : json.record.elements) got.emplace_back(e.code, e.value);
-  std::vector<std::pair<std::string, std::string>> expected = {
-      {"ADDR1", "12 Main St"}, {"POSTAL_CODE", "2134"}, {"FLAG", "true"},
-      {"CITY", "Aé"},          {"CITY", "1"},           {"ADDR2", "b"}};
-  EXPECT_EQ(got, expected);
+  EXPECT_EQ(shown(json.record.elements),
+            "ADDR1=12 Main St|POSTAL_CODE=2134|FLAG=true|CITY=Aé|CITY=1|ADDR2=b");
   EXPECT_EQ(json.output(nullptr, nullptr),
             R"({"id": 7,"street": "12 Main St","POSTAL_CODE": 2134,"FLAG": true,"ADDR2": null,)"
             R"("CITY": ["A\u00e9", 1, null],"addr3": {"x": [1]},"ADDR2": "b"})");
@@ -237,11 +227,8 @@ std::string manyKeys(int count) {
 // Each failure names the byte where the line went wrong (never a "line 1" of its
 // own beside the input's line number), and keeps the members complete before it.
 TEST(JsonRecord, RefusesWhatIsNoRecordAndKeepsWhatCameBefore) {
-  const struct {
-    std::string line;
-    const char* error;
-    const char* output;  // with the error "E"
-  } kRows[] = {
+  // A line, a piece of its error, and its output with the error "E" (when checked).
+  const std::tuple<std::string, const char*, const char*> kRows[] = {
       {"not json", "invalid JSON at byte 1: expected a value", R"({"ERROR":"E"})"},
       {R"({"id": "a1", "ADDR1": "x",})", "invalid JSON at byte 27: unexpected text",
        R"({"id": "a1","ADDR1": "x","ERROR":"E"})"},
@@ -259,13 +246,13 @@ TEST(JsonRecord, RefusesWhatIsNoRecordAndKeepsWhatCameBefore) {
       {std::string("{\"ADDR1\": \"1 Main St\"}\0junk", 27), "NUL byte in the record at byte 23",
        nullptr},
   };
-  for (const auto& row : kRows) {
-    const JsonLine json(row.line);
-    EXPECT_FALSE(json.ok) << row.line.substr(0, 80);
-    EXPECT_TRUE(zeb_test::Holds(json.error, row.error)) << row.line.substr(0, 80);
-    std::string failure = "E";
-    if (row.output != nullptr) {
-      EXPECT_EQ(json.output(nullptr, &failure), row.output);
+  const std::string failure = "E";
+  for (const auto& [line, error, output] : kRows) {
+    const JsonLine json(line);
+    EXPECT_FALSE(json.ok) << line.substr(0, 80);
+    EXPECT_TRUE(zeb_test::Holds(json.error, error)) << line.substr(0, 80);
+    if (output != nullptr) {
+      EXPECT_EQ(json.output(nullptr, &failure), output);
     }
   }
   for (const std::string& line :
@@ -312,10 +299,7 @@ TEST(ResultDocument, TheShapeReaderAndTheTreeParserAgree) {
     ResultDocument result;
     std::string error;
     ASSERT_TRUE(readResultDocument(text, result, error)) << error;
-    ASSERT_EQ(result.elements.size(), 2u) << text;
-    EXPECT_EQ(result.elements[0].value, "x & <y>\r") << text;
-    EXPECT_EQ(result.elements[1].code, "B");
-    EXPECT_EQ(result.elements[1].value, "");
+    EXPECT_EQ(shown(result.elements), "A=x & <y>\r|B=") << text;
   }
 }
 
@@ -356,8 +340,7 @@ TEST(Csv, OutputRowTakesResultValuesAndAddsColumns) {
   EXPECT_FALSE(layout.record({"r2", "x"}, elements, error));
   EXPECT_EQ(error, "record has 2 fields, the header has 3");
   ASSERT_TRUE(layout.record({"r3", "1 Elm", ""}, elements, error));
-  ASSERT_EQ(elements.size(), 1u) << "id is no code and an empty cell gives no element";
-  EXPECT_EQ(elements[0].code, "ADDR1");
+  EXPECT_EQ(shown(elements), "ADDR1=1 Elm") << "id is no code and an empty cell gives no element";
 }
 
 // Reads `total` numbered records in batches of `perBatch`.

@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,6 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 using zeb_test::Holds;
 using zeb_test::readFile;
+using zeb_test::Split;
 
 // A United States configuration just big enough to split "12 Main St Apt 4".
 constexpr const char* kSmallConfig = R"xml(<CONFIG>
@@ -62,22 +62,9 @@ struct Outcome {
   std::string err;
 };
 
-std::vector<std::string> linesOf(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
 std::string quoted(const std::string& arg) {
   std::string out = "'";
-  for (char c : arg) {
-    if (c == '\'') {
-      out += "'\\''";
-    } else {
-      out += c;
-    }
-  }
+  for (char c : arg) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return out + "'";
 }
 
@@ -109,12 +96,9 @@ class ZebparseTest : public ::testing::Test {
     if (throughPipe) command += " 2> " + quoted((dir_ / "stderr").string()) + " | cat";
     command += " > " + quoted((dir_ / "stdout").string());
     if (!throughPipe) command += " 2> " + quoted((dir_ / "stderr").string());
-    int raw = std::system(command.c_str());
-    Outcome outcome;
-    outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    outcome.out = readFile(dir_ / "stdout");
-    outcome.err = readFile(dir_ / "stderr");
-    return outcome;
+    const int raw = std::system(command.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readFile(dir_ / "stdout"),
+            readFile(dir_ / "stderr")};
   }
 
   // "run" with the test's support directory, `format` and `more` arguments.
@@ -131,20 +115,14 @@ class ZebparseTest : public ::testing::Test {
   fs::path dir_ = scratch_.path();
 };
 
-std::string xmlRecord(const std::string& addr1) {
-  return "<STD_BOM><OBS_FEAT><OBS_FELEM><FELEM_CODE>ADDR1</FELEM_CODE><FELEM_VALUE>" + addr1 +
-         "</FELEM_VALUE></OBS_FELEM></OBS_FEAT></STD_BOM>";
+std::string xmlRecord(const std::string& value, const std::string& code = "ADDR1") {
+  return "<STD_BOM><OBS_FEAT><OBS_FELEM><FELEM_CODE>" + code + "</FELEM_CODE><FELEM_VALUE>" +
+         value + "</FELEM_VALUE></OBS_FELEM></OBS_FEAT></STD_BOM>";
 }
 
 // Record `number` of a numbered input, "<number> Main St", with its line feed.
 std::string numberedRecord(int number) {
   return xmlRecord(std::to_string(number) + " Main St") + "\n";
-}
-
-// What the result of a numbered record holds.
-std::string streetNumber(int number) {
-  return "<FELEM_CODE>STR_NUM</FELEM_CODE><FELEM_VALUE>" + std::to_string(number) +
-         "</FELEM_VALUE>";
 }
 
 // Reading standard input must not flush standard output under the writer thread;
@@ -158,7 +136,7 @@ TEST_F(ZebparseTest, StandardInputToStandardOutputKeepsEveryRecordOnceInOrder) {
   write("in.xml", input);
   Outcome outcome = run(runArgs("xml", {"--threads", "4"}), "in.xml", true);
   EXPECT_TRUE(Holds(outcome.err, {"zebparse: line 150: ", "3000 records, 1 failed"}));
-  std::vector<std::string> lines = linesOf(outcome.out);
+  std::vector<std::string> lines = Split(outcome.out);
   ASSERT_EQ(lines.size(), static_cast<size_t>(count) + 1);
   for (int i = 0; i <= count; ++i) {
     const std::string& line = lines[static_cast<size_t>(i)];
@@ -166,9 +144,11 @@ TEST_F(ZebparseTest, StandardInputToStandardOutputKeepsEveryRecordOnceInOrder) {
       EXPECT_EQ(line, "");
       continue;
     }
-    ASSERT_NE(line.find(i == 149 ? "<STD_RESULT><ERROR>" : streetNumber(i < 149 ? i + 1 : i)),
-              std::string::npos)
-        << "output line " << i + 1 << ": " << line;
+    const std::string number = std::to_string(i < 149 ? i + 1 : i);
+    ASSERT_TRUE(Holds(line, i == 149 ? "<STD_RESULT><ERROR>"
+                                     : "<FELEM_CODE>STR_NUM</FELEM_CODE><FELEM_VALUE>" + number +
+                                           "</FELEM_VALUE>"))
+        << "output line " << i + 1;
   }
 }
 
@@ -209,9 +189,7 @@ TEST_F(ZebparseTest, AStreamFedLineByLineGetsEachResultBeforeTheNextRecord) {
         ASSERT_GT(got, 0);
         received.append(chunk, static_cast<size_t>(got));
       }
-      EXPECT_NE(linesOf(received).back().find("<FELEM_VALUE>" + std::to_string(i) + "</"),
-                std::string::npos)
-          << received;
+      EXPECT_TRUE(Holds(Split(received).back(), "<FELEM_VALUE>" + std::to_string(i) + "</"));
     }
     ::close(toChild[1]);
     ::close(fromChild[0]);
@@ -224,8 +202,7 @@ TEST_F(ZebparseTest, AStreamFedLineByLineGetsEachResultBeforeTheNextRecord) {
 // Whether `line` holds every piece of `expected` (pieces separated by line feeds);
 // a piece that starts with '^' must begin the line, one that starts with '=' must be it.
 bool Matches(const std::string& line, const std::string& expected) {
-  std::istringstream pieces(expected);
-  for (std::string piece; std::getline(pieces, piece);) {
+  for (const std::string& piece : Split(expected)) {
     const size_t at = line.find(piece.substr(piece[0] == '^' || piece[0] == '=' ? 1 : 0));
     if (at == std::string::npos || (piece[0] == '^' && at != 0) ||
         (piece[0] == '=' && line.size() != piece.size() - 1)) {
@@ -269,18 +246,17 @@ TEST_F(ZebparseTest, EachFormatAddsResultsAndFailsBadRecordsOnTheirOwn) {
         "^<STD_RESULT><ERROR>", "<FELEM_VALUE>3</FELEM_VALUE>"},
        {"line 1: NUL byte in the record at byte 130", "line 2: ", "3 records, 2 failed"}},
   };
-  for (const auto& row : kRows) {
-    write("in", row.input);
-    Outcome outcome = run(runArgs(row.format), "in");
-    EXPECT_EQ(outcome.status, 1) << row.input.substr(0, 80);
-    std::vector<std::string> lines = linesOf(outcome.out);
-    EXPECT_EQ(lines.size(), row.lines.size()) << row.input.substr(0, 80) << "\n"
-                                              << outcome.out.substr(0, 1000) << outcome.err;
-    for (size_t i = 0; i < std::min(lines.size(), row.lines.size()); ++i) {
-      EXPECT_TRUE(Matches(lines[i], row.lines[i])) << row.lines[i] << "\n"
-                                                   << lines[i].substr(0, 300);
+  for (const auto& [format, input, expected, err] : kRows) {
+    write("in", input);
+    Outcome outcome = run(runArgs(format), "in");
+    EXPECT_EQ(outcome.status, 1) << input.substr(0, 80);
+    std::vector<std::string> lines = Split(outcome.out);
+    EXPECT_EQ(lines.size(), expected.size()) << input.substr(0, 80) << "\n"
+                                             << outcome.out.substr(0, 1000) << outcome.err;
+    for (size_t i = 0; i < std::min(lines.size(), expected.size()); ++i) {
+      EXPECT_TRUE(Matches(lines[i], expected[i])) << expected[i] << "\n" << lines[i].substr(0, 300);
     }
-    for (const std::string& piece : row.err) EXPECT_TRUE(Holds(outcome.err, piece));
+    for (const std::string& piece : err) EXPECT_TRUE(Holds(outcome.err, piece));
     EXPECT_EQ(outcome.err.find('\x1B'), std::string::npos) << "escaped for the terminal";
   }
 }
@@ -312,12 +288,10 @@ TEST_F(ZebparseTest, ResultBuffersGrowOnlyAsRecordsNeed) {
 TEST_F(ZebparseTest, OversizedResultIsWrittenAsThePluginReturnedIt) {
   // A long city: addresses longer than 4,096 bytes are refused before any result.
   std::string longName(300000, 'A');
-  write("in.xml", "<STD_BOM><OBS_FEAT><OBS_FELEM><FELEM_CODE>CITY</FELEM_CODE><FELEM_VALUE>" +
-                      longName + "</FELEM_VALUE></OBS_FELEM></OBS_FEAT></STD_BOM>\n" +
-                      xmlRecord("2 Oak St") + "\n");
+  write("in.xml", xmlRecord(longName, "CITY") + "\n" + xmlRecord("2 Oak St") + "\n");
   Outcome outcome = run(runArgs("xml", {"--result-size", "2000", (dir_ / "in.xml").string()}));
   EXPECT_EQ(outcome.status, 1) << outcome.err;
-  std::vector<std::string> lines = linesOf(outcome.out);
+  std::vector<std::string> lines = Split(outcome.out);
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0],
             "<STD_RESULT><ERROR>return document size exceeds maximum allowed size</ERROR>"
@@ -357,10 +331,7 @@ TEST_F(ZebparseTest, StartUpNamesWhatIsMissing) {
   Outcome outcome = run({"check", "--support-dir", blank});
   EXPECT_EQ(outcome.status, 1);
   EXPECT_TRUE(Holds(outcome.out, "addressParserMetaData.xml] is empty"));
-  const struct {
-    std::vector<std::string> args;
-    std::string err;
-  } kRows[] = {
+  const std::pair<std::vector<std::string>, std::string> kRows[] = {
       {{"run", "--support-dir", (dir_ / "empty").string(), "--no-progress"},
        "addressParserMetaData.xml] is missing"},
       {{"run", "--support-dir", blank, "--no-progress"}, "addressParserMetaData.xml] is empty"},
@@ -371,11 +342,11 @@ TEST_F(ZebparseTest, StartUpNamesWhatIsMissing) {
       {{"parse", "--support-dir", support(), "--plugin", (dir_ / "missing.so").string(), "1 Main"},
        "cannot load plug-in"},
   };
-  for (const auto& row : kRows) {
-    outcome = run(row.args, "in.xml");
-    EXPECT_EQ(outcome.status, 2) << row.err;
-    EXPECT_TRUE(row.args[0] != "run" || outcome.out.empty()) << row.err;
-    EXPECT_TRUE(Holds(outcome.err, row.err));
+  for (const auto& [args, err] : kRows) {
+    outcome = run(args, "in.xml");
+    EXPECT_EQ(outcome.status, 2) << err;
+    EXPECT_TRUE(args[0] != "run" || outcome.out.empty()) << err;
+    EXPECT_TRUE(Holds(outcome.err, err));
     EXPECT_FALSE(Holds(outcome.err, "Unabled"));
   }
   outcome = run(runArgs("xml"), "in.xml");
@@ -402,7 +373,7 @@ TEST_F(ZebparseTest, MappedColumnsDefaultCountryAndHonestWarnings) {
       run(runArgs("csv", {"--delimiter", "SEMICOLON", "--map", "street=ADDR1", "--country", "us"}),
           "in.csv");
   EXPECT_EQ(outcome.status, 0) << outcome.err;
-  std::vector<std::string> lines = linesOf(outcome.out);
+  std::vector<std::string> lines = Split(outcome.out);
   ASSERT_EQ(lines.size(), 5u) << outcome.out;
   EXPECT_EQ(lines[2], "2;7 Elm Ave;France ;7;ELM;;;ALM;;;;;;");
   EXPECT_EQ(lines[4], "4;1 Main St;;1;MAIN;;;MN;;;;;;");
@@ -430,35 +401,19 @@ TEST_F(ZebparseTest, LogConfigRecordsTheRun) {
 }
 
 TEST_F(ZebparseTest, UsageErrorsTakeOneLineAndHelpIsEverywhere) {
-  const std::vector<std::vector<std::string>> kBad = {
-      {},
-      {"frobnicate"},
-      {"run", "--threads", "0"},
-      {"run", "--bogus"},
-      {"run", "a", "b", "c"},
-      {"run", "--map", "address"},
-      {"run", "--format", "xml", "--country", "US"},
-      {"parse"},
-      {"explain", "--country"},
-      {"help", "frobnicate"},
-  };
-  for (const auto& args : kBad) {
-    Outcome outcome = run(args);
-    std::string shown;
-    for (const auto& arg : args) shown += arg + " ";
-    EXPECT_EQ(outcome.status, 2) << "zebparse " << shown;
-    EXPECT_TRUE(Holds(outcome.err, "(try 'zebparse")) << shown;
+  for (const char* bad :
+       {"", "frobnicate", "run --threads 0", "run --bogus", "run a b c", "run --map address",
+        "run --format xml --country US", "parse", "explain --country", "help frobnicate"}) {
+    Outcome outcome = run(Split(bad, ' '));
+    EXPECT_EQ(outcome.status, 2) << "zebparse " << bad;
+    EXPECT_TRUE(Holds(outcome.err, "(try 'zebparse")) << bad;
     EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1) << outcome.err;
   }
-  for (const std::vector<std::string>& args :
-       std::vector<std::vector<std::string>>{{"run", "-h"},
-                                             {"help", "run"},
-                                             {"parse", "--help"},
-                                             {"explain", "-h"},
-                                             {"check", "--help"}}) {
+  for (const char* help : {"run -h", "help run", "parse --help", "explain -h", "check --help"}) {
+    const std::vector<std::string> args = Split(help, ' ');
     Outcome outcome = run(args);
-    EXPECT_EQ(outcome.status, 0) << args[0];
-    EXPECT_TRUE(Holds(outcome.out, "usage: zebparse " + (args[0] == "help" ? args[1] : args[0])));
+    EXPECT_EQ(outcome.status, 0) << help;
+    EXPECT_TRUE(Holds(outcome.out, "usage: zebparse " + args[args[0] == "help" ? 1 : 0]));
   }
   write("in.jsonl", "{\"ADDR1\": \"12 Main St\"}\n");
   EXPECT_EQ(run(runArgs("JSONL"), "in.jsonl").status, 0) << "option values ignore case";
