@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <ctime>
 #include <string>
+#include <vector>
 
 namespace cmn {
 
@@ -59,6 +60,12 @@ uint64_t currentThreadNumber();
 // library) that holds `address`; empty when the system cannot tell.
 std::string executablePath();
 std::string modulePathOf(const void* address);
+
+// The program's arguments as UTF-8. Windows hands main() its arguments in the ANSI
+// code page, which holds neither every file name nor every address; its UTF-16
+// command line holds both. Kept in a file of its own there, so that only programs
+// that call it link the shell library, never the plug-in.
+std::vector<std::string> commandLineArguments(int argc, char** argv);
 
 // Shared libraries. `error` receives the system's reason when loading fails.
 void* loadLibrary(const std::string& name, std::string& error);

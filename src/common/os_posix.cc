@@ -102,6 +102,10 @@ std::string executablePath() {
   return path;
 }
 
+std::vector<std::string> commandLineArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv, argv + argc);
+}
+
 std::string modulePathOf(const void* address) {
   Dl_info info;
   if (::dladdr(address, &info) == 0 || info.dli_fname == nullptr) return std::string();

@@ -3,6 +3,8 @@
 
 #include <cstring>
 #include <iostream>
+#include <string>
+#include <vector>
 
 #include "common/os.h"
 #include "tools/zebparse/command_line.h"
@@ -25,7 +27,14 @@ constexpr const char* kUsage =
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** nativeArgv) {
+  // File names and addresses on the command line arrive as UTF-8 on every system.
+  std::vector<std::string> arguments = cmn::commandLineArguments(argc, nativeArgv);
+  std::vector<char*> argvUtf8;
+  for (std::string& argument : arguments) argvUtf8.push_back(argument.data());
+  argvUtf8.push_back(nullptr);
+  char** argv = argvUtf8.data();
+
   std::ios::sync_with_stdio(false);
   // "run" writes standard output on one thread while another reads standard input;
   // a tied input would flush that unsynchronised output from the reading thread and
