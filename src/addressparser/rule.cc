@@ -20,7 +20,7 @@ void Rule::compile() const {
 
 const ConditionProgram& Rule::compiledProgram() const {
   if (!compiled_.load(std::memory_order_acquire)) {
-    std::lock_guard<std::mutex> lock(compileMutex_);
+    cmn::MutexLock lock(compileMutex_);
     if (!compiled_.load(std::memory_order_relaxed)) compile();
   }
   return *program_;

@@ -5,12 +5,12 @@
 
 #include <atomic>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 #include "addressparser/address_parser.h"
 #include "addressparser/condition_node.h"
 #include "addressparser/token.h"
+#include "common/mutex.h"
 
 namespace addr {
 
@@ -39,9 +39,9 @@ struct Rule : RuleText {
   const ConditionNode& compiledCondition() const;
 
  private:
-  void compile() const;
+  void compile() const REQUIRES(compileMutex_);
 
-  mutable std::mutex compileMutex_;
+  mutable cmn::Mutex compileMutex_;
   // Set once compile() finished: later calls read the program without the lock.
   mutable std::atomic<bool> compiled_{false};
   mutable std::unique_ptr<ConditionNode> condition_;

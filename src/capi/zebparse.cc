@@ -9,13 +9,13 @@
 #include <exception>
 #include <filesystem>
 #include <memory>
-#include <mutex>
 #include <new>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "addressparser/address_parser.h"
+#include "common/mutex.h"
 #include "common/os.h"
 #include "host/host_context.h"
 #include "plugin/plugin_state.h"
@@ -146,9 +146,9 @@ std::string refusal(std::string_view text) {
 // The plug-in and the host exist once per process; the first parser opened decides
 // their support directory.
 struct ProcessPlugin {
-  std::mutex mutex;
-  bool started = false;
-  std::filesystem::path supportDir;
+  cmn::Mutex mutex;
+  bool started GUARDED_BY(mutex) = false;
+  std::filesystem::path supportDir GUARDED_BY(mutex);
 };
 
 ProcessPlugin& processPlugin() {
@@ -169,7 +169,7 @@ void startPlugin(const std::string& dir, Failure& failure) {
     return;
   }
   ProcessPlugin& process = processPlugin();
-  std::lock_guard<std::mutex> lock(process.mutex);
+  cmn::MutexLock lock(process.mutex);
   const std::filesystem::path wanted = canonical(dir);
   if (process.started) {
     if (wanted != process.supportDir) {

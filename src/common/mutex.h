@@ -32,7 +32,9 @@ class CAPABILITY("mutex") Mutex {
 class SCOPED_CAPABILITY MutexLock {
  public:
   explicit MutexLock(Mutex& mutex) ACQUIRE(mutex) : mutex_(mutex) { mutex_.lock(); }
-  ~MutexLock() RELEASE() { mutex_.unlock(); }
+  ~MutexLock() RELEASE() {
+    if (held_) mutex_.unlock();
+  }
   MutexLock(const MutexLock&) = delete;
   MutexLock& operator=(const MutexLock&) = delete;
 
@@ -44,8 +46,20 @@ class SCOPED_CAPABILITY MutexLock {
     native.release();  // ownership stays with this guard
   }
 
+  // Lets go of the mutex around a slow call and takes it back after it; should the
+  // call throw, the guard knows the mutex is no longer held.
+  void unlock() RELEASE() {
+    mutex_.unlock();
+    held_ = false;
+  }
+  void lock() ACQUIRE() {
+    mutex_.lock();
+    held_ = true;
+  }
+
  private:
   Mutex& mutex_;
+  bool held_ = true;
 };
 
 // A readers-writer mutex for data read often and changed rarely. Never taken

@@ -16,6 +16,8 @@
 #define SCOPED_CAPABILITY ZEB_THREAD_ANNOTATION(scoped_lockable)
 // The data member may be read or written only with the lock held.
 #define GUARDED_BY(x) ZEB_THREAD_ANNOTATION(guarded_by(x))
+// Where both are held, this mutex is taken after the named ones, never before.
+#define ACQUIRED_AFTER(...) ZEB_THREAD_ANNOTATION(acquired_after(__VA_ARGS__))
 // What the pointer member points to may be touched only with the lock held.
 #define PT_GUARDED_BY(x) ZEB_THREAD_ANNOTATION(pt_guarded_by(x))
 // The caller must hold the lock(s).

@@ -18,6 +18,7 @@ bool BatchPipeline::run(unsigned threadCount) {
   for (unsigned i = 1; i < threadCount; ++i) helpers.emplace_back([this] { work(); });
   work();
   for (std::thread& helper : helpers) helper.join();
+  cmn::MutexLock lock(mutex_);
   return stopped_;
 }
 
@@ -31,38 +32,42 @@ void BatchPipeline::work() {
 }
 
 bool BatchPipeline::readNext(Batch& batch) {
-  std::lock_guard<std::mutex> input(inputMutex_);
+  cmn::MutexLock input(inputMutex_);
   for (;;) {
     if (inputDone_) return false;
     {
       // Wait for room before reading: the records read now count against the
       // window until they are written.
-      std::unique_lock<std::mutex> lock(mutex_);
-      roomAvailable_.wait(
-          lock, [this] { return stopped_ || nextRead_ - nextWrite_ < maxBatchesInFlight_; });
+      cmn::MutexLock lock(mutex_);
+      while (!stopped_ && nextRead_ - nextWrite_ >= maxBatchesInFlight_) {
+        lock.wait(roomAvailable_);
+      }
       if (stopped_) return false;
     }
     inputDone_ = !read_(batch.records);
     if (batch.records.empty()) continue;  // nothing read: no sequence number spent
-    std::lock_guard<std::mutex> lock(mutex_);
+    cmn::MutexLock lock(mutex_);
     batch.sequence = nextRead_++;
     return true;
   }
 }
 
+std::vector<std::unique_ptr<BatchPipeline::Batch>>::iterator BatchPipeline::readyBatch(
+    uint64_t sequence) {
+  return std::find_if(ready_.begin(), ready_.end(),
+                      [sequence](const auto& ready) { return ready->sequence == sequence; });
+}
+
 std::unique_ptr<BatchPipeline::Batch> BatchPipeline::handIn(std::unique_ptr<Batch> batch) {
-  std::unique_lock<std::mutex> lock(mutex_);
+  cmn::MutexLock lock(mutex_);
   ready_.push_back(std::move(batch));
   if (!writing_) {
     writing_ = true;
-    auto find = [this](uint64_t sequence) {
-      return std::find_if(ready_.begin(), ready_.end(),
-                          [sequence](const auto& ready) { return ready->sequence == sequence; });
-    };
-    for (auto next = find(nextWrite_); !stopped_ && next != ready_.end(); next = find(nextWrite_)) {
+    for (auto next = readyBatch(nextWrite_); !stopped_ && next != ready_.end();
+         next = readyBatch(nextWrite_)) {
       std::unique_ptr<Batch> written = std::move(*next);
       ready_.erase(next);
-      bool idle = find(nextWrite_ + 1) == ready_.end();
+      bool idle = readyBatch(nextWrite_ + 1) == ready_.end();
       lock.unlock();
       bool wrote = write_(written->records, idle);
       emptyForReuse(written->records);

@@ -13,9 +13,10 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
+
+#include "common/mutex.h"
 
 namespace zebparse {
 
@@ -66,6 +67,8 @@ class BatchPipeline {
   // Hands in a processed batch, writes what is due if no other thread is writing,
   // and returns an empty batch to fill next.
   std::unique_ptr<Batch> handIn(std::unique_ptr<Batch> batch);
+  // The processed batch whose turn it is to be written, if it is ready.
+  std::vector<std::unique_ptr<Batch>>::iterator readyBatch(uint64_t sequence) REQUIRES(mutex_);
   static void emptyForReuse(std::vector<Record>& records);
 
   ReadFunction read_;
@@ -73,17 +76,18 @@ class BatchPipeline {
   WriteFunction write_;
   size_t maxBatchesInFlight_;
 
-  std::mutex inputMutex_;  // serialises read_; taken before mutex_, never after
-  bool inputDone_ = false;
+  cmn::Mutex inputMutex_;  // serialises read_
+  bool inputDone_ GUARDED_BY(inputMutex_) = false;
 
-  std::mutex mutex_;
+  cmn::Mutex mutex_ ACQUIRED_AFTER(inputMutex_);
   std::condition_variable roomAvailable_;
-  uint64_t nextRead_ = 0;                      // sequence of the next batch read
-  uint64_t nextWrite_ = 0;                     // sequence of the next batch to write
-  bool writing_ = false;                       // a thread is writing; others only hand in
-  bool stopped_ = false;                       // a write failed: read and write no more
-  std::vector<std::unique_ptr<Batch>> ready_;  // processed, waiting for their turn
-  std::vector<std::unique_ptr<Batch>> spare_;  // written, ready to be filled again
+  uint64_t nextRead_ GUARDED_BY(mutex_) = 0;   // sequence of the next batch read
+  uint64_t nextWrite_ GUARDED_BY(mutex_) = 0;  // sequence of the next batch to write
+  bool writing_ GUARDED_BY(mutex_) = false;    // a thread is writing; others only hand in
+  bool stopped_ GUARDED_BY(mutex_) = false;    // a write failed: read and write no more
+  // Processed, waiting for their turn; and written, ready to be filled again.
+  std::vector<std::unique_ptr<Batch>> ready_ GUARDED_BY(mutex_);
+  std::vector<std::unique_ptr<Batch>> spare_ GUARDED_BY(mutex_);
 };
 
 }  // namespace zebparse
