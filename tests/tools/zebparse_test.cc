@@ -328,6 +328,8 @@ TEST_F(ZebparseTest, StartUpNamesWhatIsMissing) {
   fs::create_directories(dir_ / "empty");
   write("in.xml", xmlRecord("1 Main St") + "\n");
   const std::string blank = write("blank/addressParserMetaData.xml", "").parent_path().string();
+  const std::string broken =
+      write("broken/addressParserMetaData.xml", "<CONFIG><oops></CONFIG>").parent_path().string();
   Outcome outcome = run({"check", "--support-dir", blank});
   EXPECT_EQ(outcome.status, 1);
   EXPECT_TRUE(Holds(outcome.out, "addressParserMetaData.xml] is empty"));
@@ -335,6 +337,10 @@ TEST_F(ZebparseTest, StartUpNamesWhatIsMissing) {
       {{"run", "--support-dir", (dir_ / "empty").string(), "--no-progress"},
        "addressParserMetaData.xml] is missing"},
       {{"run", "--support-dir", blank, "--no-progress"}, "addressParserMetaData.xml] is empty"},
+      // The file is named once, by zebparse.
+      {{"run", "--support-dir", broken, "--no-progress"},
+       "addressParserMetaData.xml] not loaded: libxml2 error:Opening and ending tag mismatch: "
+       "oops line 1 and CONFIG\n"},
       {runArgs("xml", {"--params", support()}), "--params [" + support() + "] is a directory"},
       {{"run", "--support-dir", (dir_ / "nonexistent").string()}, "nonexistent] does not exist"},
       {{"run", "--support-dir", support(), "--plugin", (dir_ / "missing.so").string()},

@@ -51,6 +51,14 @@ bool parseArguments(int argc, char** argv, int first, const std::set<std::string
   return true;
 }
 
+std::string oneLine(std::string message) {
+  for (char& c : message) {
+    if (c == '\n' || c == '\r') c = ' ';
+  }
+  while (!message.empty() && message.back() == ' ') message.pop_back();
+  return message;
+}
+
 bool isBlankFile(const std::string& path) {
   std::error_code failure;
   if (!std::filesystem::is_regular_file(path, failure)) return false;

@@ -48,6 +48,10 @@ int usageError(const char* command, const std::string& message);
 // ASCII lower case, for option values that do not care about case.
 std::string lowerCase(std::string text);
 
+// `message` on one line: line ends become blanks, trailing blanks go. Error
+// documents and the report on standard error are both line-based.
+std::string oneLine(std::string message);
+
 // True when the file at `path` holds nothing but white space. The plug-in loads such
 // a configuration without complaint and then parses nothing; the commands refuse it.
 bool isBlankFile(const std::string& path);

@@ -35,17 +35,28 @@ bool loadParserSession(const std::string& supportDir, std::string& configPath,
   cmn::PathValue path;
   cmn::JoinPath(path, supportDir.c_str(), "addressParserMetaData.xml");
   configPath = cmn::NativePath(path);
-  if (isBlankFile(configPath)) {
-    error = "configuration [" + configPath + "] is empty";
+  return loadConfiguration(configPath, parser, error);
+}
+
+bool loadConfiguration(const std::string& path, addr::AddressParserPtr& parser,
+                       std::string& error) {
+  if (isBlankFile(path)) {
+    error = "configuration [" + path + "] is empty";
     return false;
   }
   try {
-    if (addr::AddressParser::load(configPath, parser) != addr::kConfigOk) {
-      error = "cannot open configuration [" + configPath + "]";
+    if (addr::AddressParser::load(path, parser) != addr::kConfigOk) {
+      error = "cannot open configuration [" + path + "]";
       return false;
     }
   } catch (const std::exception& e) {
-    error = "configuration [" + configPath + "] not loaded: " + e.what();
+    // The XML reader names the file too; once is enough.
+    std::string why = e.what();
+    const std::string fileNamed = " (file [" + path + "])";
+    if (why.size() > fileNamed.size() && why.ends_with(fileNamed)) {
+      why.resize(why.size() - fileNamed.size());
+    }
+    error = "configuration [" + path + "] not loaded: " + oneLine(why);
     return false;
   }
   return true;

@@ -16,6 +16,11 @@ namespace zebparse {
 bool loadParserSession(const std::string& supportDir, std::string& configPath,
                        addr::AddressParserPtr& parser, std::string& error);
 
+// Loads the configuration file at `path` into `parser`; false with a one-line
+// message naming the file once. An empty file is refused: it would load and then
+// leave every address unparsed.
+bool loadConfiguration(const std::string& path, addr::AddressParserPtr& parser, std::string& error);
+
 // What "check" finds in a loaded configuration: each line "error: WHERE: WHAT" or
 // "warning: ...", escaped for a terminal.
 struct ConfigReport {

@@ -121,18 +121,12 @@ class RunLog {
     try {
       zeb::HostContext::instance().logger().log(message);
     } catch (const std::exception& e) {
-      if (!failed_) std::cerr << "zebparse: logging failed: " << oneLineOf(e.what()) << "\n";
+      if (!failed_) std::cerr << "zebparse: logging failed: " << oneLine(e.what()) << "\n";
       failed_ = true;
     }
   }
 
  private:
-  static std::string oneLineOf(std::string text) {
-    for (char& c : text) {
-      if (c == '\n' || c == '\r') c = ' ';
-    }
-    return text;
-  }
   bool failed_ = false;
 };
 
@@ -151,16 +145,6 @@ struct DocumentOutcome {
   std::string failure;  // empty on success
   bool threw = false;
 };
-
-// Messages go on one line of their own: the error document and the report on
-// standard error are both line-based.
-std::string oneLine(std::string message) {
-  for (char& c : message) {
-    if (c == '\n' || c == '\r') c = ' ';
-  }
-  while (!message.empty() && message.back() == ' ') message.pop_back();
-  return message;
-}
 
 // `recycled` lends its memory to the outcome's text (a record's earlier output).
 // The buffer holds what the record needs, not `resultSize` up front: it starts
@@ -620,20 +604,11 @@ std::unique_ptr<zeb::PluginLibrary> startPlugin(RunOptions& options) {
   std::vector<std::string> warnings;
   if (!checkSupportDirectory(support, error, warnings)) return fail(error);
   for (const std::string& warning : warnings) warn(warning);
-  // An empty configuration loads, and then every record "succeeds" unparsed.
   std::string config = (std::filesystem::path(support) / "addressParserMetaData.xml").string();
-  if (isBlankFile(config)) return fail("configuration [" + config + "] is empty");
-
   // The configuration is checked as "zebparse check" does: a rule that does not
   // compile would otherwise fail or quietly misparse record after record.
   setProcessLogger(&host.logger());
-  try {
-    if (addr::AddressParser::load(config, options.parser) != addr::kConfigOk) {
-      return fail("cannot open configuration [" + config + "]");
-    }
-  } catch (const std::exception& e) {
-    return fail("configuration [" + config + "] not loaded: " + oneLine(e.what()));
-  }
+  if (!loadConfiguration(config, options.parser, error)) return fail(error);
   ConfigReport report;
   checkConfiguration(*options.parser, report);
   for (const std::string& line : report.lines) {
