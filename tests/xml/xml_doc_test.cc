@@ -444,13 +444,20 @@ struct Edits {
   FlatDocument::Index markupAt = kNone;
 };
 
-void ExpectSameAsTree(const std::string& text, const Edits& edits) {
+void ExpectSameAsTree(const std::string& text, Edits edits) {
   SCOPED_TRACE(text.substr(0, 120));
   FlatDocument flat;
   ASSERT_TRUE(flat.Read(text.data(), text.size()));
   XMLDoc tree;
   tree.ParseXML(text.data(), text.size());
   std::vector<xmlNodePtr> nodes = ElementsInOrder(tree.Root());
+  // New content frees the element's descendants: markup meant for one of them goes
+  // after the element itself, or the tree would be handed a freed node.
+  if (edits.setContentOf != kNone && edits.markupAt != kNone) {
+    for (xmlNodePtr up = nodes[edits.markupAt]->parent; up != nullptr; up = up->parent) {
+      if (up == nodes[edits.setContentOf]) edits.markupAt = edits.setContentOf;
+    }
+  }
 
   const std::string markup = "<OBS_FELEM><FELEM_CODE>X</FELEM_CODE></OBS_FELEM>";
   if (edits.setContentOf != kNone) {
