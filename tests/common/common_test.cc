@@ -20,6 +20,7 @@
 #include "common/string_util.h"
 #include "common/terminal_text.h"
 #include "common/ustring.h"
+#include "test_checks.h"
 #include "test_files.h"
 
 namespace cmn {
@@ -89,7 +90,7 @@ TEST(NumberReading, StopsAtTheFirstOtherByte) {
       {" \t\r\n-17x", -17},       {"+8", 8}, {"--3", 0}, {"", 0}, {"2147483647", 2147483647},
       {"-2147483648", INT32_MIN},
   };
-  for (const auto& [text, value] : rows) EXPECT_EQ(TextToInt(text), value) << text;
+  zeb_test::ExpectEach(rows, [](const char* text) { return TextToInt(text); });
 }
 
 TEST(Format, GrowsForLongResults) {
@@ -146,7 +147,7 @@ TEST(UpperCase, FullUpperCasing) {
       {"x\xFFy \xF0\x9F\x98\x80", "X\xEF\xBF\xBDY \xF0\x9F\x98\x80"},  // U+FFFD; a pair
       {"", ""},
   };
-  for (const auto& [text, expected] : rows) EXPECT_EQ(UpperCase(text), expected) << text;
+  zeb_test::ExpectEach(rows, [](const auto& text) { return UpperCase(text); });
 }
 
 TEST(UpperCase, TurkishDefaultLocaleIsNotShortcut) {
@@ -174,7 +175,7 @@ TEST(FoldCase, AsciiShortcutAndIcuAgree) {
       {"\u212AELVIN", "kelvin"},                                           // KELVIN SIGN folds to k
       {"\u00C9COLE", "\u00E9cole"},   {"AB\xFF", "ab\xEF\xBF\xBD"},       {"", ""},
   };
-  for (const auto& [text, expected] : rows) EXPECT_EQ(FoldCase(text), expected) << text;
+  zeb_test::ExpectEach(rows, [](const auto& text) { return FoldCase(text); });
 }
 
 TEST(RemoveNonAlnum, DeletesEveryUnitNeitherAlphanumericNorKept) {
@@ -260,9 +261,7 @@ TEST(Utf8ToUtf16Lenient, ReplacesBadSequencesByQuestionMarks) {
       {std::string("\xF8\x88\x80\x80\x80") + "a", u"?a"},  // five-byte form
       {std::string("a\0b", 3), std::u16string(u"a\0b", 3)},
   };
-  for (const auto& [text, expected] : rows) {
-    EXPECT_EQ(Utf8ToUtf16Lenient(text), expected) << text;
-  }
+  zeb_test::ExpectEach(rows, [](const std::string& text) { return Utf8ToUtf16Lenient(text); });
 }
 
 class FileUtilTest : public ::testing::Test {
@@ -364,7 +363,7 @@ TEST(DateTimeText, PadsEveryFieldAndTheMilliseconds) {
       {-1, "1969-12-31 23:59:59.999"},
       {951782400050, "2000-02-29 00:00:00.050"},
   };
-  for (const auto& [millis, expected] : rows) EXPECT_EQ(Text(DateTime(millis)), expected) << millis;
+  zeb_test::ExpectEach(rows, [](int64_t millis) { return Text(DateTime(millis)); });
 }
 
 TEST(DateTime, NowIsARealTime) {

@@ -519,9 +519,7 @@ TEST(UriParsing, DecodesQueryParameters) {
       {"x://h?%6Bey=a+b%20c", {{"key", "a+b c"}}},
       {"no-colon?a=1", {}},
   };
-  for (const auto& [text, expected] : cases) {
-    EXPECT_EQ(Uri(text).params, expected) << text;
-  }
+  zeb_test::ExpectEach(cases, [](const char* text) { return Uri(text).params; });
   EXPECT_EQ(percentDecode("%2f%2F%"), "//%");
 }
 

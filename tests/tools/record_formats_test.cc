@@ -131,7 +131,7 @@ TEST(ElementCode, IsUpperCaseLettersDigitsAndUnderscores) {
   const std::pair<const char*, bool> kRows[] = {
       {"STR_NAME_STD", true}, {"Addr1", false}, {"1ADDR", false},
       {"_X", false},          {"", false},      {"ADDR-1", false}};
-  for (const auto& [key, code] : kRows) EXPECT_EQ(isElementCode(key), code) << key;
+  zeb_test::ExpectEach(kRows, [](const auto& key) { return isElementCode(key); });
 }
 
 TEST(XmlText, EscapesMarkupAndRefusesWhatXmlCannotCarry) {
