@@ -118,8 +118,9 @@ def main():
     ap.add_argument("--min-record", type=float, required=True)
     ap.add_argument("--form", choices=("split", "joined", "raw"), default="split")
     ap.add_argument("--min-locality", type=float)
-    for option in ("--scorer", "--split", "--category"):
-        ap.add_argument(option)
+    ap.add_argument("--scorer")
+    ap.add_argument("--split")
+    ap.add_argument("--category")
     args = ap.parse_args()
 
     for path in args.gold + ([args.scorer] if args.scorer else []):
